@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Ombrix needs to build, test and run.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config clang
+  libglide3-dev libglide3 libsdl2-dev libpng-dev
+  libgtest-dev libbenchmark-dev
+  xvfb xauth xdotool imagemagick
+  lib3ds-dev libassimp-dev assimp-utils
+  libfreetype-dev fonts-dejavu-core
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
