@@ -1,0 +1,57 @@
+// Engine core: the process-wide state shared by every subsystem, the log,
+// counted allocation, executable resources, floating-point set-up and the
+// display settings.
+#ifndef OBX_CORE_CORE_H
+#define OBX_CORE_CORE_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include <glide.h>
+#include <glideutl.h>
+
+#include "core/public.h"
+
+// ---- Log ("Ombrix.log" in the current directory) -------------------------
+extern FILE* logFile;               // null when the log is closed or could not be created
+void logOpen(void);                 // creates the file and writes the header
+void logWrite(const char* text);    // appends text verbatim, never as a format
+void logClose(void);
+
+// ---- Counted allocation --------------------------------------------------
+extern uint32_t bytesAllocated;     // requested bytes since the last obxInitialize
+void* countedAlloc(size_t size);    // malloc that adds size to bytesAllocated on success
+
+// ---- Resources embedded in the main executable -------------------------
+// Returns the bytes of resource (typeName, id) of the running program, or null
+// when it is absent or empty (*outSize still tells the size found, 0 if none).
+const void* resourceRead(uint16_t id, const char* typeName, uint32_t* outSize);
+
+// ---- Floating point -------------------------------------------------------
+extern float snapConstant;          // 1.5 * 2^19: adding and subtracting it rounds to 1/16
+void fpuSetup(void);
+void snapToSubpixel(float* value);
+
+// ---- Display and Glide context ---------------------------------------------
+extern HWND appWindow;              // the application's window, kept for obxSetFocus
+extern GrContext_t glideContext;
+extern GrScreenResolution_t glideResolution;
+extern float screenWidth, screenHeight;
+extern float scale2dX, scale2dY;    // screen size / 640 x 480: the 2D drawing space
+extern int32_t tmuCount;            // texture units on the board
+extern uint32_t depthClearValue;    // farthest W-buffer value
+extern int32_t fogMode;             // 0 off, 1 linear table fog, others stored only
+extern uint8_t* fogTable;           // one byte per Glide fog-table entry
+extern int32_t vsyncFlag;           // swap interval passed to grBufferSwap
+extern uint32_t frameCount;
+extern PerformanceCounters performanceCounters;
+
+// ---- Focus -------------------------------------------------------------------
+extern int32_t focusLost;
+extern uint8_t* glideState;         // Glide state saved while the focus is lost
+
+// Opens the Glide window with the resolution and window kept at start-up.
+GrContext_t glideWindowOpen(void);
+
+#endif

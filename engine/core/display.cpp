@@ -1,0 +1,101 @@
+// Display control: screen size, drawing area, driver description, vertical
+// sync, frame and performance counters, fog and the far clipping plane.
+#include <stdint.h>
+
+#include "core/core.h"
+#include "render/camera.h"
+
+float screenWidth, screenHeight;
+float scale2dX, scale2dY;
+int32_t vsyncFlag;
+uint32_t frameCount;
+PerformanceCounters performanceCounters;
+int32_t fogMode;
+uint8_t* fogTable;
+
+void obxResolutionGet(float* width, float* height)
+{
+    *width = screenWidth;
+    *height = screenHeight;
+}
+
+void obxRenderWindowSet(int x, int y, int width, int height)
+{
+    viewportMinX = (float)x;
+    viewportMinY = (float)y;
+    viewportHalfWidth = (float)width / 2.0f;
+    viewportHalfHeight = (float)height / 2.0f;
+    viewportMaxX = (float)((int64_t)x + width);
+    viewportMaxY = (float)((int64_t)y + height);
+}
+
+void obxDriverGetInfo(DriverInfo* info)
+{
+    info->description = "Ombrix Glide3 Driver version 0.40";
+    info->textFileName = "OmbrixG3.txt";
+    info->kind = 1;
+    info->versionMajor = 0;
+    info->versionMinor = 40;
+}
+
+void obxVSyncEnable(void)
+{
+    vsyncFlag = 1;
+}
+
+void obxVSyncDisable(void)
+{
+    vsyncFlag = 0;
+}
+
+void obxStartFrameCount(void)
+{
+    frameCount = 0;
+}
+
+uint32_t obxGetFrameCount(void)
+{
+    return frameCount;
+}
+
+void obxPerformanceInit(void)
+{
+    performanceCounters.polygonsDrawn = 0;
+    performanceCounters.framesRendered = 0;
+}
+
+PerformanceCounters* obxPerformanceGet(void)
+{
+    return &performanceCounters;
+}
+
+void obxFogSetMode(int mode)
+{
+    if (mode == 0) {
+        grFogMode(GR_FOG_DISABLE);
+    } else if (mode == 1) {
+        guFogGenerateLinear(fogTable, nearDistance, farDistance);
+        grFogTable(fogTable);
+        grFogMode(GR_FOG_WITH_TABLE_ON_Q);
+    }
+    fogMode = mode;
+}
+
+void obxFogSetColor(const float* rgb)
+{
+    // The channels are summed before the one truncation, so a fraction of
+    // red or green spills into the byte below it: red 0.5 gives 0x7F8000.
+    float red = rgb[0] * 255.0f * 65536.0f;
+    float green = rgb[1] * 255.0f * 256.0f;
+    float blue = rgb[2] * 255.0f;
+    float sum = red + green;
+    sum += blue;
+    GrColor_t colour = (sum >= 0.0f && sum < 4294967296.0f) ? (GrColor_t)sum : 0;
+    grFogColorValue(colour);
+}
+
+void obxFarClippingPlaneSet(float distance)
+{
+    farDistance = distance;
+    viewPlanesBuild();
+}

@@ -1,0 +1,24 @@
+// The engine's text log, "Ombrix.log" in the current directory.
+#include "core/core.h"
+
+FILE* logFile;
+
+void logOpen(void)
+{
+    logFile = fopen("Ombrix.log", "w");
+    logWrite("Ombrix Logfile\n\n");
+}
+
+void logWrite(const char* text)
+{
+    if (logFile && text)
+        fputs(text, logFile);
+}
+
+void logClose(void)
+{
+    if (logFile) {
+        fclose(logFile);
+        logFile = NULL;
+    }
+}

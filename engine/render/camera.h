@@ -1,0 +1,43 @@
+// Camera and view volume: the active camera, the view matrix, the six view
+// planes, the drawing area and the perspective projection onto it.
+#ifndef OBX_RENDER_CAMERA_H
+#define OBX_RENDER_CAMERA_H
+
+#include "core/public.h"
+
+// A camera-space point p is inside when dot(normal, p) < offset.
+typedef struct ViewPlane {
+    float normal[3];
+    float offset;
+} ViewPlane;
+
+// Order of viewPlanes.
+enum { VIEW_PLANE_FAR, VIEW_PLANE_TOP, VIEW_PLANE_RIGHT, VIEW_PLANE_NEAR, VIEW_PLANE_LEFT,
+       VIEW_PLANE_BOTTOM, VIEW_PLANE_COUNT };
+
+extern Camera defaultCamera;       // active until the application sets its own
+extern Camera* activeCamera;
+extern Matrix viewMatrix;          // world to camera space, rebuilt every frame
+extern float nearDistance;         // 2.0
+extern float farDistance;          // 3000.0 until obxFarClippingPlaneSet
+extern ViewPlane viewPlanes[VIEW_PLANE_COUNT];
+
+// The drawing area in Glide window coordinates (origin lower left).
+extern float viewportMinX, viewportMinY, viewportMaxX, viewportMaxY;
+extern float viewportHalfWidth, viewportHalfHeight;
+
+// The default camera at the origin, looking along +z, with nothing pending.
+void cameraDefaultInit(void);
+// The drawing area covering the whole screen.
+void viewportSetFullScreen(float width, float height);
+
+// Advances the active camera by one frame: a pending stepwise move, or
+// re-aiming at its sync point.
+void cameraUpdate(void);
+void viewMatrixBuild(void);
+void viewPlanesBuild(void);
+
+// Projects a camera-space point (z > 0) onto the drawing area; returns q = 1/z.
+float projectToScreen(float x, float y, float z, float* screenX, float* screenY);
+
+#endif

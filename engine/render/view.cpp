@@ -1,0 +1,64 @@
+// The view matrix, the view volume and the projection onto the drawing area.
+#include "math/math3d.h"
+#include "render/camera.h"
+
+Matrix viewMatrix;
+float nearDistance = 2.0f;
+float farDistance = 3000.0f;
+ViewPlane viewPlanes[VIEW_PLANE_COUNT];
+
+float viewportMinX, viewportMinY, viewportMaxX, viewportMaxY;
+float viewportHalfWidth, viewportHalfHeight;
+
+void viewportSetFullScreen(float width, float height)
+{
+    viewportMinX = 0.0f;
+    viewportMinY = 0.0f;
+    viewportMaxX = width;
+    viewportMaxY = height;
+    viewportHalfWidth = width / 2.0f;
+    viewportHalfHeight = height / 2.0f;
+}
+
+void viewMatrixBuild(void)
+{
+    const Camera* camera = activeCamera;
+    Matrix rx, ry, rz, t;
+    matrixRotationX(&rx, 360.0f - camera->rotation[0]);
+    matrixRotationY(&ry, 360.0f - camera->rotation[1]);
+    matrixRotationZ(&rz, 360.0f - camera->rotation[2]);
+    matrixTranslation(&t, -camera->position[0], -camera->position[1], -camera->position[2]);
+    // Move by the negated position, then turn by heading, roll and pitch.
+    matrixMultiply(&t, &ry);
+    matrixMultiply(&ry, &rz);
+    matrixMultiply(&rz, &rx);
+    matrixCopy(&rx, &viewMatrix);
+}
+
+static void viewPlaneSet(int plane, float nx, float ny, float nz, float offset)
+{
+    viewPlanes[plane].normal[0] = nx;
+    viewPlanes[plane].normal[1] = ny;
+    viewPlanes[plane].normal[2] = nz;
+    viewPlanes[plane].offset = offset;
+}
+
+void viewPlanesBuild(void)
+{
+    // A 90-degree pyramid from the camera, cut at the near and far distances.
+    const float h = 0.70710677f;
+    viewPlaneSet(VIEW_PLANE_FAR, 0.0f, 0.0f, 1.0f, farDistance);
+    viewPlaneSet(VIEW_PLANE_TOP, 0.0f, h, -h, 0.0f);
+    viewPlaneSet(VIEW_PLANE_RIGHT, h, 0.0f, -h, 0.0f);
+    viewPlaneSet(VIEW_PLANE_NEAR, 0.0f, 0.0f, -1.0f, -nearDistance);
+    viewPlaneSet(VIEW_PLANE_LEFT, -h, 0.0f, -h, 0.0f);
+    viewPlaneSet(VIEW_PLANE_BOTTOM, 0.0f, -h, -h, 0.0f);
+}
+
+float projectToScreen(float x, float y, float z, float* screenX, float* screenY)
+{
+    float q = 1.0f / z;
+    *screenX = (x * q + 1.0f) * viewportHalfWidth + viewportMinX;
+    *screenY = (y * q + 1.0f) * viewportHalfHeight + viewportMinY;
+    return q;
+}

@@ -1,0 +1,44 @@
+// Textures: the texture cache (one TextureRecord per loaded 3DF file, newest
+// first), texture memory handed out bottom-up per texture unit, and
+// selection with download on demand and takeover of unused slots.
+#ifndef OBX_TEXTURE_TEXTURE_H
+#define OBX_TEXTURE_TEXTURE_H
+
+#include <stdint.h>
+
+#include "core/public.h"
+
+// textureMemoryAlloc's answer when a unit has no room left.
+#define TEXTURE_NO_ROOM 0xFFFFFFFFu
+
+// The texture cache. Other modules may push records of their own (with a
+// null name) onto its head; they then take part in selection and takeover.
+extern TextureRecord* textureList;
+
+// Texture memory of units 0 and 1: bounds and the allocation cursor.
+extern uint32_t textureMemoryMin[2];
+extern uint32_t textureMemoryMax[2];
+extern uint32_t textureMemoryCursor[2];
+extern uint32_t textureMemoryAlign;   // start addresses are multiples of this
+
+void textureMemoryInit(void);
+uint32_t textureMemoryAlloc(int unit, uint32_t bytes);
+TextureRecord* textureFind(const char* fileName);
+
+// The unit that serves a texture: 0 unless it asked for the second unit and
+// the board has one.
+int textureUnit(const TextureRecord* texture);
+
+// Makes texture the source of its unit for the drawing that follows,
+// downloading it first when it is stale or has no slot.
+void textureSelect(TextureRecord* texture);
+
+// Use accounting around each world render: afterwards, usedRecently is 1
+// exactly for the textures selected during it.
+void textureFrameBegin(void);
+void textureFrameEnd(void);
+
+// After the Glide window is reopened: every texture is sent again when next used.
+void textureMarkAllForDownload(void);
+
+#endif

@@ -1,0 +1,213 @@
+// Shared engine test support (see obx_test.h).
+#include "obx_test.h"
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "obx_glide_ext.h"
+
+// Engine records live as long as the process and are never freed, also not
+// between one test's engine run and the next: they are not leaks.
+extern "C" const char* __lsan_default_suppressions(void)
+{
+    return "leak:countedAlloc\n";
+}
+
+static std::string startDir;
+static std::string tempDir;
+
+std::vector<std::string> engineDataFiles(void)
+{
+    return {"white.3df", "Init.3df", "DefaultCS.3df"};
+}
+
+std::string runFile(const std::string& name)
+{
+    return std::string(OBX_RUN_DIR) + "/" + name;
+}
+
+const std::string& sessionDir(void)
+{
+    return tempDir;
+}
+
+void sessionDirEnter(const std::vector<std::string>& files)
+{
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    startDir = cwd;
+    const char* base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/obx-test-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    tempDir = name.data();
+    for (const std::string& file : files) {
+        std::string from = runFile(file);
+        if (fileExists(from)) {
+            ASSERT_EQ(symlink(from.c_str(), (tempDir + "/" + file).c_str()), 0) << file;
+        }
+    }
+    ASSERT_EQ(chdir(tempDir.c_str()), 0);
+}
+
+static int removeEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    chmod(path, 0700);
+    return remove(path);
+}
+
+void sessionDirLeave(void)
+{
+    if (tempDir.empty())
+        return;
+    if (chdir(startDir.c_str()) != 0)
+        ADD_FAILURE() << "cannot return to " << startDir;
+    chmod(tempDir.c_str(), 0700);
+    nftw(tempDir.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    tempDir.clear();
+}
+
+int engineStart(int resolutionIndex, const std::vector<std::string>& files)
+{
+    setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+    sessionDirEnter(files);
+    return obxInitialize(NULL, resolutionIndex);
+}
+
+void engineStop(void)
+{
+    obxShutdown();
+    sessionDirLeave();
+}
+
+void EngineTest::SetUp()
+{
+    ASSERT_EQ(engineStart(0), 1) << fileRead("Ombrix.log");
+}
+
+void EngineTest::TearDown()
+{
+    engineStop();
+}
+
+template <typename Proc>
+static Proc hook(const char* name)
+{
+    // Through void (*)(void), the generic function pointer type.
+    return (Proc)(void (*)(void))grGetProcAddress((char*)name);
+}
+
+bool deviceHasHooks(void)
+{
+    return hook<GrObxTraceTextProc>("grObxTraceText") != nullptr;
+}
+
+void traceStart(void)
+{
+    GrObxTraceEnableProc enable = hook<GrObxTraceEnableProc>("grObxTraceEnable");
+    ASSERT_NE(enable, nullptr) << "the device has no trace";
+    enable(FXTRUE);
+}
+
+void traceStop(void)
+{
+    GrObxTraceEnableProc enable = hook<GrObxTraceEnableProc>("grObxTraceEnable");
+    if (enable)
+        enable(FXFALSE);
+}
+
+std::string traceText(void)
+{
+    GrObxTraceTextProc text = hook<GrObxTraceTextProc>("grObxTraceText");
+    if (!text)
+        return "";
+    const char* s = text();
+    return s ? s : "";
+}
+
+std::vector<std::string> traceLines(void)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(traceText());
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> traceCalls(const std::string& name)
+{
+    std::vector<std::string> calls;
+    for (const std::string& line : traceLines()) {
+        if (line.compare(0, name.size() + 1, name + "(") == 0)
+            calls.push_back(line);
+    }
+    return calls;
+}
+
+int traceFind(const std::string& line, int from)
+{
+    std::vector<std::string> lines = traceLines();
+    for (size_t i = (size_t)(from < 0 ? 0 : from); i < lines.size(); i++) {
+        if (lines[i] == line)
+            return (int)i;
+    }
+    return -1;
+}
+
+Frame frameGrab(GrBuffer_t buffer)
+{
+    Frame frame;
+    GrObxScreenSizeProc size = hook<GrObxScreenSizeProc>("grObxScreenSize");
+    GrObxFrameGrabProc grab = hook<GrObxFrameGrabProc>("grObxFrameGrab");
+    if (!size || !grab) {
+        ADD_FAILURE() << "the device has no frame grab";
+        return frame;
+    }
+    FxU32 width = 0, height = 0;
+    size(&width, &height);
+    std::vector<uint16_t> topDown((size_t)width * height);
+    if (width == 0 || !grab(buffer, topDown.data(), nullptr)) {
+        ADD_FAILURE() << "no window to grab";
+        return frame;
+    }
+    frame.width = width;
+    frame.height = height;
+    frame.colour.resize(topDown.size());
+    for (uint32_t y = 0; y < height; y++) {
+        const uint16_t* row = &topDown[(size_t)(height - 1 - y) * width];
+        std::copy(row, row + width, &frame.colour[(size_t)y * width]);
+    }
+    return frame;
+}
+
+uint32_t rgb565ToRgb(uint16_t pixel)
+{
+    uint32_t r = (pixel >> 11) & 31, g = (pixel >> 5) & 63, b = pixel & 31;
+    r = (r << 3) | (r >> 2);
+    g = (g << 2) | (g >> 4);
+    b = (b << 3) | (b >> 2);
+    return (r << 16) | (g << 8) | b;
+}
+
+std::string fileRead(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "<missing>";
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
