@@ -19,6 +19,13 @@ extern "C" const char* __lsan_default_suppressions(void)
     return "leak:countedAlloc\n";
 }
 
+// Allocation failures are part of what the engine must handle: let a huge
+// request fail with null instead of stopping the test.
+extern "C" const char* __asan_default_options(void)
+{
+    return "allocator_may_return_null=1";
+}
+
 static std::string startDir;
 static std::string tempDir;
 
