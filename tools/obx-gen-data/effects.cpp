@@ -100,16 +100,16 @@ int genCamo(const std::vector<std::string>& args) {
 }
 
 int genTread(const std::vector<std::string>& args) {
-    // Track links across the texture (s along the track), steel grey with
-    // dark gaps and a raised guide horn in the middle.
-    const int w = 64, h = 64;
+    // Sixteen track links along s (the tank maps the whole belt once onto
+    // s = 0..1), steel grey with dark gaps and a guide horn down the middle.
+    const int w = 256, h = 32;
     Image image(w, h);
     for (int y = 0; y < h; y++) {
         for (int x = 0; x < w; x++) {
-            double along = std::fmod(x / 16.0, 1.0), across = y / double(h);
-            double gap = smoothstep(0.82, 0.9, along);
-            double horn = (std::fabs(across - 0.5) < 0.06 && along > 0.3 && along < 0.7) ? 0.25 : 0;
-            double v = (0.34 + horn) * (1 - 0.75 * gap) * (0.9 + 0.1 * std::cos(across * 2 * pi * 4));
+            double along = std::fmod(x / 16.0, 1.0), across = (y + 0.5) / h;
+            double gap = smoothstep(0.8, 0.9, along);
+            double horn = (std::fabs(across - 0.5) < 0.07 && along > 0.3 && along < 0.65) ? 0.25 : 0;
+            double v = (0.34 + horn) * (1 - 0.75 * gap) * (0.9 + 0.1 * std::cos(across * 2 * pi * 3));
             image.at(x, y) = rgb(v, v * 0.97, v * 0.92);
         }
     }
