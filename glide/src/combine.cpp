@@ -1,0 +1,309 @@
+// The combine units (colour, alpha and each texture unit's), the chroma-key
+// test and the alpha test.
+//
+// Every combine unit computes, per channel,
+//     result = clamp(x * f / 255 + add), then 255 - result when inverted,
+// where x is (other or 0) minus (local or 0) as the function says, f the
+// factor (0..255) and the product is rounded to nearest.
+#include "pixel.h"
+
+static const uint32_t zeroArray[SPAN_MAX] = {};
+
+static inline const uint32_t* inputArray(const Span* s, int which)
+{
+    switch (which) {
+    case IN_ITER: return s->iter;
+    case IN_TEX: return s->tex[0];
+    case IN_CONST: return pipe.constArray;
+    case IN_DEPTH_ALPHA: return s->depthAlpha;
+    default: return zeroArray;
+    }
+}
+
+// The function part of the general formula, for one channel.
+static inline int combineValue(int function, int local, int other, int localAlpha, int f)
+{
+    int x, add;
+    switch (function) {
+    case GR_COMBINE_FUNCTION_LOCAL: return local;
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return localAlpha;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER: x = other; add = 0; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL: x = other; add = local; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA: x = other; add = localAlpha; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL: x = other - local; add = 0; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL: x = other - local; add = local; break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA: x = other - local; add = localAlpha; break;
+    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL: x = -local; add = local; break;
+    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA: x = -local; add = localAlpha; break;
+    default: return 0; // ZERO
+    }
+    return clamp255(smulDiv255(x, f) + add);
+}
+
+enum Unit { UNIT_COLOR, UNIT_ALPHA, UNIT_TMU_RGB, UNIT_TMU_ALPHA };
+
+// Factor bits 0-2 choose a value, bit 3 takes one minus it. Values 4 and 5
+// mean texture alpha / texture colour in the frame-buffer units but the detail
+// factor / level-of-detail fraction in a texture unit.
+static inline int factorValue(int factor, int unit, int localCh, int localAlpha, int otherAlpha, int texAlpha,
+                              int texCh, int lodFraction, int detail)
+{
+    int v;
+    switch (factor & 7) {
+    case 1: v = (unit == UNIT_ALPHA || unit == UNIT_TMU_ALPHA) ? localAlpha : localCh; break;
+    case 2: v = otherAlpha; break;
+    case 3: v = localAlpha; break;
+    case 4: v = unit >= UNIT_TMU_RGB ? detail : texAlpha; break;
+    case 5: v = unit >= UNIT_TMU_RGB ? lodFraction : (unit == UNIT_ALPHA ? texAlpha : texCh); break;
+    default: v = 0; break;
+    }
+    return (factor & 8) ? 255 - v : v;
+}
+
+static inline int channel(uint32_t c, int shift) { return (int)((c >> shift) & 255); }
+
+// --- planning (at validation) ----------------------------------------------
+
+CombinePlan planColorUnit(const CombineUnit& u, int alphaLocal, int alphaOther)
+{
+    int local = u.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST : IN_ITER;
+    int other = u.other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
+    CombinePlan generic = {OP_GENERIC, 0, 0};
+    if (u.invert)
+        return generic;
+    switch (u.function) {
+    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
+    case GR_COMBINE_FUNCTION_LOCAL: return {OP_COPY, local, 0};
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {OP_COPY_ALPHA, alphaLocal, 0};
+    case GR_COMBINE_FUNCTION_SCALE_OTHER:
+        switch (u.factor) {
+        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
+        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, other, 0};
+        case GR_COMBINE_FACTOR_LOCAL: return {OP_MUL, other, local};
+        case GR_COMBINE_FACTOR_TEXTURE_RGB: return {OP_MUL, other, IN_TEX};
+        case GR_COMBINE_FACTOR_OTHER_ALPHA: return {OP_MUL_ALPHA, other, alphaOther};
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {OP_MUL_ALPHA, other, alphaLocal};
+        case GR_COMBINE_FACTOR_TEXTURE_ALPHA: return {OP_MUL_ALPHA, other, IN_TEX};
+        default: return generic;
+        }
+    default: return generic;
+    }
+}
+
+CombinePlan planAlphaUnit(const CombineUnit& u)
+{
+    int local = u.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST
+                                                     : (u.local == GR_COMBINE_LOCAL_DEPTH ? IN_DEPTH_ALPHA : IN_ITER);
+    int other = u.other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
+    CombinePlan generic = {OP_GENERIC, 0, 0};
+    if (u.invert)
+        return generic;
+    switch (u.function) {
+    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
+    case GR_COMBINE_FUNCTION_LOCAL:
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {OP_COPY, local, 0};
+    case GR_COMBINE_FUNCTION_SCALE_OTHER:
+        switch (u.factor) {
+        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
+        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, other, 0};
+        case GR_COMBINE_FACTOR_LOCAL:
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {OP_MUL, other, local};
+        case GR_COMBINE_FACTOR_OTHER_ALPHA: return {OP_MUL, other, other};
+        case GR_COMBINE_FACTOR_TEXTURE_ALPHA:
+        case GR_COMBINE_FACTOR_TEXTURE_RGB: return {OP_MUL, other, IN_TEX};
+        default: return generic;
+        }
+    default: return generic;
+    }
+}
+
+CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, FxBool invert, bool alpha)
+{
+    CombinePlan generic = {OP_GENERIC, 0, 0};
+    if (invert)
+        return generic;
+    switch (function) {
+    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
+    case GR_COMBINE_FUNCTION_LOCAL: return {OP_COPY, IN_TEXEL, 0};
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {alpha ? OP_COPY : OP_COPY_ALPHA, IN_TEXEL, 0};
+    case GR_COMBINE_FUNCTION_SCALE_OTHER:
+        switch (factor) {
+        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
+        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, IN_UPSTREAM, 0};
+        case GR_COMBINE_FACTOR_LOCAL: return {OP_MUL, IN_UPSTREAM, IN_TEXEL};
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {alpha ? OP_MUL : OP_MUL_ALPHA, IN_UPSTREAM, IN_TEXEL};
+        default: return generic;
+        }
+    default: return generic;
+    }
+}
+
+// --- evaluation --------------------------------------------------------------
+
+// Runs a planned (non-general) unit over the span, writing the channels of
+// `mask` in out. For the alpha channel OP_MUL and OP_MUL_ALPHA agree.
+static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n)
+{
+    switch (p.op) {
+    case OP_ZERO:
+        for (int i = 0; i < n; i++)
+            out[i] &= ~mask;
+        break;
+    case OP_COPY:
+        for (int i = 0; i < n; i++)
+            out[i] = (out[i] & ~mask) | (a[i] & mask);
+        break;
+    case OP_COPY_ALPHA:
+        for (int i = 0; i < n; i++) {
+            uint32_t al = a[i] >> 24;
+            out[i] = (out[i] & ~mask) | (((al << 24) | (al << 16) | (al << 8) | al) & mask);
+        }
+        break;
+    case OP_MUL:
+        for (int i = 0; i < n; i++) {
+            uint32_t x = a[i], y = b[i];
+            uint32_t v = (mulDiv255((x >> 24) * (y >> 24)) << 24) |
+                         (mulDiv255(((x >> 16) & 255) * ((y >> 16) & 255)) << 16) |
+                         (mulDiv255(((x >> 8) & 255) * ((y >> 8) & 255)) << 8) | mulDiv255((x & 255) * (y & 255));
+            out[i] = (out[i] & ~mask) | (v & mask);
+        }
+        break;
+    case OP_MUL_ALPHA:
+        for (int i = 0; i < n; i++) {
+            uint32_t x = a[i], f = b[i] >> 24;
+            uint32_t v = (mulDiv255((x >> 24) * f) << 24) | (mulDiv255(((x >> 16) & 255) * f) << 16) |
+                         (mulDiv255(((x >> 8) & 255) * f) << 8) | mulDiv255((x & 255) * f);
+            out[i] = (out[i] & ~mask) | (v & mask);
+        }
+        break;
+    }
+}
+
+// The frame-buffer colour unit in full generality.
+static void colorGeneric(Span* s, uint32_t* out)
+{
+    const CombineUnit& u = gs.colorCombine;
+    const uint32_t* cl = inputArray(s, pipe.colorLocal);
+    const uint32_t* co = inputArray(s, pipe.colorOther);
+    const uint32_t* al = inputArray(s, pipe.alphaLocal);
+    const uint32_t* ao = inputArray(s, pipe.alphaOther);
+    const uint32_t* tex = s->tex[0];
+    for (int i = 0; i < s->n; i++) {
+        int la = channel(al[i], 24), oa = channel(ao[i], 24), ta = channel(tex[i], 24);
+        uint32_t v = out[i] & 0xFF000000u;
+        for (int shift = 16; shift >= 0; shift -= 8) {
+            int l = channel(cl[i], shift);
+            int f = factorValue(u.factor, UNIT_COLOR, l, la, oa, ta, channel(tex[i], shift), 0, 0);
+            int r = combineValue(u.function, l, channel(co[i], shift), la, f);
+            if (u.invert)
+                r = 255 - r;
+            v |= (uint32_t)r << shift;
+        }
+        out[i] = v;
+    }
+}
+
+static void alphaGeneric(Span* s, uint32_t* out)
+{
+    const CombineUnit& u = gs.alphaCombine;
+    const uint32_t* al = inputArray(s, pipe.alphaLocal);
+    const uint32_t* ao = inputArray(s, pipe.alphaOther);
+    const uint32_t* tex = s->tex[0];
+    for (int i = 0; i < s->n; i++) {
+        int la = channel(al[i], 24), oa = channel(ao[i], 24), ta = channel(tex[i], 24);
+        int f = factorValue(u.factor, UNIT_ALPHA, la, la, oa, ta, ta, 0, 0);
+        int r = combineValue(u.function, la, oa, la, f);
+        if (u.invert)
+            r = 255 - r;
+        out[i] = (out[i] & 0x00FFFFFFu) | ((uint32_t)r << 24);
+    }
+}
+
+void stageCombine(Span* s)
+{
+    uint32_t* out = s->color32;
+    int n = s->n;
+    if (pipe.colorPlan.op == OP_GENERIC)
+        colorGeneric(s, out);
+    else
+        runPlan(pipe.colorPlan, inputArray(s, pipe.colorPlan.a), inputArray(s, pipe.colorPlan.b), out, 0x00FFFFFFu, n);
+    if (pipe.alphaPlan.op == OP_GENERIC)
+        alphaGeneric(s, out);
+    else
+        runPlan(pipe.alphaPlan, inputArray(s, pipe.alphaPlan.a), inputArray(s, pipe.alphaPlan.b), out, 0xFF000000u, n);
+}
+
+// Detail factor from the level of detail: grows by 2^scale per quarter level
+// below the bias, capped at the maximum.
+static inline int detailFactor(const TmuState& u, int32_t lod)
+{
+    int32_t d = (u.detailBias * 4 - (lod >> 6)) * (1 << u.detailScale);
+    int32_t cap = (int32_t)(u.detailMax * 255.0f + 0.5f);
+    return d < 0 ? 0 : (d > cap ? cap : d);
+}
+
+void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, uint32_t* out)
+{
+    const TmuState& u = gs.tmu[tmu];
+    int n = s->n;
+    const CombinePlan& rgb = pipe.tmuRgbPlan[tmu];
+    const CombinePlan& alpha = pipe.tmuAlphaPlan[tmu];
+    auto pick = [&](int which) { return which == IN_TEXEL ? local : (which == IN_UPSTREAM ? other : zeroArray); };
+    if (rgb.op != OP_GENERIC && alpha.op != OP_GENERIC) {
+        runPlan(rgb, pick(rgb.a), pick(rgb.b), out, 0x00FFFFFFu, n);
+        runPlan(alpha, pick(alpha.a), pick(alpha.b), out, 0xFF000000u, n);
+        return;
+    }
+    for (int i = 0; i < n; i++) {
+        uint32_t l = local[i], o = other[i];
+        int la = channel(l, 24), oa = channel(o, 24);
+        int lodFraction = s->lod[i] & 255;
+        int detail = detailFactor(u, s->lod[i]);
+        uint32_t v = 0;
+        for (int shift = 16; shift >= 0; shift -= 8) {
+            int lc = channel(l, shift);
+            int f = factorValue(u.rgbFactor, UNIT_TMU_RGB, lc, la, oa, 0, 0, lodFraction, detail);
+            int r = combineValue(u.rgbFunction, lc, channel(o, shift), la, f);
+            v |= (uint32_t)(u.rgbInvert ? 255 - r : r) << shift;
+        }
+        int f = factorValue(u.alphaFactor, UNIT_TMU_ALPHA, la, la, oa, 0, 0, lodFraction, detail);
+        int r = combineValue(u.alphaFunction, la, oa, la, f);
+        v |= (uint32_t)(u.alphaInvert ? 255 - r : r) << 24;
+        out[i] = v;
+    }
+}
+
+// Chroma key: a pixel whose colour-combine "other" input equals the key in
+// red, green and blue is discarded.
+void stageChromaKey(Span* s)
+{
+    const uint32_t* other = inputArray(s, pipe.colorOther);
+    uint32_t key = pipe.chromaKey & 0x00FFFFFFu;
+    for (int i = 0; i < s->n; i++)
+        if ((other[i] & 0x00FFFFFFu) == key)
+            s->live[i] = 0;
+}
+
+static inline bool compare(int function, uint32_t a, uint32_t b)
+{
+    switch (function) {
+    case GR_CMP_NEVER: return false;
+    case GR_CMP_LESS: return a < b;
+    case GR_CMP_EQUAL: return a == b;
+    case GR_CMP_LEQUAL: return a <= b;
+    case GR_CMP_GREATER: return a > b;
+    case GR_CMP_NOTEQUAL: return a != b;
+    case GR_CMP_GEQUAL: return a >= b;
+    default: return true;
+    }
+}
+
+// Alpha test: the combined alpha against the reference value.
+void stageAlphaTest(Span* s)
+{
+    int function = gs.alphaTestFunction;
+    uint32_t ref = gs.alphaTestRef;
+    for (int i = 0; i < s->n; i++)
+        if (!compare(function, s->color32[i] >> 24, ref))
+            s->live[i] = 0;
+}

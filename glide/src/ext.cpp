@@ -1,0 +1,118 @@
+// grGetProcAddress and the device's own extensions (obx_glide_ext.h), plus
+// the calls of glide.h that have nothing to do on this device.
+#include "device.h"
+
+#include <cstring>
+
+namespace {
+
+void obxTraceEnable(FxBool enable)
+{
+    if (enable)
+        traceClear();
+    traceEnabled = enable != FXFALSE;
+}
+
+const char* obxTraceText(void) { return traceText(); }
+
+void obxTraceClear(void) { traceClear(); }
+
+FxBool obxFrameGrab(GrBuffer_t buffer, FxU16* colour, FxU16* depth)
+{
+    if (!dev.open)
+        return FXFALSE;
+    const uint16_t* source = nullptr;
+    if (buffer == GR_BUFFER_FRONTBUFFER)
+        source = frontBuffer();
+    else if (buffer == GR_BUFFER_BACKBUFFER)
+        source = backBuffer();
+    if (!source)
+        return FXFALSE;
+    size_t pixels = (size_t)dev.width * (size_t)dev.height;
+    if (colour)
+        memcpy(colour, source, pixels * 2);
+    if (depth) {
+        if (dev.auxBuffer)
+            memcpy(depth, dev.auxBuffer, pixels * 2);
+        else
+            memset(depth, 0, pixels * 2);
+    }
+    return FXTRUE;
+}
+
+void obxScreenSize(FxU32* width, FxU32* height)
+{
+    if (width)
+        *width = dev.open ? (FxU32)dev.width : 0;
+    if (height)
+        *height = dev.open ? (FxU32)dev.height : 0;
+}
+
+void obxStats(GrObxStats* stats)
+{
+    if (stats)
+        *stats = dev.stats;
+}
+
+void obxStatsReset(void) { memset(&dev.stats, 0, sizeof dev.stats); }
+
+struct Extension {
+    const char* name;
+    GrProc proc;
+};
+
+const Extension extensions[] = {
+    {"grObxTraceEnable", (GrProc)(void (*)(void))obxTraceEnable},
+    {"grObxTraceText", (GrProc)(void (*)(void))obxTraceText},
+    {"grObxTraceClear", (GrProc)(void (*)(void))obxTraceClear},
+    {"grObxFrameGrab", (GrProc)(void (*)(void))obxFrameGrab},
+    {"grObxScreenSize", (GrProc)(void (*)(void))obxScreenSize},
+    {"grObxStats", (GrProc)(void (*)(void))obxStats},
+    {"grObxStatsReset", (GrProc)(void (*)(void))obxStatsReset},
+};
+
+} // namespace
+
+extern "C" {
+
+GrProc grGetProcAddress(char* procName)
+{
+    TRACE("grGetProcAddress(\"%s\")", traceStr(procName));
+    if (!procName)
+        return nullptr;
+    for (const Extension& e : extensions)
+        if (strcmp(e.name, procName) == 0)
+            return e.proc;
+    return nullptr;
+}
+
+// The gamma of a window on a desktop belongs to the desktop: accepted and
+// ignored.
+void grLoadGammaTable(FxU32 nentries, FxU32* red, FxU32* green, FxU32* blue)
+{
+    TRACE("grLoadGammaTable(%u, ptr, ptr, ptr)", nentries);
+    (void)red;
+    (void)green;
+    (void)blue;
+}
+
+void guGammaCorrectionRGB(FxFloat red, FxFloat green, FxFloat blue)
+{
+    TRACE("guGammaCorrectionRGB(%g, %g, %g)", (double)red, (double)green, (double)blue);
+}
+
+// There is no logo to show.
+void grSplash(float x, float y, float width, float height, FxU32 frame)
+{
+    TRACE("grSplash(%g, %g, %g, %g, %u)", (double)x, (double)y, (double)width, (double)height, frame);
+}
+
+// Not declared in glide.h, but exported by the real library.
+void grGlideGetVersion(char version[80])
+{
+    TRACE("grGlideGetVersion(ptr)");
+    if (version)
+        strcpy(version, "Glide Version 3.10.00.0000");
+}
+
+} // extern "C"

@@ -1,0 +1,197 @@
+/*
+ * The pixel path. Triangle setup (raster.cpp) turns a primitive into plane
+ * equations and cuts it into horizontal spans of at most SPAN_MAX pixels; each
+ * span then runs through a short list of stages chosen by validatePipeline()
+ * for the current state. Every stage works on the whole span at once, reading
+ * and writing the per-pixel arrays of `Span`, in the order of the hardware:
+ *
+ *   iterate -> texture (TMU1, TMU0) -> chroma key -> colour/alpha combine
+ *   -> alpha test -> depth test -> fog -> blend -> dither and write
+ *
+ * A stage that fails a pixel clears its `live` flag; only the write stage
+ * looks at the buffers' contents again.
+ */
+#ifndef OBX_GLIDE_PIXEL_H
+#define OBX_GLIDE_PIXEL_H
+
+#include "device.h"
+
+enum { SPAN_MAX = 64 };
+
+// An attribute as a linear function of the pixel position:
+// value(px, py) = at + dx * (px - refX) + dy * (py - refY), px, py pixel centres.
+struct Plane {
+    double at, dx, dy;
+};
+
+// Everything the pixel stages need about one primitive.
+struct Setup {
+    double refX, refY; // in buffer pixels, y counted from the top
+    Plane r, g, b, a, z, q, fog;
+    Plane sq[MAX_TMU], tq[MAX_TMU], qt[MAX_TMU];
+};
+
+struct Span {
+    const Setup* setup;
+    int x, y, n; // first pixel (buffer coordinates, row 0 = top) and count
+    uint16_t* color; // first pixel of the span in the render target
+    uint16_t* aux;   // same in the aux buffer, or null
+
+    alignas(64) float q[SPAN_MAX];      // interpolated q = 1/w
+    float s[SPAN_MAX], t[SPAN_MAX];     // texture coordinates of the TMU being sampled
+    float r[SPAN_MAX];                  // 1/q of the TMU being sampled
+    int32_t lod[SPAN_MAX];              // level of detail, 8 fraction bits
+    uint32_t iter[SPAN_MAX];            // iterated colour, 0xAARRGGBB
+    uint32_t tex[MAX_TMU][SPAN_MAX];    // each TMU's output
+    uint32_t texel[SPAN_MAX];           // the filtered texels of the TMU being sampled
+    uint32_t depthAlpha[SPAN_MAX];      // high byte of iterated z as alpha
+    uint32_t color32[SPAN_MAX];         // combined colour, 0xAARRGGBB
+    uint32_t prefog[SPAN_MAX];          // colour before fog (for PREFOG_COLOR blending)
+    uint16_t depth[SPAN_MAX];           // the pixel's own depth value
+    uint8_t fog[SPAN_MAX];              // fog factor
+    uint8_t live[SPAN_MAX];             // still to be written
+};
+
+typedef void (*Stage)(Span* span);
+
+// The combine inputs, as the stages address them.
+enum Input { IN_ZERO, IN_ITER, IN_TEX, IN_CONST, IN_DEPTH_ALPHA, IN_UPSTREAM, IN_TEXEL };
+
+// How a combine unit is evaluated: the common settings have short loops of
+// their own, everything else goes through the general formula.
+enum CombineOp {
+    OP_ZERO,      // 0
+    OP_COPY,      // input a
+    OP_COPY_ALPHA,// alpha of input a in every channel
+    OP_MUL,       // a * b per channel
+    OP_MUL_ALPHA, // a * alpha of b
+    OP_GENERIC,
+};
+
+struct CombinePlan {
+    int op;
+    int a, b; // Input values
+};
+
+struct Pipeline {
+    Stage stages[20];
+    int stageCount;
+
+    // Which interpolants the stages read.
+    bool needQ, needIterColor, needIterAlpha, needZ, needFogCoord;
+
+    // Texture units that take part, and their decoded textures (null when a
+    // unit has no usable source: it then reads as opaque white).
+    bool tmuSampled[MAX_TMU];
+    const DecodedTexture* texture[MAX_TMU];
+    bool tmuMipmap[MAX_TMU];      // level chosen per pixel from the level of detail
+    bool tmuDither[MAX_TMU];      // level chosen with the dither matrix
+    int32_t tmuLodOffset[MAX_TMU]; // (largeLod - 8 + bias) in 1/256 units
+    int tmuUpstream;              // index of the unit feeding TMU0, or -1
+
+    // Combine inputs (Input values) and how each unit is evaluated.
+    int colorLocal, colorOther, alphaLocal, alphaOther;
+    CombinePlan colorPlan, alphaPlan;
+    CombinePlan tmuRgbPlan[MAX_TMU], tmuAlphaPlan[MAX_TMU];
+
+    // Constants decoded from the context's colour format.
+    uint32_t constColor, fogColor, chromaKey;
+    uint32_t constArray[SPAN_MAX]; // constColor repeated, an input like any other
+
+    bool blendReadsPrefog, fogActive;
+    bool tmuLod[MAX_TMU]; // level of detail computed per pixel
+    bool writeRgb, writeDepth, writeAlpha, alphaBuffer;
+    int ditherMode;
+    int32_t depthBias;
+};
+
+extern Pipeline pipe;
+extern Span theSpan;
+
+// Runs the chosen stages over one span. x0, x1 (half-open) and y are in buffer
+// coordinates and already clipped.
+void spanDraw(const Setup* setup, int y, int x0, int x1);
+
+// Stages, by file.
+// span.cpp: interpolation
+void stageIterColor(Span* s);
+void stageIterQ(Span* s);
+void stageDepthW(Span* s);
+void stageDepthZ(Span* s);
+void stageDepthAlpha(Span* s);
+void stageFogW(Span* s);
+void stageFogZ(Span* s);
+void stageFogAlpha(Span* s);
+void stageFogCoord(Span* s);
+// texture.cpp
+void stageTexture1(Span* s);
+void stageTexture0(Span* s);
+// combine.cpp
+void stageChromaKey(Span* s);
+void stageCombine(Span* s);
+void stageAlphaTest(Span* s);
+CombinePlan planColorUnit(const CombineUnit& unit, int alphaLocal, int alphaOther);
+CombinePlan planAlphaUnit(const CombineUnit& unit);
+CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, FxBool invert, bool alpha);
+// Runs one texture unit's combine: local = its texels, other = upstream.
+void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, uint32_t* out);
+// depth.cpp
+void stageDepthTest(Span* s);
+// fog.cpp
+void stageFog(Span* s);
+// blend.cpp
+void stageBlend(Span* s);
+void stageWrite(Span* s);
+
+// Shared arithmetic -------------------------------------------------------
+
+// x * f / 255 rounded to nearest, for 0 <= x*f <= 255*255*2 (no halves exist).
+inline uint32_t mulDiv255(uint32_t v) { return (v + 127) / 255; }
+
+// Signed x * f / 255 rounded to nearest (symmetric about zero).
+inline int32_t smulDiv255(int32_t x, int32_t f)
+{
+    int32_t v = x * f;
+    return v >= 0 ? (int32_t)mulDiv255((uint32_t)v) : -(int32_t)mulDiv255((uint32_t)-v);
+}
+
+// Clamps to [lo, hi]; NaN becomes lo.
+inline float clampf(float v, float lo, float hi) { return v > lo ? (v < hi ? v : hi) : lo; }
+
+inline int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+// The 16-bit W-buffer value of a pixel with 1/w = q: a floating value whose
+// top four bits count the leading zeros of q's binary fraction and whose low
+// twelve bits are the inverted mantissa after the leading one. Near (w <= 1)
+// is 0, far (w >= 65536) is 0xFFFF, monotonic in w between.
+inline uint32_t wDepth(float q)
+{
+    union {
+        float f;
+        int32_t i;
+    } u;
+    u.f = q;
+    int32_t bits = u.i;
+    if (bits >= 0x3F800000) // q >= 1 (and +inf, NaN patterns above it)
+        return 0;
+    if (bits <= 0) // q <= 0: behind the eye, treated as farthest
+        return 0xFFFF;
+    int32_t zeros = 126 - (bits >> 23);
+    if (zeros > 15)
+        return 0xFFFF;
+    uint32_t mantissa = (uint32_t)(bits >> 11) & 0xFFF;
+    return ((uint32_t)zeros << 12) | (~mantissa & 0xFFF);
+}
+
+// Fog factor from the 64-entry table at a W-buffer value, interpolating
+// between neighbouring entries with the value's next eight bits.
+inline uint32_t fogFromTable(const GrFog_t* table, uint32_t d)
+{
+    uint32_t i = d >> 10;
+    int f0 = table[i];
+    int f1 = i < 63 ? table[i + 1] : table[63];
+    int frac = (int)((d >> 2) & 0xFF);
+    return (uint32_t)(f0 + ((f1 - f0) * frac) / 256);
+}
+
+#endif

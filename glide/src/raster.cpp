@@ -1,0 +1,296 @@
+// Triangle setup and scan conversion, and the points and lines that share the
+// pixel path.
+//
+// Vertices are snapped to 1/16 pixel (the hardware's four sub-pixel bits) and
+// the edges are evaluated exactly in integers at pixel centres. A pixel whose
+// centre lies exactly on an edge belongs to the triangle only when that edge
+// is a top or a left edge, so triangles sharing an edge never both draw, and
+// never leave a gap between them.
+#include "pixel.h"
+
+#include <cmath>
+
+// Coordinates further out than this are refused: the edge arithmetic stays
+// far inside 64 bits and no real screen comes close.
+static const float COORD_LIMIT = 32768.0f;
+
+static inline int64_t floorDiv(int64_t a, int64_t b) // b > 0
+{
+    int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+static inline int64_t ceilDiv(int64_t a, int64_t b) // b > 0
+{
+    int64_t q = a / b;
+    return (a % b != 0 && a > 0) ? q + 1 : q;
+}
+
+// Position in buffer space (row 0 at the top), or false when unusable.
+static bool bufferPosition(const Vertex* v, float* x, float* y)
+{
+    float vx = v->x, vy = v->y;
+    if (!(vx > -COORD_LIMIT && vx < COORD_LIMIT && vy > -COORD_LIMIT && vy < COORD_LIMIT))
+        return false;
+    if (gs.origin == GR_ORIGIN_LOWER_LEFT)
+        vy = (float)dev.height - vy;
+    *x = vx;
+    *y = vy;
+    return true;
+}
+
+static inline int32_t snap16(float v) { return (int32_t)lrintf(v * 16.0f); }
+
+static void planeFrom(Plane* p, double a0, double a1, double a2, double dx1, double dy1, double dx2, double dy2,
+                      double invArea)
+{
+    double d1 = a1 - a0, d2 = a2 - a0;
+    p->at = a0;
+    p->dx = (d1 * dy2 - d2 * dy1) * invArea;
+    p->dy = (d2 * dx1 - d1 * dx2) * invArea;
+}
+
+static inline void planeConstant(Plane* p, double value)
+{
+    p->at = value;
+    p->dx = 0.0;
+    p->dy = 0.0;
+}
+
+// Colours are clamped at setup so wild vertex values cannot overflow later.
+static inline double colourValue(float c)
+{
+    if (!(c > -4096.0f))
+        return c != c ? 0.0 : -4096.0;
+    return c < 4096.0f ? c : 4096.0;
+}
+
+// Fills the planes the chosen pixel path reads, from three vertices given in
+// buffer-space positions (px, py).
+static void setupPlanes(Setup* s, const Vertex* v[3], const double px[3], const double py[3])
+{
+    double dx1 = px[1] - px[0], dy1 = py[1] - py[0];
+    double dx2 = px[2] - px[0], dy2 = py[2] - py[0];
+    double invArea = 1.0 / (dx1 * dy2 - dx2 * dy1);
+    s->refX = px[0];
+    s->refY = py[0];
+#define PLANE(field, expr0, expr1, expr2) \
+    planeFrom(&s->field, expr0, expr1, expr2, dx1, dy1, dx2, dy2, invArea)
+    if (pipe.needIterColor) {
+        PLANE(r, colourValue(v[0]->r), colourValue(v[1]->r), colourValue(v[2]->r));
+        PLANE(g, colourValue(v[0]->g), colourValue(v[1]->g), colourValue(v[2]->g));
+        PLANE(b, colourValue(v[0]->b), colourValue(v[1]->b), colourValue(v[2]->b));
+    }
+    if (pipe.needIterAlpha)
+        PLANE(a, colourValue(v[0]->a), colourValue(v[1]->a), colourValue(v[2]->a));
+    if (pipe.needZ)
+        PLANE(z, v[0]->z, v[1]->z, v[2]->z);
+    if (pipe.needQ)
+        PLANE(q, v[0]->q, v[1]->q, v[2]->q);
+    if (pipe.needFogCoord)
+        PLANE(fog, v[0]->fog, v[1]->fog, v[2]->fog);
+    for (int t = 0; t < MAX_TMU; t++) {
+        if (!pipe.tmuSampled[t])
+            continue;
+        PLANE(sq[t], v[0]->sq[t], v[1]->sq[t], v[2]->sq[t]);
+        PLANE(tq[t], v[0]->tq[t], v[1]->tq[t], v[2]->tq[t]);
+        PLANE(qt[t], v[0]->qt[t], v[1]->qt[t], v[2]->qt[t]);
+    }
+#undef PLANE
+}
+
+// Setup for a single point of the primitive: every attribute constant.
+static void setupConstant(Setup* s, const Vertex* v, double x, double y)
+{
+    s->refX = x;
+    s->refY = y;
+    planeConstant(&s->r, colourValue(v->r));
+    planeConstant(&s->g, colourValue(v->g));
+    planeConstant(&s->b, colourValue(v->b));
+    planeConstant(&s->a, colourValue(v->a));
+    planeConstant(&s->z, v->z);
+    planeConstant(&s->q, v->q);
+    planeConstant(&s->fog, v->fog);
+    for (int t = 0; t < MAX_TMU; t++) {
+        planeConstant(&s->sq[t], v->sq[t]);
+        planeConstant(&s->tq[t], v->tq[t]);
+        planeConstant(&s->qt[t], v->qt[t]);
+    }
+}
+
+void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
+{
+    if (dev.stale)
+        validatePipeline();
+    float fx[3], fy[3];
+    if (!bufferPosition(a, &fx[0], &fy[0]) || !bufferPosition(b, &fx[1], &fy[1]) ||
+        !bufferPosition(c, &fx[2], &fy[2]))
+        return;
+    int64_t X[3], Y[3];
+    for (int i = 0; i < 3; i++) {
+        X[i] = snap16(fx[i]);
+        Y[i] = snap16(fy[i]);
+    }
+    // Twice the signed area in buffer space (1/256 pixel units).
+    int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+    if (area == 0)
+        return;
+    // Culling looks at the sign the application sees: a lower-left origin
+    // mirrors the buffer.
+    int64_t appArea = gs.origin == GR_ORIGIN_LOWER_LEFT ? -area : area;
+    if ((gs.cullMode == GR_CULL_NEGATIVE && appArea < 0) || (gs.cullMode == GR_CULL_POSITIVE && appArea > 0))
+        return;
+
+    const Vertex* v[3] = {a, b, c};
+    if (area < 0) { // make the edges run clockwise on screen
+        const Vertex* tv = v[1];
+        v[1] = v[2];
+        v[2] = tv;
+        int64_t t = X[1];
+        X[1] = X[2];
+        X[2] = t;
+        t = Y[1];
+        Y[1] = Y[2];
+        Y[2] = t;
+    }
+
+    ClipRect clip = clipRect();
+    int64_t yMin = Y[0] < Y[1] ? (Y[0] < Y[2] ? Y[0] : Y[2]) : (Y[1] < Y[2] ? Y[1] : Y[2]);
+    int64_t yMax = Y[0] > Y[1] ? (Y[0] > Y[2] ? Y[0] : Y[2]) : (Y[1] > Y[2] ? Y[1] : Y[2]);
+    // Rows whose centre (16 * row + 8) lies within the triangle's height.
+    int64_t rowFirst = ceilDiv(yMin - 8, 16), rowLast = floorDiv(yMax - 8, 16);
+    if (rowFirst < clip.y0)
+        rowFirst = clip.y0;
+    if (rowLast > clip.y1 - 1)
+        rowLast = clip.y1 - 1;
+    if (rowFirst > rowLast || clip.x0 >= clip.x1)
+        return;
+
+    dev.stats.trianglesDrawn++;
+
+    // Edge k runs from vertex k to vertex k+1. Inside means E >= threshold,
+    // E(P) = (Xb - Xa)(Py - Ya) - (Yb - Ya)(Px - Xa); the threshold is 0 for
+    // top and left edges and 1 for the others.
+    int64_t edgeA[3], edgeC[3], edgeThreshold[3], edgeStep[3];
+    for (int k = 0; k < 3; k++) {
+        int n = (k + 1) % 3;
+        int64_t dx = X[n] - X[k], dy = Y[n] - Y[k];
+        bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+        edgeThreshold[k] = topLeft ? 0 : 1;
+        edgeA[k] = -dy;
+        int64_t py = 16 * rowFirst + 8;
+        // E at pixel column ix of this row: 16 * A * ix + C.
+        edgeC[k] = dx * (py - Y[k]) + dy * X[k] + 8 * edgeA[k];
+        edgeStep[k] = 16 * dx;
+    }
+
+    Setup setup;
+    double px[3], py[3];
+    for (int i = 0; i < 3; i++) {
+        px[i] = (double)X[i] / 16.0;
+        py[i] = (double)Y[i] / 16.0;
+    }
+    setupPlanes(&setup, v, px, py);
+
+    for (int64_t row = rowFirst; row <= rowLast; row++) {
+        int64_t left = clip.x0, right = clip.x1 - 1;
+        for (int k = 0; k < 3; k++) {
+            int64_t A = edgeA[k], need = edgeThreshold[k] - edgeC[k];
+            if (A > 0) {
+                int64_t first = ceilDiv(need, 16 * A);
+                if (first > left)
+                    left = first;
+            } else if (A < 0) {
+                int64_t last = floorDiv(-need, -16 * A);
+                if (last < right)
+                    right = last;
+            } else if (need > 0) {
+                right = left - 1; // a horizontal edge this row lies outside of
+            }
+            edgeC[k] += edgeStep[k];
+        }
+        if (left <= right)
+            spanDraw(&setup, (int)row, (int)left, (int)right + 1);
+    }
+}
+
+void drawPoint(const Vertex* v)
+{
+    if (dev.stale)
+        validatePipeline();
+    float fx, fy;
+    if (!bufferPosition(v, &fx, &fy))
+        return;
+    // The pixel whose square holds the snapped point.
+    int64_t x = floorDiv(snap16(fx), 16), y = floorDiv(snap16(fy), 16);
+    ClipRect clip = clipRect();
+    if (x < clip.x0 || x >= clip.x1 || y < clip.y0 || y >= clip.y1)
+        return;
+    Setup setup;
+    setupConstant(&setup, v, (double)x + 0.5, (double)y + 0.5);
+    spanDraw(&setup, (int)y, (int)x, (int)x + 1);
+}
+
+// A line one pixel wide: along its major axis every pixel whose centre lies in
+// [start, end) gets one pixel, in the row (or column) the line crosses there.
+// Leaving out the end pixel lets strips share their vertices without drawing
+// them twice.
+void drawLine(const Vertex* a, const Vertex* b)
+{
+    if (dev.stale)
+        validatePipeline();
+    float ax, ay, bx, by;
+    if (!bufferPosition(a, &ax, &ay) || !bufferPosition(b, &bx, &by))
+        return;
+    double x0 = snap16(ax) / 16.0, y0 = snap16(ay) / 16.0;
+    double x1 = snap16(bx) / 16.0, y1 = snap16(by) / 16.0;
+    double dx = x1 - x0, dy = y1 - y0;
+    if (dx == 0.0 && dy == 0.0)
+        return;
+    bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    double length = xMajor ? dx : dy;
+
+    Setup setup;
+    setupConstant(&setup, a, x0, y0);
+    auto along = [&](Plane* p, double va, double vb) {
+        double g = (vb - va) / length;
+        p->at = va;
+        p->dx = xMajor ? g : 0.0;
+        p->dy = xMajor ? 0.0 : g;
+    };
+    along(&setup.r, colourValue(a->r), colourValue(b->r));
+    along(&setup.g, colourValue(a->g), colourValue(b->g));
+    along(&setup.b, colourValue(a->b), colourValue(b->b));
+    along(&setup.a, colourValue(a->a), colourValue(b->a));
+    along(&setup.z, a->z, b->z);
+    along(&setup.q, a->q, b->q);
+    along(&setup.fog, a->fog, b->fog);
+    for (int t = 0; t < MAX_TMU; t++) {
+        along(&setup.sq[t], a->sq[t], b->sq[t]);
+        along(&setup.tq[t], a->tq[t], b->tq[t]);
+        along(&setup.qt[t], a->qt[t], b->qt[t]);
+    }
+
+    ClipRect clip = clipRect();
+    double start = xMajor ? x0 : y0, end = xMajor ? x1 : y1;
+    double slope = xMajor ? dy / dx : dx / dy;
+    // Major-axis pixels whose centre m + 0.5 lies in [start, end) (or
+    // (end, start] when running backwards).
+    int64_t first, last;
+    if (end > start) {
+        first = (int64_t)std::ceil(start - 0.5);
+        last = (int64_t)std::ceil(end - 0.5) - 1;
+    } else {
+        first = (int64_t)std::floor(end - 0.5) + 1;
+        last = (int64_t)std::floor(start - 0.5);
+    }
+    for (int64_t m = first; m <= last; m++) {
+        double centre = (double)m + 0.5;
+        double minor = (xMajor ? y0 : x0) + (centre - start) * slope;
+        int64_t n = (int64_t)std::floor(minor);
+        int64_t x = xMajor ? m : n, y = xMajor ? n : m;
+        if (x < clip.x0 || x >= clip.x1 || y < clip.y0 || y >= clip.y1)
+            continue;
+        spanDraw(&setup, (int)y, (int)x, (int)x + 1);
+    }
+}

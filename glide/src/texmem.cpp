@@ -1,0 +1,357 @@
+// Texture memory: a plain byte array per texture unit. Downloads copy texels
+// into it; grTexSource only names an address, so a texture drawn from an
+// address shows whatever was downloaded there last.
+//
+// Inside a mipmap the levels the even/odd mask selects lie back to back from
+// the largest down, each exactly as large as its texels (no padding), which
+// never needs more than grTexTextureMemRequired reports.
+#include "device.h"
+
+#include <cstring>
+
+int texFormatBytes(GrTextureFormat_t format)
+{
+    switch (format) {
+    case GR_TEXFMT_RGB_332:
+    case GR_TEXFMT_YIQ_422:
+    case GR_TEXFMT_ALPHA_8:
+    case GR_TEXFMT_INTENSITY_8:
+    case GR_TEXFMT_ALPHA_INTENSITY_44:
+    case GR_TEXFMT_P_8:
+    case GR_TEXFMT_P_8_6666: return 1;
+    case GR_TEXFMT_ARGB_8332:
+    case GR_TEXFMT_AYIQ_8422:
+    case GR_TEXFMT_RGB_565:
+    case GR_TEXFMT_ARGB_1555:
+    case GR_TEXFMT_ARGB_4444:
+    case GR_TEXFMT_ALPHA_INTENSITY_88:
+    case GR_TEXFMT_AP_88: return 2;
+    case GR_TEXFMT_ARGB_8888: return 4;
+    default: return 0;
+    }
+}
+
+bool texLevelSize(GrLOD_t lod, GrAspectRatio_t aspect, int* width, int* height)
+{
+    if (lod < GR_LOD_LOG2_1 || lod > GR_LOD_LOG2_256 || aspect < GR_ASPECT_LOG2_1x8 || aspect > GR_ASPECT_LOG2_8x1)
+        return false;
+    int longer = 1 << lod;
+    if (aspect >= 0) {
+        *width = longer;
+        *height = (longer >> aspect) > 0 ? longer >> aspect : 1;
+    } else {
+        *height = longer;
+        *width = (longer >> -aspect) > 0 ? longer >> -aspect : 1;
+    }
+    return true;
+}
+
+bool texInfoValid(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect, GrTextureFormat_t format)
+{
+    int w, h;
+    return texFormatBytes(format) > 0 && texLevelSize(smallLod, aspect, &w, &h) &&
+           texLevelSize(largeLod, aspect, &w, &h) && smallLod <= largeLod;
+}
+
+bool texLevelSelected(GrLOD_t lod, FxU32 evenOdd)
+{
+    switch (evenOdd & GR_MIPMAPLEVELMASK_BOTH) {
+    case GR_MIPMAPLEVELMASK_EVEN: return (lod & 1) == 0;
+    case GR_MIPMAPLEVELMASK_ODD: return (lod & 1) == 1;
+    case GR_MIPMAPLEVELMASK_BOTH: return true;
+    default: return false;
+    }
+}
+
+static uint32_t levelBytes(GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_t format)
+{
+    int w, h;
+    texLevelSize(lod, aspect, &w, &h);
+    return (uint32_t)(w * h * texFormatBytes(format));
+}
+
+uint32_t texLevelOffset(GrLOD_t lod, GrLOD_t largeLod, GrAspectRatio_t aspect, GrTextureFormat_t format,
+                        FxU32 evenOdd)
+{
+    uint32_t offset = 0;
+    for (GrLOD_t l = largeLod; l > lod; l--)
+        if (texLevelSelected(l, evenOdd))
+            offset += levelBytes(l, aspect, format);
+    return offset;
+}
+
+// Memory a mipmap takes, as the hardware driver counts it: the whole chain
+// counts each level's raw size; an even or odd half counts each of its levels
+// as at least 2 x 2 texels. Rounded up to 16 bytes.
+static uint32_t memRequired(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect, GrTextureFormat_t format,
+                            FxU32 evenOdd)
+{
+    uint32_t bytes = 0;
+    int bpt = texFormatBytes(format);
+    for (GrLOD_t l = smallLod; l <= largeLod; l++) {
+        if (!texLevelSelected(l, evenOdd))
+            continue;
+        int w, h;
+        texLevelSize(l, aspect, &w, &h);
+        if ((evenOdd & GR_MIPMAPLEVELMASK_BOTH) != GR_MIPMAPLEVELMASK_BOTH) {
+            w = w < 2 ? 2 : w;
+            h = h < 2 ? 2 : h;
+        }
+        bytes += (uint32_t)(w * h * bpt);
+    }
+    return (bytes + 15) & ~15u;
+}
+
+// The level range of a description, whichever way round its two ends are
+// given: a description asking for "small 8, large 0" means the same chain.
+static bool rangeOf(GrLOD_t a, GrLOD_t b, GrAspectRatio_t aspect, GrTextureFormat_t format, GrLOD_t* smallLod,
+                    GrLOD_t* largeLod)
+{
+    *smallLod = a < b ? a : b;
+    *largeLod = a < b ? b : a;
+    return texInfoValid(*smallLod, *largeLod, aspect, format);
+}
+
+static bool tmuUsable(const char* call, GrChipID_t tmu)
+{
+    if (!requireWindow(call))
+        return false;
+    if (tmu < 0 || tmu >= dev.config.numTmu) {
+        reportError("%s: no texture unit %d", call, tmu);
+        return false;
+    }
+    return true;
+}
+
+static bool rangeFits(const char* call, FxU32 start, uint32_t bytes)
+{
+    if (start % 16 != 0) {
+        reportError("%s: address %u is not a multiple of 16", call, start);
+        return false;
+    }
+    if (start > dev.texMemSize || bytes > dev.texMemSize - start) {
+        reportError("%s: %u bytes at %u do not fit in texture memory", call, bytes, start);
+        return false;
+    }
+    return true;
+}
+
+static void writeTexMem(int tmu, uint32_t address, const void* data, uint32_t bytes)
+{
+    memcpy(dev.texMem[tmu] + address, data, bytes);
+    texCacheInvalidateRange(tmu, address, address + bytes);
+}
+
+extern "C" {
+
+FxU32 grTexMinAddress(GrChipID_t tmu)
+{
+    TRACE("grTexMinAddress(%d)", tmu);
+    (void)tmu;
+    return 0;
+}
+
+FxU32 grTexMaxAddress(GrChipID_t tmu)
+{
+    TRACE("grTexMaxAddress(%d)", tmu);
+    (void)tmu;
+    if (dev.initialised)
+        return dev.texMemSize;
+    Config config;
+    configRead(&config);
+    return config.texMemSize;
+}
+
+FxU32 grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* info)
+{
+    TRACE("grTexTextureMemRequired(%u, ptr)", evenOdd);
+    GrLOD_t smallLod, largeLod;
+    if (!info || !rangeOf(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2, info->format, &smallLod,
+                          &largeLod)) {
+        reportError("grTexTextureMemRequired: invalid texture description");
+        return 0;
+    }
+    return memRequired(smallLod, largeLod, info->aspectRatioLog2, info->format, evenOdd);
+}
+
+FxU32 grTexCalcMemRequired(GrLOD_t lodmin, GrLOD_t lodmax, GrAspectRatio_t aspect, GrTextureFormat_t fmt)
+{
+    TRACE("grTexCalcMemRequired(%d, %d, %d, %d)", lodmin, lodmax, aspect, fmt);
+    GrLOD_t smallLod, largeLod;
+    if (!rangeOf(lodmin, lodmax, aspect, fmt, &smallLod, &largeLod)) {
+        reportError("grTexCalcMemRequired: invalid texture description");
+        return 0;
+    }
+    return memRequired(smallLod, largeLod, aspect, fmt, GR_MIPMAPLEVELMASK_BOTH);
+}
+
+void grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info)
+{
+    TRACE("grTexDownloadMipMap(%d, %u, %u, ptr)", tmu, startAddress, evenOdd);
+    if (!tmuUsable("grTexDownloadMipMap", tmu))
+        return;
+    if (!info || !info->data ||
+        !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2, info->format) ||
+        (evenOdd & GR_MIPMAPLEVELMASK_BOTH) == 0) {
+        reportError("grTexDownloadMipMap: invalid texture description");
+        return;
+    }
+    GrLOD_t smallLod = info->smallLodLog2, largeLod = info->largeLodLog2;
+    GrAspectRatio_t aspect = info->aspectRatioLog2;
+    GrTextureFormat_t format = info->format;
+    uint32_t stored = texLevelOffset(smallLod - 1, largeLod, aspect, format, evenOdd);
+    if (!rangeFits("grTexDownloadMipMap", startAddress, stored))
+        return;
+    // The host buffer always holds the whole chain, largest level first.
+    const uint8_t* src = (const uint8_t*)info->data;
+    uint32_t hostOffset = 0, memOffset = 0;
+    for (GrLOD_t l = largeLod; l >= smallLod; l--) {
+        uint32_t bytes = levelBytes(l, aspect, format);
+        if (texLevelSelected(l, evenOdd)) {
+            memcpy(dev.texMem[tmu] + startAddress + memOffset, src + hostOffset, bytes);
+            memOffset += bytes;
+        }
+        hostOffset += bytes;
+    }
+    texCacheInvalidateRange(tmu, startAddress, startAddress + stored);
+}
+
+void grTexDownloadMipMapLevel(GrChipID_t tmu, FxU32 startAddress, GrLOD_t thisLod, GrLOD_t largeLod,
+                              GrAspectRatio_t aspectRatio, GrTextureFormat_t format, FxU32 evenOdd, void* data)
+{
+    TRACE("grTexDownloadMipMapLevel(%d, %u, %d, %d, %d, %d, %u, ptr)", tmu, startAddress, thisLod, largeLod,
+          aspectRatio, format, evenOdd);
+    if (!tmuUsable("grTexDownloadMipMapLevel", tmu))
+        return;
+    if (!data || !texInfoValid(thisLod, largeLod, aspectRatio, format) || !texLevelSelected(thisLod, evenOdd)) {
+        reportError("grTexDownloadMipMapLevel: invalid texture description");
+        return;
+    }
+    uint32_t offset = texLevelOffset(thisLod, largeLod, aspectRatio, format, evenOdd);
+    uint32_t bytes = levelBytes(thisLod, aspectRatio, format);
+    if (!rangeFits("grTexDownloadMipMapLevel", startAddress, offset + bytes))
+        return;
+    writeTexMem(tmu, startAddress + offset, data, bytes);
+}
+
+FxBool grTexDownloadMipMapLevelPartial(GrChipID_t tmu, FxU32 startAddress, GrLOD_t thisLod, GrLOD_t largeLod,
+                                       GrAspectRatio_t aspectRatio, GrTextureFormat_t format, FxU32 evenOdd,
+                                       void* data, int start, int end)
+{
+    TRACE("grTexDownloadMipMapLevelPartial(%d, %u, %d, %d, %d, %d, %u, ptr, %d, %d)", tmu, startAddress, thisLod,
+          largeLod, aspectRatio, format, evenOdd, start, end);
+    if (!tmuUsable("grTexDownloadMipMapLevelPartial", tmu))
+        return FXFALSE;
+    int w, h;
+    if (!data || !texInfoValid(thisLod, largeLod, aspectRatio, format) || !texLevelSelected(thisLod, evenOdd) ||
+        !texLevelSize(thisLod, aspectRatio, &w, &h) || start < 0 || end < start || end >= h) {
+        reportError("grTexDownloadMipMapLevelPartial: invalid argument");
+        return FXFALSE;
+    }
+    uint32_t pitch = (uint32_t)(w * texFormatBytes(format));
+    uint32_t offset = texLevelOffset(thisLod, largeLod, aspectRatio, format, evenOdd) + (uint32_t)start * pitch;
+    uint32_t bytes = (uint32_t)(end - start + 1) * pitch;
+    if (!rangeFits("grTexDownloadMipMapLevelPartial", startAddress, offset + bytes))
+        return FXFALSE;
+    // `data` holds the rows start..end only.
+    writeTexMem(tmu, startAddress + offset, data, bytes);
+    return FXTRUE;
+}
+
+void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info)
+{
+    TRACE("grTexSource(%d, %u, %u, ptr)", tmu, startAddress, evenOdd);
+    if (!tmuUsable("grTexSource", tmu))
+        return;
+    if (!info || !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2, info->format) ||
+        (evenOdd & GR_MIPMAPLEVELMASK_BOTH) == 0) {
+        reportError("grTexSource: invalid texture description");
+        return;
+    }
+    uint32_t stored = texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2, info->aspectRatioLog2,
+                                     info->format, evenOdd);
+    if (!rangeFits("grTexSource", startAddress, stored))
+        return;
+    TmuState& u = gs.tmu[tmu];
+    u.sourceValid = FXTRUE;
+    u.sourceAddress = startAddress;
+    u.sourceEvenOdd = evenOdd & GR_MIPMAPLEVELMASK_BOTH;
+    u.smallLod = info->smallLodLog2;
+    u.largeLod = info->largeLodLog2;
+    u.aspect = info->aspectRatioLog2;
+    u.format = info->format;
+    markStale();
+}
+
+static void downloadTable(const char* call, GrTexTable_t type, const void* data, int start, int end)
+{
+    if (!requireWindow(call))
+        return;
+    if (!data || start < 0 || end > 255 || start > end) {
+        reportError("%s: invalid argument", call);
+        return;
+    }
+    switch (type) {
+    case GR_TEXTABLE_PALETTE: {
+        const GuTexPalette* p = (const GuTexPalette*)data;
+        for (int i = start; i <= end; i++)
+            dev.palette[i] = p->data[i] & 0x00FFFFFF;
+        break;
+    }
+    case GR_TEXTABLE_PALETTE_6666_EXT: {
+        const GuTexPalette* p = (const GuTexPalette*)data;
+        for (int i = start; i <= end; i++) {
+            uint32_t e = p->data[i];
+            uint32_t a = (e >> 18) & 63, r = (e >> 12) & 63, g = (e >> 6) & 63, b = e & 63;
+            a = (a << 2) | (a >> 4);
+            r = (r << 2) | (r >> 4);
+            g = (g << 2) | (g >> 4);
+            b = (b << 2) | (b >> 4);
+            dev.palette6666[i] = (a << 24) | (r << 16) | (g << 8) | b;
+        }
+        break;
+    }
+    case GR_TEXTABLE_NCC0:
+    case GR_TEXTABLE_NCC1:
+        memcpy(&dev.ncc[type], data, sizeof(GuNccTable));
+        break;
+    default:
+        reportError("%s: invalid table type %u", call, type);
+        return;
+    }
+    texCacheInvalidateTables();
+}
+
+void grTexDownloadTable(GrTexTable_t type, void* data)
+{
+    TRACE("grTexDownloadTable(%u, ptr)", type);
+    downloadTable("grTexDownloadTable", type, data, 0, 255);
+}
+
+void grTexDownloadTablePartial(GrTexTable_t type, void* data, int start, int end)
+{
+    TRACE("grTexDownloadTablePartial(%u, ptr, %d, %d)", type, start, end);
+    if (type == GR_TEXTABLE_NCC0 || type == GR_TEXTABLE_NCC1) {
+        downloadTable("grTexDownloadTablePartial", type, data, 0, 255);
+        return;
+    }
+    downloadTable("grTexDownloadTablePartial", type, data, start, end);
+}
+
+// Split-address mipmaps are not offered: textures always use one base.
+void grTexMultibase(GrChipID_t tmu, FxBool enable)
+{
+    TRACE("grTexMultibase(%d, %d)", tmu, traceBool(enable));
+    if (enable)
+        reportError("grTexMultibase: split texture addresses are not supported");
+}
+
+void grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t range, FxU32 startAddress, FxU32 evenOdd,
+                           GrTexInfo* info)
+{
+    TRACE("grTexMultibaseAddress(%d, %u, %u, %u, ptr)", tmu, range, startAddress, evenOdd);
+    (void)info;
+    reportError("grTexMultibaseAddress: split texture addresses are not supported");
+}
+
+} // extern "C"

@@ -1,0 +1,207 @@
+// Choosing the pixel path: after any state change the next draw looks at the
+// whole state once and lists the stages its pixels need, so the pixel loop
+// itself never asks what the state is.
+#include "pixel.h"
+
+#include <cmath>
+
+Pipeline pipe;
+
+namespace {
+
+bool functionUsesLocal(int f)
+{
+    return f == GR_COMBINE_FUNCTION_LOCAL || f == GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL ||
+           f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL || f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL ||
+           f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA ||
+           f == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL ||
+           f == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA;
+}
+
+bool functionUsesOther(int f)
+{
+    return f >= GR_COMBINE_FUNCTION_SCALE_OTHER && f <= GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA;
+}
+
+bool functionUsesLocalAlpha(int f)
+{
+    return f == GR_COMBINE_FUNCTION_LOCAL_ALPHA || f == GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA ||
+           f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA ||
+           f == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA;
+}
+
+bool functionUsesFactor(int f)
+{
+    return f >= GR_COMBINE_FUNCTION_SCALE_OTHER;
+}
+
+// Which inputs a frame-buffer unit reads: bit per Input value.
+unsigned unitInputs(int function, int factor, int local, int other, int localAlpha, int otherAlpha)
+{
+    unsigned used = 0;
+    if (functionUsesLocal(function))
+        used |= 1u << local;
+    if (functionUsesOther(function))
+        used |= 1u << other;
+    if (functionUsesLocalAlpha(function))
+        used |= 1u << localAlpha;
+    if (functionUsesFactor(function)) {
+        switch (factor & 7) {
+        case 1: used |= 1u << local; break;
+        case 2: used |= 1u << otherAlpha; break;
+        case 3: used |= 1u << localAlpha; break;
+        case 4:
+        case 5: used |= 1u << IN_TEX; break;
+        default: break;
+        }
+    }
+    return used;
+}
+
+int colorOtherInput(int other)
+{
+    return other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
+}
+
+// What a texture unit's combine reads: its own texels, the unit upstream, the
+// level of detail.
+void tmuInputs(const TmuState& u, bool* local, bool* upstream, bool* lod)
+{
+    *local = *upstream = *lod = false;
+    const int functions[2] = {u.rgbFunction, u.alphaFunction};
+    const int factors[2] = {u.rgbFactor, u.alphaFactor};
+    for (int k = 0; k < 2; k++) {
+        int f = functions[k];
+        if (functionUsesLocal(f) || functionUsesLocalAlpha(f))
+            *local = true;
+        if (functionUsesOther(f))
+            *upstream = true;
+        if (functionUsesFactor(f)) {
+            int base = factors[k] & 7;
+            if (base == 1 || base == 3)
+                *local = true;
+            if (base == 2)
+                *upstream = true;
+            if (base == 4 || base == 5)
+                *lod = true;
+        }
+    }
+}
+
+} // namespace
+
+void validatePipeline(void)
+{
+    Pipeline& p = pipe;
+    p.stageCount = 0;
+    auto add = [&p](Stage stage) { p.stages[p.stageCount++] = stage; };
+
+    const CombineUnit& cc = gs.colorCombine;
+    const CombineUnit& ac = gs.alphaCombine;
+    p.colorLocal = cc.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST : IN_ITER;
+    p.colorOther = colorOtherInput(cc.other);
+    p.alphaLocal = ac.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST
+                                                         : (ac.local == GR_COMBINE_LOCAL_DEPTH ? IN_DEPTH_ALPHA : IN_ITER);
+    p.alphaOther = colorOtherInput(ac.other);
+    p.colorPlan = planColorUnit(cc, p.alphaLocal, p.alphaOther);
+    p.alphaPlan = planAlphaUnit(ac);
+
+    bool chroma = gs.chromakeyMode == GR_CHROMAKEY_ENABLE;
+    unsigned rgbUses = unitInputs(cc.function, cc.factor, p.colorLocal, p.colorOther, p.alphaLocal, p.alphaOther);
+    unsigned alphaUses = unitInputs(ac.function, ac.factor, p.alphaLocal, p.alphaOther, p.alphaLocal, p.alphaOther);
+    if (chroma)
+        rgbUses |= 1u << p.colorOther;
+    unsigned uses = rgbUses | alphaUses;
+    int fogBase = gs.fogMode & 0xFF;
+    p.fogActive = fogBase != GR_FOG_DISABLE;
+
+    p.needIterColor = (uses & (1u << IN_ITER)) != 0;
+    p.needIterAlpha = p.needIterColor || fogBase == GR_FOG_WITH_ITERATED_ALPHA_EXT;
+    bool depthOn = gs.depthMode != GR_DEPTHBUFFER_DISABLE && dev.auxBuffer;
+    bool wDepthMode = gs.depthMode == GR_DEPTHBUFFER_WBUFFER || gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
+    p.needQ = (depthOn && wDepthMode) || fogBase == GR_FOG_WITH_TABLE_ON_Q;
+    p.needZ = (depthOn && !wDepthMode) || fogBase == GR_FOG_WITH_ITERATED_Z || (uses & (1u << IN_DEPTH_ALPHA));
+    p.needFogCoord = fogBase == GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT;
+    p.depthBias = gs.depthBias;
+
+    // Texture units, from the frame buffer's end of the chain up.
+    p.tmuSampled[0] = p.tmuSampled[1] = false;
+    p.tmuUpstream = -1;
+    bool unitActive[MAX_TMU] = {(uses & (1u << IN_TEX)) != 0, false};
+    for (int t = 0; t < MAX_TMU; t++) {
+        if (!unitActive[t])
+            continue;
+        const TmuState& u = gs.tmu[t];
+        bool local, upstream, lod;
+        tmuInputs(u, &local, &upstream, &lod);
+        p.tmuRgbPlan[t] = planTmuUnit(u.rgbFunction, u.rgbFactor, u.rgbInvert, false);
+        p.tmuAlphaPlan[t] = planTmuUnit(u.alphaFunction, u.alphaFactor, u.alphaInvert, true);
+        bool generic = p.tmuRgbPlan[t].op == OP_GENERIC || p.tmuAlphaPlan[t].op == OP_GENERIC;
+        p.tmuSampled[t] = local || lod || generic;
+        if (upstream && t + 1 < dev.config.numTmu) {
+            unitActive[t + 1] = true;
+            if (t == 0)
+                p.tmuUpstream = 1;
+        }
+        p.texture[t] = p.tmuSampled[t] ? texCacheLookup(t) : nullptr;
+        const DecodedTexture* tex = p.texture[t];
+        bool mipmap = u.mipmapMode != GR_MIPMAP_DISABLE && tex && tex->levelCount > 1;
+        p.tmuMipmap[t] = mipmap;
+        p.tmuDither[t] = u.mipmapMode == GR_MIPMAP_NEAREST_DITHER && gs.allowMipmapDither;
+        p.tmuLod[t] = tex && (mipmap || u.minFilter != u.magFilter || (lod && generic));
+        int32_t bias = (int32_t)std::lround(u.lodBias * 4.0f) * 64;
+        p.tmuLodOffset[t] = ((tex ? tex->largeLod : 8) - 8) * 256 + bias;
+    }
+
+    uint32_t constant = colorToArgb(gs.constantColor, dev.colorFormat);
+    p.constColor = constant;
+    for (int i = 0; i < SPAN_MAX; i++)
+        p.constArray[i] = constant;
+    p.fogColor = colorToArgb(gs.fogColor, dev.colorFormat);
+    p.chromaKey = colorToArgb(gs.chromakeyValue, dev.colorFormat) & 0x00FFFFFFu;
+
+    bool blendOn = !(gs.blendRgbSrc == GR_BLEND_ONE && gs.blendRgbDst == GR_BLEND_ZERO);
+    p.alphaBuffer = dev.auxBuffer && gs.depthMode == GR_DEPTHBUFFER_DISABLE;
+    p.writeRgb = gs.colorMaskRgb;
+    p.writeDepth = depthOn && gs.depthMask;
+    p.writeAlpha = p.alphaBuffer && gs.colorMaskAlpha;
+    if (p.writeAlpha && !(gs.blendAlphaSrc == GR_BLEND_ONE && gs.blendAlphaDst == GR_BLEND_ZERO))
+        blendOn = true;
+    p.blendReadsPrefog = blendOn && (gs.blendRgbDst == GR_BLEND_PREFOG_COLOR || gs.blendAlphaDst == GR_BLEND_PREFOG_COLOR);
+    p.ditherMode = gs.ditherMode;
+
+    // The stages, in the order of the hardware.
+    if (p.needIterColor || p.needIterAlpha)
+        add(stageIterColor);
+    if (p.needQ)
+        add(stageIterQ);
+    if (uses & (1u << IN_DEPTH_ALPHA))
+        add(stageDepthAlpha);
+    if (p.tmuUpstream >= 0)
+        add(stageTexture1);
+    if (unitActive[0])
+        add(stageTexture0);
+    if (chroma)
+        add(stageChromaKey);
+    add(stageCombine);
+    if (gs.alphaTestFunction != GR_CMP_ALWAYS)
+        add(stageAlphaTest);
+    if (depthOn) {
+        add(wDepthMode ? stageDepthW : stageDepthZ);
+        if (gs.depthFunction != GR_CMP_ALWAYS)
+            add(stageDepthTest);
+    }
+    if (p.fogActive) {
+        switch (fogBase) {
+        case GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT: add(stageFogCoord); break;
+        case GR_FOG_WITH_TABLE_ON_Q: add(stageFogW); break;
+        case GR_FOG_WITH_ITERATED_Z: add(stageFogZ); break;
+        default: add(stageFogAlpha); break;
+        }
+        add(stageFog);
+    }
+    if (blendOn)
+        add(stageBlend);
+    add(stageWrite);
+    dev.stale = false;
+}
