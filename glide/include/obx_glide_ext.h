@@ -31,7 +31,9 @@ extern "C" {
  *     grDrawVertexArray(5, 3 {10 20} {30 20} {20 40})
  *     grDrawTriangle({10 20} {30 20} {20 40})
  *
- * The string stays valid until the next call into the device.
+ * The string stays valid until the next call into the device. Looking up
+ * the "grObx..." extensions themselves through grGetProcAddress is not
+ * recorded.
  * "grObxTraceClear"() empties the trace without changing whether it records.
  */
 typedef void (*GrObxTraceEnableProc)(FxBool enable);

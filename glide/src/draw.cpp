@@ -82,15 +82,17 @@ void vertexFetch(const void* p, Vertex* v)
     }
 }
 
-// Trace text for one vertex: its position as the application gave it.
-static void traceVertex(const void* p)
+// Trace text for one vertex: its position as the application gave it,
+// after a space unless it opens the argument list.
+static void traceVertex(const void* p, bool first = false)
 {
+    const char* gap = first ? "" : " ";
     if (!p) {
-        traceAppend(" ptr");
+        traceAppend("%sptr", gap);
         return;
     }
     FxI32 off = dev.layout.offset[VP_XY];
-    traceAppend(" {%g %g}", (double)readFloat(p, off), (double)readFloat(p, off + 4));
+    traceAppend("%s{%g %g}", gap, (double)readFloat(p, off), (double)readFloat(p, off + 4));
 }
 
 static void traceVertexList(const char* name, FxU32 mode, FxU32 count, const void* const* list, const char* base,
@@ -256,7 +258,7 @@ void grDrawPoint(const void* pt)
 {
     if (traceEnabled) {
         traceBegin("grDrawPoint(");
-        traceVertex(pt);
+        traceVertex(pt, true);
         traceAppend(")");
         traceEnd();
     }
@@ -275,7 +277,7 @@ void grDrawLine(const void* v1, const void* v2)
 {
     if (traceEnabled) {
         traceBegin("grDrawLine(");
-        traceVertex(v1);
+        traceVertex(v1, true);
         traceVertex(v2);
         traceAppend(")");
         traceEnd();
@@ -296,7 +298,7 @@ void grDrawTriangle(const void* a, const void* b, const void* c)
 {
     if (traceEnabled) {
         traceBegin("grDrawTriangle(");
-        traceVertex(a);
+        traceVertex(a, true);
         traceVertex(b);
         traceVertex(c);
         traceAppend(")");

@@ -1,0 +1,272 @@
+// Queries, the life cycle, wrong-state calls and the call trace.
+#include "glide_test_util.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+void collect(const char* message, FxBool) { glideErrors.push_back(message); }
+
+FxI32 getOne(FxU32 pname)
+{
+    FxI32 v = -12345;
+    EXPECT_EQ(grGet(pname, 4, &v), 4u) << "pname " << pname;
+    return v;
+}
+
+TEST(GlideQueries, AnswersOnlyForTheExactLength)
+{
+    FxI32 v[4] = {-1, -1, -1, -1};
+    EXPECT_EQ(grGet(GR_NUM_BOARDS, 8, v), 0u);
+    EXPECT_EQ(grGet(GR_NUM_BOARDS, 2, v), 0u);
+    EXPECT_EQ(grGet(GR_NUM_BOARDS, 0, v), 0u);
+    EXPECT_EQ(grGet(GR_WDEPTH_MIN_MAX, 4, v), 0u);
+    EXPECT_EQ(v[0], -1); // nothing written
+    EXPECT_EQ(grGet(0x999, 4, v), 0u);
+    EXPECT_EQ(v[0], -1);
+}
+
+TEST(GlideQueries, BoardLikeAVoodoo2)
+{
+    // Before grGlideInit, as an engine asks.
+    EXPECT_EQ(getOne(GR_NUM_BOARDS), 1);
+    grGlideInit();
+    EXPECT_EQ(getOne(GR_NUM_TMU), 2);
+    EXPECT_EQ(getOne(GR_FOG_TABLE_ENTRIES), 64);
+    EXPECT_EQ(getOne(GR_BITS_DEPTH), 16);
+    EXPECT_EQ(getOne(GR_MAX_TEXTURE_SIZE), 256);
+    EXPECT_EQ(getOne(GR_MAX_TEXTURE_ASPECT_RATIO), 3);
+    EXPECT_EQ(getOne(GR_TEXTURE_ALIGN), 16);
+    EXPECT_EQ(getOne(GR_MEMORY_TMU), 4 * 1024 * 1024);
+    EXPECT_GT(getOne(GR_GLIDE_STATE_SIZE), 0);
+    EXPECT_GT(getOne(GR_GLIDE_VERTEXLAYOUT_SIZE), 0);
+    FxI32 range[2];
+    ASSERT_EQ(grGet(GR_WDEPTH_MIN_MAX, 8, range), 8u);
+    EXPECT_EQ(range[0], 0);
+    EXPECT_EQ(range[1], 0xFFFF);
+    ASSERT_EQ(grGet(GR_ZDEPTH_MIN_MAX, 8, range), 8u);
+    EXPECT_EQ(range[0], 0xFFFF);
+    EXPECT_EQ(range[1], 0);
+    FxI32 rgba[4];
+    ASSERT_EQ(grGet(GR_BITS_RGBA, 16, rgba), 16u);
+    EXPECT_EQ(rgba[0], 5);
+    EXPECT_EQ(rgba[1], 6);
+    EXPECT_EQ(rgba[2], 5);
+    EXPECT_EQ(rgba[3], 0);
+
+    EXPECT_STREQ(grGetString(GR_RENDERER), "Glide");
+    EXPECT_EQ(strncmp(grGetString(GR_VERSION), "3.", 2), 0);
+    const char* ext = grGetString(GR_EXTENSION);
+    ASSERT_NE(ext, nullptr);
+    EXPECT_EQ(ext[0], ' ');
+    EXPECT_EQ(ext[strlen(ext) - 1], ' ');
+    EXPECT_NE(grGetString(GR_HARDWARE), nullptr);
+    EXPECT_NE(grGetString(GR_VENDOR), nullptr);
+    grGlideShutdown();
+}
+
+TEST(GlideQueries, ResolutionsReportTheirSizeInBytes)
+{
+    grGlideInit();
+    GrResolution query = {GR_RESOLUTION_640x480, GR_REFRESH_60Hz, 2, 1};
+    FxI32 bytes = grQueryResolutions(&query, nullptr);
+    ASSERT_EQ(bytes, (FxI32)sizeof(GrResolution));
+    GrResolution answer[2];
+    memset(answer, 0, sizeof answer);
+    EXPECT_EQ(grQueryResolutions(&query, answer), bytes);
+    EXPECT_EQ(answer[0].resolution, GR_RESOLUTION_640x480);
+    EXPECT_EQ(answer[0].numAuxBuffers, 1);
+
+    const FxI32 any = (FxI32)GR_QUERY_ANY;
+    GrResolution all = {any, any, any, any};
+    FxI32 total = grQueryResolutions(&all, nullptr);
+    std::vector<GrResolution> list((size_t)total / sizeof(GrResolution));
+    grQueryResolutions(&all, list.data());
+    for (GrScreenResolution_t r : {GR_RESOLUTION_640x480, GR_RESOLUTION_800x600, GR_RESOLUTION_1024x768,
+                                   GR_RESOLUTION_1280x1024, GR_RESOLUTION_1600x1200}) {
+        bool found = false;
+        for (const GrResolution& e : list)
+            found |= e.resolution == r && e.refresh == GR_REFRESH_60Hz && e.numColorBuffers == 2 &&
+                     e.numAuxBuffers == 1;
+        EXPECT_TRUE(found) << "resolution " << r;
+    }
+    GrResolution none = {GR_RESOLUTION_640x480, GR_REFRESH_60Hz, 7, 1};
+    EXPECT_EQ(grQueryResolutions(&none, nullptr), 0);
+    grGlideShutdown();
+}
+
+TEST(GlideConfig, EnvironmentShapesTheBoard)
+{
+    {
+        ScopedEnv tmu("FX_GLIDE_NUM_TMU", "1"), mem("OBX_GLIDE_TEXMEM", "2M");
+        grGlideInit();
+        EXPECT_EQ(getOne(GR_NUM_TMU), 1);
+        EXPECT_EQ(getOne(GR_MEMORY_TMU), 2 * 1024 * 1024);
+        EXPECT_EQ(grTexMaxAddress(GR_TMU0), 2u * 1024 * 1024);
+        grGlideShutdown();
+    }
+    {
+        ScopedEnv mem("OBX_GLIDE_TEXMEM", "512K");
+        grGlideInit();
+        EXPECT_EQ(grTexMaxAddress(GR_TMU0), 512u * 1024);
+        grGlideShutdown();
+    }
+    {
+        ScopedEnv none("OBX_GLIDE_NO_BOARD", "1");
+        EXPECT_EQ(getOne(GR_NUM_BOARDS), 0);
+        glideErrors.clear();
+        grErrorSetCallback(collect);
+        grGlideInit();
+        EXPECT_EQ(getOne(GR_NUM_BOARDS), 0);
+        EXPECT_EQ(getOne(GR_NUM_TMU), 0);
+        grSstSelect(0);
+        EXPECT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                               GR_ORIGIN_LOWER_LEFT, 2, 1),
+                  (GrContext_t)0);
+        EXPECT_FALSE(glideErrors.empty());
+        grGlideShutdown();
+        grErrorSetCallback(nullptr);
+    }
+}
+
+TEST(GlideLifeCycle, WrongStateCallsReportAndDoNothing)
+{
+    glideErrors.clear();
+    grErrorSetCallback(collect);
+    // Before grGlideInit and before any window: nothing crashes, nothing is drawn.
+    Vtx a = vtx(0, 0), b = vtx(10, 0), c = vtx(0, 10);
+    grDrawTriangle(&a, &b, &c);
+    grBufferClear(0, 0, 0);
+    grBufferSwap(0);
+    grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_NONE, FXFALSE);
+    FxU16 p = 0x1234;
+    EXPECT_FALSE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, 1, 1, 2, &p));
+    EXPECT_EQ(p, 0x1234);
+    EXPECT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2,
+                           1),
+              (GrContext_t)0);
+    EXPECT_FALSE(grSstWinClose((GrContext_t)1));
+    EXPECT_GE(glideErrors.size(), 6u);
+
+    grGlideInit();
+    grGlideInit(); // twice is tolerated
+    grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, nullptr);
+    FxU32 w = 1, h = 1;
+    extension<GrObxScreenSizeProc>("grObxScreenSize")(&w, &h);
+    EXPECT_EQ(w, 0u);
+    EXPECT_FALSE(extension<GrObxFrameGrabProc>("grObxFrameGrab")(GR_BUFFER_BACKBUFFER, nullptr, nullptr));
+
+    // Bad arguments with a window open.
+    GrContext_t ctx = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                                   GR_ORIGIN_UPPER_LEFT, 2, 1);
+    ASSERT_NE(ctx, (GrContext_t)0);
+    EXPECT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2,
+                           1),
+              (GrContext_t)0); // one window at a time
+    glideErrors.clear();
+    grDrawTriangle(nullptr, &b, &c);
+    grDrawVertexArray(GR_TRIANGLES, 3, nullptr);
+    void* holes[3] = {&a, nullptr, &c};
+    grDrawVertexArray(GR_TRIANGLES, 3, holes);
+    grDrawVertexArray(99, 3, holes);
+    grVertexLayout(0x77, 0, GR_PARAM_ENABLE);
+    grColorCombine(99, 0, 0, 0, FXFALSE);
+    grAlphaBlendFunction(9, 0, 0, 0);
+    grDepthBufferFunction(12);
+    grTexCombine(GR_TMU2, 0, 0, 0, 0, FXFALSE, FXFALSE);
+    grFogTable(nullptr);
+    grGlideGetState(nullptr);
+    grGlideSetState(nullptr);
+    EXPECT_FALSE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, 1, 1, 2, nullptr));
+    EXPECT_FALSE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_565, 1, 1, FXFALSE, 2, nullptr));
+    EXPECT_FALSE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 640, 0, 1, 1, 2, &p));
+    EXPECT_FALSE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 480, 1, 1, 2, &p));
+    EXPECT_EQ(grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, nullptr), 0u);
+    EXPECT_GE(glideErrors.size(), 15u);
+
+    EXPECT_TRUE(grSstWinClose(ctx));
+    EXPECT_FALSE(grSstWinClose(ctx)); // already closed
+    grDrawTriangle(&a, &b, &c);
+    grGlideShutdown();
+    grGlideShutdown(); // twice is tolerated
+    grErrorSetCallback(nullptr);
+}
+
+class TraceTest : public GlideTest {};
+
+TEST_F(TraceTest, RecordsEachCallWithItsArguments)
+{
+    traceOn(true);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grConstantColorValue(0x80FF0000);
+    grDepthMask(7);
+    grTexLodBiasValue(GR_TMU0, 0.5f);
+    grGetProcAddress((char*)"grNoSuchExtension");
+    Vtx v[3] = {vtx(10, 20), vtx(30, 20), vtx(20, 40)};
+    void* list[3] = {&v[0], &v[1], &v[2]};
+    grDrawVertexArray(GR_TRIANGLE_FAN, 3, list);
+    grDrawTriangle(&v[0], &v[1], &v[2]);
+    grDrawVertexArrayContiguous(GR_POINTS, 2, v, sizeof(Vtx));
+    grSstWinClose(context);
+    grDepthBiasLevel(-3);
+    traceOn(false);
+    grCullMode(GR_CULL_NEGATIVE); // not recorded any more
+    context = 0;
+
+    EXPECT_EQ(traceText(), "grColorCombine(3, 1, 0, 1, 0)\n"
+                           "grConstantColorValue(0x80FF0000)\n"
+                           "grDepthMask(1)\n"
+                           "grTexLodBiasValue(0, 0.5)\n"
+                           "grGetProcAddress(\"grNoSuchExtension\")\n"
+                           "grDrawVertexArray(5, 3 {10 20} {30 20} {20 40})\n"
+                           "grDrawTriangle({10 20} {30 20} {20 40})\n"
+                           "grDrawVertexArrayContiguous(0, 2 {10 20} {30 20}, 60)\n"
+                           "grSstWinClose(1)\n"
+                           "grDepthBiasLevel(-3)\n");
+    // Enabling again starts from empty; clearing empties without stopping.
+    traceOn(true);
+    grFlush();
+    extension<GrObxTraceClearProc>("grObxTraceClear")();
+    grFinish();
+    EXPECT_EQ(traceText(), "grFinish()\n");
+}
+
+TEST_F(TraceTest, StatisticsCountTrianglesPixelsAndSwaps)
+{
+    extension<GrObxStatsResetProc>("grObxStatsReset")();
+    rect(0, 0, 10, 10, vtx(0, 0));
+    tri(vtx(0, 0), vtx(0, 0), vtx(0, 0)); // degenerate: never reaches the rasterizer
+    grBufferSwap(0);
+    GrObxStats stats;
+    extension<GrObxStatsProc>("grObxStats")(&stats);
+    EXPECT_EQ(stats.trianglesDrawn, 2u);
+    EXPECT_EQ(stats.pixelsWritten, 100u);
+    EXPECT_EQ(stats.swaps, 1u);
+}
+
+TEST_F(TraceTest, SwappedFramesAreDumpedAsPng)
+{
+    ScopedEnv dump("OBX_GLIDE_DUMP", "glide-dump-test-%03d.png");
+    grSstWinClose(context);
+    grGlideShutdown();
+    grGlideInit(); // the settings are read here
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    ASSERT_NE(context, (GrContext_t)0);
+    grBufferClear(0xFFFF0000, 0, 0);
+    grBufferSwap(0);
+    grBufferSwap(0);
+    for (const char* name : {"glide-dump-test-000.png", "glide-dump-test-001.png"}) {
+        std::ifstream file(name, std::ios::binary);
+        ASSERT_TRUE(file.good()) << name;
+        char magic[8] = {};
+        file.read(magic, 8);
+        EXPECT_EQ(memcmp(magic, "\x89PNG\r\n\x1a\n", 8), 0);
+        std::remove(name);
+    }
+}
+
+} // namespace

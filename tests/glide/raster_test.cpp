@@ -1,0 +1,276 @@
+// Scan conversion: which pixels a primitive covers.
+#include "glide_test_util.h"
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+
+namespace {
+
+const FxU16 WHITE = 0xFFFF;
+
+// Reference coverage, pixel by pixel: is the centre of (px, py) inside the
+// triangle after snapping to 1/16, with ties going to top and left edges?
+bool covers(const Vtx& a, const Vtx& b, const Vtx& c, int px, int py)
+{
+    int64_t X[3] = {std::lround(a.x * 16), std::lround(b.x * 16), std::lround(c.x * 16)};
+    int64_t Y[3] = {std::lround(a.y * 16), std::lround(b.y * 16), std::lround(c.y * 16)};
+    int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+    if (area == 0)
+        return false;
+    if (area < 0) {
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+    }
+    int64_t cx = px * 16 + 8, cy = py * 16 + 8;
+    for (int k = 0; k < 3; k++) {
+        int n = (k + 1) % 3;
+        int64_t dx = X[n] - X[k], dy = Y[n] - Y[k];
+        int64_t e = dx * (cy - Y[k]) - dy * (cx - X[k]);
+        bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+        if (e < 0 || (e == 0 && !topLeft))
+            return false;
+    }
+    return true;
+}
+
+class RasterTest : public GlideTest {};
+
+TEST_F(RasterTest, TriangleCoversExactlyThePixelCentresInside)
+{
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> x(-20.0f, 660.0f), y(-20.0f, 500.0f);
+    for (int round = 0; round < 12; round++) {
+        grBufferClear(0, 0, 0);
+        Vtx a = vtx(x(rng), y(rng)), b = vtx(x(rng), y(rng)), c = vtx(x(rng), y(rng));
+        tri(a, b, c);
+        std::vector<FxU16> pixels = grab();
+        int wrong = 0;
+        for (int py = 0; py < 480; py++)
+            for (int px = 0; px < 640; px++)
+                wrong += (pixels[py * 640 + px] == WHITE) != covers(a, b, c, px, py);
+        EXPECT_EQ(wrong, 0) << "triangle " << round;
+    }
+}
+
+TEST_F(RasterTest, TrianglesSharingEdgesDrawEveryPixelOnce)
+{
+    // A fan of sixteen thin slices around a centre off the pixel grid, added
+    // up: a pixel drawn twice would show 2, a gap 0.
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    const float cx = 320.3f, cy = 240.7f, radius = 150.0f;
+    Vtx centre = vtx(cx, cy, 8, 8, 8);
+    for (int k = 0; k < 16; k++) {
+        double a0 = k * M_PI / 8, a1 = (k + 1) * M_PI / 8;
+        Vtx p = vtx(cx + radius * (float)cos(a0), cy + radius * (float)sin(a0), 8, 8, 8);
+        Vtx q = vtx(cx + radius * (float)cos(a1), cy + radius * (float)sin(a1), 8, 8, 8);
+        tri(centre, p, q);
+    }
+    std::vector<FxU16> pixels = grab();
+    int once = 0, twice = 0;
+    for (FxU16 p : pixels) {
+        once += p == rgb565(8, 8, 8);
+        twice += p != 0 && p != rgb565(8, 8, 8);
+    }
+    EXPECT_EQ(twice, 0);
+    // The polygon's area, give or take its outline.
+    double area = 0.5 * 16 * radius * radius * sin(M_PI / 8);
+    EXPECT_NEAR(once, area, 2 * M_PI * radius);
+    // No hole near the centre where all the slices meet.
+    for (int dy = -3; dy <= 3; dy++)
+        for (int dx = -3; dx <= 3; dx++)
+            EXPECT_EQ(pixelAt(320 + dx, 240 + dy), rgb565(8, 8, 8));
+}
+
+TEST_F(RasterTest, FillRuleOwnsTopAndLeftEdges)
+{
+    // A rectangle on whole pixels covers exactly its pixels.
+    rect(10, 10, 20, 20, vtx(0, 0));
+    EXPECT_EQ(countPixels(WHITE), 100);
+    EXPECT_EQ(pixelAt(10, 10), WHITE);
+    EXPECT_EQ(pixelAt(19, 19), WHITE);
+    EXPECT_EQ(pixelAt(9, 15), 0);
+    EXPECT_EQ(pixelAt(20, 15), 0);
+    EXPECT_EQ(pixelAt(15, 9), 0);
+    EXPECT_EQ(pixelAt(15, 20), 0);
+
+    // Edges through pixel centres: the left edge x = 30.5 takes the centres
+    // on it, the right edge x = 40.5 does not; likewise top and bottom.
+    grBufferClear(0, 0, 0);
+    rect(30.5f, 30.5f, 40.5f, 40.5f, vtx(0, 0));
+    EXPECT_EQ(pixelAt(30, 35), WHITE);
+    EXPECT_EQ(pixelAt(40, 35), 0);
+    EXPECT_EQ(pixelAt(35, 30), WHITE);
+    EXPECT_EQ(pixelAt(35, 40), 0);
+    EXPECT_EQ(countPixels(WHITE), 100);
+}
+
+TEST_F(RasterTest, VerticesSnapToSixteenthsOfAPixel)
+{
+    // 50.53 snaps to 50.5, onto the centres of column 50: the left edge owns them.
+    rect(50.53f, 10, 60, 20, vtx(0, 0));
+    EXPECT_EQ(pixelAt(50, 15), WHITE);
+    // 70.5625 is one sixteenth right of the centres: column 70 stays empty.
+    rect(70.5625f, 10, 80, 20, vtx(0, 0));
+    EXPECT_EQ(pixelAt(70, 15), 0);
+    EXPECT_EQ(pixelAt(71, 15), WHITE);
+    // A triangle thinner than a sixteenth collapses and draws nothing.
+    grBufferClear(0, 0, 0);
+    tri(vtx(100, 100), vtx(100.02f, 200), vtx(100, 300));
+    EXPECT_EQ(countPixels(WHITE), 0);
+}
+
+TEST_F(RasterTest, ClipWindowAndCulling)
+{
+    grClipWindow(100, 100, 200, 150);
+    rect(0, 0, 640, 480, vtx(0, 0));
+    EXPECT_EQ(countPixels(WHITE), 100 * 50);
+    EXPECT_EQ(pixelAt(100, 100), WHITE);
+    EXPECT_EQ(pixelAt(199, 149), WHITE);
+    EXPECT_EQ(pixelAt(200, 149), 0);
+    EXPECT_EQ(pixelAt(199, 150), 0);
+
+    grClipWindow(0, 0, 640, 480);
+    grBufferClear(0, 0, 0);
+    Vtx a = vtx(10, 10), b = vtx(50, 10), c = vtx(10, 50); // positive area, as the application sees it
+    grCullMode(GR_CULL_POSITIVE);
+    tri(a, b, c);
+    EXPECT_EQ(countPixels(WHITE), 0);
+    tri(a, c, b);
+    EXPECT_GT(countPixels(WHITE), 0);
+    grBufferClear(0, 0, 0);
+    grCullMode(GR_CULL_NEGATIVE);
+    tri(a, c, b);
+    EXPECT_EQ(countPixels(WHITE), 0);
+    tri(a, b, c);
+    EXPECT_GT(countPixels(WHITE), 0);
+}
+
+TEST_F(RasterTest, LowerLeftOriginCountsRowsFromTheBottom)
+{
+    reopen(GR_ORIGIN_LOWER_LEFT);
+    rect(0, 0, 4, 2, vtx(0, 0)); // the two bottom rows
+    EXPECT_EQ(pixelAt(0, 479), WHITE);
+    EXPECT_EQ(pixelAt(3, 478), WHITE);
+    EXPECT_EQ(pixelAt(0, 477), 0);
+    EXPECT_EQ(countPixels(WHITE), 8);
+    // The clip window counts from the bottom too.
+    grBufferClear(0, 0, 0);
+    grClipWindow(0, 0, 640, 10);
+    rect(0, 0, 640, 480, vtx(0, 0));
+    EXPECT_EQ(pixelAt(5, 479), WHITE);
+    EXPECT_EQ(pixelAt(5, 470), WHITE);
+    EXPECT_EQ(pixelAt(5, 469), 0);
+    // Culling keeps the application's sense of winding.
+    grClipWindow(0, 0, 640, 480);
+    grBufferClear(0, 0, 0);
+    grCullMode(GR_CULL_POSITIVE);
+    tri(vtx(10, 10), vtx(50, 10), vtx(10, 50));
+    EXPECT_EQ(countPixels(WHITE), 0);
+}
+
+TEST_F(RasterTest, StripsAndFansMatchSeparateTriangles)
+{
+    Vtx v[6] = {vtx(10, 10), vtx(10, 60), vtx(60, 15), vtx(70, 70), vtx(120, 5), vtx(130, 66)};
+    for (Vtx& p : v)
+        p.r = p.g = p.b = 40;
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    for (int i = 0; i + 2 < 6; i++)
+        tri(v[i], v[i + 1], v[i + 2]);
+    std::vector<FxU16> separate = grab();
+
+    // One strip, and the same strip sent as a start and two continuations.
+    grBufferClear(0, 0, 0);
+    void* list[6] = {&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]};
+    grDrawVertexArray(GR_TRIANGLE_STRIP, 6, list);
+    EXPECT_EQ(grab(), separate);
+    grBufferClear(0, 0, 0);
+    grDrawVertexArray(GR_TRIANGLE_STRIP, 3, list);
+    grDrawVertexArray(GR_TRIANGLE_STRIP_CONTINUE, 2, list + 3);
+    grDrawVertexArray(GR_TRIANGLE_STRIP_CONTINUE, 1, list + 5);
+    EXPECT_EQ(grab(), separate);
+    // Contiguous vertices, the same strip.
+    grBufferClear(0, 0, 0);
+    grDrawVertexArrayContiguous(GR_TRIANGLE_STRIP, 6, v, sizeof(Vtx));
+    EXPECT_EQ(grab(), separate);
+    // Culling shows every strip triangle has the winding of the first.
+    grBufferClear(0, 0, 0);
+    grCullMode(GR_CULL_NEGATIVE);
+    grDrawVertexArray(GR_TRIANGLE_STRIP, 6, list);
+    int drawn = 640 * 480 - countPixels(0);
+    grBufferClear(0, 0, 0);
+    grCullMode(GR_CULL_POSITIVE);
+    grDrawVertexArray(GR_TRIANGLE_STRIP, 6, list);
+    EXPECT_TRUE(drawn == 0 || 640 * 480 - countPixels(0) == 0);
+    grCullMode(GR_CULL_DISABLE);
+
+    // A fan as the engine sends a polygon: one fan, then one vertex at a time.
+    Vtx f[5] = {vtx(300, 300), vtx(400, 300), vtx(420, 380), vtx(350, 420), vtx(280, 390)};
+    grBufferClear(0, 0, 0);
+    for (int i = 1; i + 1 < 5; i++)
+        tri(f[0], f[i], f[i + 1]);
+    std::vector<FxU16> fanSeparate = grab();
+    grBufferClear(0, 0, 0);
+    void* fl[5] = {&f[0], &f[1], &f[2], &f[3], &f[4]};
+    grDrawVertexArray(GR_TRIANGLE_FAN, 3, fl);
+    grDrawVertexArray(GR_TRIANGLE_FAN_CONTINUE, 1, fl + 3);
+    grDrawVertexArray(GR_TRIANGLE_FAN_CONTINUE, 1, fl + 4);
+    EXPECT_EQ(grab(), fanSeparate);
+    grBufferClear(0, 0, 0);
+    grDrawVertexArray(GR_POLYGON, 5, fl);
+    EXPECT_EQ(grab(), fanSeparate);
+    // GR_TRIANGLES takes vertices three at a time and ignores a partial rest.
+    grBufferClear(0, 0, 0);
+    grDrawVertexArray(GR_TRIANGLES, 5, fl);
+    tri(f[0], f[1], f[2]);
+    EXPECT_EQ(countPixels(rgb565(255, 255, 255)) + countPixels(0), 640 * 480);
+}
+
+TEST_F(RasterTest, PointsAndLines)
+{
+    Vtx p = vtx(5.7f, 9.2f);
+    grDrawPoint(&p);
+    EXPECT_EQ(pixelAt(5, 9), WHITE);
+    EXPECT_EQ(countPixels(WHITE), 1);
+
+    // A horizontal line covers the pixels from its start up to, not
+    // including, its end; a closed outline draws each corner once.
+    grBufferClear(0, 0, 0);
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    Vtx a = vtx(10, 20.5f, 50, 50, 50), b = vtx(30, 20.5f, 50, 50, 50), c = vtx(30, 40.5f, 50, 50, 50);
+    void* outline[4] = {&a, &b, &c, &a};
+    grDrawVertexArray(GR_LINE_STRIP, 4, outline);
+    EXPECT_EQ(pixelAt(10, 20), rgb565(50, 50, 50));
+    EXPECT_EQ(pixelAt(29, 20), rgb565(50, 50, 50));
+    EXPECT_EQ(pixelAt(30, 20), rgb565(50, 50, 50)); // start of the second line
+    EXPECT_EQ(pixelAt(30, 39), rgb565(50, 50, 50));
+    EXPECT_EQ(countPixels(rgb565(100, 100, 100)), 0);
+    int lit = 640 * 480 - countPixels(0);
+    EXPECT_EQ(lit, 20 + 20 + 20);
+
+    // GR_LINES pairs vertices; the colour runs along the line.
+    grBufferClear(0, 0, 0);
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
+    Vtx l0 = vtx(100, 100.5f, 0, 0, 0), l1 = vtx(200, 100.5f, 200, 0, 0);
+    grDrawLine(&l0, &l1);
+    EXPECT_EQ(pixelAt(100, 100), rgb565(1, 0, 0));
+    EXPECT_EQ(pixelAt(150, 100), rgb565(101, 0, 0));
+    EXPECT_EQ(pixelAt(199, 100), rgb565(199, 0, 0));
+    EXPECT_EQ(pixelAt(200, 100), 0);
+}
+
+TEST_F(RasterTest, GouraudColoursAreInterpolatedAtPixelCentres)
+{
+    // Red rises 1 per pixel from 0 at x = 0: the pixel centre x + 0.5 gives x + 0.5, rounded up.
+    Vtx a = vtx(0, 0, 0, 0, 0), b = vtx(256, 0, 256, 0, 0), c = vtx(0, 256, 0, 0, 0);
+    tri(a, b, c);
+    EXPECT_EQ(pixelAt(0, 0), rgb565(1, 0, 0));
+    EXPECT_EQ(pixelAt(100, 10), rgb565(101, 0, 0));
+    EXPECT_EQ(pixelAt(200, 20), rgb565(201, 0, 0));
+    // Values beyond 0..255 clamp.
+    grBufferClear(0, 0, 0);
+    tri(vtx(0, 0, 400, -50, 128), vtx(100, 0, 400, -50, 128), vtx(0, 100, 400, -50, 128));
+    EXPECT_EQ(pixelAt(10, 10), rgb565(255, 0, 128));
+}
+
+} // namespace
