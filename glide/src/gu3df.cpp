@@ -1,8 +1,10 @@
 // gu3dfGetInfo and gu3dfLoad: 3DF texture files from disk. Like the real
 // library they need no board and no grGlideInit.
 #include "gu3df.h"
+#include "trace.h"
 
 FX_ENTRY FxBool FX_CALL gu3dfGetInfo(const char* filename, Gu3dfInfo* info) {
+    TRACE("gu3dfGetInfo(\"%s\", ptr)", traceStr(filename));
     if (!filename || !info) return FXFALSE;
     FILE* f = fopen(filename, "rb");
     if (!f) return FXFALSE;
@@ -12,6 +14,7 @@ FX_ENTRY FxBool FX_CALL gu3dfGetInfo(const char* filename, Gu3dfInfo* info) {
 }
 
 FX_ENTRY FxBool FX_CALL gu3dfLoad(const char* filename, Gu3dfInfo* info) {
+    TRACE("gu3dfLoad(\"%s\", ptr)", traceStr(filename));
     if (!filename || !info) return FXFALSE;
     FILE* f = fopen(filename, "rb");
     if (!f) return FXFALSE;

@@ -4,6 +4,7 @@
 #include "gu3df_helpers.h"
 
 #include <gtest/gtest.h>
+#include <obx_glide_ext.h>
 
 #include <cstring>
 #include <filesystem>
@@ -147,4 +148,17 @@ TEST(Gu3dfCompat, HeaderSpellingsTheRealLibraryAcceptsReadTheSame) {
     };
     int i = 0;
     for (const char* h : headers) expectSameAsReal(writeScratch("spelling" + std::to_string(i++) + ".3df", concat(h, texels)));
+}
+
+TEST(Gu3dfTrace, ReadsAreRecordedWithTheFileName) {
+    // Through a plain function pointer type, which any function pointer may be cast to and from.
+    auto enable = (GrObxTraceEnableProc)(void (*)(void))grGetProcAddress(const_cast<char*>("grObxTraceEnable"));
+    auto text = (GrObxTraceTextProc)(void (*)(void))grGetProcAddress(const_cast<char*>("grObxTraceText"));
+    ASSERT_TRUE(enable && text);
+    enable(FXTRUE);
+    std::string path = std::string(OBX_3DF_SAMPLES) + "/tex64_i8.3df";
+    Loaded l = loadWith(ourReader(), path);
+    enable(FXFALSE);
+    ASSERT_TRUE(l.loadOk);
+    EXPECT_EQ(std::string(text()), "gu3dfGetInfo(\"" + path + "\", ptr)\ngu3dfLoad(\"" + path + "\", ptr)\n");
 }
