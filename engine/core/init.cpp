@@ -3,8 +3,11 @@
 #include <string.h>
 
 #include "core/core.h"
+#include "light/light.h"
 #include "math/math3d.h"
+#include "object/object.h"
 #include "render/camera.h"
+#include "render/render.h"
 #include "texture/texture.h"
 
 HWND appWindow;
@@ -138,8 +141,8 @@ int obxInitialize(HWND window, int resolutionIndex)
 
     // 13. The default camera; empty world lists.
     cameraDefaultInit();
-    // objects: the world's object list is emptied here.
-    // lights: the list of light sources is emptied here.
+    worldObjectsInit();
+    lightSourcesInit();
 
     // 14. Texture memory and its reserve slots.
     textureMemoryInit();
@@ -154,7 +157,8 @@ int obxInitialize(HWND window, int resolutionIndex)
     grAlphaTestFunction(GR_CMP_ALWAYS);
     grAlphaTestReferenceValue(1);
 
-    // 17. lights: ambient colour (0, 0, 0) and its derived values are set here.
+    // 17. No ambient light.
+    ambientLightInit();
 
     // 18. Alpha from the constant colour; blending by source alpha.
     grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
@@ -162,7 +166,8 @@ int obxInitialize(HWND window, int resolutionIndex)
     grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                          GR_BLEND_ZERO);
 
-    // 19. render: background colour (0, 0, 0) is set here.
+    // 19. Black background.
+    backgroundInit();
     // terrain: no landscape in the world, set here.
     // overlay: no default character set, set here.
     scale2dX = width / 640.0f;
@@ -189,7 +194,7 @@ int obxInitialize(HWND window, int resolutionIndex)
 
     // 23. Buffer swaps wait for one vertical retrace.
     vsyncFlag = 1;
-    // render: the polygon drawer's current primitive = GR_TRIANGLE_FAN, set here.
+    polygonDrawInit();
 
     // 24. The view volume.
     viewPlanesBuild();

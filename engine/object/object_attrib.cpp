@@ -1,0 +1,43 @@
+// Drawing attributes read by the world render: shading type, translucency,
+// environment mapping and shape.
+#include "core/core.h"
+#include "object/object.h"
+
+void obxObjectSetShadingType(Object* object, int shadingType)
+{
+    object->shadingType = shadingType;
+}
+
+void obxObjectMakeTranslucent(Object* object, uint32_t translucency)
+{
+    object->translucent = 1;
+    object->translucency = translucency;
+}
+
+void obxObjectDisableTranslucency(Object* object)
+{
+    object->translucent = 0;
+}
+
+void obxObjectMakeEnviromentMapped(Object* object, TextureRecord* texture, float alpha)
+{
+    object->envMapped = 1;
+    object->envTexture = texture;
+    object->envAlpha = alpha;
+}
+
+void obxObjectSetEnviromentAlpha(Object* object, float alpha)
+{
+    object->envAlpha = alpha;
+}
+
+void obxObjectSetShape(Object* object, int shape)
+{
+    // 0 solid, 1 closed outline, 2 points; anything else keeps the shape.
+    if (shape == 0)
+        object->shape = GR_TRIANGLE_FAN;
+    else if (shape == 1)
+        object->shape = GR_LINE_STRIP;
+    else if (shape == 2)
+        object->shape = GR_POINTS;
+}

@@ -1,0 +1,74 @@
+// World membership: the world's object list, in the order objects were added,
+// and deleting an object with everything it owns.
+#include <stdlib.h>
+
+#include "object/object.h"
+
+Object* worldObjects;
+Object* worldObjectsLast;
+
+void worldObjectsInit(void)
+{
+    worldObjects = NULL;
+    worldObjectsLast = NULL;
+}
+
+int objectInWorld(const Object* object)
+{
+    // A new object has both links null; only the first member may too.
+    return object->prev || object->next || worldObjects == object;
+}
+
+Object* obxObjectAdd(Object* object)
+{
+    if (!object)
+        return NULL;
+    // Adding a member again would link it to itself and never end the list.
+    if (objectInWorld(object))
+        return object;
+    object->prev = worldObjectsLast;
+    object->next = NULL;
+    if (worldObjectsLast)
+        worldObjectsLast->next = object;
+    else
+        worldObjects = object;
+    worldObjectsLast = object;
+    return object;
+}
+
+static void objectUnlink(Object* object)
+{
+    if (object->prev)
+        object->prev->next = object->next;
+    else
+        worldObjects = object->next;
+    if (object->next)
+        object->next->prev = object->prev;
+    else
+        worldObjectsLast = object->prev;
+    object->prev = NULL;
+    object->next = NULL;
+}
+
+void obxObjectDelete(Object* object)
+{
+    if (!object)
+        return;
+    // An object that was never added leaves the world's list as it is.
+    if (objectInWorld(object))
+        objectUnlink(object);
+    for (int p = 0; p < object->polygonCount; p++) {
+        free(object->polygons[p].indices);
+        free(object->polygons[p].texCoords);
+    }
+    free(object->polygons);
+    for (int i = 0; i < object->vertexCount; i++)
+        free(object->vertexRecords[i].polygonUse);
+    free(object->vertices);
+    free(object->worldVertices);
+    free(object->vertexRecords);
+    free(object->envCoords);
+    free(object->vertexNormals);
+    free(object->dynLight);
+    free(object);
+}

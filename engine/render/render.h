@@ -1,0 +1,103 @@
+// Rendering: the world render pipeline, the per-object stages that prepare an
+// object for drawing, polygon drawing, and the clippers other renderers share.
+// The camera, view volume and projection are in camera.h.
+#ifndef OBX_RENDER_RENDER_H
+#define OBX_RENDER_RENDER_H
+
+#include <stdint.h>
+
+#include <glide.h>
+
+#include "core/public.h"
+#include "render/camera.h"
+
+// ---- World render -----------------------------------------------------------
+extern float backgroundColour[3];     // 0..1; every buffer clear uses it
+extern int32_t frameShown;            // 1 once the frame has been swapped to the screen
+void backgroundInit(void);            // black (obxInitialize)
+
+// The 0x00RRGGBB word Glide gets for a 0..1 colour: each channel times 255,
+// truncated, limited to 0..255.
+GrColor_t colourWord(const float* rgb);
+
+// The objects that passed the visibility test this frame, farthest first
+// after sorting, each with its centre's camera-space depth.
+typedef struct VisibleObject {
+    float depth;
+    Object* object;
+} VisibleObject;
+#define VISIBLE_OBJECTS_INITIAL 10000   // grown beyond this, never truncated
+extern VisibleObject* visibleObjects;
+extern int32_t visibleObjectCount;
+
+// Sets the object's culled and whollyInside flags against the view volume
+// from its bounding sphere; returns the centre's camera-space depth.
+float objectCull(Object* object);
+// Painter's order of two world positions: -1 when a is farther from the
+// camera than b, 1 when nearer, 0 at equal depth.
+int compareDepth(const Vector* a, const Vector* b);
+
+// ---- Object preparation, run in this order on each object -----------------------
+void objectWorldVertices(Object* object);   // vertices + position
+void objectViewTransform(Object* object);   // world to camera space, into the vertex records
+void objectClipCodes(Object* object);       // outside / needsClip per polygon
+void objectBackFaces(Object* object);       // backFacing per polygon, lit per vertex
+void objectLighting(Object* object);        // light sources, ambient, dynamic lights
+
+// Clip-code bits of one plane over the three corners of a polygon.
+#define CLIP_LEFT   0x1041u
+#define CLIP_RIGHT  0x2082u
+#define CLIP_BOTTOM 0x4104u
+#define CLIP_TOP    0x8208u
+#define CLIP_FAR    0x10410u
+#define CLIP_NEAR   0x20820u
+// The six bits of one camera-space point: 1 left (x < -z), 2 right (x > z),
+// 4 below (y < -z), 8 above (y > z), 16 beyond far, 32 before near.
+uint32_t vertexClipCode(const VertexRecord* v);
+
+// ---- Polygon drawing --------------------------------------------------------------
+extern int32_t currentPrimitive;      // the shape of the object being drawn
+void polygonDrawInit(void);           // GR_TRIANGLE_FAN (obxInitialize)
+// Hands the visible polygons of a prepared object to Glide.
+void drawObject(Object* object);
+
+// ---- Polygon clippers -----------------------------------------------------------
+// A triangle clipped by all six planes has at most nine corners.
+#define CLIP_MAX_VERTICES 50
+extern VertexRecord clipVertices[CLIP_MAX_VERTICES];
+extern VertexRecord clipScratch[CLIP_MAX_VERTICES];
+// Environment-map s, t travelling with clipVertices while envActive is set.
+extern float clipEnvCoords[CLIP_MAX_VERTICES][2];
+extern float clipEnvScratch[CLIP_MAX_VERTICES][2];
+extern uint8_t envActive;
+
+// Each clips the polygon of *count corners in vertices against one boundary
+// (Sutherland-Hodgman), using scratch as its output, and leaves the result in
+// vertices. Near and far work on camera depth w before projection; the four
+// sides on screen x and y after it.
+void clipNear(int* count, VertexRecord* vertices, VertexRecord* scratch);
+void clipFar(int* count, VertexRecord* vertices, VertexRecord* scratch);
+void clipTop(int* count, VertexRecord* vertices, VertexRecord* scratch);
+void clipBottom(int* count, VertexRecord* vertices, VertexRecord* scratch);
+void clipLeft(int* count, VertexRecord* vertices, VertexRecord* scratch);
+void clipRight(int* count, VertexRecord* vertices, VertexRecord* scratch);
+
+// The landscape's clip vertex: a position, a spare float and three pairs of
+// attributes.
+typedef struct ClipVertex {
+    float x, y, z, spare;
+    float pair1[2];
+    float pair2[2];
+    float pair3[2];
+} ClipVertex;
+// Clips an edge against a view plane. Returns 0 when both ends are outside,
+// 2 when both are inside (copied to out), 1 when one end was replaced by the
+// crossing point (whose second pair is set to its first).
+int clipEdgeToPlane(const ViewPlane* plane, const ClipVertex edge[2], ClipVertex out[2]);
+
+// Clips a screen-aligned quad to the drawing area. The quad is four corners
+// of x, y, s, t: left-top, left-bottom, right-bottom, right-top (y up); s and
+// t come out in 0..1 across the unclipped quad.
+void clipScreenQuad(float quad[16]);
+
+#endif

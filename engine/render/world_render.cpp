@@ -1,0 +1,192 @@
+// The world render: one frame of the 3D world into the back buffer, pass by
+// pass, and the calls that show it and clear the background.
+#include <math.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/core.h"
+#include "light/light.h"
+#include "math/math3d.h"
+#include "object/object.h"
+#include "overlay/overlay.h"
+#include "particles/particles.h"
+#include "render/render.h"
+#include "terrain/terrain.h"
+#include "texture/texture.h"
+
+float backgroundColour[3];
+int32_t frameShown;
+
+static VisibleObject visibleObjectsInitial[VISIBLE_OBJECTS_INITIAL];
+VisibleObject* visibleObjects = visibleObjectsInitial;
+static int32_t visibleObjectCapacity = VISIBLE_OBJECTS_INITIAL;
+int32_t visibleObjectCount;
+
+void backgroundInit(void)
+{
+    backgroundColour[0] = 0.0f;
+    backgroundColour[1] = 0.0f;
+    backgroundColour[2] = 0.0f;
+}
+
+static GrColor_t colourByte(float channel)
+{
+    float value = channel * 255.0f;
+    if (!(value >= 0.0f))
+        return 0;
+    if (value >= 255.0f)
+        return 255;
+    return (GrColor_t)value;
+}
+
+GrColor_t colourWord(const float* rgb)
+{
+    return (colourByte(rgb[0]) << 16) + (colourByte(rgb[1]) << 8) + colourByte(rgb[2]);
+}
+
+void obxBackgroundSetColor(const float* rgb)
+{
+    backgroundColour[0] = rgb[0];
+    backgroundColour[1] = rgb[1];
+    backgroundColour[2] = rgb[2];
+}
+
+void obxBackgroundClear(void)
+{
+    // The colour buffer only: the depth buffer keeps what it holds.
+    grDepthMask(FXFALSE);
+    grBufferClear(colourWord(backgroundColour), 0, depthClearValue);
+    grDepthMask(FXTRUE);
+}
+
+void obxWorldDisplay(void)
+{
+    if (frameShown)
+        return;
+    grBufferSwap(vsyncFlag ? 1 : 0);
+    frameShown = 1;
+}
+
+float objectCull(Object* object)
+{
+    Ver p;
+    MatXVer(&viewMatrix, &object->position, &p);
+    float r = object->radius;
+    float nearZ = nearDistance, farZ = farDistance;
+    object->culled = 0;
+    object->whollyInside = 1;
+    // The sides are compared against the 45-degree planes without
+    // normalising: a fixed rule, not an exact sphere test.
+    if (p.z + r < nearZ || p.z - r > farZ || p.x + r < -p.z || p.x - r > p.z ||
+        p.y + r < -p.z || p.y - r > p.z)
+        object->culled = 1;
+    // A centre or radius that is not a number lies nowhere in the view.
+    if (isnan(p.x) || isnan(p.y) || isnan(p.z) || isnan(r))
+        object->culled = 1;
+    float r2 = 2.0f * r;
+    if (p.z - r2 < nearZ || p.z + r2 > farZ || p.x - r2 < -p.z || p.x + r2 > p.z ||
+        p.y - r2 < -p.z || p.y + r2 > p.z)
+        object->whollyInside = 0;
+    return p.z;
+}
+
+int compareDepth(const Vector* a, const Vector* b)
+{
+    Ver pa, pb;
+    MatXVer(&viewMatrix, a, &pa);
+    MatXVer(&viewMatrix, b, &pb);
+    if (pa.z > pb.z)
+        return -1;
+    if (pa.z < pb.z)
+        return 1;
+    return 0;
+}
+
+// Room for one more visible object: beyond the first 10000 the array grows,
+// so no visible object is ever left out for lack of room (only for lack of
+// memory).
+static int visibleObjectsReserve(void)
+{
+    if (visibleObjectCount < visibleObjectCapacity)
+        return 1;
+    int32_t capacity = visibleObjectCapacity * 2;
+    size_t bytes = (size_t)capacity * sizeof(VisibleObject);
+    VisibleObject* grown;
+    if (visibleObjects == visibleObjectsInitial) {
+        grown = (VisibleObject*)malloc(bytes);
+        if (grown)
+            memcpy(grown, visibleObjects, (size_t)visibleObjectCount * sizeof(VisibleObject));
+    } else {
+        grown = (VisibleObject*)realloc(visibleObjects, bytes);
+    }
+    if (!grown)
+        return 0;
+    visibleObjects = grown;
+    visibleObjectCapacity = capacity;
+    return 1;
+}
+
+static int visibleObjectFartherFirst(const void* a, const void* b)
+{
+    float da = ((const VisibleObject*)a)->depth, db = ((const VisibleObject*)b)->depth;
+    return (da < db) - (da > db);
+}
+
+// Culls the world's objects, sorts the visible ones farthest first, and
+// prepares and draws each in turn.
+static void objectsPass(void)
+{
+    visibleObjectCount = 0;
+    for (Object* object = worldObjects; object; object = object->next) {
+        float depth = objectCull(object);
+        if (object->culled || !visibleObjectsReserve())
+            continue;
+        visibleObjects[visibleObjectCount].depth = depth;
+        visibleObjects[visibleObjectCount].object = object;
+        visibleObjectCount++;
+    }
+    // Each object's depth is found once; culled objects are never NaN here.
+    qsort(visibleObjects, (size_t)visibleObjectCount, sizeof(VisibleObject),
+          visibleObjectFartherFirst);
+    for (int32_t i = 0; i < visibleObjectCount; i++) {
+        Object* object = visibleObjects[i].object;
+        objectWorldVertices(object);
+        objectViewTransform(object);
+        objectClipCodes(object);
+        objectBackFaces(object);
+        objectLighting(object);
+        drawObject(object);
+    }
+}
+
+void obxWorldRender(int display)
+{
+    frameShown = 0;
+    textureFrameBegin();
+
+    // Depth only: the colour buffer keeps the previous picture unless the
+    // application cleared it.
+    grColorMask(FXFALSE, FXFALSE);
+    grBufferClear(colourWord(backgroundColour), 0, depthClearValue);
+    grColorMask(FXTRUE, FXFALSE);
+
+    cameraUpdate();
+    grChromakeyMode(GR_CHROMAKEY_DISABLE);
+    chromaKeyFlagReset();
+    viewMatrixBuild();
+
+    skyboxPass();
+    flareMarkPass();
+    landscapePass();
+    objectsPass();
+    particleEmittersPass();
+    smokeEmittersPass();
+    flareDrawPass();
+
+    dynamicLightsEndFrame();
+    textureFrameEnd();
+    if (display == 1)
+        obxWorldDisplay();
+    frameCount += 1;
+    performanceCounters.framesRendered += 1;
+}
