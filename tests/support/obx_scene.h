@@ -43,6 +43,9 @@ LightSource* lightPut(Vector position, float r, float g, float b, float attenuat
 // obxBackgroundClear, obxWorldRender(0), and the back buffer.
 Frame frameRender(void);
 
+// Puts a mark into the trace: a "grFinish()" line (the engine never calls
+// grFinish), for traceBetween("grFinish()", "grFinish()").
+void traceMark(void);
 // The trace lines after the first line beginning with `from`, up to (not
 // including) the next line beginning with `to`; empty when `from` is absent.
 std::vector<std::string> traceBetween(const std::string& from, const std::string& to);

@@ -113,6 +113,11 @@ Frame frameRender(void)
     return frameGrab(GR_BUFFER_BACKBUFFER);
 }
 
+void traceMark(void)
+{
+    grFinish();
+}
+
 static bool startsWith(const std::string& line, const std::string& prefix)
 {
     return line.compare(0, prefix.size(), prefix) == 0;
