@@ -5,7 +5,7 @@
 // nearest and clamped, with 8-bit factors; the destination colour is the
 // 5-6-5 pixel widened by bit replication, its alpha that of the alpha buffer
 // (255 when the aux buffer holds depth).
-#include "pixel.h"
+#include "simd.h"
 
 static inline uint32_t srcFactor(int f, uint32_t cs, uint32_t as, uint32_t cd, uint32_t ad)
 {
@@ -50,9 +50,19 @@ void stageBlend(Span* s)
     const uint16_t* dstPixels = s->color;
     int rs = gs.blendRgbSrc, rd = gs.blendRgbDst;
 
-    // Translucency, the common case, in a loop of its own.
+    // Translucency, the common case, four pixels at a time while they lie
+    // inside the span: (src * a + dst * (255 - a)) / 255, alpha kept.
     if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA && !pipe.writeAlpha) {
-        for (int i = 0; i < n; i++) {
+        int i = 0;
+        __m128i alphaMask = _mm_set1_epi32((int)0xFF000000u);
+        for (; i + 4 <= n; i += 4) {
+            __m128i c = _mm_load_si128((const __m128i*)(s->color32 + i));
+            __m128i d = expand565x4(load4x16(dstPixels + i));
+            __m128i mixed = mixArgb4(c, d, _mm_srli_epi32(c, 24));
+            _mm_store_si128((__m128i*)(s->color32 + i),
+                            _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, c)));
+        }
+        for (; i < n; i++) {
             uint32_t c = s->color32[i], d = expand565(dstPixels[i]);
             uint32_t a = c >> 24, ia = 255 - a;
             uint32_t r = mulDiv255(((c >> 16) & 255) * a + ((d >> 16) & 255) * ia);
@@ -102,15 +112,56 @@ static inline uint16_t ditherPack(uint32_t c, int x, int y, int mode)
     return (uint16_t)((r << 11) | (g << 5) | b);
 }
 
+// 5-6-5 of four 0xAARRGGBB pixels in the low 16 bits of each lane.
+static inline __m128i pack565x4(__m128i c)
+{
+    __m128i r = _mm_and_si128(_mm_srli_epi32(c, 8), _mm_set1_epi32(0xF800));
+    __m128i g = _mm_and_si128(_mm_srli_epi32(c, 5), _mm_set1_epi32(0x07E0));
+    __m128i b = _mm_and_si128(_mm_srli_epi32(c, 3), _mm_set1_epi32(0x001F));
+    return _mm_or_si128(_mm_or_si128(r, g), b);
+}
+
+// Eight 16-bit values from two registers of four 0..0xFFFF lanes.
+static inline __m128i pack32to16(__m128i a, __m128i b)
+{
+    __m128i bias = _mm_set1_epi32(0x8000);
+    __m128i p = _mm_packs_epi32(_mm_sub_epi32(a, bias), _mm_sub_epi32(b, bias));
+    return _mm_xor_si128(p, _mm_set1_epi16((short)0x8000));
+}
+
+// Writes value where live, keeps the old content elsewhere, eight pixels.
+static inline void store8Where(uint16_t* out, __m128i value, __m128i liveMask)
+{
+    __m128i old = _mm_loadu_si128((const __m128i*)out);
+    _mm_storeu_si128((__m128i*)out, _mm_or_si128(_mm_and_si128(liveMask, value), _mm_andnot_si128(liveMask, old)));
+}
+
 void stageWrite(Span* s)
 {
     int n = s->n;
-    unsigned written = 0;
     uint16_t* color = s->color;
     uint16_t* aux = s->aux;
     bool rgb = pipe.writeRgb, depth = pipe.writeDepth && aux, alpha = pipe.writeAlpha && aux;
     int dither = pipe.ditherMode;
-    for (int i = 0; i < n; i++) {
+    int i = 0;
+    unsigned written = 0;
+    if (!dither && !alpha) {
+        // Eight pixels at a time while they lie inside the span.
+        __m128i zero = _mm_setzero_si128();
+        for (; i + 8 <= n; i += 8) {
+            __m128i live = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)(s->live + i)), zero);
+            __m128i liveMask = _mm_xor_si128(_mm_cmpeq_epi16(live, zero), _mm_set1_epi32(-1));
+            written += (unsigned)_mm_cvtsi128_si32(_mm_sad_epu8(_mm_loadl_epi64((const __m128i*)(s->live + i)), zero));
+            if (rgb) {
+                __m128i c0 = pack565x4(_mm_load_si128((const __m128i*)(s->color32 + i)));
+                __m128i c1 = pack565x4(_mm_load_si128((const __m128i*)(s->color32 + i + 4)));
+                store8Where(color + i, pack32to16(c0, c1), liveMask);
+            }
+            if (depth)
+                store8Where(aux + i, _mm_loadu_si128((const __m128i*)(s->depth + i)), liveMask);
+        }
+    }
+    for (; i < n; i++) {
         if (!s->live[i])
             continue;
         written++;

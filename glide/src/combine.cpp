@@ -5,9 +5,9 @@
 //     result = clamp(x * f / 255 + add), then 255 - result when inverted,
 // where x is (other or 0) minus (local or 0) as the function says, f the
 // factor (0..255) and the product is rounded to nearest.
-#include "pixel.h"
+#include "simd.h"
 
-static const uint32_t zeroArray[SPAN_MAX] = {};
+alignas(16) static const uint32_t zeroArray[SPAN_MAX] = {};
 
 static inline const uint32_t* inputArray(const Span* s, int which)
 {
@@ -160,22 +160,24 @@ static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, 
         }
         break;
     case OP_MUL:
-        for (int i = 0; i < n; i++) {
-            uint32_t x = a[i], y = b[i];
-            uint32_t v = (mulDiv255((x >> 24) * (y >> 24)) << 24) |
-                         (mulDiv255(((x >> 16) & 255) * ((y >> 16) & 255)) << 16) |
-                         (mulDiv255(((x >> 8) & 255) * ((y >> 8) & 255)) << 8) | mulDiv255((x & 255) * (y & 255));
-            out[i] = (out[i] & ~mask) | (v & mask);
+    case OP_MUL_ALPHA: {
+        // Per channel a * b / 255 rounded (b's alpha in every channel for
+        // OP_MUL_ALPHA), four pixels at a time.
+        __m128i keep = _mm_set1_epi32((int)~mask), take = _mm_set1_epi32((int)mask);
+        for (int i = 0; i < n; i += 4) {
+            __m128i x = _mm_loadu_si128((const __m128i*)(a + i));
+            __m128i y = _mm_loadu_si128((const __m128i*)(b + i));
+            if (p.op == OP_MUL_ALPHA) {
+                y = _mm_srli_epi32(y, 24);
+                y = _mm_or_si128(y, _mm_slli_epi32(y, 8));
+                y = _mm_or_si128(y, _mm_slli_epi32(y, 16));
+            }
+            __m128i v = mulArgb4(x, y);
+            __m128i o = _mm_loadu_si128((const __m128i*)(out + i));
+            _mm_storeu_si128((__m128i*)(out + i), _mm_or_si128(_mm_and_si128(o, keep), _mm_and_si128(v, take)));
         }
         break;
-    case OP_MUL_ALPHA:
-        for (int i = 0; i < n; i++) {
-            uint32_t x = a[i], f = b[i] >> 24;
-            uint32_t v = (mulDiv255((x >> 24) * f) << 24) | (mulDiv255(((x >> 16) & 255) * f) << 16) |
-                         (mulDiv255(((x >> 8) & 255) * f) << 8) | mulDiv255((x & 255) * f);
-            out[i] = (out[i] & ~mask) | (v & mask);
-        }
-        break;
+    }
     }
 }
 

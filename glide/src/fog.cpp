@@ -2,7 +2,7 @@
 // factor f (0..255):  c = (f * fog + (255 - f) * c) / 255, rounded. Alpha is
 // left alone. GR_FOG_MULT2 keeps only the fog term, GR_FOG_ADD2 only the
 // colour term (the two halves of two-pass fog).
-#include "pixel.h"
+#include "simd.h"
 
 void stageFog(Span* s)
 {
@@ -11,7 +11,18 @@ void stageFog(Span* s)
     if (pipe.blendReadsPrefog)
         for (int i = 0; i < s->n; i++)
             s->prefog[i] = s->color32[i];
-    for (int i = 0; i < s->n; i++) {
+    int i = 0;
+    if (!mult && !add) {
+        __m128i fog = _mm_set1_epi32((int)pipe.fogColor), alphaMask = _mm_set1_epi32((int)0xFF000000u);
+        for (; i + 4 <= s->n; i += 4) {
+            __m128i f = _mm_setr_epi32(s->fog[i], s->fog[i + 1], s->fog[i + 2], s->fog[i + 3]);
+            __m128i c = _mm_load_si128((const __m128i*)(s->color32 + i));
+            __m128i mixed = mixArgb4(fog, c, f);
+            _mm_store_si128((__m128i*)(s->color32 + i),
+                            _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, c)));
+        }
+    }
+    for (; i < s->n; i++) {
         uint32_t f = s->fog[i], c = s->color32[i];
         uint32_t r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255;
         uint32_t keep = mult ? 0 : 255 - f;

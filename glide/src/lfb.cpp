@@ -129,6 +129,7 @@ void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pi
             s->iter[i] = pixels[start + i].argb;
             s->depth[i] = pixels[start + i].hasDepth ? pixels[start + i].depth : constDepth;
             s->q[i] = 1.0f;
+            s->wvalue[i] = 0;
         }
         for (int k = 0; k < pipe.stageCount; k++) {
             Stage st = pipe.stages[k];

@@ -38,8 +38,10 @@ struct Span {
     uint16_t* aux;   // same in the aux buffer, or null
 
     alignas(64) float q[SPAN_MAX];      // interpolated q = 1/w
-    float s[SPAN_MAX], t[SPAN_MAX];     // texture coordinates of the TMU being sampled
-    float r[SPAN_MAX];                  // 1/q of the TMU being sampled
+    // Texture coordinates and 1/q of the TMU being sampled (four spare
+    // entries: runs of pixels are processed four at a time from any start).
+    float s[SPAN_MAX + 4], t[SPAN_MAX + 4];
+    float r[SPAN_MAX + 4];
     int32_t lod[SPAN_MAX];              // level of detail, 8 fraction bits
     uint32_t iter[SPAN_MAX];            // iterated colour, 0xAARRGGBB
     uint32_t tex[MAX_TMU][SPAN_MAX];    // each TMU's output
@@ -47,6 +49,7 @@ struct Span {
     uint32_t depthAlpha[SPAN_MAX];      // high byte of iterated z as alpha
     uint32_t color32[SPAN_MAX];         // combined colour, 0xAARRGGBB
     uint32_t prefog[SPAN_MAX];          // colour before fog (for PREFOG_COLOR blending)
+    int32_t wvalue[SPAN_MAX];           // 16-bit W value of q (wDepth)
     uint16_t depth[SPAN_MAX];           // the pixel's own depth value
     uint8_t fog[SPAN_MAX];              // fog factor
     uint8_t live[SPAN_MAX];             // still to be written
@@ -96,7 +99,7 @@ struct Pipeline {
 
     // Constants decoded from the context's colour format.
     uint32_t constColor, fogColor, chromaKey;
-    uint32_t constArray[SPAN_MAX]; // constColor repeated, an input like any other
+    alignas(16) uint32_t constArray[SPAN_MAX]; // constColor repeated, an input like any other
 
     bool blendReadsPrefog, fogActive;
     bool tmuLod[MAX_TMU]; // level of detail computed per pixel
@@ -156,7 +159,12 @@ inline int32_t smulDiv255(int32_t x, int32_t f)
 }
 
 // Clamps to [lo, hi]; NaN becomes lo.
-inline float clampf(float v, float lo, float hi) { return v > lo ? (v < hi ? v : hi) : lo; }
+// Written as max then min so it compiles to maxss/minss and vectorises.
+inline float clampf(float v, float lo, float hi)
+{
+    float t = v > lo ? v : lo;
+    return t < hi ? t : hi;
+}
 
 inline int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 

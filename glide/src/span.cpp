@@ -1,23 +1,10 @@
 // Running the pixel path over a span, and the interpolation stages that fill
 // the per-pixel arrays from the primitive's planes.
-#include "pixel.h"
+#include "simd.h"
 
 Span theSpan;
 
-// Value of a plane at the centre of pixel (x, y).
-static inline double planeAt(const Plane& p, const Setup* s, int x, int y)
-{
-    return p.at + p.dx * ((double)x + 0.5 - s->refX) + p.dy * ((double)y + 0.5 - s->refY);
-}
 
-// out[i] = value at pixel x + i, stepping in single precision.
-static inline void planeFill(float* out, const Plane& p, const Span* s)
-{
-    float start = (float)planeAt(p, s->setup, s->x, s->y);
-    float step = (float)p.dx;
-    for (int i = 0; i < s->n; i++)
-        out[i] = start + (float)i * step;
-}
 
 void spanDraw(const Setup* setup, int y, int x0, int x1)
 {
@@ -39,52 +26,86 @@ void spanDraw(const Setup* setup, int y, int x0, int x1)
     }
 }
 
-// Iterated colour, rounded to the nearest integer and clamped to 0..255.
+// Iterated colour, rounded to the nearest integer and clamped to 0..255:
+// (int)(clampf(v, 0, 255) + 0.5f) for each channel.
 void stageIterColor(Span* s)
 {
-    float r[SPAN_MAX], g[SPAN_MAX], b[SPAN_MAX], a[SPAN_MAX];
+    alignas(16) float r[SPAN_MAX], g[SPAN_MAX], b[SPAN_MAX], a[SPAN_MAX];
     const Setup* setup = s->setup;
     int n = s->n;
     if (pipe.needIterColor) {
-        planeFill(r, setup->r, s);
-        planeFill(g, setup->g, s);
-        planeFill(b, setup->b, s);
+        planeRamp(r, setup->r, s);
+        planeRamp(g, setup->g, s);
+        planeRamp(b, setup->b, s);
     } else {
-        for (int i = 0; i < n; i++)
-            r[i] = g[i] = b[i] = 255.0f;
+        rampFill(r, 255.0f, 0.0f, n);
+        rampFill(g, 255.0f, 0.0f, n);
+        rampFill(b, 255.0f, 0.0f, n);
     }
-    if (pipe.needIterAlpha) {
-        planeFill(a, setup->a, s);
-    } else {
-        for (int i = 0; i < n; i++)
-            a[i] = 255.0f;
-    }
-    for (int i = 0; i < n; i++) {
-        float cr = clampf(r[i], 0.0f, 255.0f), cg = clampf(g[i], 0.0f, 255.0f);
-        float cb = clampf(b[i], 0.0f, 255.0f), ca = clampf(a[i], 0.0f, 255.0f);
-        uint32_t ir = (uint32_t)(int32_t)(cr + 0.5f), ig = (uint32_t)(int32_t)(cg + 0.5f);
-        uint32_t ib = (uint32_t)(int32_t)(cb + 0.5f), ia = (uint32_t)(int32_t)(ca + 0.5f);
-        s->iter[i] = (ia << 24) | (ir << 16) | (ig << 8) | ib;
+    if (pipe.needIterAlpha)
+        planeRamp(a, setup->a, s);
+    else
+        rampFill(a, 255.0f, 0.0f, n);
+    __m128 lo = _mm_setzero_ps(), hi = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
+    for (int i = 0; i < n; i += 4) {
+        __m128i ir = _mm_cvttps_epi32(_mm_add_ps(clamp4(_mm_load_ps(r + i), lo, hi), half));
+        __m128i ig = _mm_cvttps_epi32(_mm_add_ps(clamp4(_mm_load_ps(g + i), lo, hi), half));
+        __m128i ib = _mm_cvttps_epi32(_mm_add_ps(clamp4(_mm_load_ps(b + i), lo, hi), half));
+        __m128i ia = _mm_cvttps_epi32(_mm_add_ps(clamp4(_mm_load_ps(a + i), lo, hi), half));
+        __m128i argb = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(ia, 24), _mm_slli_epi32(ir, 16)),
+                                    _mm_or_si128(_mm_slli_epi32(ig, 8), ib));
+        _mm_store_si128((__m128i*)(s->iter + i), argb);
     }
 }
 
-void stageIterQ(Span* s) { planeFill(s->q, s->setup->q, s); }
+// Stores four 0..0xFFFF values held in 32-bit lanes as 16-bit values.
+static inline void store4x16(uint16_t* out, __m128i v)
+{
+    __m128i bias = _mm_set1_epi32(0x8000);
+    __m128i packed = _mm_packs_epi32(_mm_sub_epi32(v, bias), _mm_sub_epi32(v, bias));
+    packed = _mm_xor_si128(packed, _mm_set1_epi16((short)0x8000));
+    _mm_storel_epi64((__m128i*)out, packed);
+}
 
-// W-buffer depth from q, plus the depth bias.
+// q, and the 16-bit W value of each pixel (wDepth of q) that both the W
+// buffer and table fog use.
+void stageIterQ(Span* s)
+{
+    planeRamp(s->q, s->setup->q, s);
+    __m128i one = _mm_set1_epi32(0x3F7FFFFF), fifteen = _mm_set1_epi32(15), zero = _mm_setzero_si128();
+    __m128i far = _mm_set1_epi32(0xFFFF), mask12 = _mm_set1_epi32(0xFFF);
+    for (int i = 0; i < s->n; i += 4) {
+        __m128i bits = _mm_castps_si128(_mm_load_ps(s->q + i));
+        __m128i zeros = _mm_sub_epi32(_mm_set1_epi32(126), _mm_srai_epi32(bits, 23));
+        __m128i mantissa = _mm_and_si128(_mm_srli_epi32(bits, 11), mask12);
+        __m128i d = _mm_or_si128(_mm_slli_epi32(zeros, 12), _mm_xor_si128(mantissa, mask12));
+        // beyond 15 leading zeros, or q <= 0: farthest
+        __m128i isFar = _mm_or_si128(_mm_cmpgt_epi32(zeros, fifteen),
+                                     _mm_xor_si128(_mm_cmpgt_epi32(bits, zero), _mm_set1_epi32(-1)));
+        d = _mm_or_si128(_mm_andnot_si128(isFar, d), _mm_and_si128(isFar, far));
+        d = _mm_andnot_si128(_mm_cmpgt_epi32(bits, one), d); // q >= 1: nearest
+        _mm_store_si128((__m128i*)(s->wvalue + i), d);
+    }
+}
+
+// W-buffer depth: the W value plus the depth bias, clamped to 16 bits.
 void stageDepthW(Span* s)
 {
-    int32_t bias = pipe.depthBias;
-    for (int i = 0; i < s->n; i++) {
-        int32_t d = (int32_t)wDepth(s->q[i]) + bias;
-        s->depth[i] = (uint16_t)(d < 0 ? 0 : (d > 0xFFFF ? 0xFFFF : d));
+    __m128i bias = _mm_set1_epi32(pipe.depthBias), zero = _mm_setzero_si128(), far = _mm_set1_epi32(0xFFFF);
+    for (int i = 0; i < s->n; i += 4) {
+        __m128i d = _mm_add_epi32(_mm_load_si128((const __m128i*)(s->wvalue + i)), bias);
+        d = _mm_andnot_si128(_mm_cmplt_epi32(d, zero), d);
+        __m128i over = _mm_cmpgt_epi32(d, far);
+        d = _mm_or_si128(_mm_andnot_si128(over, d), _mm_and_si128(over, far));
+        store4x16(s->depth + i, d);
     }
 }
 
 // Z-buffer depth: the iterated z rounded and clamped to 16 bits, plus the bias.
 void stageDepthZ(Span* s)
 {
-    float z[SPAN_MAX];
-    planeFill(z, s->setup->z, s);
+    alignas(16) float z[SPAN_MAX];
+    planeRamp(z, s->setup->z, s);
     int32_t bias = pipe.depthBias;
     for (int i = 0; i < s->n; i++) {
         float c = clampf(z[i], 0.0f, 65535.0f);
@@ -96,8 +117,8 @@ void stageDepthZ(Span* s)
 // The alpha combine's "depth" local input: the high byte of the iterated z.
 void stageDepthAlpha(Span* s)
 {
-    float z[SPAN_MAX];
-    planeFill(z, s->setup->z, s);
+    alignas(16) float z[SPAN_MAX];
+    planeRamp(z, s->setup->z, s);
     for (int i = 0; i < s->n; i++) {
         float c = clampf(z[i], 0.0f, 65535.0f);
         s->depthAlpha[i] = ((uint32_t)(int32_t)c >> 8) << 24;
@@ -108,14 +129,14 @@ void stageDepthAlpha(Span* s)
 void stageFogW(Span* s)
 {
     for (int i = 0; i < s->n; i++)
-        s->fog[i] = (uint8_t)fogFromTable(gs.fogTable, wDepth(s->q[i]));
+        s->fog[i] = (uint8_t)fogFromTable(gs.fogTable, (uint32_t)s->wvalue[i]);
 }
 
 // Fog factor = the high byte of the iterated z.
 void stageFogZ(Span* s)
 {
-    float z[SPAN_MAX];
-    planeFill(z, s->setup->z, s);
+    alignas(16) float z[SPAN_MAX];
+    planeRamp(z, s->setup->z, s);
     for (int i = 0; i < s->n; i++) {
         float c = clampf(z[i], 0.0f, 65535.0f);
         s->fog[i] = (uint8_t)((uint32_t)(int32_t)c >> 8);
@@ -133,8 +154,8 @@ void stageFogAlpha(Span* s)
 // as a w.
 void stageFogCoord(Span* s)
 {
-    float f[SPAN_MAX];
-    planeFill(f, s->setup->fog, s);
+    alignas(16) float f[SPAN_MAX];
+    planeRamp(f, s->setup->fog, s);
     for (int i = 0; i < s->n; i++) {
         float w = f[i];
         float q = w > 1.0f ? 1.0f / w : 1.0f;

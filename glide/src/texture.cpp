@@ -13,29 +13,11 @@
 // Above 0 the minification filter applies. Mipmapping picks the nearest level
 // (fraction rounded at 1/2, or at the ordered-dither threshold of the pixel's
 // place when dithered mipmapping is allowed).
-#include "pixel.h"
+#include "simd.h"
 
 #include <cmath>
 
-static const uint32_t zeroTexels[SPAN_MAX] = {};
-
-static inline void planeFill(float* out, const Plane& p, const Span* s)
-{
-    const Setup* st = s->setup;
-    float start = (float)(p.at + p.dx * ((double)s->x + 0.5 - st->refX) + p.dy * ((double)s->y + 0.5 - st->refY));
-    float step = (float)p.dx;
-    for (int i = 0; i < s->n; i++)
-        out[i] = start + (float)i * step;
-}
-
-// floor(v) for texel coordinates; out-of-range values and NaN are pinned to a
-// range wrap and clamp handle.
-static inline int32_t floorFixed(float v)
-{
-    v = clampf(v, -1073741824.0f, 1073741824.0f);
-    int32_t i = (int32_t)v;
-    return i - (v < (float)i ? 1 : 0);
-}
+alignas(16) static const uint32_t zeroTexels[SPAN_MAX] = {};
 
 static inline int wrapCoord(int i, int size, int mode)
 {
@@ -49,49 +31,87 @@ static inline int wrapCoord(int i, int size, int mode)
     }
 }
 
-// a + (b - a) * f / 256 on all four channels at once.
-static inline uint32_t lerpArgb(uint32_t a, uint32_t b, uint32_t f)
+// Bilinear mix of four texels, a b on the upper row and c d below, with
+// weights fu across and fv down (0..255 out of 256), per channel:
+//   top = (a * (256 - fu) + b * fu) >> 8,  bottom likewise from c, d,
+//   result = (top * (256 - fv) + bottom * fv) >> 8.
+// Each mix is one multiply-add of interleaved 16-bit channel pairs.
+static inline uint32_t bilerp(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t fu, uint32_t fv)
 {
-    uint32_t g = 256 - f;
-    uint32_t rb = (((a & 0x00FF00FFu) * g + (b & 0x00FF00FFu) * f) >> 8) & 0x00FF00FFu;
-    uint32_t ag = (((a >> 8) & 0x00FF00FFu) * g + ((b >> 8) & 0x00FF00FFu) * f) & 0xFF00FF00u;
-    return rb | ag;
+    __m128i zero = _mm_setzero_si128();
+    __m128i wu = _mm_set1_epi32((int)((fu << 16) | (256 - fu)));
+    __m128i wv = _mm_set1_epi32((int)((fv << 16) | (256 - fv)));
+    __m128i ab = _mm_unpacklo_epi8(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)a), _mm_cvtsi32_si128((int)b)), zero);
+    __m128i cd = _mm_unpacklo_epi8(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)c), _mm_cvtsi32_si128((int)d)), zero);
+    __m128i top = _mm_srli_epi32(_mm_madd_epi16(ab, wu), 8);
+    __m128i bottom = _mm_srli_epi32(_mm_madd_epi16(cd, wu), 8);
+    __m128i v = _mm_srli_epi32(_mm_madd_epi16(_mm_or_si128(top, _mm_slli_epi32(bottom, 16)), wv), 8);
+    v = _mm_packs_epi32(v, v);
+    return (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(v, v));
 }
 
-static inline uint32_t samplePoint(const TexLevel& l, float s, float t, int clampS, int clampT)
+// Texels of one level for a run of pixels, from fixed-point texel
+// coordinates (8 fraction bits; already moved half a texel back for
+// bilinear filtering). The addressing modes are template arguments so the
+// loop carries no switch.
+template <bool BILINEAR, int MODE_S, int MODE_T>
+static void fetchRun(const TexLevel& l, const int32_t* uf, const int32_t* vf, uint32_t* out, int n)
 {
-    int u = wrapCoord(floorFixed(s * l.scaleS) >> 8, l.width, clampS);
-    int v = wrapCoord(floorFixed(t * l.scaleT) >> 8, l.height, clampT);
-    return l.texels[v * l.width + u];
+    const uint32_t* texels = l.texels;
+    int w = l.width, h = l.height;
+    for (int i = 0; i < n; i++) {
+        int u0 = uf[i] >> 8, v0 = vf[i] >> 8;
+        if (!BILINEAR) {
+            out[i] = texels[wrapCoord(v0, h, MODE_T) * w + wrapCoord(u0, w, MODE_S)];
+            continue;
+        }
+        uint32_t fu = (uint32_t)uf[i] & 255, fv = (uint32_t)vf[i] & 255;
+        int u1 = wrapCoord(u0 + 1, w, MODE_S), v1 = wrapCoord(v0 + 1, h, MODE_T);
+        u0 = wrapCoord(u0, w, MODE_S);
+        v0 = wrapCoord(v0, h, MODE_T);
+        const uint32_t* row0 = texels + v0 * w;
+        const uint32_t* row1 = texels + v1 * w;
+        out[i] = bilerp(row0[u0], row0[u1], row1[u0], row1[u1], fu, fv);
+    }
 }
 
-static inline uint32_t sampleBilinear(const TexLevel& l, float s, float t, int clampS, int clampT)
+typedef void (*FetchFn)(const TexLevel&, const int32_t*, const int32_t*, uint32_t*, int);
+
+template <bool BILINEAR, int MODE_S> static FetchFn fetchFor(int modeT)
 {
-    int32_t uf = floorFixed(s * l.scaleS) - 128, vf = floorFixed(t * l.scaleT) - 128;
-    int u0 = uf >> 8, v0 = vf >> 8;
-    uint32_t fu = (uint32_t)uf & 255, fv = (uint32_t)vf & 255;
-    int u1 = wrapCoord(u0 + 1, l.width, clampS), v1 = wrapCoord(v0 + 1, l.height, clampT);
-    u0 = wrapCoord(u0, l.width, clampS);
-    v0 = wrapCoord(v0, l.height, clampT);
-    const uint32_t* row0 = l.texels + v0 * l.width;
-    const uint32_t* row1 = l.texels + v1 * l.width;
-    uint32_t top = lerpArgb(row0[u0], row0[u1], fu);
-    uint32_t bottom = lerpArgb(row1[u0], row1[u1], fu);
-    return lerpArgb(top, bottom, fv);
+    switch (modeT) {
+    case GR_TEXTURECLAMP_CLAMP: return fetchRun<BILINEAR, MODE_S, GR_TEXTURECLAMP_CLAMP>;
+    case GR_TEXTURECLAMP_MIRROR_EXT: return fetchRun<BILINEAR, MODE_S, GR_TEXTURECLAMP_MIRROR_EXT>;
+    default: return fetchRun<BILINEAR, MODE_S, GR_TEXTURECLAMP_WRAP>;
+    }
 }
 
-// log2(x) with 8 fraction bits: the exponent, plus the mantissa taken as the
-// fraction. Zero and NaN count as far magnified.
-static inline int32_t log2Fixed(float x)
+template <bool BILINEAR> static FetchFn fetchFor(int modeS, int modeT)
 {
-    union {
-        float f;
-        int32_t i;
-    } u;
-    u.f = x;
-    if (!(x > 0.0f))
-        return -(1 << 20);
-    return (u.i >> 15) - (127 << 8);
+    switch (modeS) {
+    case GR_TEXTURECLAMP_CLAMP: return fetchFor<BILINEAR, GR_TEXTURECLAMP_CLAMP>(modeT);
+    case GR_TEXTURECLAMP_MIRROR_EXT: return fetchFor<BILINEAR, GR_TEXTURECLAMP_MIRROR_EXT>(modeT);
+    default: return fetchFor<BILINEAR, GR_TEXTURECLAMP_WRAP>(modeT);
+    }
+}
+
+// Samples pixels [from, to) of the span from one level with one filter.
+static void sampleRun(const Span* s, const TexLevel& l, bool bilinear, FetchFn fetch, int from, int to,
+                      uint32_t* out)
+{
+    alignas(16) int32_t uf[SPAN_MAX + 4], vf[SPAN_MAX + 4];
+    __m128 scaleS = _mm_set1_ps(l.scaleS), scaleT = _mm_set1_ps(l.scaleT);
+    // Coordinates beyond 2^30 / 256 texels are pinned; wrap and clamp treat
+    // them like any far coordinate.
+    __m128 lo = _mm_set1_ps(-1073741824.0f), hi = _mm_set1_ps(1073741824.0f);
+    __m128i half = _mm_set1_epi32(bilinear ? 128 : 0);
+    for (int i = from, k = 0; i < to; i += 4, k += 4) {
+        __m128 su = clamp4(_mm_mul_ps(_mm_loadu_ps(s->s + i), scaleS), lo, hi);
+        __m128 tv = clamp4(_mm_mul_ps(_mm_loadu_ps(s->t + i), scaleT), lo, hi);
+        _mm_store_si128((__m128i*)(uf + k), _mm_sub_epi32(floor4(su), half));
+        _mm_store_si128((__m128i*)(vf + k), _mm_sub_epi32(floor4(tv), half));
+    }
+    fetch(l, uf, vf, out + from, to - from);
 }
 
 static const int32_t lodDither[4][4] = {
@@ -108,40 +128,57 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
         return;
     }
     const Setup* st = s->setup;
-    float sq[SPAN_MAX], tq[SPAN_MAX], q[SPAN_MAX];
-    planeFill(sq, st->sq[t], s);
-    planeFill(tq, st->tq[t], s);
-    planeFill(q, st->qt[t], s);
-    for (int i = 0; i < n; i++) {
-        float r = 1.0f / q[i];
-        s->r[i] = r;
-        s->s[i] = sq[i] * r;
-        s->t[i] = tq[i] * r;
+    alignas(16) float sq[SPAN_MAX], tq[SPAN_MAX], q[SPAN_MAX];
+    planeRamp(sq, st->sq[t], s);
+    planeRamp(tq, st->tq[t], s);
+    planeRamp(q, st->qt[t], s);
+    __m128 one = _mm_set1_ps(1.0f);
+    for (int i = 0; i < n; i += 4) {
+        __m128 r = _mm_div_ps(one, _mm_load_ps(q + i));
+        _mm_storeu_ps(s->r + i, r);
+        _mm_storeu_ps(s->s + i, _mm_mul_ps(_mm_load_ps(sq + i), r));
+        _mm_storeu_ps(s->t + i, _mm_mul_ps(_mm_load_ps(tq + i), r));
     }
 
     const TmuState& u = gs.tmu[t];
     if (pipe.tmuLod[t]) {
         float dsx = (float)st->sq[t].dx, dtx = (float)st->tq[t].dx, dqx = (float)st->qt[t].dx;
         float dsy = (float)st->sq[t].dy, dty = (float)st->tq[t].dy, dqy = (float)st->qt[t].dy;
-        int32_t offset = pipe.tmuLodOffset[t];
-        for (int i = 0; i < n; i++) {
-            float r = s->r[i], ss = s->s[i], tt = s->t[i];
-            float a = std::fabs((dsx - ss * dqx) * r), b = std::fabs((dtx - tt * dqx) * r);
-            float c = std::fabs((dsy - ss * dqy) * r), d = std::fabs((dty - tt * dqy) * r);
-            float rho = a > b ? a : b;
-            rho = rho > c ? rho : c;
-            rho = rho > d ? rho : d;
-            s->lod[i] = log2Fixed(rho) + offset;
+        // Four at a time: ds/dx = (d(s/w)/dx - s * d(1/w)/dx) * w and so on;
+        // rho = max(|ds/dx|, |dt/dx|, |ds/dy|, |dt/dy|); lod = log2Fixed(rho).
+        __m128i offset = _mm_set1_epi32(pipe.tmuLodOffset[t]);
+        __m128 sign = _mm_set1_ps(-0.0f), zero = _mm_setzero_ps();
+        __m128 vdsx = _mm_set1_ps(dsx), vdtx = _mm_set1_ps(dtx), vdqx = _mm_set1_ps(dqx);
+        __m128 vdsy = _mm_set1_ps(dsy), vdty = _mm_set1_ps(dty), vdqy = _mm_set1_ps(dqy);
+        for (int i = 0; i < n; i += 4) {
+            __m128 r = _mm_loadu_ps(s->r + i), ss = _mm_loadu_ps(s->s + i), tt = _mm_loadu_ps(s->t + i);
+            __m128 a = _mm_andnot_ps(sign, _mm_mul_ps(_mm_sub_ps(vdsx, _mm_mul_ps(ss, vdqx)), r));
+            __m128 b = _mm_andnot_ps(sign, _mm_mul_ps(_mm_sub_ps(vdtx, _mm_mul_ps(tt, vdqx)), r));
+            __m128 c = _mm_andnot_ps(sign, _mm_mul_ps(_mm_sub_ps(vdsy, _mm_mul_ps(ss, vdqy)), r));
+            __m128 d = _mm_andnot_ps(sign, _mm_mul_ps(_mm_sub_ps(vdty, _mm_mul_ps(tt, vdqy)), r));
+            // rho = a > b ? a : b, and so on: maxps keeps its second operand on NaN
+            __m128 rho = _mm_max_ps(d, _mm_max_ps(c, _mm_max_ps(b, a)));
+            __m128i lod = _mm_sub_epi32(_mm_srai_epi32(_mm_castps_si128(rho), 15), _mm_set1_epi32(127 << 8));
+            __m128 positive = _mm_cmpgt_ps(rho, zero);
+            lod = _mm_or_si128(_mm_and_si128(_mm_castps_si128(positive), lod),
+                               _mm_andnot_si128(_mm_castps_si128(positive), _mm_set1_epi32(-(1 << 20))));
+            _mm_store_si128((__m128i*)(s->lod + i), _mm_add_epi32(lod, offset));
         }
-    } else {
-        for (int i = 0; i < n; i++)
-            s->lod[i] = 0;
     }
 
-    int clampS = u.clampS, clampT = u.clampT;
+    bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR, magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
+    FetchFn minFetch = minBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
+    FetchFn magFetch = magBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
+    if (!pipe.tmuLod[t]) { // one level, one filter for the whole span
+        sampleRun(s, tex->levels[0], magBilinear, magFetch, 0, n, out);
+        return;
+    }
+    // Per pixel: the level (nearest, or by the dither threshold of the
+    // pixel's place) and whether it is minified; then runs of pixels that
+    // agree are sampled together.
     int last = tex->levelCount - 1;
     bool mipmap = pipe.tmuMipmap[t], dither = pipe.tmuDither[t];
-    int minFilter = u.minFilter, magFilter = u.magFilter;
+    int choice[SPAN_MAX]; // level * 2 + minified
     for (int i = 0; i < n; i++) {
         int32_t lod = s->lod[i];
         int level = 0;
@@ -150,10 +187,16 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
             level = (lod + round) >> 8;
             level = level > last ? last : level;
         }
-        const TexLevel& l = tex->levels[level];
-        int filter = lod > 0 ? minFilter : magFilter;
-        out[i] = filter == GR_TEXTUREFILTER_BILINEAR ? sampleBilinear(l, s->s[i], s->t[i], clampS, clampT)
-                                                     : samplePoint(l, s->s[i], s->t[i], clampS, clampT);
+        choice[i] = level * 2 + (lod > 0 ? 1 : 0);
+    }
+    for (int i = 0; i < n;) {
+        int j = i + 1;
+        while (j < n && choice[j] == choice[i])
+            j++;
+        bool minified = choice[i] & 1;
+        sampleRun(s, tex->levels[choice[i] >> 1], minified ? minBilinear : magBilinear,
+                  minified ? minFetch : magFetch, i, j, out);
+        i = j;
     }
 }
 

@@ -1,0 +1,192 @@
+// Fill rate of the software Glide device: full-screen triangles at 640 x 480,
+// single-threaded, in megapixels per second, for the pixel paths that matter.
+//
+//   glide-fillrate [seconds per case, default 1] [only the cases whose name contains this]
+#include <glide.h>
+#include <glideutl.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "obx_glide_ext.h"
+
+namespace {
+
+struct Vertex {
+    float x, y, q;
+    float r, g, b, a;
+    float s, t;
+};
+
+GrObxStatsProc stats;
+GrObxStatsResetProc statsReset;
+
+// Two triangles covering the screen. The far side is three times as far as
+// the near one, so texture coordinates and fog vary in perspective.
+void drawScreen(bool gouraud)
+{
+    const float qNear = 1.0f / 10.0f, qFar = 1.0f / 30.0f;
+    Vertex v[4] = {
+        {0, 0, qFar, 255, 200, 100, 160, 0, 0},
+        {640, 0, qFar, 100, 255, 200, 160, 512, 0},
+        {640, 480, qNear, 200, 100, 255, 160, 512, 512},
+        {0, 480, qNear, 180, 180, 180, 160, 0, 512},
+    };
+    for (Vertex& p : v) {
+        if (!gouraud)
+            p.r = p.g = p.b = 200;
+        p.s *= p.q;
+        p.t *= p.q;
+    }
+    grDrawTriangle(&v[0], &v[1], &v[2]);
+    grDrawTriangle(&v[0], &v[2], &v[3]);
+}
+
+struct Case {
+    const char* name;
+    void (*setup)();
+    bool gouraud;
+};
+
+void untextured()
+{
+    grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_NONE, FXFALSE);
+    grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_NONE, FXFALSE);
+}
+
+void textured()
+{
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_NONE, FXFALSE);
+    grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
+}
+
+void flat() { untextured(); }
+void gouraud() { untextured(); }
+void texturedBilinear() { textured(); }
+void texturedDepth()
+{
+    textured();
+    grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
+    grDepthBufferFunction(GR_CMP_LEQUAL);
+    grDepthMask(FXTRUE);
+}
+void texturedAll()
+{
+    texturedDepth();
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grFogMode(GR_FOG_WITH_TABLE_ON_Q);
+}
+void texturedMipmapped()
+{
+    texturedAll();
+    grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
+}
+
+void resetState()
+{
+    grDepthBufferMode(GR_DEPTHBUFFER_DISABLE);
+    grDepthMask(FXFALSE);
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
+    grFogMode(GR_FOG_DISABLE);
+    grTexMipMapMode(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
+}
+
+double measure(const Case& c, double seconds)
+{
+    resetState();
+    c.setup();
+    statsReset();
+    auto start = std::chrono::steady_clock::now();
+    double elapsed = 0.0;
+    int frames = 0;
+    do {
+        grDepthMask(FXTRUE);
+        grBufferClear(0, 0, 0xFFFF);
+        c.setup();
+        for (int i = 0; i < 10; i++)
+            drawScreen(c.gouraud);
+        frames++;
+        elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    } while (elapsed < seconds);
+    GrObxStats s;
+    stats(&s);
+    if (s.pixelsWritten != (unsigned long long)frames * 10 * 640 * 480)
+        fprintf(stderr, "%s: %llu pixels written, expected %llu\n", c.name, s.pixelsWritten,
+                (unsigned long long)frames * 10 * 640 * 480);
+    return (double)s.pixelsWritten / elapsed / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    double seconds = argc > 1 ? atof(argv[1]) : 1.0;
+    if (!(seconds > 0.0))
+        seconds = 1.0;
+    setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+    grGlideInit();
+    grSstSelect(0);
+    GrContext_t context =
+        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    if (!context) {
+        fprintf(stderr, "glide-fillrate: no window\n");
+        return 1;
+    }
+    stats = (GrObxStatsProc)(void (*)(void))grGetProcAddress((char*)"grObxStats");
+    statsReset = (GrObxStatsResetProc)(void (*)(void))grGetProcAddress((char*)"grObxStatsReset");
+
+    grVertexLayout(GR_PARAM_XY, 0, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_Q, 8, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_RGB, 12, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_A, 24, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_ST0, 28, GR_PARAM_ENABLE);
+
+    // A 256 x 256 RGB565 texture with all its levels.
+    std::vector<FxU16> texels;
+    for (int size = 256; size >= 1; size /= 2)
+        for (int y = 0; y < size; y++)
+            for (int x = 0; x < size; x++)
+                texels.push_back((FxU16)(((x * 31 / size) << 11) | ((y * 63 / size) << 5) | ((x ^ y) & 31)));
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels.data()};
+    grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
+                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP);
+    GrFog_t fog[64];
+    guFogGenerateLinear(fog, 5.0f, 40.0f);
+    grFogTable(fog);
+    grFogColorValue(0x00808080);
+
+    const Case cases[] = {
+        {"flat", flat, false},
+        {"Gouraud", gouraud, true},
+        {"textured bilinear", texturedBilinear, true},
+        {"textured bilinear + depth", texturedDepth, true},
+        {"textured + blended + fogged + depth", texturedAll, true},
+        {"  ... and mipmapped", texturedMipmapped, true},
+    };
+    printf("Fill rate, 640 x 480, full-screen triangles, one thread\n\n");
+    printf("| %-37s | %10s |\n", "pixel path", "Mpixels/s");
+    printf("|%s|%s|\n", "---------------------------------------", "------------");
+    const char* only = argc > 2 ? argv[2] : nullptr;
+    for (const Case& c : cases) {
+        if (only && !strstr(c.name, only))
+            continue;
+        double rate = measure(c, seconds);
+        printf("| %-37s | %10.1f |\n", c.name, rate);
+        fflush(stdout);
+    }
+    grSstWinClose(context);
+    grGlideShutdown();
+    return 0;
+}
