@@ -145,7 +145,8 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
         float dsx = (float)st->sq[t].dx, dtx = (float)st->tq[t].dx, dqx = (float)st->qt[t].dx;
         float dsy = (float)st->sq[t].dy, dty = (float)st->tq[t].dy, dqy = (float)st->qt[t].dy;
         // Four at a time: ds/dx = (d(s/w)/dx - s * d(1/w)/dx) * w and so on;
-        // rho = max(|ds/dx|, |dt/dx|, |ds/dy|, |dt/dy|); lod = log2Fixed(rho).
+        // rho = max(|ds/dx|, |dt/dx|, |ds/dy|, |dt/dy|); its log2 is the float's
+        // exponent and top mantissa bits read as one fixed-point number.
         __m128i offset = _mm_set1_epi32(pipe.tmuLodOffset[t]);
         __m128 sign = _mm_set1_ps(-0.0f), zero = _mm_setzero_ps();
         __m128 vdsx = _mm_set1_ps(dsx), vdtx = _mm_set1_ps(dtx), vdqx = _mm_set1_ps(dqx);
