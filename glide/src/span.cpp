@@ -126,10 +126,15 @@ void stageDepthAlpha(Span* s)
 }
 
 // Fog factor from the table, indexed by the pixel's w = 1/q.
+// The W value counts 4096 steps per octave of w, one short of the next
+// octave's start; one step more puts fog entry i exactly at
+// w = guFogTableIndexToW(i).
 void stageFogW(Span* s)
 {
-    for (int i = 0; i < s->n; i++)
-        s->fog[i] = (uint8_t)fogFromTable(gs.fogTable, (uint32_t)s->wvalue[i]);
+    for (int i = 0; i < s->n; i++) {
+        uint32_t d = (uint32_t)s->wvalue[i] + 1;
+        s->fog[i] = (uint8_t)fogFromTable(gs.fogTable, d > 0xFFFF ? 0xFFFF : d);
+    }
 }
 
 // Fog factor = the high byte of the iterated z.
@@ -159,6 +164,7 @@ void stageFogCoord(Span* s)
     for (int i = 0; i < s->n; i++) {
         float w = f[i];
         float q = w > 1.0f ? 1.0f / w : 1.0f;
-        s->fog[i] = (uint8_t)fogFromTable(gs.fogTable, wDepth(q));
+        uint32_t d = wDepth(q) + 1;
+        s->fog[i] = (uint8_t)fogFromTable(gs.fogTable, d > 0xFFFF ? 0xFFFF : d);
     }
 }

@@ -12,6 +12,14 @@
 
 #include "obx_glide_ext.h"
 
+// Texture formats glide.h leaves to the extension headers.
+#ifndef GR_TEXFMT_ARGB_8888
+#define GR_TEXFMT_ARGB_8888 0x12
+#endif
+#ifndef GR_TEXFMT_P_8_6666
+#define GR_TEXFMT_P_8_6666 0x6
+#endif
+
 // One vertex with every parameter the tests use, laid out by useFullLayout().
 struct Vtx {
     float x, y, z, q;
