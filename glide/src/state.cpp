@@ -66,6 +66,67 @@ static bool validFactor(GrCombineFactor_t f) { return (f >= 0 && f <= 5) || (f >
 static bool validCompare(GrCmpFnc_t f) { return f >= GR_CMP_NEVER && f <= GR_CMP_ALWAYS; }
 static bool validBlend(GrAlphaBlendFnc_t f) { return (f >= 0 && f <= 7) || f == 0xF; }
 
+static bool validUnit(const CombineUnit& u, int maxLocal)
+{
+    return validFunction(u.function) && validFactor(u.factor) && u.local >= 0 && u.local <= maxLocal &&
+           u.other >= 0 && u.other <= 2;
+}
+
+static bool validBool(FxBool b) { return b == FXTRUE || b == FXFALSE; }
+
+// Every value of a saved state within what its setter accepts, so a buffer
+// that never came from grGlideGetState cannot steer the pixel path astray.
+static bool stateValid(const GlideState& s)
+{
+    if (!validUnit(s.colorCombine, 1) || !validUnit(s.alphaCombine, 2) || !validBool(s.colorCombine.invert) ||
+        !validBool(s.alphaCombine.invert))
+        return false;
+    if (!validBlend(s.blendRgbSrc) || !validBlend(s.blendRgbDst) || !validBlend(s.blendAlphaSrc) ||
+        !validBlend(s.blendAlphaDst))
+        return false;
+    if (!validCompare(s.alphaTestFunction) || !validCompare(s.depthFunction))
+        return false;
+    if (s.depthMode < GR_DEPTHBUFFER_DISABLE || s.depthMode > GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS)
+        return false;
+    if (!validBool(s.depthMask) || !validBool(s.colorMaskRgb) || !validBool(s.colorMaskAlpha))
+        return false;
+    if (s.chromakeyMode != GR_CHROMAKEY_DISABLE && s.chromakeyMode != GR_CHROMAKEY_ENABLE)
+        return false;
+    if ((s.fogMode & 0xFF) > GR_FOG_WITH_ITERATED_ALPHA_EXT || (s.fogMode & ~(0xFF | GR_FOG_MULT2 | GR_FOG_ADD2)))
+        return false;
+    if (s.cullMode < GR_CULL_DISABLE || s.cullMode > GR_CULL_POSITIVE)
+        return false;
+    if (s.ditherMode < GR_DITHER_DISABLE || s.ditherMode > GR_DITHER_4x4)
+        return false;
+    if (s.coordinateSpace != GR_WINDOW_COORDS && s.coordinateSpace != GR_CLIP_COORDS)
+        return false;
+    if (s.origin != GR_ORIGIN_UPPER_LEFT && s.origin != GR_ORIGIN_LOWER_LEFT)
+        return false;
+    if (s.renderBuffer != GR_BUFFER_FRONTBUFFER && s.renderBuffer != GR_BUFFER_BACKBUFFER)
+        return false;
+    if (s.nccTable != GR_NCCTABLE_NCC0 && s.nccTable != GR_NCCTABLE_NCC1)
+        return false;
+    if (s.lfbWriteColorFormat != 0xFF &&
+        (s.lfbWriteColorFormat < GR_COLORFORMAT_ARGB || s.lfbWriteColorFormat > GR_COLORFORMAT_BGRA))
+        return false;
+    for (const TmuState& u : s.tmu) {
+        if (!validFunction(u.rgbFunction) || !validFactor(u.rgbFactor) || !validFunction(u.alphaFunction) ||
+            !validFactor(u.alphaFactor))
+            return false;
+        if (u.minFilter < 0 || u.minFilter > 1 || u.magFilter < 0 || u.magFilter > 1)
+            return false;
+        if (u.clampS < 0 || u.clampS > 2 || u.clampT < 0 || u.clampT > 2)
+            return false;
+        if (u.mipmapMode < GR_MIPMAP_DISABLE || u.mipmapMode > GR_MIPMAP_NEAREST_DITHER)
+            return false;
+        if (!(u.lodBias >= -8.0f && u.lodBias <= 7.75f) || u.detailScale < 0 || u.detailScale > 7 ||
+            u.detailBias < -32 || u.detailBias > 31 || !(u.detailMax >= 0.0f && u.detailMax <= 1.0f))
+            return false;
+        // The texture source itself is checked against memory when drawn.
+    }
+    return true;
+}
+
 static bool validTmu(const char* call, GrChipID_t tmu)
 {
     if (tmu >= 0 && tmu < dev.config.numTmu)
@@ -601,7 +662,13 @@ void grGlideSetState(const void* state)
         reportError("grGlideSetState: null buffer");
         return;
     }
-    memcpy(&gs, state, sizeof gs);
+    GlideState saved;
+    memcpy(&saved, state, sizeof saved);
+    if (!stateValid(saved)) {
+        reportError("grGlideSetState: not a state grGlideGetState saved");
+        return;
+    }
+    memcpy(&gs, &saved, sizeof gs);
     markStale();
 }
 

@@ -46,6 +46,12 @@ void decalTexture();
 
 FxU16 pixelAt(int x, int y, GrBuffer_t buffer = GR_BUFFER_BACKBUFFER);
 FxU16 depthAt(int x, int y);
+// A 5-6-5 pixel widened to 0x00RRGGBB by repeating its top bits.
+inline FxU32 widen565(FxU16 p)
+{
+    FxU32 r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+    return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+}
 inline FxU16 rgb565(int r, int g, int b) { return (FxU16)(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)); }
 // Every pixel of a buffer, row 0 at the top.
 std::vector<FxU16> grab(GrBuffer_t buffer = GR_BUFFER_BACKBUFFER);
