@@ -203,6 +203,30 @@ uint32_t rgb565ToRgb(uint16_t pixel)
     return (r << 16) | (g << 8) | b;
 }
 
+uint32_t write3dfRgb565(const std::string& path, int width, int height, uint16_t colour,
+                        bool mipmaps)
+{
+    int longer = width > height ? width : height;
+    int ratioW = width >= height ? width / height : 1;
+    int ratioH = height > width ? height / width : 1;
+    std::ostringstream header;
+    header << "3df v1.1\nrgb565\nlod range: " << (mipmaps ? 1 : longer) << " " << longer
+           << "\naspect ratio: " << ratioW << " " << ratioH << "\n";
+    uint32_t texels = 0;
+    for (int w = width, h = height;; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1) {
+        texels += (uint32_t)(w * h);
+        if (!mipmaps || (w == 1 && h == 1))
+            break;
+    }
+    std::ofstream out(path, std::ios::binary);
+    out << header.str();
+    for (uint32_t i = 0; i < texels; i++) {
+        out.put((char)(colour >> 8));   // big-endian in the file
+        out.put((char)(colour & 0xFF));
+    }
+    return texels * 2;
+}
+
 std::string fileRead(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

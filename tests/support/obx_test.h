@@ -63,6 +63,13 @@ Frame frameGrab(GrBuffer_t buffer = GR_BUFFER_BACKBUFFER);
 // A 24-bit colour 0xRRGGBB from RGB565, the low bits filled by replication.
 uint32_t rgb565ToRgb(uint16_t pixel);
 
+// ---- Texture files ----------------------------------------------------------
+// Writes a 3DF file of one colour in RGB565: width x height (powers of two,
+// at most 8:1), all levels down to 1 x 1 or only the largest. Returns the
+// texel bytes (what gu3dfGetInfo reports as mem_required).
+uint32_t write3dfRgb565(const std::string& path, int width, int height, uint16_t colour,
+                        bool mipmaps = true);
+
 // ---- Files ------------------------------------------------------------------
 // The whole file, or "<missing>" when it cannot be opened.
 std::string fileRead(const std::string& path);

@@ -1,0 +1,366 @@
+// Texture loading, texture memory, selection with takeover, use accounting.
+#include <stdlib.h>
+#include <string.h>
+
+#include <fstream>
+
+#include "obx_test.h"
+#include "texture/texture.h"
+
+namespace {
+
+const uint32_t reserveSlotBytes = 174768;   // 256 x 256 RGB565 with all levels
+
+// The engine on a board with the given units and texture memory per unit.
+class TextureTest : public ::testing::Test {
+protected:
+    void start(int units = 2, const char* memory = "4M")
+    {
+        setenv("FX_GLIDE_NUM_TMU", units == 1 ? "1" : "2", 1);
+        setenv("OBX_GLIDE_TEXMEM", memory, 1);
+        ASSERT_EQ(engineStart(0), 1) << fileRead("Ombrix.log");
+    }
+    void TearDown() override
+    {
+        traceStop();
+        engineStop();
+    }
+
+    // Writes a one-colour texture into the session directory and loads it.
+    TextureRecord* load(const std::string& name, int side, char useSecondTmu = 0)
+    {
+        write3dfRgb565(name, side, side, 0x07E0);
+        return obxTextureLoad(name.c_str(), useSecondTmu);
+    }
+
+    std::string texLine(const char* call, int unit, const TextureRecord* t)
+    {
+        return std::string(call) + "(" + std::to_string(unit) + ", " + std::to_string(t->address) +
+               ", 3, ptr)";
+    }
+
+    // The records of the cache, oldest first.
+    std::vector<TextureRecord*> oldestFirst()
+    {
+        std::vector<TextureRecord*> all;
+        for (TextureRecord* t = textureList; t; t = t->next)
+            all.insert(all.begin(), t);
+        return all;
+    }
+};
+
+}  // namespace
+
+TEST_F(TextureTest, ReserveSlotsComeFirstOnEachUnit)
+{
+    start(2);
+    std::vector<TextureRecord*> all = oldestFirst();
+    ASSERT_GE(all.size(), 3u);
+    for (int i = 0; i < 2; i++) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(all[i]->name, nullptr);
+        EXPECT_EQ(all[i]->tmu, i);
+        EXPECT_EQ(all[i]->resident, 1);
+        EXPECT_EQ(all[i]->usedRecently, 0);
+        EXPECT_EQ(all[i]->size, (int32_t)reserveSlotBytes);
+        EXPECT_EQ(all[i]->slotSize, (int32_t)reserveSlotBytes);
+        EXPECT_EQ(all[i]->info.smallLodLog2, GR_LOD_LOG2_1);
+        EXPECT_EQ(all[i]->info.largeLodLog2, GR_LOD_LOG2_256);
+        EXPECT_EQ(all[i]->info.format, GR_TEXFMT_RGB_565);
+        EXPECT_EQ(all[i]->address, textureMemoryMin[i]);
+    }
+    EXPECT_STREQ(all[2]->name, "white.3df");
+    EXPECT_EQ(all[2]->address, textureMemoryMin[0] + reserveSlotBytes);
+}
+
+TEST_F(TextureTest, OneUnitBoardKeepsBothReserveSlotsOnUnitZero)
+{
+    start(1);
+    std::vector<TextureRecord*> all = oldestFirst();
+    EXPECT_EQ(all[0]->address, textureMemoryMin[0]);
+    EXPECT_EQ(all[1]->tmu, 1);
+    EXPECT_EQ(all[1]->address, textureMemoryMin[0] + reserveSlotBytes);
+}
+
+TEST_F(TextureTest, LoadingTheSameNameTwiceGivesTheSameRecord)
+{
+    start();
+    traceStart();
+    TextureRecord* a = load("grass.3df", 64);
+    uint32_t bytes = obxNumBytesAllocated();
+    TextureRecord* b = obxTextureLoad("grass.3df", 1);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(b->tmu, 0);   // the unit stays what the first load chose
+    EXPECT_EQ(obxNumBytesAllocated(), bytes);
+    EXPECT_EQ(traceCalls("grTexDownloadMipMap").size(), 1u);
+    EXPECT_EQ(textureFind("grass.3df"), a);
+    EXPECT_EQ(textureFind("Grass.3df"), nullptr);
+    TextureRecord* upper = load("Grass.3df", 64);   // other letter case, other texture
+    EXPECT_NE(upper, a);
+    EXPECT_EQ(textureList, upper);
+
+    obxShutdown();
+    std::string log = fileRead("Ombrix.log");
+    size_t first = log.find("Loading texture: grass.3df\n\n");
+    EXPECT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find("Loading texture: grass.3df", first + 1), std::string::npos);
+}
+
+TEST_F(TextureTest, LoadedRecordDescribesTheFile)
+{
+    start();
+    uint32_t before = obxNumBytesAllocated();
+    TextureRecord* t = load("t64.3df", 64);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->info.smallLodLog2, GR_LOD_LOG2_1);
+    EXPECT_EQ(t->info.largeLodLog2, GR_LOD_LOG2_64);
+    EXPECT_EQ(t->info.aspectRatioLog2, GR_ASPECT_LOG2_1x1);
+    EXPECT_EQ(t->info.format, GR_TEXFMT_RGB_565);
+    EXPECT_EQ(t->size, 10922);
+    EXPECT_EQ(t->slotSize, 10922);
+    EXPECT_EQ(t->resident, 1);
+    EXPECT_EQ(t->usedRecently, 1);
+    EXPECT_EQ(t->needsDownload, 0);
+    EXPECT_EQ(((uint16_t*)t->info.data)[0], 0x07E0);
+    EXPECT_EQ(t->address % textureMemoryAlign, 0u);
+    // Texels, the record and the name are counted.
+    EXPECT_EQ(obxNumBytesAllocated() - before, 10922u + sizeof(TextureRecord) + strlen("t64.3df") + 1);
+}
+
+TEST_F(TextureTest, BlocksStartAlignedAndNeverOverlap)
+{
+    start();
+    // 3DF sizes are odd byte counts; each block still starts aligned, after
+    // the whole of the previous one.
+    TextureRecord* a = load("a.3df", 64);
+    TextureRecord* b = load("b.3df", 8);
+    TextureRecord* c = load("c.3df", 64);
+    ASSERT_TRUE(a && b && c);
+    for (TextureRecord* t : {a, b, c})
+        EXPECT_EQ(t->address % 16, 0u);
+    EXPECT_GE(b->address, a->address + (uint32_t)a->size);
+    EXPECT_GE(c->address, b->address + (uint32_t)b->size);
+}
+
+TEST_F(TextureTest, NoBlockStraddlesTheTwoMegabyteLine)
+{
+    start();
+    textureMemoryCursor[0] = 0x200000 - 100;
+    EXPECT_EQ(textureMemoryAlloc(0, 1000), 0x200000u);
+    EXPECT_EQ(textureMemoryCursor[0], 0x200000u + 1000);
+    textureMemoryCursor[0] = 0x200000 - 96;
+    EXPECT_EQ(textureMemoryAlloc(0, 96), 0x200000u - 96);   // ends on the line: fits below
+
+    textureMemoryCursor[1] = 0x200000 - 5000;
+    TextureRecord* t = load("cross.3df", 64, 1);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->address, 0x200000u);
+}
+
+TEST_F(TextureTest, AllocationFailsWithoutRoomAndLeavesTheCursor)
+{
+    start(1, "1M");
+    uint32_t cursor = textureMemoryCursor[0];
+    EXPECT_EQ(textureMemoryAlloc(0, 0x100000), TEXTURE_NO_ROOM);
+    EXPECT_EQ(textureMemoryCursor[0], cursor);
+    EXPECT_EQ(textureMemoryAlloc(1, 16), TEXTURE_NO_ROOM);   // no second unit
+    EXPECT_EQ(textureMemoryAlloc(2, 16), TEXTURE_NO_ROOM);
+    EXPECT_EQ(textureMemoryAlloc(-1, 16), TEXTURE_NO_ROOM);
+    EXPECT_EQ(textureMemoryAlloc(0, 0xFFFFFFF0u), TEXTURE_NO_ROOM);   // no wrap-around
+}
+
+TEST_F(TextureTest, SecondUnitOnlyWhenTheBoardHasOne)
+{
+    start(2);
+    traceStart();
+    TextureRecord* two = load("two.3df", 64, 1);
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(traceCalls("grTexDownloadMipMap"),
+              std::vector<std::string>{texLine("grTexDownloadMipMap", 1, two)});
+    traceStart();
+    textureSelect(two);
+    EXPECT_EQ(traceLines(), std::vector<std::string>{texLine("grTexSource", 1, two)});
+    engineStop();
+
+    start(1);
+    traceStart();
+    TextureRecord* one = load("one.3df", 64, 1);
+    ASSERT_NE(one, nullptr);
+    EXPECT_EQ(one->tmu, 1);
+    EXPECT_EQ(traceCalls("grTexDownloadMipMap"),
+              std::vector<std::string>{texLine("grTexDownloadMipMap", 0, one)});
+    traceStart();
+    textureSelect(one);
+    EXPECT_EQ(traceLines(), std::vector<std::string>{texLine("grTexSource", 0, one)});
+}
+
+TEST_F(TextureTest, FullMemoryThenTakeoverOfTheFirstUnusedSlot)
+{
+    start(1, "1M");
+    // Fill unit 0 with 256 x 256 textures until one finds no room.
+    std::vector<TextureRecord*> loaded;
+    TextureRecord* homeless = nullptr;
+    for (int i = 0; i < 10 && !homeless; i++) {
+        TextureRecord* t = load("big" + std::to_string(i) + ".3df", 256);
+        ASSERT_NE(t, nullptr);
+        if (t->resident)
+            loaded.push_back(t);
+        else
+            homeless = t;
+    }
+    ASSERT_NE(homeless, nullptr);
+    ASSERT_GE(loaded.size(), 2u);
+
+    // A frame in which only the newest resident texture is used.
+    textureFrameBegin();
+    textureSelect(loaded.back());
+    textureFrameEnd();
+
+    // Victims are searched from the newest record: the first resident one not
+    // used in the last frame with a slot large enough.
+    TextureRecord* expected = nullptr;
+    for (TextureRecord* t = textureList; t && !expected; t = t->next) {
+        if (t->resident && !t->usedRecently && t->slotSize >= homeless->size)
+            expected = t;
+    }
+    ASSERT_NE(expected, nullptr);
+    EXPECT_NE(expected, loaded.back());
+    uint32_t slot = expected->address;
+    int32_t slotSize = expected->slotSize;
+
+    traceStart();
+    textureSelect(homeless);
+    EXPECT_EQ(homeless->resident, 1);
+    EXPECT_EQ(expected->resident, 0);
+    EXPECT_EQ(homeless->address, slot);
+    EXPECT_EQ(homeless->slotSize, slotSize);
+    EXPECT_EQ(traceLines(), (std::vector<std::string>{texLine("grTexDownloadMipMap", 0, homeless),
+                                                      texLine("grTexSource", 0, homeless)}));
+
+    // The victim keeps its texels and takes a slot in its turn when used again.
+    traceStart();
+    textureSelect(expected);
+    EXPECT_EQ(expected->resident, 1);
+    EXPECT_EQ(traceCalls("grTexDownloadMipMap").size(), 1u);
+}
+
+TEST_F(TextureTest, RecentlyUsedSlotsAreTakenOnlyWhenNothingElseFits)
+{
+    start(1, "1M");
+    TextureRecord* homeless = nullptr;
+    for (int i = 0; i < 10 && !homeless; i++) {
+        TextureRecord* t = load("big" + std::to_string(i) + ".3df", 256);
+        ASSERT_NE(t, nullptr);
+        if (!t->resident)
+            homeless = t;
+    }
+    ASSERT_NE(homeless, nullptr);
+    // Everything resident was used in the last frame.
+    textureFrameBegin();
+    for (TextureRecord* t = textureList; t; t = t->next) {
+        if (t->resident)
+            t->useCount = 1;
+    }
+    textureFrameEnd();
+    TextureRecord* first = nullptr;
+    for (TextureRecord* t = textureList; t && !first; t = t->next) {
+        if (t->resident && t->slotSize >= homeless->size)
+            first = t;
+    }
+    ASSERT_NE(first, nullptr);
+    textureSelect(homeless);
+    EXPECT_EQ(homeless->resident, 1);
+    EXPECT_EQ(first->resident, 0);
+}
+
+TEST_F(TextureTest, TextureLargerThanEverySlotLeavesThePreviousSource)
+{
+    start(1, "1M");
+    // A record of another module, pushed onto the cache without a slot.
+    static uint16_t texels[400000 / 2];
+    TextureRecord huge;
+    memset(&huge, 0, sizeof huge);
+    huge.info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels};
+    huge.size = 400000;
+    huge.slotSize = 400000;
+    huge.next = textureList;
+    textureList = &huge;
+
+    traceStart();
+    textureSelect(huge.next);   // white, resident
+    textureSelect(&huge);
+    EXPECT_EQ(huge.resident, 0);
+    EXPECT_EQ(huge.useCount, 1);
+    EXPECT_EQ(traceLines().size(), 1u);   // only white's grTexSource
+    textureList = huge.next;
+}
+
+TEST_F(TextureTest, FrameAccountingMarksExactlyTheTexturesOfTheLastRender)
+{
+    start();
+    TextureRecord* a = load("a.3df", 16);
+    TextureRecord* b = load("b.3df", 16);
+    TextureRecord* c = load("c.3df", 16);
+    ASSERT_TRUE(a && b && c);
+    textureFrameBegin();
+    textureSelect(a);
+    textureSelect(a);
+    textureFrameEnd();
+    EXPECT_EQ(a->useCount, 2);
+    EXPECT_EQ(a->usedRecently, 1);
+    EXPECT_EQ(b->usedRecently, 0);
+    textureSelect(c);   // 2D drawing after the render
+    EXPECT_EQ(c->usedRecently, 1);
+    textureFrameBegin();
+    textureFrameEnd();
+    EXPECT_EQ(c->usedRecently, 0);
+    EXPECT_EQ(a->usedRecently, 0);
+}
+
+TEST_F(TextureTest, LoadToMemoryReadsAgainEachTime)
+{
+    start();
+    uint32_t texels = write3dfRgb565("height.3df", 64, 64, 0x1234, false);
+    uint32_t before = obxNumBytesAllocated();
+    traceStart();
+    TextureRecord* a = obxTextureLoadToMemory("height.3df");
+    TextureRecord* b = obxTextureLoadToMemory("height.3df");
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(obxNumBytesAllocated() - before, 2 * (texels + sizeof(TextureRecord)));
+    EXPECT_EQ(a->info.largeLodLog2, GR_LOD_LOG2_64);
+    EXPECT_EQ(a->info.smallLodLog2, GR_LOD_LOG2_64);
+    EXPECT_EQ(((uint16_t*)b->info.data)[4095], 0x1234);
+    EXPECT_EQ(a->name, nullptr);
+    EXPECT_EQ(textureFind("height.3df"), nullptr);
+    EXPECT_TRUE(traceCalls("grTexDownloadMipMap").empty());
+    obxShutdown();
+    EXPECT_EQ(fileRead("Ombrix.log").find("height.3df"), std::string::npos);
+}
+
+TEST_F(TextureTest, BadFilesFailWithoutLogOrRecord)
+{
+    start();
+    TextureRecord* head = textureList;
+    EXPECT_EQ(obxTextureLoad("absent.3df", 0), nullptr);
+    EXPECT_EQ(obxTextureLoadToMemory("absent.3df"), nullptr);
+    std::string header = "3df v1.1\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n";
+    std::ofstream("short.3df", std::ios::binary) << header << "only a few texels";
+    std::ofstream("junk.3df", std::ios::binary) << "not a texture at all";
+    EXPECT_EQ(obxTextureLoad("junk.3df", 0), nullptr);
+    EXPECT_EQ(obxTextureLoad("short.3df", 0), nullptr);
+    EXPECT_EQ(obxTextureLoadToMemory("short.3df"), nullptr);
+    EXPECT_EQ(textureList, head);
+    obxShutdown();
+    EXPECT_EQ(fileRead("Ombrix.log").find("absent"), std::string::npos);
+    EXPECT_EQ(fileRead("Ombrix.log").find("junk"), std::string::npos);
+}
+
+TEST_F(TextureTest, PercentInAFileNameIsLoggedLiterally)
+{
+    start();
+    ASSERT_NE(load("100%s%d%n.3df", 8), nullptr);
+    obxShutdown();
+    EXPECT_NE(fileRead("Ombrix.log").find("Loading texture: 100%s%d%n.3df\n\n"), std::string::npos);
+}
