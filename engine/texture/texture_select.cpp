@@ -18,9 +18,7 @@ static int textureSlotFits(const TextureRecord* victim, const TextureRecord* tex
 {
     if (victim == texture || !victim->resident || victim->slotSize < texture->size)
         return 0;
-    if (unit == 0)
-        return victim->tmu == 0 || tmuCount <= 1;
-    return victim->tmu == 1;
+    return textureUnit(victim) == unit;
 }
 
 static TextureRecord* textureFindVictim(const TextureRecord* texture, int unit)
