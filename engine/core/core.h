@@ -53,5 +53,8 @@ extern uint8_t* glideState;         // Glide state saved while the focus is lost
 
 // Opens the Glide window with the resolution and window kept at start-up.
 GrContext_t glideWindowOpen(void);
+// Declares the engine's draw vertex (DrawVer) to Glide: the object default
+// that passes changing the layout restore.
+void vertexLayoutSet(void);
 
 #endif

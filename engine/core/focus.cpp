@@ -25,6 +25,8 @@ void obxSetFocus(void)
     if (glideContext == 0)
         return;
     grGlideSetState(glideState);
+    // The vertex layout is not part of the saved state: declare it again.
+    vertexLayoutSet();
     // Texture memory did not survive the closed window.
     textureMarkAllForDownload();
     fpuSetup();

@@ -29,6 +29,19 @@ GrContext_t glideWindowOpen(void)
                         GR_COLORFORMAT_ARGB, GR_ORIGIN_LOWER_LEFT, 2, 1);
 }
 
+void vertexLayoutSet(void)
+{
+    // x, y at 0, w at 8, q at 16, r, g, b at 20, s0, t0 at 32, s1, t1 at 40;
+    // the float at 12 is not given to Glide, and there is no alpha.
+    grCoordinateSpace(GR_WINDOW_COORDS);
+    grVertexLayout(GR_PARAM_XY, 0, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_W, 8, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_Q, 16, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_RGB, 20, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_ST0, 32, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_ST1, 40, GR_PARAM_ENABLE);
+}
+
 // The Glide resolution and screen size for a resolution index; 640 x 480 for
 // any index outside 0..4.
 static void resolutionChoose(int resolutionIndex, float* width, float* height)
@@ -174,15 +187,8 @@ int obxInitialize(HWND window, int resolutionIndex)
     scale2dY = height / 480.0f;
     // overlay: chroma-key flag = 0, set here.
 
-    // 20. The draw vertex: x, y at 0, w at 8, q at 16, r, g, b at 20,
-    // s0, t0 at 32, s1, t1 at 40; the float at 12 is not given to Glide.
-    grCoordinateSpace(GR_WINDOW_COORDS);
-    grVertexLayout(GR_PARAM_XY, 0, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_W, 8, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_Q, 16, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_RGB, 20, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_ST0, 32, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_ST1, 40, GR_PARAM_ENABLE);
+    // 20. The draw vertex.
+    vertexLayoutSet();
 
     // 21. The drawing area is the whole screen.
     viewportSetFullScreen(width, height);

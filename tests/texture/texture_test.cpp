@@ -256,11 +256,13 @@ TEST_F(TextureTest, RecentlyUsedSlotsAreTakenOnlyWhenNothingElseFits)
             homeless = t;
     }
     ASSERT_NE(homeless, nullptr);
-    // Everything resident was used in the last frame.
+    // Everything resident, the reserve slots too, was used in the last frame.
     textureFrameBegin();
     for (TextureRecord* t = textureList; t; t = t->next) {
-        if (t->resident)
+        if (t->resident) {
             t->useCount = 1;
+            t->usedRecently = 1;
+        }
     }
     textureFrameEnd();
     TextureRecord* first = nullptr;
