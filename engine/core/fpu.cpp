@@ -12,7 +12,8 @@ void fpuSetup(void)
 
 void snapToSubpixel(float* value)
 {
-    // volatile keeps each step rounded to a float, whatever the optimiser does.
-    volatile float sum = *value + snapConstant;
+    // Each step rounds to a float (SSE arithmetic, no fused or fast maths),
+    // leaving the value on the nearest multiple of 1/16.
+    float sum = *value + snapConstant;
     *value = sum - snapConstant;
 }
