@@ -8,6 +8,13 @@
 #include "math/math3d.h"
 #include "render/render.h"
 
+// Whether the polygon is drawn this frame and so needs light: not outside,
+// and facing the camera unless the shape shows back faces too.
+static int polygonDrawn(const Object* object, const Polygon* polygon)
+{
+    return polygon->outside == 0 && (polygon->backFacing == 0 || objectShowsBackFaces(object));
+}
+
 // Length of a - b through the table square root.
 static float distance(const Vector* a, const Vector* b)
 {
@@ -38,7 +45,7 @@ static void flatLighting(Object* object, LightSource* lights)
     const float ambient[3] = {ambientRed, ambientGreen, ambientBlue};
     for (int p = 0; p < object->polygonCount; p++) {
         Polygon* polygon = &object->polygons[p];
-        if (polygon->outside != 0 || polygon->backFacing != 0)
+        if (!polygonDrawn(object, polygon))
             continue;
         const Vector* corner = &object->worldVertices[polygon->indices[0]];
         float lit[3] = {0.0f, 0.0f, 0.0f};
@@ -129,7 +136,7 @@ static void dynamicFlatLighting(Object* object)
             continue;
         for (int p = 0; p < object->polygonCount; p++) {
             Polygon* polygon = &object->polygons[p];
-            if (polygon->outside != 0 || polygon->backFacing != 0)
+            if (!polygonDrawn(object, polygon))
                 continue;
             const Vector* corner = &object->worldVertices[polygon->indices[0]];
             float f = dynamicStrength(light, distance(corner, &light->position));

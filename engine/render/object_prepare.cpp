@@ -78,6 +78,8 @@ void objectBackFaces(Object* object)
         for (int i = 0; i < object->vertexCount; i++)
             object->vertexRecords[i].lit = 0;
     }
+    // Outlines and points draw back faces as well, so those get light too.
+    int backFacesDrawn = objectShowsBackFaces(object);
     const float* eye = activeCamera->position;
     for (int p = 0; p < object->polygonCount; p++) {
         Polygon* polygon = &object->polygons[p];
@@ -89,7 +91,8 @@ void objectBackFaces(Object* object)
             const float v[3] = {eye[0] - corner->x, eye[1] - corner->y, eye[2] - corner->z};
             if (dotProduct(v, &polygon->normal.x) < 0.0) {
                 polygon->backFacing = 1;
-                continue;
+                if (!backFacesDrawn)
+                    continue;
             }
         }
         if (markLit) {

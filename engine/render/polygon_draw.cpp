@@ -12,6 +12,11 @@ void polygonDrawInit(void)
     currentPrimitive = GR_TRIANGLE_FAN;
 }
 
+int objectShowsBackFaces(const Object* object)
+{
+    return object->shape == GR_POINTS || object->shape == GR_LINE_STRIP;
+}
+
 // Colour of corner k in 0..1: the polygon's flat light, or for smooth
 // objects material times the vertex light plus emissive, dynamic and ambient
 // light, limited to 1.
@@ -50,6 +55,21 @@ static void primitiveSend(void** pointers, int n)
     }
 }
 
+// Lines and points light the pixel a vertex falls in: with the origin at the
+// lower left, the pixel left of and below a point on a pixel corner. A
+// vertex on the right or bottom edge of the drawing area (where clipping
+// puts it) would so light one column or row outside it; such vertices move in
+// by one snap step. Filled triangles need no such care: pixels are sampled at
+// their centres.
+static void edgePullIn(float* x, float* y)
+{
+    const float step = 1.0f / 16.0f;
+    if (*x > viewportMaxX - step)
+        *x = viewportMaxX - step;
+    if (*y < viewportMinY + step)
+        *y = viewportMinY + step;
+}
+
 // Screen vertices of the polygon being drawn and pointers to them.
 static DrawVer directVertices[3];
 static DrawVer envVertices[CLIP_MAX_VERTICES];
@@ -83,6 +103,8 @@ static void directPathBuild(const Object* object, const Polygon* polygon, float 
         s->y = (v->y * q + 1.0f) * viewportHalfHeight + viewportMinY;
         snapToSubpixel(&s->x);
         snapToSubpixel(&s->y);
+        if (currentPrimitive != GR_TRIANGLE_FAN)
+            edgePullIn(&s->x, &s->y);
         s->w = v->w;
         s->q = q;
         s->r = v->r * 255.0f;
@@ -160,6 +182,8 @@ static int clipPathBuild(const Object* object, const Polygon* polygon)
         c->t1 = c->t0;
         snapToSubpixel(&c->x);
         snapToSubpixel(&c->y);
+        if (currentPrimitive != GR_TRIANGLE_FAN)
+            edgePullIn(&c->x, &c->y);
         drawPointers[j] = c;
     }
     return count;
@@ -224,7 +248,7 @@ void drawObject(Object* object)
     if (object->translucent != 0)
         return;
     grConstantColorValue(0xFF000000);
-    int showsBackFaces = currentPrimitive == GR_POINTS || currentPrimitive == GR_LINE_STRIP;
+    int showsBackFaces = objectShowsBackFaces(object);
     int flat = object->shadingType == 3;
     for (int p = 0; p < object->polygonCount; p++) {
         Polygon* polygon = &object->polygons[p];

@@ -58,6 +58,8 @@ uint32_t vertexClipCode(const VertexRecord* v);
 // ---- Polygon drawing --------------------------------------------------------------
 extern int32_t currentPrimitive;      // the shape of the object being drawn
 void polygonDrawInit(void);           // GR_TRIANGLE_FAN (obxInitialize)
+// 1 when the object's shape draws back faces too (outlines and points).
+int objectShowsBackFaces(const Object* object);
 // Hands the visible polygons of a prepared object to Glide.
 void drawObject(Object* object);
 

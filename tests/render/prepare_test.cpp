@@ -161,6 +161,13 @@ TEST_F(PrepareTest, BackFacesAndLitVertices)
     EXPECT_EQ(object->vertexRecords[3].lit, 0);
     EXPECT_EQ(object->vertexRecords[3].r, 0.625f);
 
+    // Outlines show back faces, so their vertices are lit too.
+    obxObjectSetShape(object, 1);
+    prepare(object);
+    EXPECT_EQ(object->polygons[1].backFacing, 1);
+    EXPECT_EQ(object->vertexRecords[3].lit, 1);
+    obxObjectSetShape(object, 0);
+
     // Double-sided polygons never face away.
     object->polygons[1].doubleSided = 1;
     prepare(object);

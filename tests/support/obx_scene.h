@@ -60,6 +60,10 @@ void write3dfTexels(const std::string& path, int width, int height,
 // to about one 5-bit step.
 uint16_t rgb565(uint32_t rgb);
 bool pixelNear(uint16_t pixel, uint32_t rgb, int tolerance = 9);
+// Whether the pixel shows the colour (r, g, b in 0..255, as the engine hands
+// them to Glide) the way the device stores it: rounded to a whole value
+// (give or take `slack`) and cut to its top 5 or 6 bits.
+bool pixelShows(uint16_t pixel, float r, float g, float b, float slack = 0.5f);
 // 0xRRGGBB of a 0..1 colour, each channel times 255, truncated.
 uint32_t rgbOf(float r, float g, float b);
 

@@ -169,6 +169,22 @@ bool pixelNear(uint16_t pixel, uint32_t rgb, int tolerance)
     return true;
 }
 
+static bool channelShows(uint32_t stored, int bits, float value, float slack)
+{
+    int low = (int)floorf(value - slack), high = (int)ceilf(value + slack);
+    for (int v = low < 0 ? 0 : low; v <= (high > 255 ? 255 : high); v++) {
+        if ((uint32_t)v >> (8 - bits) == stored)
+            return true;
+    }
+    return false;
+}
+
+bool pixelShows(uint16_t pixel, float r, float g, float b, float slack)
+{
+    return channelShows(pixel >> 11, 5, r, slack) && channelShows((pixel >> 5) & 63, 6, g, slack) &&
+           channelShows(pixel & 31, 5, b, slack);
+}
+
 uint32_t rgbOf(float r, float g, float b)
 {
     auto byte = [](float c) -> uint32_t {
