@@ -41,23 +41,3 @@ TEST(Display, RenderWindowMapsTheProjection)
     EXPECT_EQ(viewportMaxX, (float)(2147483000.0 + 2000.0));
 }
 
-TEST(Display, CountersAndVsyncFlag)
-{
-    obxVSyncDisable();
-    EXPECT_EQ(vsyncFlag, 0);
-    obxVSyncEnable();
-    EXPECT_EQ(vsyncFlag, 1);
-
-    frameCount = 41;
-    EXPECT_EQ(obxGetFrameCount(), 41u);
-    obxStartFrameCount();
-    EXPECT_EQ(obxGetFrameCount(), 0u);
-
-    PerformanceCounters* live = obxPerformanceGet();
-    live->polygonsDrawn = 5;
-    performanceCounters.framesRendered = 3;
-    EXPECT_EQ(obxPerformanceGet()->framesRendered, 3u);   // the live counters, not a copy
-    obxPerformanceInit();
-    EXPECT_EQ(live->polygonsDrawn, 0u);
-    EXPECT_EQ(live->framesRendered, 0u);
-}

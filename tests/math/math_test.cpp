@@ -40,14 +40,6 @@ Vector transformed(const Matrix& m, float x, float y, float z)
 
 }  // namespace
 
-TEST_F(MathTest, SquareRootTableHoldsTheMantissasOfRootsOfTablePoints)
-{
-    EXPECT_EQ(sqrtTable[0], 0u);                                     // sqrt(1)
-    EXPECT_EQ(sqrtTable[128], bitsOf((float)sqrt(2.0)) & 0x7FFFFF);  // sqrt(2)
-    EXPECT_EQ(sqrtTable[64], bitsOf((float)sqrt(1.5)) & 0x7FFFFF);
-    EXPECT_EQ(sqrtTable[255], bitsOf((float)sqrt(2.0 * (1.0 + 127.0 / 128.0))) & 0x7FFFFF);
-}
-
 TEST_F(MathTest, TableSquareRootIsExactOnTablePointsOfEveryExponent)
 {
     // x = 2^e * (1 + i/128) is a table point for odd and even e alike,

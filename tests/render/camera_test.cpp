@@ -59,24 +59,6 @@ protected:
 
 }  // namespace
 
-TEST_F(CameraTest, CreateSetsPositionRotationAndNothingPending)
-{
-    Camera* c = use(1, 2, 3, 10, 20, 30);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(activeCamera, c);
-    EXPECT_EQ(c->position[2], 3.0f);
-    EXPECT_EQ(c->rotation[1], 20.0f);
-    EXPECT_EQ(c->stepsLeft, 0);
-    EXPECT_EQ(c->syncEnabled, 0);
-    obxCameraMove(4, 5, 6);
-    obxCameraRotate(7, 8, 9);
-    EXPECT_EQ(c->position[0], 4.0f);
-    EXPECT_EQ(c->rotation[2], 9.0f);
-    cameraUpdate();   // nothing pending: nothing changes
-    EXPECT_EQ(c->position[1], 5.0f);
-    EXPECT_EQ(c->rotation[0], 7.0f);
-}
-
 TEST_F(CameraTest, AimingAtAPointGivesHeadingAndPitch)
 {
     Camera c = aimed({0, 0, 0}, {0, 0, 10});
