@@ -51,7 +51,6 @@ void entryFree(CacheEntry* e)
 }
 
 inline uint32_t expand5(uint32_t v) { return (v << 3) | (v >> 2); }
-inline uint32_t expand6(uint32_t v) { return (v << 2) | (v >> 4); }
 inline uint32_t expand3(uint32_t v) { return (v << 5) | (v << 2) | (v >> 1); }
 
 inline uint32_t rgb332(uint32_t t)

@@ -94,7 +94,7 @@ void validatePipeline(void)
 {
     Pipeline& p = pipe;
     p.stageCount = 0;
-    auto add = [&p](Stage stage) { p.stages[p.stageCount++] = stage; };
+    auto add = [](Stage stage) { pipe.stages[pipe.stageCount++] = stage; };
 
     const CombineUnit& cc = gs.colorCombine;
     const CombineUnit& ac = gs.alphaCombine;
