@@ -6,6 +6,7 @@
 #include "light/light.h"
 #include "math/math3d.h"
 #include "object/object.h"
+#include "overlay/overlay.h"
 #include "render/camera.h"
 #include "render/render.h"
 #include "texture/texture.h"
@@ -185,7 +186,7 @@ int obxInitialize(HWND window, int resolutionIndex)
     // overlay: no default character set, set here.
     scale2dX = width / 640.0f;
     scale2dY = height / 480.0f;
-    // overlay: chroma-key flag = 0, set here.
+    chromaKeyFlagReset();
 
     // 20. The draw vertex.
     vertexLayoutSet();
