@@ -1,11 +1,12 @@
 // Fill rate of the software Glide device: full-screen triangles at 640 x 480,
-// single-threaded, in megapixels per second, for the pixel paths that matter.
+// single-threaded, in megapixels per second of processor time, for the pixel
+// paths that matter.
 //
 //   glide-fillrate [seconds per case, default 1] [only the cases whose name contains this]
 #include <glide.h>
 #include <glideutl.h>
 
-#include <chrono>
+#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,15 @@
 #include "obx_glide_ext.h"
 
 namespace {
+
+// Processor time of this process: on a shared machine the time the
+// renderer actually ran, not the time it waited for the processor.
+double cpuSeconds()
+{
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
+}
 
 struct Vertex {
     float x, y, q;
@@ -111,6 +121,13 @@ void texturedMipmapped()
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
 }
 
+void texturedDithered()
+{
+    texturedAll();
+    grEnable(GR_ALLOW_MIPMAP_DITHER);
+    grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST_DITHER, FXFALSE);
+}
+
 void resetState()
 {
     grDepthBufferMode(GR_DEPTHBUFFER_DISABLE);
@@ -118,6 +135,7 @@ void resetState()
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
     grFogMode(GR_FOG_DISABLE);
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
+    grDisable(GR_ALLOW_MIPMAP_DITHER);
 }
 
 double measure(const Case& c, double seconds, double* triangles)
@@ -125,7 +143,7 @@ double measure(const Case& c, double seconds, double* triangles)
     resetState();
     c.setup();
     statsReset();
-    auto start = std::chrono::steady_clock::now();
+    double start = cpuSeconds();
     double elapsed = 0.0;
     int frames = 0;
     do {
@@ -139,7 +157,7 @@ double measure(const Case& c, double seconds, double* triangles)
                 drawScreen(c.gouraud);
         }
         frames++;
-        elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        elapsed = cpuSeconds() - start;
     } while (elapsed < seconds);
     GrObxStats s;
     stats(&s);
@@ -199,9 +217,10 @@ int main(int argc, char** argv)
         {"textured bilinear + depth", texturedDepth, true, 0},
         {"textured + blended + fogged + depth", texturedAll, true, 0},
         {"  ... and mipmapped", texturedMipmapped, true, 0},
+        {"  ... with dithered mipmap levels", texturedDithered, true, 0},
         {"32 px triangles, textured + depth", texturedDepth, true, 8},
         {"128 px triangles, textured + depth", texturedDepth, true, 16},
-        {"512 px triangles, all + mipmapped", texturedMipmapped, true, 32},
+        {"512 px triangles, all, dithered mip", texturedDithered, true, 32},
     };
     printf("Fill rate, 640 x 480, one thread; full-screen triangles unless said\n\n");
     printf("| %-37s | %10s | %12s |\n", "pixel path", "Mpixels/s", "Mtriangles/s");

@@ -75,6 +75,52 @@ static void fetchRun(const TexLevel& l, const int32_t* uf, const int32_t* vf, ui
     }
 }
 
+// The same for pixels that each have their own level and filter
+// (choice = level * 2 + minified).
+template <int MODE_S, int MODE_T>
+static void fetchMixed(const DecodedTexture* tex, const int* choice, bool minBilinear, bool magBilinear,
+                       const int32_t* uf, const int32_t* vf, uint32_t* out, int n)
+{
+    for (int i = 0; i < n; i++) {
+        const TexLevel& l = tex->levels[choice[i] >> 1];
+        bool bilinear = (choice[i] & 1) ? minBilinear : magBilinear;
+        int w = l.width, h = l.height;
+        int u0 = uf[i] >> 8, v0 = vf[i] >> 8;
+        if (!bilinear) {
+            out[i] = l.texels[wrapCoord(v0, h, MODE_T) * w + wrapCoord(u0, w, MODE_S)];
+            continue;
+        }
+        uint32_t fu = (uint32_t)uf[i] & 255, fv = (uint32_t)vf[i] & 255;
+        int u1 = wrapCoord(u0 + 1, w, MODE_S), v1 = wrapCoord(v0 + 1, h, MODE_T);
+        u0 = wrapCoord(u0, w, MODE_S);
+        v0 = wrapCoord(v0, h, MODE_T);
+        const uint32_t* row0 = l.texels + v0 * w;
+        const uint32_t* row1 = l.texels + v1 * w;
+        out[i] = bilerp(row0[u0], row0[u1], row1[u0], row1[u1], fu, fv);
+    }
+}
+
+typedef void (*MixedFn)(const DecodedTexture*, const int*, bool, bool, const int32_t*, const int32_t*, uint32_t*,
+                        int);
+
+template <int MODE_S> static MixedFn mixedFor(int modeT)
+{
+    switch (modeT) {
+    case GR_TEXTURECLAMP_CLAMP: return fetchMixed<MODE_S, GR_TEXTURECLAMP_CLAMP>;
+    case GR_TEXTURECLAMP_MIRROR_EXT: return fetchMixed<MODE_S, GR_TEXTURECLAMP_MIRROR_EXT>;
+    default: return fetchMixed<MODE_S, GR_TEXTURECLAMP_WRAP>;
+    }
+}
+
+static MixedFn mixedFor(int modeS, int modeT)
+{
+    switch (modeS) {
+    case GR_TEXTURECLAMP_CLAMP: return mixedFor<GR_TEXTURECLAMP_CLAMP>(modeT);
+    case GR_TEXTURECLAMP_MIRROR_EXT: return mixedFor<GR_TEXTURECLAMP_MIRROR_EXT>(modeT);
+    default: return mixedFor<GR_TEXTURECLAMP_WRAP>(modeT);
+    }
+}
+
 typedef void (*FetchFn)(const TexLevel&, const int32_t*, const int32_t*, uint32_t*, int);
 
 template <bool BILINEAR, int MODE_S> static FetchFn fetchFor(int modeT)
@@ -168,18 +214,18 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
     }
 
     bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR, magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
-    FetchFn minFetch = minBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
-    FetchFn magFetch = magBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
     if (!pipe.tmuLod[t]) { // one level, one filter for the whole span
-        sampleRun(s, tex->levels[0], magBilinear, magFetch, 0, n, out);
+        FetchFn fetch = magBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
+        sampleRun(s, tex->levels[0], magBilinear, fetch, 0, n, out);
         return;
     }
     // Per pixel: the level (nearest, or by the dither threshold of the
-    // pixel's place) and whether it is minified; then runs of pixels that
-    // agree are sampled together.
+    // pixel's place) and whether it is minified, then its coordinates in
+    // that level.
     int last = tex->levelCount - 1;
     bool mipmap = pipe.tmuMipmap[t], dither = pipe.tmuDither[t];
-    int choice[SPAN_MAX]; // level * 2 + minified
+    alignas(16) int choice[SPAN_MAX + 4]; // level * 2 + minified
+    int changes = 0;
     for (int i = 0; i < n; i++) {
         int32_t lod = s->lod[i];
         int level = 0;
@@ -189,16 +235,40 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
             level = level > last ? last : level;
         }
         choice[i] = level * 2 + (lod > 0 ? 1 : 0);
+        changes += i > 0 && choice[i] != choice[i - 1];
     }
-    for (int i = 0; i < n;) {
-        int j = i + 1;
-        while (j < n && choice[j] == choice[i])
-            j++;
-        bool minified = choice[i] & 1;
-        sampleRun(s, tex->levels[choice[i] >> 1], minified ? minBilinear : magBilinear,
-                  minified ? minFetch : magFetch, i, j, out);
-        i = j;
+    // Long runs of one level (the usual case without dithering) are sampled
+    // run by run with the single-level loop; a mixture pixel by pixel.
+    if (changes <= 2) {
+        for (int i = 0; i < n;) {
+            int j = i + 1;
+            while (j < n && choice[j] == choice[i])
+                j++;
+            bool bilinear = (choice[i] & 1) ? minBilinear : magBilinear;
+            FetchFn fetch = bilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
+            sampleRun(s, tex->levels[choice[i] >> 1], bilinear, fetch, i, j, out);
+            i = j;
+        }
+        return;
     }
+    alignas(16) float scaleS[SPAN_MAX + 4], scaleT[SPAN_MAX + 4];
+    alignas(16) int32_t half[SPAN_MAX + 4];
+    for (int i = 0; i < n; i++) {
+        const TexLevel& l = tex->levels[choice[i] >> 1];
+        scaleS[i] = l.scaleS;
+        scaleT[i] = l.scaleT;
+        half[i] = ((choice[i] & 1) ? minBilinear : magBilinear) ? 128 : 0;
+    }
+    alignas(16) int32_t uf[SPAN_MAX + 4], vf[SPAN_MAX + 4];
+    __m128 lo = _mm_set1_ps(-1073741824.0f), hi = _mm_set1_ps(1073741824.0f);
+    for (int i = 0; i < n; i += 4) {
+        __m128 su = clamp4(_mm_mul_ps(_mm_loadu_ps(s->s + i), _mm_load_ps(scaleS + i)), lo, hi);
+        __m128 tv = clamp4(_mm_mul_ps(_mm_loadu_ps(s->t + i), _mm_load_ps(scaleT + i)), lo, hi);
+        __m128i h = _mm_load_si128((const __m128i*)(half + i));
+        _mm_store_si128((__m128i*)(uf + i), _mm_sub_epi32(floor4(su), h));
+        _mm_store_si128((__m128i*)(vf + i), _mm_sub_epi32(floor4(tv), h));
+    }
+    mixedFor(u.clampS, u.clampT)(tex, choice, minBilinear, magBilinear, uf, vf, out, n);
 }
 
 // TMU1 has nothing upstream: its "other" input is zero.
