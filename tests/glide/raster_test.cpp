@@ -273,4 +273,69 @@ TEST_F(RasterTest, GouraudColoursAreInterpolatedAtPixelCentres)
     EXPECT_EQ(pixelAt(10, 10), rgb565(255, 0, 128));
 }
 
+TEST_F(RasterTest, VertexLayoutAtAnyOffsets)
+{
+    // Parameters in another order, one of them at an odd offset.
+    struct Odd {
+        char pad[3];
+        float rgb[3];
+        float alpha;
+        float xy[2];
+    } __attribute__((packed));
+    Odd v[3];
+    const float xs[3] = {10, 40, 10}, ys[3] = {10, 10, 40};
+    for (int i = 0; i < 3; i++) {
+        v[i].xy[0] = xs[i];
+        v[i].xy[1] = ys[i];
+        v[i].rgb[0] = 10;
+        v[i].rgb[1] = 200;
+        v[i].rgb[2] = 30;
+        v[i].alpha = 255;
+    }
+    grVertexLayout(GR_PARAM_Z, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_Q, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_ST0, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_ST1, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_XY, 19, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_RGB, 3, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_A, 15, GR_PARAM_ENABLE);
+    grDrawVertexArrayContiguous(GR_TRIANGLES, 3, v, sizeof(Odd));
+    EXPECT_EQ(pixelAt(15, 15), rgb565(10, 200, 30));
+    EXPECT_EQ(pixelAt(5, 5), 0);
+    // Parameters left out: colour reads as white.
+    grVertexLayout(GR_PARAM_RGB, 0, GR_PARAM_DISABLE);
+    grBufferClear(0, 0, 0);
+    grDrawVertexArrayContiguous(GR_TRIANGLES, 3, v, sizeof(Odd));
+    EXPECT_EQ(pixelAt(15, 15), WHITE);
+}
+
+TEST_F(RasterTest, ClipCoordinatesGoThroughTheViewport)
+{
+    // In clip coordinates the device divides by w and maps -1..1 onto the viewport.
+    struct ClipVertex {
+        float x, y, w;
+    } v[3] = {{-2, -2, 2}, {2, -2, 2}, {-2, 2, 2}}; // (-1, -1), (1, -1), (-1, 1) after the divide
+    grVertexLayout(GR_PARAM_Z, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_Q, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_RGB, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_A, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_ST0, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_ST1, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_XY, 0, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_W, 8, GR_PARAM_ENABLE);
+    grCoordinateSpace(GR_CLIP_COORDS);
+    grViewport(100, 100, 200, 100);
+    grDrawVertexArrayContiguous(GR_TRIANGLES, 3, v, sizeof(ClipVertex));
+    EXPECT_EQ(pixelAt(101, 101), WHITE);
+    EXPECT_EQ(pixelAt(99, 101), 0);
+    EXPECT_EQ(pixelAt(101, 99), 0);
+    EXPECT_EQ(countPixels(WHITE), 200 * 100 / 2); // half the viewport, the diagonal through pixel corners
+    // Window coordinates again: w is ignored, x and y are pixels.
+    grCoordinateSpace(GR_WINDOW_COORDS);
+    grBufferClear(0, 0, 0);
+    ClipVertex p[3] = {{0, 0, 123}, {4, 0, -7}, {0, 4, 0}};
+    grDrawVertexArrayContiguous(GR_TRIANGLES, 3, p, sizeof(ClipVertex));
+    EXPECT_EQ(countPixels(WHITE), 6);
+}
+
 } // namespace
