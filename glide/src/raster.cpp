@@ -221,11 +221,10 @@ void drawPoint(const Vertex* v)
     float fx, fy;
     if (!bufferPosition(v, &fx, &fy))
         return;
-    // The pixel whose square holds the snapped point, its rows counted the
-    // application's way (row r covers r <= y < r + 1 from either origin).
-    int64_t x = floorDiv(snap16(fx), 16), y = floorDiv(snap16(v->y), 16);
-    if (gs.origin == GR_ORIGIN_LOWER_LEFT)
-        y = dev.height - 1 - y;
+    // The pixel whose square holds the snapped point, in buffer space: with a
+    // lower-left origin a point on a whole row number belongs to the row below
+    // it, as the top edge of a clip window or drawing area is exclusive.
+    int64_t x = floorDiv(snap16(fx), 16), y = floorDiv(snap16(fy), 16);
     ClipRect clip = clipRect();
     if (x < clip.x0 || x >= clip.x1 || y < clip.y0 || y >= clip.y1)
         return;

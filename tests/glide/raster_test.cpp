@@ -161,12 +161,16 @@ TEST_F(RasterTest, LowerLeftOriginCountsRowsFromTheBottom)
     EXPECT_EQ(pixelAt(5, 479), WHITE);
     EXPECT_EQ(pixelAt(5, 470), WHITE);
     EXPECT_EQ(pixelAt(5, 469), 0);
-    // A point at a whole row number lies in that row, counted from the bottom.
+    // A point on a whole row number counted from the bottom lies in the row
+    // below it, so a drawing area's exclusive top edge keeps its points.
     grBufferClear(0, 0, 0);
     Vtx point = vtx(3, 2);
     grDrawPoint(&point);
+    EXPECT_EQ(pixelAt(3, 478), WHITE);
+    point.y = 2.5f;
+    grDrawPoint(&point);
     EXPECT_EQ(pixelAt(3, 477), WHITE);
-    EXPECT_EQ(countPixels(WHITE), 1);
+    EXPECT_EQ(countPixels(WHITE), 2);
     // Culling keeps the application's sense of winding.
     grClipWindow(0, 0, 640, 480);
     grBufferClear(0, 0, 0);
