@@ -5,6 +5,8 @@
 #include <dlfcn.h>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <stdlib.h>
 #include <fstream>
 #include <iterator>
 
@@ -29,8 +31,21 @@ Bytes make3dfCounting(const std::string& format, int smallSize, int largeSize, i
     return make3df(format, smallSize, largeSize, ratioW, ratioH, texels);
 }
 
+const std::string& scratchDir() {
+    // Never destroyed, so the exit handler can still read it.
+    static const std::string* dir = [] {
+        std::string pattern = ::testing::TempDir() + "obx-gu3df-XXXXXX";
+        const char* made = mkdtemp(pattern.data());
+        EXPECT_NE(made, nullptr) << pattern;
+        if (!made) return new std::string(::testing::TempDir());
+        atexit([] { std::filesystem::remove_all(scratchDir()); });
+        return new std::string(std::string(made) + "/");
+    }();
+    return *dir;
+}
+
 std::string writeScratch(const std::string& name, const Bytes& bytes) {
-    std::string path = ::testing::TempDir() + "obx-gu3df-" + name;
+    std::string path = scratchDir() + name;
     FILE* f = fopen(path.c_str(), "wb");
     EXPECT_NE(f, nullptr) << path;
     if (f) {

@@ -22,6 +22,9 @@ Bytes make3dfCounting(const std::string& format, int smallSize, int largeSize, i
 Bytes concat(const std::string& text, const Bytes& bytes);
 
 // Writes bytes to a file in the test's scratch folder and returns its path.
+// A directory of this test process alone (tests run in parallel, and in
+// several checkouts at once), ending in '/'.
+const std::string& scratchDir();
 std::string writeScratch(const std::string& name, const Bytes& bytes);
 Bytes readFile(const std::string& path);
 

@@ -126,8 +126,8 @@ TEST(Gu3dfMalformed, BadHeadersAreRefused) {
     Gu3dfInfo info{};
     EXPECT_TRUE(gu3dfGetInfo(writeScratch("long99.3df", concat(padded, texels)).c_str(), &info));
 
-    EXPECT_FALSE(gu3dfGetInfo((::testing::TempDir() + "obx-gu3df-no-such-file.3df").c_str(), &info));
-    EXPECT_FALSE(gu3dfGetInfo(::testing::TempDir().c_str(), &info));  // a directory
+    EXPECT_FALSE(gu3dfGetInfo((scratchDir() + "no-such-file.3df").c_str(), &info));
+    EXPECT_FALSE(gu3dfGetInfo(scratchDir().c_str(), &info));  // a directory
 }
 
 TEST(Gu3dfMalformed, HeadersThatPromiseMoreThanTheFileHoldsAreRefused) {
@@ -200,7 +200,7 @@ TEST(Gu3dfLoad, AFileWhoseHeaderWentBadFailsAndMissingFilesFail) {
     FxBool result;
     EXPECT_TRUE(loadGuarded(path, info, &result));
     EXPECT_FALSE(result);
-    EXPECT_TRUE(loadGuarded(::testing::TempDir() + "obx-gu3df-no-such-file.3df", info, &result));
+    EXPECT_TRUE(loadGuarded(scratchDir() + "no-such-file.3df", info, &result));
     EXPECT_FALSE(result);
     EXPECT_FALSE(gu3dfGetInfo(nullptr, &info));
     EXPECT_FALSE(gu3dfLoad(path.c_str(), nullptr));

@@ -25,13 +25,13 @@ std::string patternPng(const std::string& name, int w, int h) {
         for (int x = 0; x < w; x++)
             image.at(x, y) = Rgba{uint8_t(x * 255 / (w > 1 ? w - 1 : 1)), uint8_t(y * 255 / (h > 1 ? h - 1 : 1)),
                                   uint8_t((x * 7 + y * 13) * 5), uint8_t(255 - (x + y) * 3)};
-    std::string path = ::testing::TempDir() + "obx-texconv-" + name + ".png", error;
+    std::string path = scratchDir() + "" + name + ".png", error;
     EXPECT_TRUE(pngWrite(path, image, &error)) << error;
     return path;
 }
 
 std::string convert(const std::string& png, const std::string& format, bool mipmaps, const std::string& name) {
-    std::string out = ::testing::TempDir() + "obx-texconv-" + name + ".3df";
+    std::string out = scratchDir() + "" + name + ".3df";
     EXPECT_EQ(texconv("-f " + format + (mipmaps ? " " : " --single-level ") + png + " " + out), 0) << name;
     return out;
 }
@@ -77,7 +77,7 @@ TEST(Texconv, TexelsAndMipmapLevelsHoldTheRightValues) {
     image.at(1, 0) = Rgba{255, 255, 255, 255};
     image.at(0, 1) = Rgba{255, 0, 0, 255};
     image.at(1, 1) = Rgba{0, 0, 255, 255};
-    std::string png = ::testing::TempDir() + "obx-texconv-2x2.png", error;
+    std::string png = scratchDir() + "2x2.png", error;
     ASSERT_TRUE(pngWrite(png, image, &error)) << error;
 
     Loaded l = loadWith(ourReader(), convert(png, "argb8888", true, "values8888"));
@@ -117,13 +117,13 @@ TEST(Texconv, RefusesPicturesItCannotMakeATextureOf) {
     const char* sizes[][2] = {{"100", "64"}, {"512", "512"}, {"256", "16"}, {"2", "32"}};
     for (auto& s : sizes) {
         std::string png = patternPng(std::string(s[0]) + "x" + s[1], atoi(s[0]), atoi(s[1]));
-        EXPECT_EQ(texconv(png + " " + ::testing::TempDir() + "obx-texconv-refused.3df"), 1) << s[0] << "x" << s[1];
+        EXPECT_EQ(texconv(png + " " + scratchDir() + "refused.3df"), 1) << s[0] << "x" << s[1];
     }
     std::string png = patternPng("ok", 8, 8);
     EXPECT_EQ(texconv("-f rgb888 " + png + " out.3df"), 2);
     EXPECT_EQ(texconv(png), 2);
-    EXPECT_EQ(texconv(::testing::TempDir() + "obx-texconv-missing.png " + ::testing::TempDir() + "x.3df"), 1);
+    EXPECT_EQ(texconv(scratchDir() + "missing.png " + scratchDir() + "x.3df"), 1);
     Bytes notPng = {'n', 'o', 't', ' ', 'p', 'n', 'g'};
-    EXPECT_EQ(texconv(writeScratch("fake.png", notPng) + " " + ::testing::TempDir() + "x.3df"), 1);
+    EXPECT_EQ(texconv(writeScratch("fake.png", notPng) + " " + scratchDir() + "x.3df"), 1);
     EXPECT_EQ(texconv(png + " /nonexistent-dir/x.3df"), 1);
 }
