@@ -294,6 +294,50 @@ TEST_F(DrawTest, NearPlaneCutMakesAFanOfTwo)
     EXPECT_EQ(obxPerformanceGet()->polygonsDrawn, 1u);
 }
 
+TEST_F(DrawTest, FarPlaneCutsAStraddlingObject)
+{
+    obxObjectDelete(cube);
+    // The top corner lies beyond the far distance 3000; the object's sphere
+    // straddles the plane, so it is drawn, cut where w = 3000.
+    Object* tri = triangleCreate({-100, -100, 2900}, {0, 100, 3100}, {100, -100, 2900},
+                                 whiteTexture());
+    traceStart();
+    Frame f = frameRender();
+    traceStop();
+    EXPECT_EQ(tri->culled, 0);
+    std::vector<std::string> draws = traceCalls("grDrawVertexArray");
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0].compare(0, 22, "grDrawVertexArray(5, 3"), 0);
+    EXPECT_EQ(draws[1].compare(0, 22, "grDrawVertexArray(8, 1"), 0);
+    EXPECT_EQ(obxPerformanceGet()->polygonsDrawn, 1u);
+    EXPECT_FALSE(background(f, 320, 235));
+}
+
+TEST_F(DrawTest, ScaledObjectWithStaleRadiusIsStillClipped)
+{
+    // Scaled by 40 after precalculation, the cube keeps its old radius: its
+    // sphere says "wholly inside", yet the camera sits inside it, its
+    // corners behind the camera and far beyond the sides. Seen from inside
+    // (double-sided), it is clipped all the same and fills the window.
+    obxObjectScale(cube, 40.0f);
+    for (int p = 0; p < cube->polygonCount; p++)
+        cube->polygons[p].doubleSided = 1;
+    obxRenderWindowSet(200, 100, 160, 120);
+    Frame f = frameRender();
+    EXPECT_EQ(cube->whollyInside, 1);
+    int inside = 0;
+    for (int y = 0; y < 480; y++) {
+        for (int x = 0; x < 640; x++) {
+            bool in = x >= 200 && x < 360 && y >= 100 && y < 220;
+            if (!in) {
+                ASSERT_EQ(f.at(x, y), 0) << x << "," << y;
+            }
+            inside += in && f.at(x, y) != 0;
+        }
+    }
+    EXPECT_EQ(inside, 160 * 120);
+}
+
 TEST_F(DrawTest, ClippedTextureStaysPerspectiveCorrect)
 {
     obxObjectDelete(cube);
