@@ -10,6 +10,15 @@ float ambientRed, ambientGreen, ambientBlue;
 
 void lightSourcesInit(void)
 {
+    // Lights of an earlier start-up are cut loose, so deleting one later
+    // cannot bring the old list back.
+    LightSource* light = lightSourceFirst();
+    while (light) {
+        LightSource* next = light->next;
+        light->prev = NULL;
+        light->next = NULL;
+        light = next;
+    }
     lightSources = NULL;
 }
 
@@ -84,8 +93,13 @@ void obxLightsourceDelete(LightSource* light)
         prev->next = next;
     if (next)
         next->prev = prev;
-    // The list is held through the later neighbour, else the earlier one.
-    lightSources = next ? next : prev;
+    // The list is held through the later neighbour, else the earlier one. A
+    // light without neighbours is the only one, or one cut loose by a new
+    // start-up, which leaves the list as it is.
+    if (next || prev)
+        lightSources = next ? next : prev;
+    else if (lightSources == light)
+        lightSources = NULL;
     free(light);
 }
 

@@ -9,6 +9,15 @@ Object* worldObjectsLast;
 
 void worldObjectsInit(void)
 {
+    // Objects of an earlier start-up leave the list as if never added, so
+    // they can be added or deleted again without touching the new list.
+    Object* object = worldObjects;
+    while (object) {
+        Object* next = object->next;
+        object->prev = NULL;
+        object->next = NULL;
+        object = next;
+    }
     worldObjects = NULL;
     worldObjectsLast = NULL;
 }

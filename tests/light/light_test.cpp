@@ -80,6 +80,17 @@ TEST_F(LightTest, LightSourcesKeepCreationOrder)
     EXPECT_EQ(ambientBlue, 0.0f);
 }
 
+TEST_F(LightTest, StartingAgainForgetsTheOldLights)
+{
+    LightSource* a = lightPut({0, 0, 0}, 1, 1, 1);
+    LightSource* b = lightPut({0, 0, 0}, 1, 1, 1);
+    lightSourcesInit();   // what a second obxInitialize does
+    LightSource* c = lightPut({0, 0, 0}, 1, 1, 1);
+    obxLightsourceDelete(a);
+    obxLightsourceDelete(b);
+    EXPECT_EQ(order(), (std::vector<LightSource*>{c}));
+}
+
 TEST_F(LightTest, DynamicLightMarksSeenByOneRender)
 {
     DynamicLight* older = obxDynLightsourceAdd(10, 1, 2, 3, 1, 0.5f, 0);

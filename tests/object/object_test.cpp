@@ -236,6 +236,25 @@ TEST_F(ObjectTest, WorldListKeepsOrderThroughAddsAndDeletes)
     EXPECT_EQ(obxNumBytesAllocated(), bytes);
 }
 
+TEST_F(ObjectTest, StartingAgainForgetsTheOldWorld)
+{
+    Object* a = obxObjectAdd(obxObjectInitDefaultState());
+    Object* b = obxObjectAdd(obxObjectInitDefaultState());
+    worldObjectsInit();   // what a second obxInitialize does
+    EXPECT_EQ(worldObjects, nullptr);
+    Object* c = obxObjectAdd(obxObjectInitDefaultState());
+    // The old objects are outside the new world: b can join it, deleting a
+    // leaves it alone.
+    obxObjectAdd(b);
+    obxObjectDelete(a);
+    EXPECT_EQ(worldObjects, c);
+    EXPECT_EQ(c->next, b);
+    EXPECT_EQ(worldObjectsLast, b);
+    obxObjectDelete(b);
+    obxObjectDelete(c);
+    EXPECT_EQ(worldObjects, nullptr);
+}
+
 TEST_F(ObjectTest, AttributeSetters)
 {
     Object* object = obxObjectInitDefaultState();
