@@ -1,0 +1,102 @@
+// fuzz-render: one object of arbitrary triangles per input, rendered through
+// the whole object pass on the headless software device.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/core.h"
+#include "object/object.h"
+#include "render/render.h"
+#include "texture/texture.h"
+
+// Engine records of the start-up live as long as the process.
+extern "C" const char* __lsan_default_suppressions(void)
+{
+    return "leak:countedAlloc\n";
+}
+
+namespace {
+
+struct Reader {
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+    bool left(size_t n) const { return at + n <= size; }
+    uint8_t byte()
+    {
+        return at < size ? data[at++] : 0;
+    }
+    float real()
+    {
+        float f = 0.0f;
+        if (left(4))
+            memcpy(&f, data + at, 4);
+        at += 4;
+        return f;
+    }
+    int16_t half()
+    {
+        int16_t v = (int16_t)(byte() | (byte() << 8));
+        return v;
+    }
+};
+
+bool engineUp(void)
+{
+    static int started = -1;
+    if (started < 0) {
+        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+        started = obxInitialize(NULL, 0);
+    }
+    return started == 1;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!engineUp())
+        abort();   // run from the directory that holds white.3df
+    Reader in = {data, size};
+    int shape = in.byte() % 3;
+    uint8_t shading = in.byte();
+    uint8_t flags = in.byte();
+    int16_t wx = in.half(), wy = in.half(), ww = in.half(), wh = in.half();
+    float scale = in.real();
+    Vector position = {in.real(), in.real(), in.real()};
+    TextureRecord* white = textureFind("white.3df");
+
+    Object* object = obxObjectInitDefaultState();
+    int triangles = 0;
+    while (in.left(36) && triangles < 8) {
+        int base = object->vertexCount;
+        for (int k = 0; k < 3; k++) {
+            float x = in.real(), y = in.real(), z = in.real();
+            obxObjectAddVertex(object, x, y, z);
+        }
+        int sided = (flags >> (triangles % 4)) & 1;
+        obxObjectAddPolygon(object, base, base + 1, base + 2, sided,
+                            (flags & 0x10) ? NULL : white, 0, 0, 1, 0, 0, 1);
+        triangles++;
+    }
+    objectCentre(object);
+    objectRadius(object);
+    faceNormals(object);
+    faceNormalsNormalise(object);
+    vertexNormals(object);
+    if (flags & 0x20)
+        obxObjectScale(object, scale);   // leaves the radius stale
+    obxObjectMove(object, position.x, position.y, position.z);
+    obxObjectSetShape(object, shape);
+    obxObjectSetShadingType(object, shading & 3);
+    if (flags & 0x40)
+        obxObjectMakeEnviromentMapped(object, white, (float)(shading >> 2) * 4.0f);
+    obxObjectAdd(object);
+    if (flags & 0x80)
+        obxRenderWindowSet(wx, wy, ww, wh);
+    else
+        obxRenderWindowSet(0, 0, 640, 480);
+    obxWorldRender(0);
+    obxObjectDelete(object);
+    return 0;
+}
