@@ -133,6 +133,18 @@ TEST_F(WorldRenderTest, CountersCountDrawnPolygonsAndFrames)
     EXPECT_EQ(live->framesRendered, 3u);
 }
 
+TEST_F(WorldRenderTest, TexturesUsedByTheRenderAreMarked)
+{
+    write3dfTexels("unused.3df", 8, 8, [](int, int) { return (uint16_t)0xFFFF; });
+    TextureRecord* unused = obxTextureLoad("unused.3df", 0);
+    ASSERT_NE(unused, nullptr);
+    cubeCreate({0, 0, 10}, 1, whiteTexture());
+    obxWorldRender(0);
+    EXPECT_EQ(whiteTexture()->usedRecently, 1);
+    EXPECT_EQ(whiteTexture()->useCount, 2);   // one selection per drawn triangle
+    EXPECT_EQ(unused->usedRecently, 0);
+}
+
 TEST_F(WorldRenderTest, FarObjectsAreDrawnFirst)
 {
     // Added near first; drawn far first.
