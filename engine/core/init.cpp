@@ -9,6 +9,7 @@
 #include "overlay/overlay.h"
 #include "render/camera.h"
 #include "render/render.h"
+#include "terrain/terrain.h"
 #include "texture/texture.h"
 
 HWND appWindow;
@@ -183,10 +184,11 @@ int obxInitialize(HWND window, int resolutionIndex)
     // 19. Black background.
     backgroundInit();
     // terrain: no landscape in the world, set here.
-    // overlay: no default character set, set here.
+    // No current character set, the default drawing parameters, chroma key
+    // flag off.
+    characterSetsInit();
     scale2dX = width / 640.0f;
     scale2dY = height / 480.0f;
-    chromaKeyFlagReset();
 
     // 20. The draw vertex.
     vertexLayoutSet();
@@ -224,22 +226,23 @@ int obxInitialize(HWND window, int resolutionIndex)
     // particles: the particle emitter list is emptied here.
     // particles: the smoke emitter list is emptied here.
 
-    // 28. The start-up picture, stretched over the whole screen.
-    // overlay: obxSetRenderState(0) goes here.
+    // 28. The start-up picture, an opaque bitmap over the whole virtual
+    // screen, shown at once; without "Init.3df" there is none.
+    obxSetRenderState(0);
     TextureRecord* picture = obxTextureLoad("Init.3df", 0);
     if (picture) {
-        // overlay: obxBitmapCreate(picture, 0, 0.0f, 0, colour) and
-        // obxBitmapDrawXY(bitmap, 0, 0, 640, 480) draw it here.
+        const float black[3] = {0.0f, 0.0f, 0.0f};
+        Bitmap* bitmap = obxBitmapCreate(picture, 0, 0.0f, 0, black);
+        obxBitmapDrawXY(bitmap, 0.0f, 0.0f, 640.0f, 480.0f);
         grBufferSwap(0);
     }
-    // overlay: obxSetRenderState(1) goes here.
+    obxSetRenderState(1);
 
-    // 29. The string grid's glyph sheet; a missing file is no error.
-    TextureRecord* glyphSheet = obxTextureLoad("DefaultCS.3df", 0);
-    // overlay: glyphSheet becomes the string grid's default texture and
-    // obxStrDefaultProperties() sets the grid's other defaults here.
-    (void)glyphSheet;
+    // 29. The string grid's glyph sheet and defaults; a missing file is no
+    // error.
+    stringGridInit(obxTextureLoad("DefaultCS.3df", 0));
 
-    // 30. terrain: no sky box, set here.
+    // 30. No sky box.
+    skyboxInit();
     return 1;
 }

@@ -5,6 +5,9 @@
 
 #include "core/public.h"
 
+// The sky box: a textured cube always centred on the camera, drawn first.
+extern Object* skybox;             // null when there is none
+void skyboxInit(void);             // no sky box (obxInitialize)
 // Draws the sky box, when one is set, seen from its own centre with the far
 // distance at 65535; restores the far distance, view planes and camera.
 void skyboxPass(void);
