@@ -92,18 +92,13 @@ static void flareStateRestore(void)
 }
 
 // The light's alpha: the cosine of its angle off the view axis, times 255.
-// The table square root runs a little short, so on the axis the cosine can
-// come out above 1; it is held to 255 rather than wrapping to 0.
+// The table square root runs short by less than 1/256, so on the axis the
+// product stays below 256.
 static uint32_t flareAlpha(const Ver* view)
 {
     float length = (float)VectorLenght(&view->x);
     float brightness = view->z / length;
-    float alpha = brightness * 255.0f;
-    if (!(alpha >= 0.0f))
-        return 0;
-    if (alpha >= 255.0f)
-        return 255;
-    return (uint32_t)alpha;
+    return (uint32_t)(brightness * 255.0f);
 }
 
 // A corner of an element's square: clipped screen x, y and 0..1 s, t.

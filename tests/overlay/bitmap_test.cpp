@@ -42,7 +42,7 @@ TEST_F(BitmapDrawing, OpacityZeroIsInvisibleAnd255Opaque)
     EXPECT_EQ(pixelFromTop(frame, 150, 50), C565_WHITE);
     EXPECT_TRUE(pixelShows(pixelFromTop(frame, 250, 50), 128, 128, 255));
     EXPECT_EQ(pixelFromTop(frame, 350, 50), C565_WHITE);
-    EXPECT_EQ(traceCalls("grConstantColorValue")[0], "grConstantColorValue(0xFF000000)");
+    EXPECT_EQ(traceFirst("grConstantColorValue"), "grConstantColorValue(0xFF000000)");
     // Opaque mode 0 sets full alpha; other modes keep the constant colour.
     Bitmap* other = obxBitmapCreate(white, 5, 0.0f, 0, nullptr);
     traceStart();

@@ -100,7 +100,7 @@ TEST_F(Grid, DimensionsSetTheCellSizeAndBadOnesAreIgnored)
     traceStart();
     obxStrDrawGrid(1, 0, "A");
     traceStop();
-    EXPECT_EQ(traceCalls("grDrawTriangle")[0], "grDrawTriangle({8 479} {8 472} {15 472})");
+    EXPECT_EQ(traceFirst("grDrawTriangle"), "grDrawTriangle({8 479} {8 472} {15 472})");
 
     obxStrDefaultProperties();
     EXPECT_EQ(gridColumns, 40);
@@ -159,7 +159,7 @@ TEST(GridWithoutSheet, DrawsNothingAndKeepsTheState)
     obxStrDrawGrid(0, 0, "AB");
     traceStop();
     EXPECT_TRUE(traceCalls("grDrawTriangle").empty());
-    EXPECT_EQ(traceCalls("grDepthBufferMode").back(), "grDepthBufferMode(2)");
+    EXPECT_EQ(traceLast("grDepthBufferMode"), "grDepthBufferMode(2)");
     // Another sheet can still be given.
     obxStrSetTexture(textureSolid("sheet.3df", C565_WHITE, 256));
     obxStrDrawGrid(0, 0, "AB");

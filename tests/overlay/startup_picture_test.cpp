@@ -52,6 +52,7 @@ TEST(StartupPicture, FillsTheFrontBufferAtEveryResolution)
         std::vector<std::string> lines = traceLines();
         int swap = traceFind("grBufferSwap(0)");
         ASSERT_GT(swap, 0);
+        ASSERT_LT(swap + 1, (int)lines.size());
         EXPECT_EQ(lines[swap + 1], "grChromakeyMode(0)");
         EXPECT_EQ(chromaKeyFlag, 0);
         engineStop();

@@ -124,9 +124,9 @@ TEST_F(TextDrawing, TranslucentTextBlendsAndOpaqueTextCovers)
     traceStart();
     obxStringDrawXY("AA", 0, 0);
     traceStop();
-    EXPECT_EQ(traceCalls("grConstantColorValue")[0], "grConstantColorValue(0xFF000000)");
+    EXPECT_EQ(traceFirst("grConstantColorValue"), "grConstantColorValue(0xFF000000)");
     EXPECT_EQ(traceCalls("grChromakeyMode"), std::vector<std::string>{"grChromakeyMode(1)"});
-    EXPECT_EQ(traceCalls("grChromakeyValue")[0], "grChromakeyValue(0x00000000)");
+    EXPECT_EQ(traceFirst("grChromakeyValue"), "grChromakeyValue(0x00000000)");
     PixelBox box = pixelBoxOf(frameGrab(), C565_WHITE);
     EXPECT_EQ(box.right, 39);
     EXPECT_EQ(box.bottom, 19);

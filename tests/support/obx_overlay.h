@@ -37,6 +37,10 @@ TextureRecord* textureOf(const std::string& name, int width, int height,
 void glyphFilesWrite(const std::string& prefix,
                      const std::vector<std::pair<unsigned char, uint16_t>>& glyphs);
 
+// The first and the last recorded call named `name`, or "" when there is none.
+std::string traceFirst(const std::string& name);
+std::string traceLast(const std::string& name);
+
 // Fills the back buffer with a 0..1 colour (obxBackgroundClear).
 void backgroundFill(float r, float g, float b);
 

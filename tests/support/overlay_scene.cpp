@@ -33,6 +33,18 @@ void glyphFilesWrite(const std::string& prefix,
         write3dfRgb565(prefix + (char)glyph.first + ".3df", 8, 8, glyph.second, false);
 }
 
+std::string traceFirst(const std::string& name)
+{
+    std::vector<std::string> calls = traceCalls(name);
+    return calls.empty() ? "" : calls.front();
+}
+
+std::string traceLast(const std::string& name)
+{
+    std::vector<std::string> calls = traceCalls(name);
+    return calls.empty() ? "" : calls.back();
+}
+
 void backgroundFill(float r, float g, float b)
 {
     const float rgb[3] = {r, g, b};
