@@ -234,3 +234,38 @@ TEST_F(TextDrawing, RenderStateSwitchesFogAndTheKey)
     EXPECT_EQ(chromaKeyFlag, 0);
     EXPECT_EQ(fogMode, 1);
 }
+
+TEST(Text, OurOwnCharacterSetDrawsItsGlyphs)
+{
+    ASSERT_EQ(engineStartWith(0, {"font"}), 1);
+    const float black[3] = {0, 0, 0};
+    CharacterSet* set = obxCharactersetLoad("font/ch", 0, 0, 255, 1, black, 16, 16, 16);
+    ASSERT_NE(set, nullptr);
+    int present = 0;
+    for (int code = 0; code < 256; code++)
+        present += set->glyphs[code].present;
+    // Every printable ASCII character but '/', which no file name can hold.
+    EXPECT_EQ(present, 94);
+    EXPECT_EQ(set->glyphs['/'].present, 0);
+    EXPECT_EQ(set->glyphs[' '].present, 1);
+    obxSetDefaultCharacterset(set);
+    backgroundFill(0, 0, 1);
+    obxStringDrawXY("Hi /x", 100, 200);
+    Frame frame = frameGrab();
+    // Light glyph strokes inside the five cells; the space and the '/' stay empty.
+    auto bright = [](uint16_t p) { return (p >> 11) > 16 && (p & 31) > 16; };
+    PixelBox ink = pixelBox(frame, bright);
+    EXPECT_GE(ink.left, 100);
+    EXPECT_LE(ink.right, 179);
+    EXPECT_GE(ink.top, 200);
+    EXPECT_LE(ink.bottom, 215);
+    for (int cell : {2, 3}) {
+        int x0 = 100 + 16 * cell;
+        for (int row = 200; row < 216; row++) {
+            for (int x = x0; x < x0 + 16; x++)
+                EXPECT_EQ(pixelFromTop(frame, x, row), C565_BLUE) << x << ", " << row;
+        }
+    }
+    EXPECT_GT(ink.count, 40);
+    engineStop();
+}
