@@ -52,7 +52,7 @@ void stageBlend(Span* s)
 
     // Translucency, the common case, four pixels at a time while they lie
     // inside the span: (src * a + dst * (255 - a)) / 255, alpha kept.
-    if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA && !pipe.writeAlpha) {
+    if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA && !pixelPath.writeAlpha) {
         int i = 0;
         __m128i alphaMask = _mm_set1_epi32((int)0xFF000000u);
         for (; i + 4 <= n; i += 4) {
@@ -73,11 +73,11 @@ void stageBlend(Span* s)
         return;
     }
 
-    const uint16_t* alphaPixels = pipe.alphaBuffer ? s->aux : nullptr;
+    const uint16_t* alphaPixels = pixelPath.alphaBuffer ? s->aux : nullptr;
     for (int i = 0; i < n; i++) {
         uint32_t c = s->color32[i], d = expand565(dstPixels[i]);
         uint32_t as = c >> 24, ad = alphaPixels ? (alphaPixels[i] & 255u) : 255u;
-        uint32_t pf = pipe.blendReadsPrefog ? (pipe.fogActive ? s->prefog[i] : c) : 0;
+        uint32_t pf = pixelPath.blendReadsPrefog ? (pixelPath.fogActive ? s->prefog[i] : c) : 0;
         uint32_t out = 0;
         for (int shift = 16; shift >= 0; shift -= 8) {
             uint32_t cs = (c >> shift) & 255, cd = (d >> shift) & 255;
@@ -86,7 +86,7 @@ void stageBlend(Span* s)
             out |= blendChannel(cs, sf, cd, df) << shift;
         }
         uint32_t a = as;
-        if (pipe.writeAlpha) {
+        if (pixelPath.writeAlpha) {
             uint32_t sf = srcFactor(gs.blendAlphaSrc, as, as, ad, ad);
             uint32_t df = dstFactor(gs.blendAlphaDst, as, as, ad, pf >> 24);
             a = blendChannel(as, sf, ad, df);
@@ -141,8 +141,8 @@ void stageWrite(Span* s)
     int n = s->n;
     uint16_t* color = s->color;
     uint16_t* aux = s->aux;
-    bool rgb = pipe.writeRgb, depth = pipe.writeDepth && aux, alpha = pipe.writeAlpha && aux;
-    int dither = pipe.ditherMode;
+    bool rgb = pixelPath.writeRgb, depth = pixelPath.writeDepth && aux, alpha = pixelPath.writeAlpha && aux;
+    int dither = pixelPath.ditherMode;
     int i = 0;
     unsigned written = 0;
     if (!dither && !alpha) {

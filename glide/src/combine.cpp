@@ -14,7 +14,7 @@ static inline const uint32_t* inputArray(const Span* s, int which)
     switch (which) {
     case IN_ITER: return s->iter;
     case IN_TEX: return s->tex[0];
-    case IN_CONST: return pipe.constArray;
+    case IN_CONST: return pixelPath.constArray;
     case IN_DEPTH_ALPHA: return s->depthAlpha;
     default: return zeroArray;
     }
@@ -185,10 +185,10 @@ static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, 
 static void colorGeneric(Span* s, uint32_t* out)
 {
     const CombineUnit& u = gs.colorCombine;
-    const uint32_t* cl = inputArray(s, pipe.colorLocal);
-    const uint32_t* co = inputArray(s, pipe.colorOther);
-    const uint32_t* al = inputArray(s, pipe.alphaLocal);
-    const uint32_t* ao = inputArray(s, pipe.alphaOther);
+    const uint32_t* cl = inputArray(s, pixelPath.colorLocal);
+    const uint32_t* co = inputArray(s, pixelPath.colorOther);
+    const uint32_t* al = inputArray(s, pixelPath.alphaLocal);
+    const uint32_t* ao = inputArray(s, pixelPath.alphaOther);
     const uint32_t* tex = s->tex[0];
     for (int i = 0; i < s->n; i++) {
         int la = channel(al[i], 24), oa = channel(ao[i], 24), ta = channel(tex[i], 24);
@@ -208,8 +208,8 @@ static void colorGeneric(Span* s, uint32_t* out)
 static void alphaGeneric(Span* s, uint32_t* out)
 {
     const CombineUnit& u = gs.alphaCombine;
-    const uint32_t* al = inputArray(s, pipe.alphaLocal);
-    const uint32_t* ao = inputArray(s, pipe.alphaOther);
+    const uint32_t* al = inputArray(s, pixelPath.alphaLocal);
+    const uint32_t* ao = inputArray(s, pixelPath.alphaOther);
     const uint32_t* tex = s->tex[0];
     for (int i = 0; i < s->n; i++) {
         int la = channel(al[i], 24), oa = channel(ao[i], 24), ta = channel(tex[i], 24);
@@ -225,14 +225,14 @@ void stageCombine(Span* s)
 {
     uint32_t* out = s->color32;
     int n = s->n;
-    if (pipe.colorPlan.op == OP_GENERIC)
+    if (pixelPath.colorPlan.op == OP_GENERIC)
         colorGeneric(s, out);
     else
-        runPlan(pipe.colorPlan, inputArray(s, pipe.colorPlan.a), inputArray(s, pipe.colorPlan.b), out, 0x00FFFFFFu, n);
-    if (pipe.alphaPlan.op == OP_GENERIC)
+        runPlan(pixelPath.colorPlan, inputArray(s, pixelPath.colorPlan.a), inputArray(s, pixelPath.colorPlan.b), out, 0x00FFFFFFu, n);
+    if (pixelPath.alphaPlan.op == OP_GENERIC)
         alphaGeneric(s, out);
     else
-        runPlan(pipe.alphaPlan, inputArray(s, pipe.alphaPlan.a), inputArray(s, pipe.alphaPlan.b), out, 0xFF000000u, n);
+        runPlan(pixelPath.alphaPlan, inputArray(s, pixelPath.alphaPlan.a), inputArray(s, pixelPath.alphaPlan.b), out, 0xFF000000u, n);
 }
 
 // Detail factor from the level of detail: grows by 2^scale per quarter level
@@ -248,8 +248,8 @@ void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, 
 {
     const TmuState& u = gs.tmu[tmu];
     int n = s->n;
-    const CombinePlan& rgb = pipe.tmuRgbPlan[tmu];
-    const CombinePlan& alpha = pipe.tmuAlphaPlan[tmu];
+    const CombinePlan& rgb = pixelPath.tmuRgbPlan[tmu];
+    const CombinePlan& alpha = pixelPath.tmuAlphaPlan[tmu];
     auto pick = [&](int which) { return which == IN_TEXEL ? local : (which == IN_UPSTREAM ? other : zeroArray); };
     if (rgb.op != OP_GENERIC && alpha.op != OP_GENERIC) {
         runPlan(rgb, pick(rgb.a), pick(rgb.b), out, 0x00FFFFFFu, n);
@@ -279,8 +279,8 @@ void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, 
 // red, green and blue is discarded.
 void stageChromaKey(Span* s)
 {
-    const uint32_t* other = inputArray(s, pipe.colorOther);
-    uint32_t key = pipe.chromaKey & 0x00FFFFFFu;
+    const uint32_t* other = inputArray(s, pixelPath.colorOther);
+    uint32_t key = pixelPath.chromaKey & 0x00FFFFFFu;
     for (int i = 0; i < s->n; i++)
         if ((other[i] & 0x00FFFFFFu) == key)
             s->live[i] = 0;

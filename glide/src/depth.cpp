@@ -17,7 +17,7 @@ void stageDepthTest(Span* s)
     // The *_COMPARE_TO_BIAS modes test the bias level itself.
     bool toBias = gs.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS ||
                   gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
-    int32_t b = pipe.depthBias;
+    int32_t b = pixelPath.depthBias;
     uint32_t bias = (uint32_t)(b < 0 ? 0 : (b > 0xFFFF ? 0xFFFF : b));
     switch (gs.depthFunction) {
     case GR_CMP_NEVER:

@@ -131,8 +131,8 @@ void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pi
             s->q[i] = 1.0f;
             s->wvalue[i] = 0;
         }
-        for (int k = 0; k < pipe.stageCount; k++) {
-            Stage st = pipe.stages[k];
+        for (int k = 0; k < pixelPath.stageCount; k++) {
+            Stage st = pixelPath.stages[k];
             if (st == stageIterColor || st == stageIterQ || st == stageDepthW || st == stageDepthZ)
                 continue;
             st(s);

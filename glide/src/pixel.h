@@ -98,8 +98,8 @@ struct Pipeline {
     CombinePlan tmuRgbPlan[MAX_TMU], tmuAlphaPlan[MAX_TMU];
 
     // Constants decoded from the context's colour format.
-    uint32_t constColor, fogColor, chromaKey;
-    alignas(16) uint32_t constArray[SPAN_MAX]; // constColor repeated, an input like any other
+    uint32_t fogColor, chromaKey;
+    alignas(16) uint32_t constArray[SPAN_MAX]; // the constant colour repeated, an input like any other
 
     bool blendReadsPrefog, fogActive;
     bool tmuLod[MAX_TMU]; // level of detail computed per pixel
@@ -108,7 +108,7 @@ struct Pipeline {
     int32_t depthBias;
 };
 
-extern Pipeline pipe;
+extern Pipeline pixelPath;
 extern Span theSpan;
 
 // Runs the chosen stages over one span. x0, x1 (half-open) and y are in buffer

@@ -76,21 +76,21 @@ static void setupPlanes(Setup* s, const Vertex* v[3], const double px[3], const 
     s->refY = py[0];
 #define PLANE(field, expr0, expr1, expr2) \
     planeFrom(&s->field, expr0, expr1, expr2, dx1, dy1, dx2, dy2, invArea)
-    if (pipe.needIterColor) {
+    if (pixelPath.needIterColor) {
         PLANE(r, colourValue(v[0]->r), colourValue(v[1]->r), colourValue(v[2]->r));
         PLANE(g, colourValue(v[0]->g), colourValue(v[1]->g), colourValue(v[2]->g));
         PLANE(b, colourValue(v[0]->b), colourValue(v[1]->b), colourValue(v[2]->b));
     }
-    if (pipe.needIterAlpha)
+    if (pixelPath.needIterAlpha)
         PLANE(a, colourValue(v[0]->a), colourValue(v[1]->a), colourValue(v[2]->a));
-    if (pipe.needZ)
+    if (pixelPath.needZ)
         PLANE(z, v[0]->z, v[1]->z, v[2]->z);
-    if (pipe.needQ)
+    if (pixelPath.needQ)
         PLANE(q, v[0]->q, v[1]->q, v[2]->q);
-    if (pipe.needFogCoord)
+    if (pixelPath.needFogCoord)
         PLANE(fog, v[0]->fog, v[1]->fog, v[2]->fog);
     for (int t = 0; t < MAX_TMU; t++) {
-        if (!pipe.tmuSampled[t])
+        if (!pixelPath.tmuSampled[t])
             continue;
         PLANE(sq[t], v[0]->sq[t], v[1]->sq[t], v[2]->sq[t]);
         PLANE(tq[t], v[0]->tq[t], v[1]->tq[t], v[2]->tq[t]);

@@ -21,8 +21,8 @@ void spanDraw(const Setup* setup, int y, int x0, int x1)
         s->aux = auxRow ? auxRow + x : nullptr;
         for (int i = 0; i < n; i++)
             s->live[i] = 1;
-        for (int k = 0; k < pipe.stageCount; k++)
-            pipe.stages[k](s);
+        for (int k = 0; k < pixelPath.stageCount; k++)
+            pixelPath.stages[k](s);
     }
 }
 
@@ -33,7 +33,7 @@ void stageIterColor(Span* s)
     alignas(16) float r[SPAN_MAX], g[SPAN_MAX], b[SPAN_MAX], a[SPAN_MAX];
     const Setup* setup = s->setup;
     int n = s->n;
-    if (pipe.needIterColor) {
+    if (pixelPath.needIterColor) {
         planeRamp(r, setup->r, s);
         planeRamp(g, setup->g, s);
         planeRamp(b, setup->b, s);
@@ -42,7 +42,7 @@ void stageIterColor(Span* s)
         rampFill(g, 255.0f, 0.0f, n);
         rampFill(b, 255.0f, 0.0f, n);
     }
-    if (pipe.needIterAlpha)
+    if (pixelPath.needIterAlpha)
         planeRamp(a, setup->a, s);
     else
         rampFill(a, 255.0f, 0.0f, n);
@@ -91,7 +91,7 @@ void stageIterQ(Span* s)
 // W-buffer depth: the W value plus the depth bias, clamped to 16 bits.
 void stageDepthW(Span* s)
 {
-    __m128i bias = _mm_set1_epi32(pipe.depthBias), zero = _mm_setzero_si128(), far = _mm_set1_epi32(0xFFFF);
+    __m128i bias = _mm_set1_epi32(pixelPath.depthBias), zero = _mm_setzero_si128(), far = _mm_set1_epi32(0xFFFF);
     for (int i = 0; i < s->n; i += 4) {
         __m128i d = _mm_add_epi32(_mm_load_si128((const __m128i*)(s->wvalue + i)), bias);
         d = _mm_andnot_si128(_mm_cmplt_epi32(d, zero), d);
@@ -106,7 +106,7 @@ void stageDepthZ(Span* s)
 {
     alignas(16) float z[SPAN_MAX];
     planeRamp(z, s->setup->z, s);
-    int32_t bias = pipe.depthBias;
+    int32_t bias = pixelPath.depthBias;
     for (int i = 0; i < s->n; i++) {
         float c = clampf(z[i], 0.0f, 65535.0f);
         int32_t d = (int32_t)(c + 0.5f) + bias;

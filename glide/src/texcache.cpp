@@ -129,7 +129,7 @@ bool entryMatches(const CacheEntry& e, int tmu, const TmuState& u, int table)
 bool pinned(const CacheEntry* e)
 {
     for (int t = 0; t < MAX_TMU; t++)
-        if (pipe.texture[t] == &e->decoded)
+        if (pixelPath.texture[t] == &e->decoded)
             return true;
     return false;
 }
@@ -176,7 +176,7 @@ void texCacheClear(void)
     for (CacheEntry& e : cache)
         entryFree(&e);
     for (int t = 0; t < MAX_TMU; t++)
-        pipe.texture[t] = nullptr;
+        pixelPath.texture[t] = nullptr;
 }
 
 const DecodedTexture* texCacheLookup(int tmu)

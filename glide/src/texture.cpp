@@ -166,7 +166,7 @@ static const int32_t lodDither[4][4] = {
 // Fills out[] with the filtered texels of unit t.
 static void sampleUnit(Span* s, int t, uint32_t* out)
 {
-    const DecodedTexture* tex = pipe.texture[t];
+    const DecodedTexture* tex = pixelPath.texture[t];
     int n = s->n;
     if (!tex) {
         for (int i = 0; i < n; i++)
@@ -187,13 +187,13 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
     }
 
     const TmuState& u = gs.tmu[t];
-    if (pipe.tmuLod[t]) {
+    if (pixelPath.tmuLod[t]) {
         float dsx = (float)st->sq[t].dx, dtx = (float)st->tq[t].dx, dqx = (float)st->qt[t].dx;
         float dsy = (float)st->sq[t].dy, dty = (float)st->tq[t].dy, dqy = (float)st->qt[t].dy;
         // Four at a time: ds/dx = (d(s/w)/dx - s * d(1/w)/dx) * w and so on;
         // rho = max(|ds/dx|, |dt/dx|, |ds/dy|, |dt/dy|); its log2 is the float's
         // exponent and top mantissa bits read as one fixed-point number.
-        __m128i offset = _mm_set1_epi32(pipe.tmuLodOffset[t]);
+        __m128i offset = _mm_set1_epi32(pixelPath.tmuLodOffset[t]);
         __m128 sign = _mm_set1_ps(-0.0f), zero = _mm_setzero_ps();
         __m128 vdsx = _mm_set1_ps(dsx), vdtx = _mm_set1_ps(dtx), vdqx = _mm_set1_ps(dqx);
         __m128 vdsy = _mm_set1_ps(dsy), vdty = _mm_set1_ps(dty), vdqy = _mm_set1_ps(dqy);
@@ -214,7 +214,7 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
     }
 
     bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR, magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
-    if (!pipe.tmuLod[t]) { // one level, one filter for the whole span
+    if (!pixelPath.tmuLod[t]) { // one level, one filter for the whole span
         FetchFn fetch = magBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
         sampleRun(s, tex->levels[0], magBilinear, fetch, 0, n, out);
         return;
@@ -223,7 +223,7 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
     // pixel's place) and whether it is minified, then its coordinates in
     // that level.
     int last = tex->levelCount - 1;
-    bool mipmap = pipe.tmuMipmap[t], dither = pipe.tmuDither[t];
+    bool mipmap = pixelPath.tmuMipmap[t], dither = pixelPath.tmuDither[t];
     alignas(16) int choice[SPAN_MAX + 4]; // level * 2 + minified
     int changes = 0;
     for (int i = 0; i < n; i++) {
@@ -274,23 +274,23 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
 // TMU1 has nothing upstream: its "other" input is zero.
 void stageTexture1(Span* s)
 {
-    if (pipe.tmuSampled[1])
+    if (pixelPath.tmuSampled[1])
         sampleUnit(s, 1, s->texel);
     combineTmu(s, 1, s->texel, zeroTexels, s->tex[1]);
 }
 
 void stageTexture0(Span* s)
 {
-    const uint32_t* upstream = pipe.tmuUpstream >= 0 ? s->tex[1] : zeroTexels;
-    const CombinePlan& rgb = pipe.tmuRgbPlan[0];
-    const CombinePlan& alpha = pipe.tmuAlphaPlan[0];
+    const uint32_t* upstream = pixelPath.tmuUpstream >= 0 ? s->tex[1] : zeroTexels;
+    const CombinePlan& rgb = pixelPath.tmuRgbPlan[0];
+    const CombinePlan& alpha = pixelPath.tmuAlphaPlan[0];
     // A unit that shows its own texels (the usual case) samples straight into
     // its output.
     if (rgb.op == OP_COPY && rgb.a == IN_TEXEL && alpha.op == OP_COPY && alpha.a == IN_TEXEL) {
         sampleUnit(s, 0, s->tex[0]);
         return;
     }
-    if (pipe.tmuSampled[0])
+    if (pixelPath.tmuSampled[0])
         sampleUnit(s, 0, s->texel);
     combineTmu(s, 0, s->texel, upstream, s->tex[0]);
 }

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-Pipeline pipe;
+Pipeline pixelPath;
 
 namespace {
 
@@ -92,9 +92,9 @@ void tmuInputs(const TmuState& u, bool* local, bool* upstream, bool* lod)
 
 void validatePipeline(void)
 {
-    Pipeline& p = pipe;
+    Pipeline& p = pixelPath;
     p.stageCount = 0;
-    auto add = [](Stage stage) { pipe.stages[pipe.stageCount++] = stage; };
+    auto add = [](Stage stage) { pixelPath.stages[pixelPath.stageCount++] = stage; };
 
     const CombineUnit& cc = gs.colorCombine;
     const CombineUnit& ac = gs.alphaCombine;
@@ -154,7 +154,6 @@ void validatePipeline(void)
     }
 
     uint32_t constant = colorToArgb(gs.constantColor, dev.colorFormat);
-    p.constColor = constant;
     for (int i = 0; i < SPAN_MAX; i++)
         p.constArray[i] = constant;
     p.fogColor = colorToArgb(gs.fogColor, dev.colorFormat);
