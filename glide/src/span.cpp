@@ -26,35 +26,47 @@ void spanDraw(const Setup* setup, int y, int x0, int x1)
     }
 }
 
+// Start of a plane at the span's first pixel.
+static inline float planeStart(const Plane& p, const Span* s)
+{
+    const Setup* st = s->setup;
+    return (float)(p.at + p.dx * ((double)s->x + 0.5 - st->refX) + p.dy * ((double)s->y + 0.5 - st->refY));
+}
+
 // Iterated colour, rounded to the nearest integer and clamped to 0..255:
-// (int)(clampf(v, 0, 255) + 0.5f) for each channel.
+// (int)(clampf(start + i * step, 0, 255) + 0.5f) for each channel.
 void stageIterColor(Span* s)
 {
-    alignas(16) float r[SPAN_MAX], g[SPAN_MAX], b[SPAN_MAX], a[SPAN_MAX];
     const Setup* setup = s->setup;
-    int n = s->n;
+    float start[4] = {255.0f, 255.0f, 255.0f, 255.0f}, step[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     if (pixelPath.needIterColor) {
-        planeRamp(r, setup->r, s);
-        planeRamp(g, setup->g, s);
-        planeRamp(b, setup->b, s);
-    } else {
-        rampFill(r, 255.0f, 0.0f, n);
-        rampFill(g, 255.0f, 0.0f, n);
-        rampFill(b, 255.0f, 0.0f, n);
+        start[0] = planeStart(setup->r, s);
+        start[1] = planeStart(setup->g, s);
+        start[2] = planeStart(setup->b, s);
+        step[0] = (float)setup->r.dx;
+        step[1] = (float)setup->g.dx;
+        step[2] = (float)setup->b.dx;
     }
-    if (pixelPath.needIterAlpha)
-        planeRamp(a, setup->a, s);
-    else
-        rampFill(a, 255.0f, 0.0f, n);
+    if (pixelPath.needIterAlpha) {
+        start[3] = planeStart(setup->a, s);
+        step[3] = (float)setup->a.dx;
+    }
+    __m128 r0 = _mm_set1_ps(start[0]), g0 = _mm_set1_ps(start[1]), b0 = _mm_set1_ps(start[2]);
+    __m128 a0 = _mm_set1_ps(start[3]);
+    __m128 dr = _mm_set1_ps(step[0]), dg = _mm_set1_ps(step[1]), db = _mm_set1_ps(step[2]), da = _mm_set1_ps(step[3]);
     __m128 lo = _mm_setzero_ps(), hi = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
-    for (int i = 0; i < n; i += 4) {
-        __m128i ir = _mm_cvttps_epi32(_mm_add_ps(clamp4(_mm_load_ps(r + i), lo, hi), half));
-        __m128i ig = _mm_cvttps_epi32(_mm_add_ps(clamp4(_mm_load_ps(g + i), lo, hi), half));
-        __m128i ib = _mm_cvttps_epi32(_mm_add_ps(clamp4(_mm_load_ps(b + i), lo, hi), half));
-        __m128i ia = _mm_cvttps_epi32(_mm_add_ps(clamp4(_mm_load_ps(a + i), lo, hi), half));
+    __m128 index = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f), four = _mm_set1_ps(4.0f);
+    for (int i = 0; i < s->n; i += 4) {
+        __m128 r = _mm_add_ps(r0, _mm_mul_ps(index, dr)), g = _mm_add_ps(g0, _mm_mul_ps(index, dg));
+        __m128 b = _mm_add_ps(b0, _mm_mul_ps(index, db)), a = _mm_add_ps(a0, _mm_mul_ps(index, da));
+        __m128i ir = _mm_cvttps_epi32(_mm_add_ps(clamp4(r, lo, hi), half));
+        __m128i ig = _mm_cvttps_epi32(_mm_add_ps(clamp4(g, lo, hi), half));
+        __m128i ib = _mm_cvttps_epi32(_mm_add_ps(clamp4(b, lo, hi), half));
+        __m128i ia = _mm_cvttps_epi32(_mm_add_ps(clamp4(a, lo, hi), half));
         __m128i argb = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(ia, 24), _mm_slli_epi32(ir, 16)),
                                     _mm_or_si128(_mm_slli_epi32(ig, 8), ib));
         _mm_store_si128((__m128i*)(s->iter + i), argb);
+        index = _mm_add_ps(index, four);
     }
 }
 
