@@ -1,0 +1,138 @@
+// fuzz-overlay: per input, a few lights with lens flares, perhaps a sky box,
+// a camera and a drawing area, one rendered frame, then text, a bitmap and
+// the string grid drawn over it, all from the input's bytes.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/core.h"
+#include "light/light.h"
+#include "object/object.h"
+#include "overlay/overlay.h"
+#include "render/camera.h"
+#include "terrain/terrain.h"
+#include "texture/texture.h"
+
+// Engine records of the start-up live as long as the process.
+extern "C" const char* __lsan_default_suppressions(void)
+{
+    return "leak:countedAlloc\n";
+}
+
+namespace {
+
+struct Reader {
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+    uint8_t byte() { return at < size ? data[at++] : 0; }
+    float real()
+    {
+        float f = 0.0f;
+        if (at + 4 <= size)
+            memcpy(&f, data + at, 4);
+        at += 4;
+        return f;
+    }
+    int32_t word()
+    {
+        int32_t v = 0;
+        if (at + 4 <= size)
+            memcpy(&v, data + at, 4);
+        at += 4;
+        return v;
+    }
+    int16_t half() { return (int16_t)(byte() | (byte() << 8)); }
+};
+
+CharacterSet* font;
+TextureRecord* white;
+
+bool engineUp(void)
+{
+    static int started = -1;
+    if (started < 0) {
+        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+        started = obxInitialize(NULL, 0);
+        if (started == 1) {
+            white = textureFind("white.3df");
+            const float black[3] = {0, 0, 0};
+            font = obxCharactersetLoad("font/ch", 0, 1, 200.0f, 1, black, 12, 12, 16);
+        }
+    }
+    return started == 1;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!engineUp())
+        abort();   // run from the directory that holds white.3df
+    Reader in = {data, size};
+    uint8_t flags = in.byte();
+
+    // Lights with flares of up to four elements each.
+    LightSource* lights[3] = {};
+    int lightCount = in.byte() % 4;
+    for (int l = 0; l < lightCount; l++) {
+        int count = in.byte() % 5;
+        TextureRecord* textures[4];
+        float sizes[4], positions[4];
+        for (int e = 0; e < count; e++) {
+            textures[e] = white;
+            sizes[e] = in.real();
+            positions[e] = in.real();
+        }
+        LensFlare* flare = obxLensflareCreate(count, textures, sizes, positions);
+        float x = in.real(), y = in.real(), z = in.real();
+        lights[l] = obxLightsourceAdd(1, 1, 1, x, y, z, 0, flare, NULL);
+    }
+    Object* sky = NULL;
+    if (flags & 1) {
+        obxSkyboxAdd(in.real(), white, white, NULL, white, white, white);
+        sky = skybox;
+    }
+    obxCameraMove(in.real(), in.real(), in.real());
+    obxCameraRotate(in.real(), in.real(), in.real());
+    if (flags & 2)
+        obxRenderWindowSet(in.half(), in.half(), in.half(), in.half());
+    else
+        obxRenderWindowSet(0, 0, 640, 480);
+    obxWorldRender(0);
+
+    // 2D over the frame.
+    obxSetRenderState(0);
+    obxSetDefaultCharacterset((flags & 4) ? font : NULL);
+    if (flags & 8)
+        obxCharactersetSetDefaultDrawingMode(font);
+    else
+        obxCharactersetSetSpecialDrawingMode(font, in.byte() % 3, in.real(), in.byte() % 3, NULL,
+                                             in.real(), in.real(), in.real());
+    float colour[3] = {in.real(), in.real(), in.real()};
+    Bitmap* bitmap = obxBitmapCreate((flags & 16) ? white : NULL, in.byte() % 3, in.real(),
+                                     in.byte() % 2, colour);
+    obxBitmapDrawXY(bitmap, in.real(), in.real(), in.real(), in.real());
+    obxStrSetGridDimensions(in.word(), in.word());
+    obxStrSetColor(in.real(), in.real(), in.real());
+    obxStrSetOpacity(in.byte());
+    int column = in.word(), row = in.word();
+    float x = in.real(), y = in.real();
+    char text[64];
+    size_t length = in.at < size ? size - in.at : 0;
+    length = length < sizeof text - 1 ? length : sizeof text - 1;
+    memcpy(text, data + (in.at < size ? in.at : size), length);
+    text[length] = 0;
+    obxStringDrawXY(text, x, y);
+    obxStrDrawGrid(column, row, (flags & 32) ? NULL : text);
+    obxSetRenderState(1);
+    obxStrDefaultProperties();
+
+    for (int l = 0; l < lightCount; l++)
+        obxLightsourceDelete(lights[l]);
+    if (sky) {
+        obxSkyboxDisable();
+        obxObjectDelete(sky);
+    }
+    return 0;
+}
