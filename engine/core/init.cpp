@@ -7,6 +7,7 @@
 #include "math/math3d.h"
 #include "object/object.h"
 #include "overlay/overlay.h"
+#include "particles/particles.h"
 #include "render/camera.h"
 #include "render/render.h"
 #include "terrain/terrain.h"
@@ -223,8 +224,8 @@ int obxInitialize(HWND window, int resolutionIndex)
     // 27. Fog off; the default camera is active.
     fogMode = 0;
     activeCamera = &defaultCamera;
-    // particles: the particle emitter list is emptied here.
-    // particles: the smoke emitter list is emptied here.
+    particleEmittersInit();
+    smokeEmittersInit();
 
     // 28. The start-up picture, an opaque bitmap over the whole virtual
     // screen, shown at once; without "Init.3df" there is none.

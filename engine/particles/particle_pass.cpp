@@ -1,7 +1,17 @@
-// The particle-emitter pass of the world render. Particle emitters are not
-// built yet: the pass draws nothing.
+// The particle-emitter pass of the world render: every emitter of the world,
+// farthest first, is updated and then drawn.
 #include "particles/particles.h"
 
 void particleEmittersPass(void)
 {
+    EmitterOrder* order = &particleEmitterOrder;
+    emitterOrderClear(order);
+    for (ParticleEmitter* e = particleEmitterList; e; e = e->next)
+        emitterOrderAppend(order, e, &e->position);
+    emitterOrderSort(order);
+    for (int32_t i = 0; i < order->count; i++) {
+        ParticleEmitter* emitter = (ParticleEmitter*)order->items[i].emitter;
+        particleEmitterUpdate(emitter);
+        particleEmitterDraw(emitter);
+    }
 }

@@ -1,0 +1,46 @@
+// Drawing a particle emitter: each live particle a square of its colour
+// facing the camera, added onto the picture without a depth test.
+#include "core/core.h"
+#include "particles/particles.h"
+#include "render/camera.h"
+#include "math/math3d.h"
+
+void particleEmitterDraw(ParticleEmitter* emitter)
+{
+    if (emitter->liveCount <= 0)
+        return;
+    if (fogMode != 0)
+        grFogMode(GR_FOG_DISABLE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grConstantColorValue(0xFF000000);
+    grDepthBufferFunction(GR_CMP_ALWAYS);
+    grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    spriteTextureSelect(emitter->texture);
+
+    DrawVer corners[4];
+    Particle* p = emitter->liveHead;
+    for (int32_t i = 0; i < emitter->liveCount && p; i++, p = p->next) {
+        float x, y, z;
+        transformPoint(&viewMatrix, p->position.x, p->position.y, p->position.z, &x, &y, &z);
+        if (!spriteCorners(x, y, z, p->size, corners))
+            continue;
+        float r = p->colour[0] * 255.0f, g = p->colour[1] * 255.0f, b = p->colour[2] * 255.0f;
+        for (int k = 0; k < 4; k++) {
+            corners[k].r = r;
+            corners[k].g = g;
+            corners[k].b = b;
+        }
+        spriteDraw(corners);
+    }
+
+    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
+                   GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
+    grDepthBufferFunction(GR_CMP_LEQUAL);
+    if (fogMode != 0)
+        grFogMode(GR_FOG_WITH_TABLE_ON_Q);
+}
