@@ -24,14 +24,15 @@ struct EmitterSetup {
 };
 ParticleEmitter* emitterMake(const EmitterSetup& setup = EmitterSetup());
 
-// A smoke emitter 10 units ahead of the camera, in the world.
+// A smoke emitter 10 units ahead of the camera, in the world, one puff a
+// frame from its very centre; the puffs drift in their first frame only.
 struct SmokeSetup {
     Vector at{0, 0, 10};
     int capacity = 100;
     TextureRecord* texture = nullptr;
     float spawnRadius = 0.0f;
     Vector velocity{0, 0, 0};
-    float damping = 1.0f;
+    float damping = 0.0f;
     float size = 1.0f;
     float riseSpeed = 0.0f;
     int puffLife = 30;
