@@ -1,5 +1,7 @@
 // Camera-facing textured squares: particles and smoke puffs are drawn as
 // these, cut to the drawing area when they cross its edge.
+#include <float.h>
+
 #include "core/core.h"
 #include "particles/particles.h"
 #include "render/render.h"
@@ -34,6 +36,10 @@ int spriteCorners(float x, float y, float z, float size, DrawVer corners[4])
     right = (right + 1.0f) * viewportHalfWidth + viewportMinX;
     bottom = (bottom + 1.0f) * viewportHalfHeight + viewportMinY;
     top = (top + 1.0f) * viewportHalfHeight + viewportMinY;
+    // A square too large for single precision has no texture coordinates
+    // to cut it by.
+    if (!(right - left <= FLT_MAX && top - bottom <= FLT_MAX))
+        return 0;
 
     if (z > x + s && x - s > -z && z > y + s && y - s > -z) {
         // Wholly inside: the texture's first row at the top of the square.

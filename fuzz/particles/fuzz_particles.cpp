@@ -1,0 +1,114 @@
+// fuzz-particles: one particle emitter and one smoke emitter per input, with
+// arbitrary parameters, released, updated and drawn for a few frames on the
+// headless software device.
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/core.h"
+#include "particles/particles.h"
+#include "texture/texture.h"
+
+// Engine records of the start-up live as long as the process.
+extern "C" const char* __lsan_default_suppressions(void)
+{
+    return "leak:countedAlloc\n";
+}
+
+namespace {
+
+struct Reader {
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+    uint8_t byte() { return at < size ? data[at++] : 0; }
+    float real()
+    {
+        float f = 0.0f;
+        if (at + 4 <= size)
+            memcpy(&f, data + at, 4);
+        at += 4;
+        return f;
+    }
+    int16_t half() { return (int16_t)(byte() | (byte() << 8)); }
+};
+
+const int kPool = 64;
+
+// The two emitters are made once and given new parameters and an empty
+// pool for each input (emitters cannot be deleted).
+ParticleEmitter* sparks;
+Particle* sparkPool;
+SmokeEmitter* smoke;
+SmokePuff* puffPool;
+
+bool engineUp(void)
+{
+    static int started = -1;
+    if (started < 0) {
+        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+        started = obxInitialize(NULL, 0);
+        const float zero[3] = {0, 0, 0};
+        sparks = obxEmitterCreate(0, 0, 0, kPool, zero, zero, NULL, zero, 0, 0, 0);
+        smoke = obxSmokeEmitterCreate(0, 0, 0, kPool, NULL, 0, zero, 0, 0, 0, 0, 0);
+        if (!sparks || !smoke)
+            started = 0;
+        else {
+            sparkPool = sparks->freeHead;
+            puffPool = smoke->freeHead;
+        }
+    }
+    return started == 1;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (!engineUp())
+        abort();   // run from the directory that holds white.3df
+    Reader in = {data, size};
+    uint8_t flags = in.byte();
+    int frames = in.byte() % 4 + 1;
+    int16_t wx = in.half(), wy = in.half(), ww = in.half(), wh = in.half();
+
+    poolInit(sparks, sparkPool, kPool);
+    const float position[3] = {in.real(), in.real(), in.real()};
+    const float velocity[3] = {in.real(), in.real(), in.real()};
+    obxEmitterChangeProperties(sparks, position[0], position[1], position[2], velocity);
+    for (int c = 0; c < 3; c++) {
+        sparks->startColour[c] = in.real();
+        sparks->endColour[c] = in.real();
+    }
+    sparks->damping = in.real();
+    sparks->particleSize = in.real();
+    sparks->spread = in.real();
+    sparks->texture = (flags & 1) ? textureFind("white.3df") : NULL;
+    int released = in.byte() % (kPool + 8);
+
+    poolInit(smoke, puffPool, kPool);
+    const float at[3] = {in.real(), in.real(), in.real()};
+    obxSmokeEmitterChangeProperties(smoke, at[0], at[1], at[2], velocity);
+    smoke->spawnRadius = in.real();
+    smoke->damping = in.real();
+    smoke->puffSize = in.real();
+    smoke->riseSpeed = in.real();
+    smoke->puffLife = in.half();
+    obxSmokeEmitterChangeOpacity(smoke, (int8_t)in.byte());
+    smoke->texture = (flags & 2) ? textureFind("white.3df") : NULL;
+
+    obxEmitterAddToWorld(sparks);
+    obxSmokeEmitterAddToWorld(smoke);
+    if (flags & 4)
+        obxRenderWindowSet(wx, wy, ww, wh);
+    else
+        obxRenderWindowSet(0, 0, 640, 480);
+    obxFogSetMode((flags >> 3) & 1);
+    for (int f = 0; f < frames; f++) {
+        obxEmitterAddParticles(sparks, released);
+        obxWorldRender(0);
+    }
+    obxEmitterRemoveFromWorld(sparks);
+    obxSmokeEmitterRemoveFromWorld(smoke);
+    return 0;
+}
