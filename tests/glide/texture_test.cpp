@@ -2,6 +2,7 @@
 // memory and the two-unit chain.
 #include "glide_test_util.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -472,6 +473,82 @@ TEST(TextureMemory, RequiredBytesAsTheDriverCounts)
     // The address range works without grGlideInit.
     EXPECT_EQ(grTexMinAddress(GR_TMU0), 0u);
     EXPECT_EQ(grTexMaxAddress(GR_TMU0), 4u * 1024 * 1024);
+}
+
+TEST_F(TextureTest, FilesWrittenByTexusDrawTheirTexels)
+{
+    // The samples' first texels: opaque red, half-transparent green,
+    // transparent blue, opaque white (texus made them from one picture).
+    struct {
+        const char* file;
+        FxU16 colour[4];
+        int alpha[4];
+    } cases[] = {
+        {"tex64_rgb565.3df", {0xF800, 0x07E0, 0x001F, 0xFFFF}, {255, 255, 255, 255}},
+        {"tex64_argb1555.3df", {0xF800, 0x07E0, 0x001F, 0xFFFF}, {255, 255, 0, 255}},
+        {"tex64_argb4444.3df", {0xF800, 0x07E0, 0x001F, 0xFFFF}, {255, 136, 0, 255}},
+        {"tex64_ai88.3df", {rgb565(77, 77, 77), rgb565(150, 150, 150), rgb565(28, 28, 28), 0xFFFF}, {255, 128, 0, 255}},
+        {"tex64_i8.3df", {rgb565(77, 77, 77), rgb565(150, 150, 150), rgb565(28, 28, 28), 0xFFFF}, {255, 255, 255, 255}},
+    };
+    grTexMipMapMode(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
+    for (const auto& c : cases) {
+        std::string path = std::string(OBX_3DF_SAMPLES) + "/" + c.file;
+        Gu3dfInfo info;
+        ASSERT_TRUE(gu3dfGetInfo(path.c_str(), &info)) << path;
+        std::vector<FxU8> data(info.mem_required);
+        info.data = data.data();
+        ASSERT_TRUE(gu3dfLoad(path.c_str(), &info)) << path;
+        GrTexInfo tex = {info.header.small_lod, info.header.large_lod, info.header.aspect_ratio, info.header.format,
+                         info.data};
+        grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &tex);
+        grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &tex);
+        for (int k = 0; k < 4; k++) {
+            float s = (k + 0.5f) * 4; // texel k of the first row of 64
+            EXPECT_EQ(colourAt(s, 2), c.colour[k]) << c.file << " texel " << k;
+            EXPECT_EQ(alphaAt(s, 2), c.alpha[k]) << c.file << " texel " << k;
+        }
+    }
+    // Palette and NCC files need their tables. Drawn one texel per pixel
+    // they show the picture the RGB 565 file holds (red rising across, green
+    // down), within what 256 colours or the YIQ code can hold.
+    auto drawFile = [&](const char* file) {
+        std::string path = std::string(OBX_3DF_SAMPLES) + "/" + file;
+        Gu3dfInfo info;
+        EXPECT_TRUE(gu3dfGetInfo(path.c_str(), &info)) << path;
+        std::vector<FxU8> data(info.mem_required);
+        info.data = data.data();
+        EXPECT_TRUE(gu3dfLoad(path.c_str(), &info)) << path;
+        if (info.header.format == GR_TEXFMT_P_8)
+            grTexDownloadTable(GR_TEXTABLE_PALETTE, &info.table.palette);
+        if (info.header.format == GR_TEXFMT_YIQ_422)
+            grTexDownloadTable(GR_TEXTABLE_NCC0, &info.table.nccTable);
+        GrTexInfo tex = {info.header.small_lod, info.header.large_lod, info.header.aspect_ratio, info.header.format,
+                         info.data};
+        grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &tex);
+        grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &tex);
+        grBufferClear(0, 0, 0);
+        texturedQuad(0, 0, 64, 64);
+        return grab();
+    };
+    grTexNCCTable(GR_NCCTABLE_NCC0);
+    std::vector<FxU16> reference = drawFile("tex64_rgb565.3df");
+    struct {
+        const char* file;
+        double meanError;
+    } tabled[] = {{"tex64_p8.3df", 6.0}, {"tex64_yiq422.3df", 35.0}};
+    for (const auto& c : tabled) {
+        std::vector<FxU16> picture = drawFile(c.file);
+        double error = 0;
+        for (int y = 0; y < 64; y++)
+            for (int x = 0; x < 64; x++) {
+                FxU32 a = widen565(picture[y * 640 + x]), b = widen565(reference[y * 640 + x]);
+                for (int shift = 0; shift < 24; shift += 8)
+                    error += std::abs((int)((a >> shift) & 255) - (int)((b >> shift) & 255));
+            }
+        error /= 64 * 64 * 3;
+        EXPECT_LT(error, c.meanError) << c.file;
+        EXPECT_GT(error, 0.0) << c.file; // a lossy format, not the reference itself
+    }
 }
 
 class TwoUnitTest : public TextureTest {};
