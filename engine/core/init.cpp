@@ -184,7 +184,7 @@ int obxInitialize(HWND window, int resolutionIndex)
 
     // 19. Black background.
     backgroundInit();
-    // terrain: no landscape in the world, set here.
+    landscapeWorldInit();
     // No current character set, the default drawing parameters, chroma key
     // flag off.
     characterSetsInit();

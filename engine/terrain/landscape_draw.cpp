@@ -1,0 +1,62 @@
+// Drawing the visible leaves: each as one textured fan (or two clipped
+// ones), the surface texture modulated by the leaf's light map.
+#include "core/core.h"
+#include "render/render.h"
+#include "terrain/terrain.h"
+#include "texture/texture.h"
+
+// Projects the polygon's corners and sends them as one fan: in one pass with
+// the light map on unit 1, or in two on a single unit, the second
+// multiplying the frame buffer by the light map.
+static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, int count)
+{
+    LandscapeVertex screen[LEAF_CLIP_MAX];
+    void* pointers[LEAF_CLIP_MAX];
+    for (int i = 0; i < count; i++) {
+        const LandscapeVertex* v = &polygon[i];
+        LandscapeVertex* s = &screen[i];
+        float q = 1.0f / v->z;
+        s->x = (v->x * q + 1.0f) * viewportHalfWidth + viewportMinX;
+        s->y = (v->y * q + 1.0f) * viewportHalfHeight + viewportMinY;
+        snapToSubpixel(&s->x);
+        snapToSubpixel(&s->y);
+        s->z = v->z;
+        s->q = q;
+        // 254, not 256: the far edges stay inside the last texel.
+        s->s0 = 254.0f * v->s0 * q;
+        s->t0 = 254.0f * v->t0 * q;
+        s->s1 = s->s0;
+        s->t1 = s->t0;
+        pointers[i] = s;
+    }
+    TextureRecord* light = leaf->lightMap.lightTexture;
+    textureSelect(leaf->texture);
+    if (leaf->lightMap.lightTmu != 0) {
+        textureSelect(light);
+        grDrawVertexArray(GR_TRIANGLE_FAN, (FxU32)count, pointers);
+    } else {
+        grDrawVertexArray(GR_TRIANGLE_FAN, (FxU32)count, pointers);
+        grAlphaBlendFunction(GR_BLEND_DST_COLOR, GR_BLEND_ZERO, GR_BLEND_ZERO, GR_BLEND_ZERO);
+        textureSelect(light);
+        grDrawVertexArray(GR_TRIANGLE_FAN, (FxU32)count, pointers);
+        grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                             GR_BLEND_ZERO);
+    }
+    performanceCounters.polygonsDrawn += 1;
+}
+
+void landscapeDraw(Landscape* landscape)
+{
+    for (int32_t i = 0; i < landscape->visibleCount; i++) {
+        LandscapePatch* leaf = landscape->visibleLeaves[i];
+        leaf->drawnOnce = 1;
+        if (leaf->clipped) {
+            if (leaf->clipCountB > 2)
+                leafFanDraw(leaf, leaf->clipB, leaf->clipCountB);
+            if (leaf->clipCountA > 2)
+                leafFanDraw(leaf, leaf->clipA, leaf->clipCountA);
+        } else {
+            leafFanDraw(leaf, leaf->viewCorners, 4);
+        }
+    }
+}
