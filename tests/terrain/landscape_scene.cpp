@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "light/light.h"
 #include "math/math3d.h"
 #include "tex3df.h"
 #include "terrain/terrain.h"
@@ -18,6 +19,8 @@ std::vector<std::string> landscapeDataFiles(void)
 
 int landscapeEngineStart(int units, const char* memory)
 {
+    // Dynamic lights outlive obxInitialize; every test starts without any.
+    dynamicLights = nullptr;
     setenv("FX_GLIDE_NUM_TMU", units == 1 ? "1" : "2", 1);
     setenv("OBX_GLIDE_TEXMEM", memory, 1);
     return engineStart(0, landscapeDataFiles());
@@ -128,14 +131,38 @@ Camera* cameraPut(float x, float y, float z, float rotX, float rotY, float rotZ)
     return camera;
 }
 
-std::vector<std::string> traceStarting(const std::string& prefix)
+std::vector<std::string> linesStarting(const std::vector<std::string>& lines,
+                                       const std::string& prefix)
 {
     std::vector<std::string> found;
-    for (const std::string& line : traceLines()) {
+    for (const std::string& line : lines) {
         if (line.compare(0, prefix.size(), prefix) == 0)
             found.push_back(line);
     }
     return found;
+}
+
+std::vector<std::string> traceStarting(const std::string& prefix)
+{
+    return linesStarting(traceLines(), prefix);
+}
+
+std::vector<std::string> frameTrace(void)
+{
+    traceStart();
+    traceMark();
+    obxWorldRender(0);
+    traceMark();
+    traceStop();
+    return traceBetween("grFinish()", "grFinish()");
+}
+
+std::string call(const std::string& name, const std::vector<long long>& args)
+{
+    std::string text = name + "(";
+    for (size_t i = 0; i < args.size(); i++)
+        text += (i ? ", " : "") + std::to_string(args[i]);
+    return text + ")";
 }
 
 int downloadsOf(const TextureRecord* texture)

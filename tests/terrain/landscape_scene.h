@@ -13,7 +13,8 @@
 std::vector<std::string> landscapeDataFiles(void);
 
 // Starts the engine headless on a board of `units` texture units with
-// `memory` of texture memory each (as the device's settings take it).
+// `memory` of texture memory each (as the device's settings take it), with
+// no dynamic lights.
 int landscapeEngineStart(int units = 2, const char* memory = "4M");
 
 // Writes a one-level 3DF height map of width x height texels, texel(col, row)
@@ -41,8 +42,14 @@ Landscape* landscapeOfLeaf(LandscapePatch* leaf);
 // A camera at (x, y, z) turned by (rotX, rotY, rotZ), made active.
 Camera* cameraPut(float x, float y, float z, float rotX = 0, float rotY = 0, float rotZ = 0);
 
-// Trace lines beginning with `prefix`.
+// Trace lines beginning with `prefix`, in the whole trace or in `lines`.
 std::vector<std::string> traceStarting(const std::string& prefix);
+std::vector<std::string> linesStarting(const std::vector<std::string>& lines,
+                                       const std::string& prefix);
+// The Glide calls of one obxWorldRender(0).
+std::vector<std::string> frameTrace(void);
+// "name(a, b, ...)" as the device's trace writes a call of integer arguments.
+std::string call(const std::string& name, const std::vector<long long>& args);
 // The grTexDownloadMipMap lines for one texture.
 int downloadsOf(const TextureRecord* texture);
 
