@@ -47,25 +47,24 @@ int main(int argc, char** argv)
     TextureRecord* grass = obxTextureLoad("grass.3df", 0);
     const float sun[3] = {0.5f, 1.0f, 0.3f};
     std::vector<double> times;
-    Landscape* land = NULL;
     uint32_t bytes = 0;
-    for (int i = 0; i < loads; i++) {
+    auto load = [&]() {
         uint32_t before = obxNumBytesAllocated();
         auto start = std::chrono::steady_clock::now();
-        land = obxLandscapeLoadFromFile("terrain256.3df", 0, grass, 8192, 8192, 600, sun, 0.8f);
+        Landscape* land =
+            obxLandscapeLoadFromFile("terrain256.3df", 0, grass, 8192, 8192, 600, sun, 0.8f);
         times.push_back(secondsSince(start));
         bytes = obxNumBytesAllocated() - before;
-        if (!land) {
-            fprintf(stderr, "terrain256.3df did not load\n");
-            return 1;
-        }
+        return land;
+    };
+    Landscape* land = load();
+    if (!land) {
+        fprintf(stderr, "terrain256.3df did not load\n");
+        return 1;
     }
-    std::sort(times.begin(), times.end());
-    printf("load terrain256.3df (257 samples, 69905 patches): best %.1f ms, median %.1f ms "
-           "of %d\n",
-           times.front() * 1e3, times[times.size() / 2] * 1e3, loads);
-    printf("bytes counted by one load: %u (%.1f MB)\n", bytes, bytes / 1048576.0);
 
+    // Frames first: every later load adds its 69905 light maps to the
+    // texture cache for good, as an application loading several would.
     obxLandscapeAddToWorld(land);
     Camera* camera = obxCameraCreate(0, 900, -3000, 20, 0, 0);
     obxCameraSetActive(camera);
@@ -78,6 +77,14 @@ int main(int argc, char** argv)
         obxWorldRender(0);
     }
     double perFrame = secondsSince(start) / (frames > 0 ? frames : 1);
+
+    for (int i = 1; i < loads; i++)
+        load();
+    std::sort(times.begin(), times.end());
+    printf("load terrain256.3df (257 samples, 69905 patches): best %.1f ms, median %.1f ms "
+           "of %d\n",
+           times.front() * 1e3, times[times.size() / 2] * 1e3, (int)times.size());
+    printf("bytes counted by one load: %u (%.1f MB)\n", bytes, bytes / 1048576.0);
     printf("frame from above with a moving light: %.2f ms (%u landscape fans per frame)\n",
            perFrame * 1e3, obxPerformanceGet()->polygonsDrawn / (uint32_t)(frames + 1));
     obxShutdown();
