@@ -108,6 +108,8 @@ static void objectStateRestore(void)
     grVertexLayout(GR_PARAM_ST1, 40, GR_PARAM_ENABLE);
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                    GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    // The ambient colour goes too: later passes start from opaque black.
+    grConstantColorValue(0xFF000000u);
 }
 
 static void landscapeTraverseLightDraw(Landscape* landscape)

@@ -267,7 +267,9 @@ TEST_F(LandscapePassTest, TwoUnitsDrawEachLeafInOnePass)
         call("grVertexLayout", {GR_PARAM_ST1, 40, GR_PARAM_ENABLE}),
         call("grColorCombine", {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                                 GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, 0}),
+        "grConstantColorValue(0xFF000000)",
     };
+    ASSERT_GE(pass.size(), at + 1 + after.size());
     for (size_t i = 0; i < after.size(); i++)
         EXPECT_EQ(pass[at + 1 + i], after[i]) << i;
     EXPECT_EQ(leaf->drawnOnce, 1);
