@@ -1,0 +1,106 @@
+/*
+ * OmbrixTest: the engine's test program. It opens a window, starts the engine
+ * at 640 x 480, loads "tank.3ds", lights, places, turns and shades it, renders
+ * one frame and waits until Escape is pressed.
+ *
+ * Without a display it renders the same frame headless (the Glide device can
+ * write it as a PNG) and ends, as there is nothing to wait on.
+ */
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "ombrix.h"
+
+static SDL_Window* mainWindow;
+
+/* A window of the size of the engine's screen, asked to be maximised; null
+ * when there is no display. */
+static SDL_Window* mainWindowCreate(void)
+{
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return NULL;
+    /* SDL falls back on drivers that show nothing when there is no display. */
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0) {
+        SDL_Quit();
+        return NULL;
+    }
+    SDL_Window* window = SDL_CreateWindow("Ombrix Test Application", 0, 0, 640, 480,
+                                          SDL_WINDOW_MAXIMIZED | SDL_WINDOW_RESIZABLE);
+    if (!window) {
+        SDL_Quit();
+        return NULL;
+    }
+    SDL_ShowWindow(window);
+    SDL_PumpEvents();
+    return window;
+}
+
+static void errorShow(const char* text)
+{
+    fprintf(stderr, "%s\n", text);
+    if (mainWindow)
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, NULL);
+}
+
+/* Until Escape (exit code 0) or until the window is closed. Other keys do
+ * nothing. */
+static int eventLoop(void)
+{
+    SDL_Event event;
+    while (SDL_WaitEvent(&event)) {
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
+            return 0;
+        if (event.type == SDL_QUIT)
+            return 0;
+    }
+    return 1;
+}
+
+static void programEnd(void)
+{
+    if (mainWindow)
+        SDL_DestroyWindow(mainWindow);
+    SDL_Quit();
+}
+
+int main(void)
+{
+    mainWindow = mainWindowCreate();
+    /* The engine takes the window's id in place of a window handle. */
+    HWND window = mainWindow ? (HWND)(uintptr_t)SDL_GetWindowID(mainWindow) : NULL;
+
+    if (!obxInitialize(window, 0)) {
+        errorShow("Couldn't initialize Ombrix!");
+        programEnd();
+        return 1;
+    }
+
+    Object* object = obxObjectLoad("tank.3ds", 0, 100.0f, 1);
+    if (object)
+        obxObjectAdd(object);
+    else
+        fprintf(stderr, "OmbrixTest: tank.3ds could not be loaded\n");
+    const uint32_t extra[3] = {0, 0, 0};
+    obxLightsourceAdd(1.0f, 1.0f, 1.0f, -5000.0f, -5000.0f, 5000.0f, 0.0f, NULL, extra);
+    if (object) {
+        obxObjectMove(object, 0.0f, 0.0f, 150.0f);
+        obxObjectRotate(object, 130.0f, 45.0f, 0.0f);
+        obxObjectSetShadingType(object, 3);
+    }
+    obxBackgroundClear();
+    obxWorldRender(1);
+
+    int exitCode = 0;
+    if (mainWindow)
+        exitCode = eventLoop();
+    else
+        printf("OmbrixTest: no display, one frame rendered without a window\n");
+    obxShutdown();
+    programEnd();
+    return exitCode;
+}
