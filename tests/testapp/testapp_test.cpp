@@ -29,6 +29,8 @@ using Env = std::vector<std::pair<std::string, std::string>>;
 // Starts OmbrixTest in the current directory with the given environment
 // added, its output in "stdout.txt" and "stderr.txt". Under the leak checker
 // the engine's records, alive to the end by design, are not leaks.
+pid_t programStarted = -1;
+
 pid_t programStart(const Env& env, bool display)
 {
     std::ofstream("lsan.supp") << "leak:countedAlloc\n";
@@ -48,6 +50,7 @@ pid_t programStart(const Env& env, bool display)
         execl(OMBRIXTEST_PATH, "OmbrixTest", (char*)nullptr);
         _exit(127);
     }
+    programStarted = pid;
     return pid;
 }
 
@@ -97,7 +100,7 @@ std::string windowFind(const std::string& title)
             size_t end = ids.find('\n', at);
             std::string id = ids.substr(at, end - at);
             at = end == std::string::npos ? ids.size() : end + 1;
-            if (!id.empty() && commandOutput("xdotool getwindowname " + id) == title + "\n")
+            if (!id.empty() && commandOutput("xdotool getwindowname " + id + " 2>/dev/null") == title + "\n")
                 return id;
         }
         usleep(100000);
@@ -218,7 +221,16 @@ protected:
         files.insert(files.end(), {"tank.3ds", "CAMO.3df", "TREAD.3df"});
         sessionDirEnter(files);
     }
-    void TearDown() override { sessionDirLeave(); }
+    void TearDown() override
+    {
+        // A test that failed half-way leaves no program behind.
+        if (programStarted > 0 && programRunning(programStarted)) {
+            kill(programStarted, SIGKILL);
+            waitpid(programStarted, nullptr, 0);
+        }
+        programStarted = -1;
+        sessionDirLeave();
+    }
 };
 
 using Headless = TestProgram;
