@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Ombrix needs to build, test and run.
 set -euo pipefail
 packages=(
-  build-essential cmake pkg-config clang
+  build-essential cmake pkg-config clang libclang-rt-14-dev
   libglide3-dev libglide3 libsdl2-dev libpng-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
