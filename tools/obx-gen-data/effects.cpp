@@ -115,3 +115,18 @@ int genTread(const std::vector<std::string>& args) {
     }
     return save3df(args[0], image, "rgb565", true) ? 0 : 1;
 }
+
+int genPanel(const std::vector<std::string>& args) {
+    // The backing of the demo's read-outs, drawn translucent: deep blue,
+    // lighter towards the top, with a pale frame.
+    const int n = 64;
+    Image image(n, n);
+    for (int y = 0; y < n; y++) {
+        for (int x = 0; x < n; x++) {
+            double t = y / double(n - 1);
+            bool frame = x == 0 || y == 0 || x == n - 1 || y == n - 1;
+            image.at(x, y) = frame ? rgb(0.55, 0.65, 0.85) : rgb(mix(0.10, 0.03, t), mix(0.14, 0.05, t), mix(0.26, 0.12, t));
+        }
+    }
+    return save3df(args[0], image, "rgb565", false) ? 0 : 1;
+}

@@ -15,6 +15,8 @@ bool save3df(const std::string& path, const Image& image, const char* format, bo
 // Each generator takes its arguments after the subcommand and returns an exit code.
 int genWhite(const std::vector<std::string>& args);
 int genInit(const std::vector<std::string>& args);
+int genLogo(const std::vector<std::string>& args);
+int genPanel(const std::vector<std::string>& args);
 int genDefaultCharset(const std::vector<std::string>& args);
 int genCharacterSet(const std::vector<std::string>& args);
 int genTerrain(const std::vector<std::string>& args);

@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
         {"envmap", "OUT.3df", genEnvMap, 1},
         {"camo", "OUT.3df", genCamo, 1},
         {"tread", "OUT.3df", genTread, 1},
+        {"logo", "OUT.3df BOLD.ttf", genLogo, 2},
+        {"panel", "OUT.3df", genPanel, 1},
     };
     if (argc >= 2) {
         std::vector<std::string> args(argv + 2, argv + argc);

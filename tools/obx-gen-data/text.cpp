@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -86,6 +87,55 @@ int genInit(const std::vector<std::string>& args) {
     fontClose(bold);
     fontClose(regular);
     return save3df(args[0], image, "rgb565", false) ? 0 : 1;
+}
+
+int genLogo(const std::vector<std::string>& args) {
+    // The demo's name plate, 256 x 64 (stored as 256 x 256): the name in warm white over a dark
+    // outline, on black that the demo keys out. Nothing but the outline
+    // touches the black, so the keyed edge stays clean.
+    const int w = 256, h = 64;
+    Image image(w, h);
+    std::string error;
+    Font* bold = fontOpen(args[1], 50, &error);
+    if (!bold) {
+        fprintf(stderr, "obx-gen-data: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string name = "OMBRIX";
+    int x = (w - fontTextWidth(bold, name)) / 2, baseline = 51;
+    Image text(w, h);
+    fontDraw(bold, &text, name, x, baseline, Rgba{255, 255, 255, 255});
+    fontClose(bold);
+    // A two-pixel outline: the coverage spread to its neighbours, in a dark
+    // blue that is never pure black.
+    for (int y = 0; y < h; y++) {
+        for (int px = 0; px < w; px++) {
+            int spread = 0;
+            for (int dy = -2; dy <= 2; dy++)
+                for (int dx = -2; dx <= 2; dx++) {
+                    int sx = px + dx, sy = y + dy;
+                    if (sx >= 0 && sy >= 0 && sx < w && sy < h && dx * dx + dy * dy <= 5)
+                        spread = std::max(spread, int(text.at(sx, sy).r));
+                }
+            if (spread > 40) image.at(px, y) = Rgba{14, 18, 40, 255};
+        }
+    }
+    for (int y = 0; y < h; y++) {
+        double t = clamp01((y - 12.0) / 40.0);
+        Rgba top = rgb(1.0, 0.97, 0.86), bottom = rgb(0.98, 0.70, 0.30);
+        Rgba fill = rgb(mix(top.r, bottom.r, t) / 255.0, mix(top.g, bottom.g, t) / 255.0,
+                        mix(top.b, bottom.b, t) / 255.0);
+        for (int px = 0; px < w; px++) {
+            int c = text.at(px, y).r;
+            if (c > 0) blendOver(&image.at(px, y), fill, c);
+        }
+    }
+    // A bitmap spans its texture's full 0..256 in s and in t, so the plate
+    // is stretched into a square texture, each row four times over.
+    Image square(w, w);
+    for (int y = 0; y < w; y++)
+        for (int px = 0; px < w; px++) square.at(px, y) = image.at(px, y * h / w);
+    return save3df(args[0], square, "rgb565", false) ? 0 : 1;
 }
 
 int genDefaultCharset(const std::vector<std::string>& args) {

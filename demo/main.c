@@ -1,0 +1,350 @@
+/*
+ * obx-demo: every feature of the engine in one scene.
+ *
+ *   obx-demo [--headless] [--frames N] [--shots F,F,...] [--out DIR]
+ *            [--resolution 0..4] [--camera 1..5] [--fog | --no-fog] [--unpaced]
+ *
+ * In a window: Escape quits, space pauses, F toggles the fog, 1 to 5 choose a
+ * camera path, F12 writes a screenshot. Without a display (or with
+ * --headless) it renders --frames frames (default: one tour of the five
+ * camera paths) and writes the frames named by --shots as PNG files into
+ * --out, printing each path. The data files are taken from the current
+ * directory, or else from the directory the program lies in.
+ */
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+#include <glide.h>
+#include <png.h>
+
+#include <errno.h>
+#include <limits.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "demo_scene.h"
+#include "ombrix.h"
+
+enum { MAX_SHOTS = 64 };
+
+typedef struct Options {
+    int headless;
+    int frames;                 /* 0: one tour */
+    int shots[MAX_SHOTS];
+    int shotCount;
+    char out[PATH_MAX];
+    int resolution;
+    int camera;
+    int fog;                    /* -1 as the tour goes, 0 off, 1 on */
+    int paced;
+} Options;
+
+static double secondsNow(void)
+{
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
+}
+
+/* ---- Screenshots ----------------------------------------------------------------- */
+
+/* Writes the frame on the screen (the front buffer, read through Glide's
+ * linear frame buffer) as an RGB PNG. */
+static int screenshotWrite(const char* path)
+{
+    float width, height;
+    obxResolutionGet(&width, &height);
+    int w = (int)width, h = (int)height;
+    uint16_t* pixels = (uint16_t*)malloc((size_t)w * (size_t)h * 2);
+    png_bytep row = (png_bytep)malloc((size_t)w * 3);
+    FILE* file = NULL;
+    png_structp png = NULL;
+    png_infop info = NULL;
+    int ok = 0;
+    if (!pixels || !row)
+        goto done;
+    if (!grLfbReadRegion(GR_BUFFER_FRONTBUFFER, 0, 0, (FxU32)w, (FxU32)h, (FxU32)w * 2, pixels))
+        goto done;
+    file = fopen(path, "wb");
+    if (!file)
+        goto done;
+    png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
+    info = png ? png_create_info_struct(png) : NULL;
+    if (!info || setjmp(png_jmpbuf(png)))
+        goto done;
+    png_init_io(png, file);
+    png_set_IHDR(png, info, (png_uint_32)w, (png_uint_32)h, 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            uint16_t p = pixels[(size_t)y * (size_t)w + (size_t)x];
+            int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+            row[x * 3 + 0] = (png_byte)(r << 3 | r >> 2);
+            row[x * 3 + 1] = (png_byte)(g << 2 | g >> 4);
+            row[x * 3 + 2] = (png_byte)(b << 3 | b >> 2);
+        }
+        png_write_row(png, row);
+    }
+    png_write_end(png, NULL);
+    ok = 1;
+done:
+    if (png)
+        png_destroy_write_struct(&png, info ? &info : NULL);
+    if (file && fclose(file) != 0)
+        ok = 0;
+    free(row);
+    free(pixels);
+    if (!ok)
+        fprintf(stderr, "obx-demo: cannot write %s\n", path);
+    return ok;
+}
+
+/* ---- Start-up --------------------------------------------------------------------- */
+
+static void usage(void)
+{
+    fprintf(stderr,
+            "usage: obx-demo [--headless] [--frames N] [--shots F,F,...] [--out DIR]\n"
+            "                [--resolution 0..4] [--camera 1..5] [--fog | --no-fog] [--unpaced]\n");
+}
+
+static int optionsRead(int argc, char** argv, Options* o)
+{
+    memset(o, 0, sizeof *o);
+    o->fog = -1;
+    o->paced = 1;
+    strcpy(o->out, ".");
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : NULL;
+        if (strcmp(a, "--headless") == 0) {
+            o->headless = 1;
+        } else if (strcmp(a, "--fog") == 0) {
+            o->fog = 1;
+        } else if (strcmp(a, "--no-fog") == 0) {
+            o->fog = 0;
+        } else if (strcmp(a, "--unpaced") == 0) {
+            o->paced = 0;
+        } else if (strcmp(a, "--frames") == 0 && value) {
+            o->frames = atoi(value);
+            i++;
+        } else if (strcmp(a, "--resolution") == 0 && value) {
+            o->resolution = atoi(value);
+            i++;
+        } else if (strcmp(a, "--camera") == 0 && value) {
+            o->camera = atoi(value);
+            i++;
+        } else if (strcmp(a, "--out") == 0 && value) {
+            if (strlen(value) >= sizeof o->out)
+                return 0;
+            strcpy(o->out, value);
+            i++;
+        } else if (strcmp(a, "--shots") == 0 && value) {
+            for (const char* s = value; *s && o->shotCount < MAX_SHOTS;) {
+                char* end;
+                long f = strtol(s, &end, 10);
+                if (end == s || f < 1)
+                    return 0;
+                o->shots[o->shotCount++] = (int)f;
+                s = *end == ',' ? end + 1 : end;
+            }
+            i++;
+        } else {
+            return 0;
+        }
+    }
+    return o->frames >= 0 && o->camera >= 0 && o->camera <= DEMO_CAMERA_PATHS;
+}
+
+/* The engine reads its data files from the current directory: stay when
+ * they are here, else go to the program's own directory. */
+static void dataDirectoryEnter(void)
+{
+    if (access("white.3df", R_OK) == 0)
+        return;
+    char self[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return;
+    self[n] = '\0';
+    char* slash = strrchr(self, '/');
+    if (slash) {
+        *slash = '\0';
+        if (chdir(self) != 0)
+            fprintf(stderr, "obx-demo: cannot enter %s\n", self);
+    }
+}
+
+static SDL_Window* windowOpen(const Options* o)
+{
+    if (o->headless)
+        return NULL;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return NULL;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0) {
+        SDL_Quit();
+        return NULL;
+    }
+    static const int sizes[5][2] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
+    int r = o->resolution >= 0 && o->resolution <= 4 ? o->resolution : 0;
+    SDL_Window* window = SDL_CreateWindow("Ombrix Demo", SDL_WINDOWPOS_CENTERED,
+                                          SDL_WINDOWPOS_CENTERED, sizes[r][0], sizes[r][1],
+                                          SDL_WINDOW_RESIZABLE);
+    if (!window) {
+        SDL_Quit();
+        return NULL;
+    }
+    SDL_ShowWindow(window);
+    SDL_PumpEvents();
+    return window;
+}
+
+/* ---- Running ------------------------------------------------------------------------ */
+
+/* The frame rate over the last second or so. */
+typedef struct Rate {
+    double since;
+    int frames;
+    float shown;
+} Rate;
+
+static void rateCount(Rate* rate)
+{
+    double now = secondsNow();
+    if (rate->since == 0.0)
+        rate->since = now;
+    rate->frames++;
+    if (now - rate->since >= 0.5) {
+        rate->shown = (float)(rate->frames / (now - rate->since));
+        rate->since = now;
+        rate->frames = 0;
+    }
+}
+
+static int windowRun(void)
+{
+    Rate rate = {0, 0, 0};
+    int paused = 0, shots = 0, redraw = 0;
+    for (;;) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT)
+                return 0;
+            if (event.type != SDL_KEYDOWN)
+                continue;
+            SDL_Keycode key = event.key.keysym.sym;
+            if (key == SDLK_ESCAPE)
+                return 0;
+            if (key == SDLK_SPACE) {
+                paused = !paused;
+                demoPausedSet(paused);
+                redraw = 1;
+            } else if (key == SDLK_f) {
+                demoFogSet(!demoFogOn());
+                redraw = 1;
+            } else if (key >= SDLK_1 && key <= SDLK_5) {
+                demoCameraPathSet((int)(key - SDLK_1) + 1);
+                redraw = 1;
+            } else if (key == SDLK_F12) {
+                char path[64];
+                snprintf(path, sizeof path, "obx-demo-shot%d.png", ++shots);
+                if (screenshotWrite(path))
+                    printf("obx-demo: screenshot %s\n", path);
+            }
+        }
+        if (paused && !redraw) {
+            SDL_WaitEventTimeout(NULL, 100);
+            continue;
+        }
+        /* While paused a key's effect is shown in one more frame. */
+        if (!paused)
+            demoSceneAdvance();
+        redraw = 0;
+        demoSceneRender(rate.shown);
+        rateCount(&rate);
+    }
+}
+
+static int headlessRun(const Options* o)
+{
+    int frames = o->frames > 0 ? o->frames : 5 * 480;
+    Rate rate = {0, 0, 0};
+    double start = secondsNow();
+    int written = 0;
+    for (int f = 1; f <= frames; f++) {
+        demoSceneAdvance();
+        demoSceneRender(rate.shown);
+        rateCount(&rate);
+        for (int s = 0; s < o->shotCount; s++) {
+            if (o->shots[s] != f)
+                continue;
+            char path[PATH_MAX + 32];
+            snprintf(path, sizeof path, "%s/obx-demo-%05d.png", o->out, f);
+            if (!screenshotWrite(path))
+                return 1;
+            printf("obx-demo: frame %d written to %s\n", f, path);
+            written++;
+            break;
+        }
+    }
+    double seconds = secondsNow() - start;
+    printf("obx-demo: %d frames in %.1f s (%.1f frames/s), %d bumps, %u bytes allocated\n", frames,
+           seconds, frames / seconds, demoCollisions(), obxNumBytesAllocated());
+    (void)written;
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    Options o;
+    if (!optionsRead(argc, argv, &o)) {
+        usage();
+        return 2;
+    }
+    /* Shots go where asked, seen from where the program was started. */
+    char out[PATH_MAX];
+    if (!realpath(o.out, out)) {
+        if (mkdir(o.out, 0777) != 0 || !realpath(o.out, out)) {
+            fprintf(stderr, "obx-demo: cannot use %s: %s\n", o.out, strerror(errno));
+            return 1;
+        }
+    }
+    strcpy(o.out, out);
+    dataDirectoryEnter();
+
+    SDL_Window* window = windowOpen(&o);
+    if (!window)
+        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+    HWND handle = window ? (HWND)(uintptr_t)SDL_GetWindowID(window) : NULL;
+    if (!obxInitialize(handle, o.resolution)) {
+        fprintf(stderr, "Couldn't initialize Ombrix!\n");
+        if (window)
+            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", "Couldn't initialize Ombrix!",
+                                     window);
+        return 1;
+    }
+    if (!o.paced)
+        obxVSyncDisable();
+    if (!demoSceneBuild()) {
+        obxShutdown();
+        return 1;
+    }
+    if (o.camera)
+        demoCameraPathSet(o.camera);
+    if (o.fog >= 0)
+        demoFogSet(o.fog);
+
+    int code = window ? windowRun() : headlessRun(&o);
+    obxShutdown();
+    if (window) {
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+    }
+    return code;
+}
