@@ -299,8 +299,11 @@ static void ballAdvance(void)
         const float d = 8.0f;
         float slopeX = (groundHeight(p[0] + d, p[2]) - groundHeight(p[0] - d, p[2])) / (2 * d);
         float slopeZ = (groundHeight(p[0], p[2] + d) - groundHeight(p[0], p[2] - d)) / (2 * d);
-        v[0] = (v[0] - slopeX * 0.25f) * 0.975f;
-        v[2] = (v[2] - slopeZ * 0.25f) * 0.975f;
+        v[0] = (v[0] - slopeX * 0.12f) * 0.96f;
+        v[2] = (v[2] - slopeZ * 0.12f) * 0.96f;
+        /* Grass holds a slow ball on a gentle slope. */
+        if (fabsf(v[0]) + fabsf(v[2]) < 0.35f && fabsf(slopeX) + fabsf(slopeZ) < 0.5f)
+            v[0] = v[2] = 0.0f;
     }
     obxObjectMove(ball, p[0], p[1], p[2]);
 
@@ -324,7 +327,7 @@ static void ballAdvance(void)
     }
 
     float speed = fabsf(v[0]) + fabsf(v[1]) + fabsf(v[2]);
-    ballResting = speed < 0.15f ? ballResting + 1 : 0;
+    ballResting = speed < 0.4f ? ballResting + 1 : 0;
     int lost = fabsf(p[0]) > landSize * 0.4f || fabsf(p[2]) > landSize * 0.4f;
     if (ballResting > 240 || lost)
         ballDrop(1.1f);
@@ -424,6 +427,7 @@ static float cameraPosition[3];
 static int flyLeg;
 static float tripodPathAt;     /* where on the loop the tripod stands by */
 static float tripodAt[2];
+static float tripodHeight;
 static const int tourFrames = 480;
 
 static const char* const pathNames[DEMO_CAMERA_PATHS] = {"CHASE", "ORBIT", "FLYOVER", "TRIPOD",
@@ -486,22 +490,38 @@ static int fogOn;
 static int fogChosen;          /* a key chose fog or none: the tour leaves it */
 static void fogSet(int on);
 
-/* A place beside the loop, outside it, a little ahead of the tank. */
+/* A place beside the loop a little ahead of the tank, outside it or
+ * inside, low or higher up: the first from which the ground hides neither
+ * the tank nor the stretch it will drive by. */
 static void tripodPlace(void)
 {
     float x0, z0, x1, z1;
-    tripodPathAt = tankPathAt + 0.45f;
+    tripodPathAt = tankPathAt + 0.35f;
     if (tripodPathAt > 2.0f * PI)
         tripodPathAt -= 2.0f * PI;
     tankPath(tripodPathAt, &x0, &z0);
     tankPath(tripodPathAt + 0.001f, &x1, &z1);
     float dx = x1 - x0, dz = z1 - z0, length = sqrtf(dx * dx + dz * dz);
-    /* The loop runs clockwise seen from above: outward is to the left. */
-    tripodAt[0] = x0 - dz / length * 150.0f;
-    tripodAt[1] = z0 + dx / length * 150.0f;
-    cameraPosition[0] = tripodAt[0];
-    cameraPosition[2] = tripodAt[1];
-    cameraPosition[1] = groundHeight(tripodAt[0], tripodAt[1]) + 26.0f;
+    static const float sides[2] = {150.0f, -150.0f};   /* outward is to the left */
+    static const float heights[3] = {30.0f, 70.0f, 140.0f};
+    float tank[3] = {tankPosition[0], tankPosition[1] + 20.0f, tankPosition[2]};
+    float passing[3] = {x0, groundHeight(x0, z0) + 20.0f, z0};
+    for (int h = 0; h < 3; h++) {
+        for (int side = 0; side < 2; side++) {
+            float x = x0 - dz / length * sides[side], z = z0 + dx / length * sides[side];
+            float eye[3] = {x, groundHeight(x, z) + heights[h], z};
+            int last = h == 2 && side == 1;
+            if (last || (!groundHides(eye, tank) && !groundHides(eye, passing))) {
+                tripodAt[0] = x;
+                tripodAt[1] = z;
+                tripodHeight = heights[h];
+                cameraPosition[0] = eye[0];
+                cameraPosition[1] = eye[1];
+                cameraPosition[2] = eye[2];
+                return;
+            }
+        }
+    }
 }
 
 static void cameraPathBegin(int path)
@@ -552,12 +572,12 @@ static void cameraAdvance(void)
         flyoverAdvance();
         break;
     case 4: /* tripod: beside the loop, the tank driving by; then on ahead */
-        if (tankPathAt > tripodPathAt + 0.3f ||
-            (tankPathAt < 1.0f && tripodPathAt > 5.0f && tankPathAt + 2.0f * PI > tripodPathAt + 0.3f))
+        if (tankPathAt > tripodPathAt + 0.25f ||
+            (tankPathAt < 1.0f && tripodPathAt > 5.0f && tankPathAt + 2.0f * PI > tripodPathAt + 0.25f))
             tripodPlace();
         want[0] = tripodAt[0];
         want[2] = tripodAt[1];
-        want[1] = groundHeight(tripodAt[0], tripodAt[1]) + 26.0f;
+        want[1] = groundHeight(tripodAt[0], tripodAt[1]) + tripodHeight;
         cameraFollow(want, 1.0f, aim);
         break;
     default: { /* sunward: the tank against the low sun */
@@ -748,12 +768,14 @@ int demoSceneBuild(void)
     obxObjectAdd(ball);
 
     /* The sun, with its flare, and a red beacon on a hill. */
-    static const char* const sunFlareFiles[8] = {"flare5.3df", "flare1.3df", "flare2.3df",
-                                                 "flare3.3df", "flare4.3df", "flare3.3df",
-                                                 "flare2.3df", "flare4.3df"};
-    static const float sunFlareSizes[8] = {56.0f, 30.0f, 34.0f, 14.0f, 30.0f, 20.0f, 52.0f, 18.0f};
-    static const float sunFlarePlaces[8] = {1.0f, 1.0f, 0.62f, 0.38f, -0.25f, -0.5f, -0.9f, -1.3f};
-    LensFlare* sunFlare = flareMake(8, sunFlareFiles, sunFlareSizes, sunFlarePlaces);
+    /* The sky already glows round its sun: the flare adds the rays and the
+     * string of reflections through the middle of the screen. */
+    static const char* const sunFlareFiles[7] = {"flare1.3df", "flare2.3df", "flare3.3df",
+                                                 "flare4.3df", "flare3.3df", "flare2.3df",
+                                                 "flare4.3df"};
+    static const float sunFlareSizes[7] = {34.0f, 30.0f, 12.0f, 26.0f, 18.0f, 46.0f, 16.0f};
+    static const float sunFlarePlaces[7] = {1.0f, 0.62f, 0.38f, -0.25f, -0.5f, -0.9f, -1.3f};
+    LensFlare* sunFlare = flareMake(7, sunFlareFiles, sunFlareSizes, sunFlarePlaces);
     static const char* const beaconFlareFiles[3] = {"flare5.3df", "flare1.3df", "flare2.3df"};
     static const float beaconFlareSizes[3] = {44.0f, 18.0f, 12.0f};
     static const float beaconFlarePlaces[3] = {1.0f, 1.0f, 0.8f};

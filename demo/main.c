@@ -13,8 +13,6 @@
  */
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
-#include <glide.h>
-#include <png.h>
 
 #include <errno.h>
 #include <limits.h>
@@ -27,6 +25,7 @@
 #include <unistd.h>
 
 #include "demo_scene.h"
+#include "screenshot.h"
 #include "ombrix.h"
 
 enum { MAX_SHOTS = 64 };
@@ -48,60 +47,6 @@ static double secondsNow(void)
     struct timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
-}
-
-/* ---- Screenshots ----------------------------------------------------------------- */
-
-/* Writes the frame on the screen (the front buffer, read through Glide's
- * linear frame buffer) as an RGB PNG. */
-static int screenshotWrite(const char* path)
-{
-    float width, height;
-    obxResolutionGet(&width, &height);
-    int w = (int)width, h = (int)height;
-    uint16_t* pixels = (uint16_t*)malloc((size_t)w * (size_t)h * 2);
-    png_bytep row = (png_bytep)malloc((size_t)w * 3);
-    FILE* file = NULL;
-    png_structp png = NULL;
-    png_infop info = NULL;
-    int ok = 0;
-    if (!pixels || !row)
-        goto done;
-    if (!grLfbReadRegion(GR_BUFFER_FRONTBUFFER, 0, 0, (FxU32)w, (FxU32)h, (FxU32)w * 2, pixels))
-        goto done;
-    file = fopen(path, "wb");
-    if (!file)
-        goto done;
-    png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
-    info = png ? png_create_info_struct(png) : NULL;
-    if (!info || setjmp(png_jmpbuf(png)))
-        goto done;
-    png_init_io(png, file);
-    png_set_IHDR(png, info, (png_uint_32)w, (png_uint_32)h, 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < h; y++) {
-        for (int x = 0; x < w; x++) {
-            uint16_t p = pixels[(size_t)y * (size_t)w + (size_t)x];
-            int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
-            row[x * 3 + 0] = (png_byte)(r << 3 | r >> 2);
-            row[x * 3 + 1] = (png_byte)(g << 2 | g >> 4);
-            row[x * 3 + 2] = (png_byte)(b << 3 | b >> 2);
-        }
-        png_write_row(png, row);
-    }
-    png_write_end(png, NULL);
-    ok = 1;
-done:
-    if (png)
-        png_destroy_write_struct(&png, info ? &info : NULL);
-    if (file && fclose(file) != 0)
-        ok = 0;
-    free(row);
-    free(pixels);
-    if (!ok)
-        fprintf(stderr, "obx-demo: cannot write %s\n", path);
-    return ok;
 }
 
 /* ---- Start-up --------------------------------------------------------------------- */
@@ -205,6 +150,13 @@ static SDL_Window* windowOpen(const Options* o)
     return window;
 }
 
+static int screenshotShow(const char* path)
+{
+    float width, height;
+    obxResolutionGet(&width, &height);
+    return screenshotWrite(path, (int)width, (int)height);
+}
+
 /* ---- Running ------------------------------------------------------------------------ */
 
 /* The frame rate over the last second or so. */
@@ -254,7 +206,7 @@ static int windowRun(void)
             } else if (key == SDLK_F12) {
                 char path[64];
                 snprintf(path, sizeof path, "obx-demo-shot%d.png", ++shots);
-                if (screenshotWrite(path))
+                if (screenshotShow(path))
                     printf("obx-demo: screenshot %s\n", path);
             }
         }
@@ -286,7 +238,7 @@ static int headlessRun(const Options* o)
                 continue;
             char path[PATH_MAX + 32];
             snprintf(path, sizeof path, "%s/obx-demo-%05d.png", o->out, f);
-            if (!screenshotWrite(path))
+            if (!screenshotShow(path))
                 return 1;
             printf("obx-demo: frame %d written to %s\n", f, path);
             written++;

@@ -64,7 +64,7 @@ struct Dir {
 };
 
 // The sky seen in one direction: blue above, pale at the horizon, a soft
-// sun, a layer of clouds, and hazy ground below.
+// sun, a layer of clouds, and hazy green land below.
 Rgba skyColour(Dir d) {
     double len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
     d = {d.x / len, d.y / len, d.z / len};
@@ -86,10 +86,12 @@ Rgba skyColour(Dir d) {
         g = mix(g, shade, density * 0.9);
         b = mix(b, shade * 1.02, density * 0.9);
     } else {
+        // Far land in haze: what shows beyond the far plane's cut of a
+        // landscape.
         double t = std::pow(-d.y, 0.5);
-        r = mix(0.62, 0.28, t);
-        g = mix(0.68, 0.31, t);
-        b = mix(0.72, 0.30, t);
+        r = mix(0.56, 0.20, t);
+        g = mix(0.66, 0.34, t);
+        b = mix(0.68, 0.22, t);
     }
     double glow = std::pow(std::max(0.0, sunCos), 64) * 0.9 + std::pow(std::max(0.0, sunCos), 8) * 0.15;
     return rgb(r + glow, g + glow * 0.95, b + glow * 0.8);
