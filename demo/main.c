@@ -127,9 +127,10 @@ static void dataDirectoryEnter(void)
 
 static SDL_Window* windowOpen(const Options* o)
 {
-    if (o->headless)
-        return NULL;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+    /* Without a display there is nothing to ask SDL. */
+    const char* x = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    if (o->headless || (!(x && *x) && !(wayland && *wayland)) || SDL_Init(SDL_INIT_VIDEO) != 0)
         return NULL;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0) {
