@@ -194,15 +194,20 @@ static int windowRun(void)
             SDL_Keycode key = event.key.keysym.sym;
             if (key == SDLK_ESCAPE)
                 return 0;
+            /* Each key says what it did, for whoever watches the output. */
             if (key == SDLK_SPACE) {
                 paused = !paused;
                 demoPausedSet(paused);
+                printf("obx-demo: %s\n", paused ? "paused" : "running");
                 redraw = 1;
             } else if (key == SDLK_f) {
                 demoFogSet(!demoFogOn());
+                printf("obx-demo: fog %s\n", demoFogOn() ? "on" : "off");
                 redraw = 1;
             } else if (key >= SDLK_1 && key <= SDLK_5) {
                 demoCameraPathSet((int)(key - SDLK_1) + 1);
+                printf("obx-demo: camera %d %s\n", demoCameraPath(),
+                       demoCameraPathName(demoCameraPath()));
                 redraw = 1;
             } else if (key == SDLK_F12) {
                 char path[64];
@@ -211,6 +216,7 @@ static int windowRun(void)
                     printf("obx-demo: screenshot %s\n", path);
             }
         }
+        fflush(stdout);
         if (paused && !redraw) {
             SDL_WaitEventTimeout(NULL, 100);
             continue;

@@ -5,141 +5,25 @@
 //
 // The window tests need a display and xdotool and run under xvfb-run; the
 // others take the display away from the program.
-#include <png.h>
-#include <signal.h>
-#include <stdio.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <string.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "obx_program.h"
 #include "obx_test.h"
 
 namespace {
 
-using Env = std::vector<std::pair<std::string, std::string>>;
-
 // ---- The program ---------------------------------------------------------------
 
-// Starts OmbrixTest in the current directory with the given environment
-// added, its output in "stdout.txt" and "stderr.txt". Under the leak checker
-// the engine's records, alive to the end by design, are not leaks.
-pid_t programStarted = -1;
-
-pid_t programStart(const Env& env, bool display)
+pid_t testProgramStart(const Env& env, bool display)
 {
-    std::ofstream("lsan.supp") << "leak:countedAlloc\n";
-    std::string suppressions = sessionDir() + "/lsan.supp";
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        setenv("LSAN_OPTIONS", ("suppressions=" + suppressions).c_str(), 1);
-        for (const auto& [name, value] : env)
-            setenv(name.c_str(), value.c_str(), 1);
-        if (!display) {
-            unsetenv("DISPLAY");
-            unsetenv("WAYLAND_DISPLAY");
-        }
-        if (!freopen("stdout.txt", "w", stdout) || !freopen("stderr.txt", "w", stderr))
-            _exit(126);
-        execl(OMBRIXTEST_PATH, "OmbrixTest", (char*)nullptr);
-        _exit(127);
-    }
-    programStarted = pid;
-    return pid;
-}
-
-// Its exit code, or -1 (after killing it) when it has not ended within
-// `seconds`.
-int programWait(pid_t pid, int seconds)
-{
-    for (int tick = 0; tick < seconds * 20; tick++) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        usleep(50000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
-bool programRunning(pid_t pid)
-{
-    return waitpid(pid, nullptr, WNOHANG) == 0;
-}
-
-// A command's standard output; empty when it fails.
-std::string commandOutput(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe))
-        out += buffer;
-    if (pclose(pipe) != 0)
-        out.clear();
-    return out;
-}
-
-// The first window whose title is exactly `title`, waiting up to 30 s.
-// xdotool's own search by name misses titles set as UTF-8 (SDL's message
-// boxes): every window's name is asked for instead.
-std::string windowFind(const std::string& title)
-{
-    for (int tries = 0; tries < 300; tries++) {
-        std::string ids = commandOutput("xdotool search --class '.*'");
-        for (size_t at = 0; at < ids.size();) {
-            size_t end = ids.find('\n', at);
-            std::string id = ids.substr(at, end - at);
-            at = end == std::string::npos ? ids.size() : end + 1;
-            if (!id.empty() && commandOutput("xdotool getwindowname " + id + " 2>/dev/null") == title + "\n")
-                return id;
-        }
-        usleep(100000);
-    }
-    return "";
-}
-
-// Keys pressed in the window (which gets the focus first).
-bool keysPress(const std::string& window, const std::string& keys)
-{
-    std::string focus = "xdotool windowfocus --sync " + window + " && ";
-    return system((focus + "xdotool key --clearmodifiers " + keys).c_str()) == 0;
+    return programStart(OMBRIXTEST_PATH, {}, env, display);
 }
 
 // ---- Pictures -------------------------------------------------------------------
-
-struct Image {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    const uint8_t* at(int x, int y) const { return &rgb[((size_t)y * width + x) * 3]; }
-};
-
-Image pngRead(const std::string& path)
-{
-    Image image;
-    png_image png;
-    memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str()))
-        return image;
-    png.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(png));
-    if (!png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr))
-        return image;
-    image.width = (int)png.width;
-    image.height = (int)png.height;
-    image.rgb = std::move(pixels);
-    return image;
-}
 
 bool isBackground(const uint8_t* p)
 {
@@ -194,22 +78,6 @@ void expectTankFrame(const Image& image)
     EXPECT_GE(centre.mean[0], centre.mean[2]);
 }
 
-// Pixels of two pictures of the same frame agree within what 5-6-5 colour
-// expansion may change.
-double sharedPixels(const Image& a, const Image& b)
-{
-    if (a.width != b.width || a.height != b.height)
-        return 0;
-    size_t same = 0, all = (size_t)a.width * a.height;
-    for (size_t i = 0; i < all; i++) {
-        bool near = true;
-        for (int ch = 0; ch < 3; ch++)
-            near = near && abs(a.rgb[i * 3 + ch] - b.rgb[i * 3 + ch]) <= 8;
-        same += near;
-    }
-    return (double)same / all;
-}
-
 // ---- Fixtures --------------------------------------------------------------------
 
 // A fresh directory holding what OmbrixTest needs next to it.
@@ -223,12 +91,7 @@ protected:
     }
     void TearDown() override
     {
-        // A test that failed half-way leaves no program behind.
-        if (programStarted > 0 && programRunning(programStarted)) {
-            kill(programStarted, SIGKILL);
-            waitpid(programStarted, nullptr, 0);
-        }
-        programStarted = -1;
+        programStopAll();
         sessionDirLeave();
     }
 };
@@ -242,7 +105,7 @@ const Env noBoard = {{"OBX_GLIDE_NO_BOARD", "1"}};
 
 TEST_F(Headless, RendersTheTankFrameAndEnds)
 {
-    pid_t pid = programStart({{"OBX_GLIDE_DUMP", "frame%d.png"}}, false);
+    pid_t pid = testProgramStart({{"OBX_GLIDE_DUMP", "frame%d.png"}}, false);
     ASSERT_EQ(programWait(pid, 60), 0) << fileRead("stderr.txt");
     EXPECT_NE(fileRead("Ombrix.log").find("Loading object: tank.3ds\n\n"), std::string::npos);
     // Frame 0 is the start-up picture, frame 1 the tank.
@@ -252,7 +115,7 @@ TEST_F(Headless, RendersTheTankFrameAndEnds)
 
 TEST_F(Headless, WithoutABoardEndsWithExitCode1)
 {
-    pid_t pid = programStart(noBoard, false);
+    pid_t pid = testProgramStart(noBoard, false);
     EXPECT_EQ(programWait(pid, 60), 1);
     EXPECT_NE(fileRead("stderr.txt").find("Couldn't initialize Ombrix!\n"), std::string::npos);
     EXPECT_EQ(fileRead("Ombrix.log"), "Ombrix Logfile\n\nNo glide3 compatible hardware found!\n\n");
@@ -261,7 +124,7 @@ TEST_F(Headless, WithoutABoardEndsWithExitCode1)
 TEST_F(Window, ShowsTheTankIgnoresOtherKeysAndEndsOnEscape)
 {
     // The device also writes the frame it shows, to compare with the screen.
-    pid_t pid = programStart({{"OBX_GLIDE_DUMP", "frame%d.png"}}, true);
+    pid_t pid = testProgramStart({{"OBX_GLIDE_DUMP", "frame%d.png"}}, true);
     std::string window = windowFind("Ombrix Test Application");
     ASSERT_FALSE(window.empty()) << fileRead("stderr.txt");
 
@@ -269,8 +132,8 @@ TEST_F(Window, ShowsTheTankIgnoresOtherKeysAndEndsOnEscape)
     // first, and the window may need a moment.
     Image shot;
     for (int tries = 0; tries < 200; tries++) {
-        ASSERT_EQ(system("import -window root screenshot.png"), 0);
-        shot = pngRead("screenshot.png");
+        shot = screenTake("screenshot.png");
+        ASSERT_GT(shot.width, 0);
         if (fileExists("frame1.png") && sharedPixels(shot, pngRead("frame1.png")) > 0.99)
             break;
         usleep(100000);
@@ -283,8 +146,7 @@ TEST_F(Window, ShowsTheTankIgnoresOtherKeysAndEndsOnEscape)
     ASSERT_TRUE(keysPress(window, "a space Return q F1"));
     usleep(500000);
     EXPECT_TRUE(programRunning(pid));
-    ASSERT_EQ(system("import -window root after-keys.png"), 0);
-    EXPECT_EQ(sharedPixels(shot, pngRead("after-keys.png")), 1.0);
+    EXPECT_EQ(sharedPixels(shot, screenTake("after-keys.png")), 1.0);
     EXPECT_FALSE(fileExists("frame2.png"));
 
     ASSERT_TRUE(keysPress(window, "Escape"));
@@ -297,7 +159,7 @@ TEST_F(Window, ShowsTheTankIgnoresOtherKeysAndEndsOnEscape)
 
 TEST_F(Window, WithoutABoardShowsTheErrorBoxAndEndsWithExitCode1)
 {
-    pid_t pid = programStart(noBoard, true);
+    pid_t pid = testProgramStart(noBoard, true);
     std::string box = windowFind("Error");
     ASSERT_FALSE(box.empty()) << fileRead("stderr.txt");
     EXPECT_TRUE(programRunning(pid));   // the box waits for its OK
