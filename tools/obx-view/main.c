@@ -64,11 +64,16 @@ static uint8_t* fileRead(const char* path, size_t* size)
     return data;
 }
 
+/* "  NAME NAME ..." for the names picked (all when pick is null). */
 static void nameList(int count, const char (*names)[SCAN_NAME_BYTES], const int* pick, int want)
 {
-    for (int i = 0; i < count; i++)
-        if (!pick || pick[i] == want)
-            printf(" %s", names[i]);
+    const char* gap = "  ";
+    for (int i = 0; i < count; i++) {
+        if (!pick || pick[i] == want) {
+            printf("%s%s", gap, names[i]);
+            gap = " ";
+        }
+    }
 }
 
 /* What was loaded, on standard output. found[i] says whether texture i was. */
@@ -79,15 +84,15 @@ static void reportPrint(const char* path, const Scan3ds* scan, const Object* obj
     for (int i = 0; i < scan->mapCount; i++)
         foundCount += found[i];
     printf("%s\n", path);
-    printf("  meshes merged    %6d ", scan->meshes);
+    printf("  meshes merged    %6d", scan->meshes);
     nameList(scan->meshNameCount, scan->meshNames, NULL, 0);
     printf("%s\n", scan->meshes > scan->meshNameCount ? " ..." : "");
     printf("  vertices         %6d\n", object ? object->vertexCount : 0);
     printf("  polygons         %6d\n", object ? object->polygonCount : 0);
     printf("  materials        %6d\n", scan->materials);
-    printf("  textures found   %6d ", foundCount);
+    printf("  textures found   %6d", foundCount);
     nameList(scan->mapCount, scan->maps, found, 1);
-    printf("\n  textures missing %6d ", scan->mapCount - foundCount);
+    printf("\n  textures missing %6d", scan->mapCount - foundCount);
     nameList(scan->mapCount, scan->maps, found, 0);
     printf("\n");
     fflush(stdout);

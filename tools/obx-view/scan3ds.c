@@ -57,17 +57,25 @@ static void scanLevel(Scan3ds* s, const uint8_t* d, size_t begin, size_t end, un
         }
         unsigned id = rd16(d + p);
         uint32_t length = rd32(d + p + 2);
-        if (length < 6 || length > end - p) {
+        if (length < 6) {
             s->damaged = 1;
             return;
         }
-        size_t body = p + 6, stop = p + length;
+        /* A chunk longer than its parent: what lies within is still told,
+         * and nothing after it. */
+        size_t stop = p + length;
+        if (length > end - p) {
+            s->damaged = 1;
+            stop = end;
+        }
+        size_t body = p + 6;
         if (parent == 0) {
-            if (p == begin && id == 0x4D4D) {
+            /* The loader reads the first chunk only. */
+            if (id == 0x4D4D) {
                 s->isMain = 1;
                 scanLevel(s, d, body, stop, id, name);
             }
-            return;   /* the loader reads the first chunk only */
+            return;
         }
         if (parent == 0x4D4D && id == 0x3D3D) {
             scanLevel(s, d, body, stop, id, name);
