@@ -22,20 +22,40 @@ pid_t demoStart(const std::vector<std::string>& args, const Env& env, bool displ
 
 // The frame looks like the demo: sky above, grass below, the read-outs'
 // panel along the bottom.
+struct DemoLook {
+    Mean sky, grass, panel;
+    explicit DemoLook(const Image& frame)
+        : sky(meanColour(frame, 240, 70, 400, 90)), grass(meanColour(frame, 0, 400, 640, 440)),
+          panel(meanColour(frame, 0, 456, 640, 480))
+    {
+    }
+    bool sky_blue() const { return sky.b > sky.r && sky.b > 120.0; }
+    bool grass_green() const { return grass.g > grass.r * 1.2 && grass.g > grass.b * 1.2; }
+    bool panel_dark() const
+    {
+        return panel.r + panel.g + panel.b < grass.r + grass.g + grass.b;
+    }
+};
+
+bool looksLikeTheDemo(const Image& frame)
+{
+    if (frame.width != 640 || frame.height != 480)
+        return false;
+    DemoLook look(frame);
+    return look.sky_blue() && look.grass_green() && look.panel_dark();
+}
+
 void expectDemoFrame(const Image& frame)
 {
     ASSERT_EQ(frame.width, 640);
     ASSERT_EQ(frame.height, 480);
-    Mean sky = meanColour(frame, 240, 70, 400, 90);
-    Mean grass = meanColour(frame, 0, 400, 640, 440);
-    Mean panel = meanColour(frame, 0, 456, 640, 480);
-    SCOPED_TRACE(::testing::Message() << "sky " << sky.r << " " << sky.g << " " << sky.b
-                                      << ", grass " << grass.r << " " << grass.g << " " << grass.b);
-    EXPECT_GT(sky.b, sky.r);
-    EXPECT_GT(sky.b, 120.0);
-    EXPECT_GT(grass.g, grass.r * 1.2);
-    EXPECT_GT(grass.g, grass.b * 1.2);
-    EXPECT_LT(panel.r + panel.g + panel.b, grass.r + grass.g + grass.b);
+    DemoLook look(frame);
+    SCOPED_TRACE(::testing::Message() << "sky " << look.sky.r << " " << look.sky.g << " "
+                                      << look.sky.b << ", grass " << look.grass.r << " "
+                                      << look.grass.g << " " << look.grass.b);
+    EXPECT_TRUE(look.sky_blue());
+    EXPECT_TRUE(look.grass_green());
+    EXPECT_TRUE(look.panel_dark());
 }
 
 // The share of the upper part of the picture in the fog's colour
@@ -110,42 +130,44 @@ TEST_F(Window, KeysSwitchCameraFogAndPauseAndEscapeEndsIt)
     std::string window = windowFind("Ombrix Demo");
     ASSERT_FALSE(window.empty()) << fileRead("stderr.txt");
 
-    // Running: the picture moves (once the start-up picture has gone).
-    Image a, b;
-    for (int tries = 0; tries < 100; tries++) {
-        a = screenTake("a.png");
-        usleep(300000);
-        b = screenTake("b.png");
-        if (sharedPixels(a, b) < 0.9)
-            break;
-    }
+    // Running, once the start-up picture has gone: the picture moves.
+    Image a = screenWait("a.png", looksLikeTheDemo, 120);
+    Image b = screenWait("b.png", [&](const Image& now) {
+        return looksLikeTheDemo(now) && sharedPixels(a, now) < 0.9;
+    });
     expectDemoFrame(b);
     EXPECT_LT(sharedPixels(a, b), 0.9);
 
+    // Each key is answered on the standard output once it has been handled.
     ASSERT_TRUE(keysPress(window, "2"));
     ASSERT_TRUE(keysPress(window, "5 1"));
+    ASSERT_TRUE(outputWait("stdout.txt", "camera 1 CHASE"));
     // Fog on: the sky far behind the hills takes the fog's colour.
     double clear = fogShare(screenTake("clear.png"));
     ASSERT_TRUE(keysPress(window, "f"));
-    usleep(800000);
-    double fogged = fogShare(screenTake("fogged.png"));
-    EXPECT_GT(fogged, 0.25);
-    EXPECT_GT(fogged, clear + 0.15);
+    ASSERT_TRUE(outputWait("stdout.txt", "fog on"));
+    Image fogged = screenWait("fogged.png", [](const Image& now) { return fogShare(now) > 0.25; });
+    EXPECT_GT(fogShare(fogged), 0.25);
+    EXPECT_GT(fogShare(fogged), clear + 0.15);
     ASSERT_TRUE(keysPress(window, "f"));
+    ASSERT_TRUE(outputWait("stdout.txt", "fog off"));
 
     // Paused: the picture stands still until space again.
     ASSERT_TRUE(keysPress(window, "space"));
-    usleep(800000);
-    Image still = screenTake("still.png");
-    usleep(600000);
+    ASSERT_TRUE(outputWait("stdout.txt", "paused"));
+    Image still = screenSettled("still.png", looksLikeTheDemo);
+    sleep(1);
     EXPECT_EQ(sharedPixels(still, screenTake("still2.png")), 1.0);
     ASSERT_TRUE(keysPress(window, "space"));
-    usleep(800000);
-    EXPECT_LT(sharedPixels(still, screenTake("moving.png")), 0.95);
+    ASSERT_TRUE(outputWait("stdout.txt", "running"));
+    Image moving = screenWait("moving.png", [&](const Image& now) {
+        return looksLikeTheDemo(now) && sharedPixels(still, now) < 0.95;
+    });
+    EXPECT_LT(sharedPixels(still, moving), 0.95);
     std::ofstream(SCREENSHOT_PATH, std::ios::binary) << fileRead("moving.png");
 
     ASSERT_TRUE(keysPress(window, "Escape"));
-    EXPECT_EQ(programWait(pid, 30), 0) << fileRead("stderr.txt");
+    EXPECT_EQ(programWait(pid, 60), 0) << fileRead("stderr.txt");
     EXPECT_EQ(fileRead("stdout.txt"),
               "obx-demo: camera 2 ORBIT\n"
               "obx-demo: camera 5 SUNWARD\n"

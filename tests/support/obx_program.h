@@ -9,6 +9,7 @@
 #include <stdint.h>
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,10 @@ bool programRunning(pid_t pid);
 // test that failed half-way leaves nothing behind).
 void programStopAll(void);
 
+// Waits up to `seconds` until the file (a program's "stdout.txt") holds
+// `text`; whether it does.
+bool outputWait(const std::string& file, const std::string& text, int seconds = 60);
+
 // A command's standard output; empty when it fails.
 std::string commandOutput(const std::string& command);
 
@@ -48,6 +53,15 @@ struct Image {
 Image pngRead(const std::string& path);
 // The whole virtual screen, also written to `path`.
 Image screenTake(const std::string& path);
+// The first take of the screen that shows what `shows` accepts, waiting up
+// to `seconds`; the last take when none does.
+Image screenWait(const std::string& path, const std::function<bool(const Image&)>& shows,
+                 int seconds = 60);
+// The screen once it shows what `shows` accepts and has stopped changing
+// (two takes in a row agree), waiting up to `seconds`; the last take when
+// it never does.
+Image screenSettled(const std::string& path, const std::function<bool(const Image&)>& shows,
+                    int seconds = 60);
 // The share of pixels two pictures of one size agree on, within what 5-6-5
 // colour expansion may change (0 for pictures of different sizes).
 double sharedPixels(const Image& a, const Image& b);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 
 static std::vector<pid_t> started;
 
@@ -74,6 +75,18 @@ void programStopAll(void)
     started.clear();
 }
 
+bool outputWait(const std::string& file, const std::string& text, int seconds)
+{
+    for (int tick = 0; tick < seconds * 20; tick++) {
+        std::ifstream in(file, std::ios::binary);
+        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (all.find(text) != std::string::npos)
+            return true;
+        usleep(50000);
+    }
+    return false;
+}
+
 std::string commandOutput(const std::string& command)
 {
     std::string out;
@@ -136,6 +149,33 @@ Image screenTake(const std::string& path)
     if (system(("import -window root " + path).c_str()) != 0)
         return Image();
     return pngRead(path);
+}
+
+Image screenWait(const std::string& path, const std::function<bool(const Image&)>& shows,
+                 int seconds)
+{
+    Image now;
+    for (int tick = 0; tick < seconds * 5; tick++) {
+        now = screenTake(path);
+        if (shows(now))
+            break;
+        usleep(200000);
+    }
+    return now;
+}
+
+Image screenSettled(const std::string& path, const std::function<bool(const Image&)>& shows,
+                    int seconds)
+{
+    Image last;
+    for (int tick = 0; tick < seconds * 5; tick++) {
+        Image now = screenTake(path);
+        if (shows(now) && sharedPixels(now, last) == 1.0)
+            return now;
+        last = now;
+        usleep(200000);
+    }
+    return last;
 }
 
 double sharedPixels(const Image& a, const Image& b)
