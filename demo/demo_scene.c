@@ -31,9 +31,8 @@ static const float sunDistance = 2600.0f;
 static const float fogColour[3] = {188.0f / 255.0f, 204.0f / 255.0f, 226.0f / 255.0f};
 
 /* Places on the map (x, z). */
-static const float campAt[2] = {0.0f, 0.0f};        /* inside the tank's loop */
-static const float fountainAt[2] = {260.0f, -140.0f};
-static const float smokeAt[2] = {-240.0f, 170.0f};
+static const float fountainAt[2] = {900.0f, 250.0f};  /* inside the loop, by the road */
+static const float smokeAt[2] = {-250.0f, -860.0f};   /* outside it, to the south */
 static const float beaconAt[2] = {1280.0f, 1280.0f}; /* on the hills to the north-east */
 
 static Landscape* land;
@@ -401,9 +400,10 @@ static LensFlare* flareMake(int count, const char* const* files, const float* si
 
 static void lampAdvance(int frame)
 {
+    /* A figure of eight round the fountain, crossing the road. */
     float t = (float)frame * 0.011f;
-    float x = campAt[0] + 380.0f * sinf(t);
-    float z = campAt[1] + 260.0f * sinf(2.0f * t);
+    float x = fountainAt[0] + 230.0f * sinf(t);
+    float z = fountainAt[1] + 150.0f * sinf(2.0f * t);
     lampPosition[0] = x;
     lampPosition[1] = groundHeight(x, z) + 34.0f + 8.0f * sinf(t * 7.0f);
     lampPosition[2] = z;
@@ -491,34 +491,43 @@ static int fogChosen;          /* a key chose fog or none: the tour leaves it */
 static void fogSet(int on);
 
 /* A place beside the loop a little ahead of the tank, outside it or
- * inside, low or higher up: the first from which the ground hides neither
- * the tank nor the stretch it will drive by. */
+ * inside, low or higher up: the first from which the ground hides no part
+ * of the stretch the tank will drive until the next place. */
 static void tripodPlace(void)
 {
-    float x0, z0, x1, z1;
-    tripodPathAt = tankPathAt + 0.35f;
-    if (tripodPathAt > 2.0f * PI)
-        tripodPathAt -= 2.0f * PI;
-    tankPath(tripodPathAt, &x0, &z0);
-    tankPath(tripodPathAt + 0.001f, &x1, &z1);
-    float dx = x1 - x0, dz = z1 - z0, length = sqrtf(dx * dx + dz * dz);
+    static const float aheads[3] = {0.35f, 0.25f, 0.5f};
     static const float sides[2] = {150.0f, -150.0f};   /* outward is to the left */
-    static const float heights[3] = {30.0f, 70.0f, 140.0f};
-    float tank[3] = {tankPosition[0], tankPosition[1] + 20.0f, tankPosition[2]};
-    float passing[3] = {x0, groundHeight(x0, z0) + 20.0f, z0};
-    for (int h = 0; h < 3; h++) {
-        for (int side = 0; side < 2; side++) {
-            float x = x0 - dz / length * sides[side], z = z0 + dx / length * sides[side];
-            float eye[3] = {x, groundHeight(x, z) + heights[h], z};
-            int last = h == 2 && side == 1;
-            if (last || (!groundHides(eye, tank) && !groundHides(eye, passing))) {
-                tripodAt[0] = x;
-                tripodAt[1] = z;
-                tripodHeight = heights[h];
-                cameraPosition[0] = eye[0];
-                cameraPosition[1] = eye[1];
-                cameraPosition[2] = eye[2];
-                return;
+    static const float heights[3] = {30.0f, 80.0f, 160.0f};
+    for (int a = 0; a < 3; a++) {
+        for (int h = 0; h < 3; h++) {
+            for (int side = 0; side < 2; side++) {
+                float at = tankPathAt + aheads[a];
+                float x0, z0, x1, z1;
+                tankPath(at, &x0, &z0);
+                tankPath(at + 0.001f, &x1, &z1);
+                float dx = x1 - x0, dz = z1 - z0, length = sqrtf(dx * dx + dz * dz);
+                float x = x0 - dz / length * sides[side], z = z0 + dx / length * sides[side];
+                float eye[3] = {x, groundHeight(x, z) + heights[h], z};
+                /* The whole stretch from the tank to past the tripod in sight. */
+                int seen = 1;
+                for (int i = 0; i <= 8 && seen; i++) {
+                    float along[3];
+                    tankPath(tankPathAt + (aheads[a] + 0.25f) * (float)i / 8.0f, &along[0],
+                             &along[2]);
+                    along[1] = groundHeight(along[0], along[2]) + 22.0f;
+                    seen = !groundHides(eye, along);
+                }
+                int last = a == 2 && h == 2 && side == 1;
+                if (seen || last) {
+                    tripodPathAt = at > 2.0f * PI ? at - 2.0f * PI : at;
+                    tripodAt[0] = x;
+                    tripodAt[1] = z;
+                    tripodHeight = heights[h];
+                    cameraPosition[0] = eye[0];
+                    cameraPosition[1] = eye[1];
+                    cameraPosition[2] = eye[2];
+                    return;
+                }
             }
         }
     }

@@ -5,11 +5,13 @@
  *            [--resolution 0..4] [--camera 1..5] [--fog | --no-fog] [--unpaced]
  *
  * In a window: Escape quits, space pauses, F toggles the fog, 1 to 5 choose a
- * camera path, F12 writes a screenshot. Without a display (or with
- * --headless) it renders --frames frames (default: one tour of the five
- * camera paths) and writes the frames named by --shots as PNG files into
- * --out, printing each path. The data files are taken from the current
- * directory, or else from the directory the program lies in.
+ * camera path, F12 writes a screenshot into --out. Without a display (or
+ * with --headless) it renders --frames frames (default: one tour of the five
+ * camera paths) and writes the frames named by --shots (default: the middle
+ * of each camera path of the tour, or the last frame) as PNG files into
+ * --out (default: the current directory), printing each path. The data
+ * files are taken from the current directory, or else from the directory the
+ * program lies in.
  */
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
@@ -180,7 +182,7 @@ static void rateCount(Rate* rate)
     }
 }
 
-static int windowRun(void)
+static int windowRun(const Options* o)
 {
     Rate rate = {0, 0, 0};
     int paused = 0, shots = 0, redraw = 0;
@@ -210,8 +212,8 @@ static int windowRun(void)
                        demoCameraPathName(demoCameraPath()));
                 redraw = 1;
             } else if (key == SDLK_F12) {
-                char path[64];
-                snprintf(path, sizeof path, "obx-demo-shot%d.png", ++shots);
+                char path[PATH_MAX + 32];
+                snprintf(path, sizeof path, "%s/obx-demo-shot%d.png", o->out, ++shots);
                 if (screenshotShow(path))
                     printf("obx-demo: screenshot %s\n", path);
             }
@@ -230,9 +232,17 @@ static int windowRun(void)
     }
 }
 
-static int headlessRun(const Options* o)
+static int headlessRun(Options* o)
 {
     int frames = o->frames > 0 ? o->frames : 5 * 480;
+    /* Unless told otherwise: the middle of each camera path of the tour, or
+     * the last frame of a run of a given length. */
+    if (o->shotCount == 0 && o->frames == 0) {
+        for (int path = 0; path < DEMO_CAMERA_PATHS; path++)
+            o->shots[o->shotCount++] = 240 + 480 * path;
+    } else if (o->shotCount == 0) {
+        o->shots[o->shotCount++] = frames;
+    }
     Rate rate = {0, 0, 0};
     double start = secondsNow();
     int written = 0;
@@ -299,7 +309,7 @@ int main(int argc, char** argv)
     if (o.fog >= 0)
         demoFogSet(o.fog);
 
-    int code = window ? windowRun() : headlessRun(&o);
+    int code = window ? windowRun(&o) : headlessRun(&o);
     obxShutdown();
     if (window) {
         SDL_DestroyWindow(window);
