@@ -30,7 +30,7 @@
 #include "screenshot.h"
 #include "ombrix.h"
 
-enum { MAX_SHOTS = 64 };
+enum { MAX_SHOTS = 256 };
 
 typedef struct Options {
     int headless;
@@ -92,10 +92,10 @@ static int optionsRead(int argc, char** argv, Options* o)
             strcpy(o->out, value);
             i++;
         } else if (strcmp(a, "--shots") == 0 && value) {
-            for (const char* s = value; *s && o->shotCount < MAX_SHOTS;) {
+            for (const char* s = value; *s;) {
                 char* end;
                 long f = strtol(s, &end, 10);
-                if (end == s || f < 1)
+                if (end == s || f < 1 || f > 1000000000L || o->shotCount == MAX_SHOTS)
                     return 0;
                 o->shots[o->shotCount++] = (int)f;
                 s = *end == ',' ? end + 1 : end;

@@ -5,8 +5,7 @@
 
 int main(void)
 {
-    /* 640 x 480, in a window of the device's own when there is a display. */
-    if (!obxInitialize(NULL, 0)) {
+    if (!obxInitialize(NULL, 0)) { /* 640 x 480; a window of the device's own */
         fprintf(stderr, "Couldn't initialize Ombrix!\n");
         return 1;
     }
@@ -24,7 +23,9 @@ int main(void)
         obxObjectRotate(tank, 0.0f, 2.0f, 0.0f); /* two more degrees each frame */
         obxBackgroundClear();
         obxWorldRender(0);
+        obxSetRenderState(0); /* 2D drawing over the frame */
         obxStrDrawGrid(1, 1, "Hello from Ombrix");
+        obxSetRenderState(1);
         obxWorldDisplay();
     }
     printf("%u frames, %u polygons drawn\n", obxGetFrameCount(),
