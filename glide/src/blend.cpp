@@ -46,13 +46,14 @@ static inline uint32_t blendChannel(uint32_t src, uint32_t s, uint32_t dst, uint
 
 void stageBlend(Span* s)
 {
+    const Pipeline& P = *s->path;
     int n = s->n;
     const uint16_t* dstPixels = s->color;
-    int rs = gs.blendRgbSrc, rd = gs.blendRgbDst;
+    int rs = P.st.blendRgbSrc, rd = P.st.blendRgbDst;
 
     // Translucency, the common case, four pixels at a time while they lie
     // inside the span: (src * a + dst * (255 - a)) / 255, alpha kept.
-    if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA && !pixelPath.writeAlpha) {
+    if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA && !P.writeAlpha) {
         int i = 0;
         __m128i alphaMask = _mm_set1_epi32((int)0xFF000000u);
         for (; i + 4 <= n; i += 4) {
@@ -73,11 +74,11 @@ void stageBlend(Span* s)
         return;
     }
 
-    const uint16_t* alphaPixels = pixelPath.alphaBuffer ? s->aux : nullptr;
+    const uint16_t* alphaPixels = P.alphaBuffer ? s->aux : nullptr;
     for (int i = 0; i < n; i++) {
         uint32_t c = s->color32[i], d = expand565(dstPixels[i]);
         uint32_t as = c >> 24, ad = alphaPixels ? (alphaPixels[i] & 255u) : 255u;
-        uint32_t pf = pixelPath.blendReadsPrefog ? (pixelPath.fogActive ? s->prefog[i] : c) : 0;
+        uint32_t pf = P.blendReadsPrefog ? (P.fogActive ? s->prefog[i] : c) : 0;
         uint32_t out = 0;
         for (int shift = 16; shift >= 0; shift -= 8) {
             uint32_t cs = (c >> shift) & 255, cd = (d >> shift) & 255;
@@ -86,9 +87,9 @@ void stageBlend(Span* s)
             out |= blendChannel(cs, sf, cd, df) << shift;
         }
         uint32_t a = as;
-        if (pixelPath.writeAlpha) {
-            uint32_t sf = srcFactor(gs.blendAlphaSrc, as, as, ad, ad);
-            uint32_t df = dstFactor(gs.blendAlphaDst, as, as, ad, pf >> 24);
+        if (P.writeAlpha) {
+            uint32_t sf = srcFactor(P.st.blendAlphaSrc, as, as, ad, ad);
+            uint32_t df = dstFactor(P.st.blendAlphaDst, as, as, ad, pf >> 24);
             a = blendChannel(as, sf, ad, df);
         }
         s->color32[i] = (a << 24) | out;
@@ -138,11 +139,12 @@ static inline void store8Where(uint16_t* out, __m128i value, __m128i liveMask)
 
 void stageWrite(Span* s)
 {
+    const Pipeline& P = *s->path;
     int n = s->n;
     uint16_t* color = s->color;
     uint16_t* aux = s->aux;
-    bool rgb = pixelPath.writeRgb, depth = pixelPath.writeDepth && aux, alpha = pixelPath.writeAlpha && aux;
-    int dither = pixelPath.ditherMode;
+    bool rgb = P.writeRgb, depth = P.writeDepth && aux, alpha = P.writeAlpha && aux;
+    int dither = P.ditherMode;
     int i = 0;
     unsigned written = 0;
     if (!dither && !alpha) {
@@ -172,5 +174,5 @@ void stageWrite(Span* s)
         else if (alpha)
             aux[i] = (uint16_t)(s->color32[i] >> 24);
     }
-    dev.stats.pixelsWritten += written;
+    s->pixelsWritten += written;
 }

@@ -11,10 +11,11 @@ alignas(16) static const uint32_t zeroArray[SPAN_MAX] = {};
 
 static inline const uint32_t* inputArray(const Span* s, int which)
 {
+    const Pipeline& P = *s->path;
     switch (which) {
     case IN_ITER: return s->iter;
     case IN_TEX: return s->tex[0];
-    case IN_CONST: return pixelPath.constArray;
+    case IN_CONST: return P.constArray;
     case IN_DEPTH_ALPHA: return s->depthAlpha;
     default: return zeroArray;
     }
@@ -184,11 +185,12 @@ static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, 
 // The frame-buffer colour unit in full generality.
 static void colorGeneric(Span* s, uint32_t* out)
 {
-    const CombineUnit& u = gs.colorCombine;
-    const uint32_t* cl = inputArray(s, pixelPath.colorLocal);
-    const uint32_t* co = inputArray(s, pixelPath.colorOther);
-    const uint32_t* al = inputArray(s, pixelPath.alphaLocal);
-    const uint32_t* ao = inputArray(s, pixelPath.alphaOther);
+    const Pipeline& P = *s->path;
+    const CombineUnit& u = P.st.colorCombine;
+    const uint32_t* cl = inputArray(s, P.colorLocal);
+    const uint32_t* co = inputArray(s, P.colorOther);
+    const uint32_t* al = inputArray(s, P.alphaLocal);
+    const uint32_t* ao = inputArray(s, P.alphaOther);
     const uint32_t* tex = s->tex[0];
     for (int i = 0; i < s->n; i++) {
         int la = channel(al[i], 24), oa = channel(ao[i], 24), ta = channel(tex[i], 24);
@@ -207,9 +209,10 @@ static void colorGeneric(Span* s, uint32_t* out)
 
 static void alphaGeneric(Span* s, uint32_t* out)
 {
-    const CombineUnit& u = gs.alphaCombine;
-    const uint32_t* al = inputArray(s, pixelPath.alphaLocal);
-    const uint32_t* ao = inputArray(s, pixelPath.alphaOther);
+    const Pipeline& P = *s->path;
+    const CombineUnit& u = P.st.alphaCombine;
+    const uint32_t* al = inputArray(s, P.alphaLocal);
+    const uint32_t* ao = inputArray(s, P.alphaOther);
     const uint32_t* tex = s->tex[0];
     for (int i = 0; i < s->n; i++) {
         int la = channel(al[i], 24), oa = channel(ao[i], 24), ta = channel(tex[i], 24);
@@ -223,16 +226,17 @@ static void alphaGeneric(Span* s, uint32_t* out)
 
 void stageCombine(Span* s)
 {
+    const Pipeline& P = *s->path;
     uint32_t* out = s->color32;
     int n = s->n;
-    if (pixelPath.colorPlan.op == OP_GENERIC)
+    if (P.colorPlan.op == OP_GENERIC)
         colorGeneric(s, out);
     else
-        runPlan(pixelPath.colorPlan, inputArray(s, pixelPath.colorPlan.a), inputArray(s, pixelPath.colorPlan.b), out, 0x00FFFFFFu, n);
-    if (pixelPath.alphaPlan.op == OP_GENERIC)
+        runPlan(P.colorPlan, inputArray(s, P.colorPlan.a), inputArray(s, P.colorPlan.b), out, 0x00FFFFFFu, n);
+    if (P.alphaPlan.op == OP_GENERIC)
         alphaGeneric(s, out);
     else
-        runPlan(pixelPath.alphaPlan, inputArray(s, pixelPath.alphaPlan.a), inputArray(s, pixelPath.alphaPlan.b), out, 0xFF000000u, n);
+        runPlan(P.alphaPlan, inputArray(s, P.alphaPlan.a), inputArray(s, P.alphaPlan.b), out, 0xFF000000u, n);
 }
 
 // Detail factor from the level of detail: grows by 2^scale per quarter level
@@ -246,10 +250,11 @@ static inline int detailFactor(const TmuState& u, int32_t lod)
 
 void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, uint32_t* out)
 {
-    const TmuState& u = gs.tmu[tmu];
+    const Pipeline& P = *s->path;
+    const TmuState& u = P.st.tmu[tmu];
     int n = s->n;
-    const CombinePlan& rgb = pixelPath.tmuRgbPlan[tmu];
-    const CombinePlan& alpha = pixelPath.tmuAlphaPlan[tmu];
+    const CombinePlan& rgb = P.tmuRgbPlan[tmu];
+    const CombinePlan& alpha = P.tmuAlphaPlan[tmu];
     auto pick = [&](int which) { return which == IN_TEXEL ? local : (which == IN_UPSTREAM ? other : zeroArray); };
     if (rgb.op != OP_GENERIC && alpha.op != OP_GENERIC) {
         runPlan(rgb, pick(rgb.a), pick(rgb.b), out, 0x00FFFFFFu, n);
@@ -279,8 +284,9 @@ void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, 
 // red, green and blue is discarded.
 void stageChromaKey(Span* s)
 {
-    const uint32_t* other = inputArray(s, pixelPath.colorOther);
-    uint32_t key = pixelPath.chromaKey & 0x00FFFFFFu;
+    const Pipeline& P = *s->path;
+    const uint32_t* other = inputArray(s, P.colorOther);
+    uint32_t key = P.chromaKey & 0x00FFFFFFu;
     for (int i = 0; i < s->n; i++)
         if ((other[i] & 0x00FFFFFFu) == key)
             s->live[i] = 0;
@@ -303,8 +309,9 @@ static inline bool compare(int function, uint32_t a, uint32_t b)
 // Alpha test: the combined alpha against the reference value.
 void stageAlphaTest(Span* s)
 {
-    int function = gs.alphaTestFunction;
-    uint32_t ref = gs.alphaTestRef;
+    const Pipeline& P = *s->path;
+    int function = P.st.alphaTestFunction;
+    uint32_t ref = P.st.alphaTestRef;
     for (int i = 0; i < s->n; i++)
         if (!compare(function, s->color32[i] >> 24, ref))
             s->live[i] = 0;

@@ -14,12 +14,13 @@ template <typename Compare> static inline void depthTest(Span* s, uint32_t biasV
 
 void stageDepthTest(Span* s)
 {
+    const Pipeline& P = *s->path;
     // The *_COMPARE_TO_BIAS modes test the bias level itself.
-    bool toBias = gs.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS ||
-                  gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
-    int32_t b = pixelPath.depthBias;
+    bool toBias = P.st.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS ||
+                  P.st.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
+    int32_t b = P.depthBias;
     uint32_t bias = (uint32_t)(b < 0 ? 0 : (b > 0xFFFF ? 0xFFFF : b));
-    switch (gs.depthFunction) {
+    switch (P.st.depthFunction) {
     case GR_CMP_NEVER:
         for (int i = 0; i < s->n; i++)
             s->live[i] = 0;

@@ -227,6 +227,10 @@ struct Device {
 
 extern Device dev;
 
+// The statistics, pixels written counted by whoever drew them (dispatch.cpp).
+void statsRead(GrObxStats* out);
+void statsReset(void);
+
 // Reports a misuse through the application's error callback (or stderr).
 void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void reportFatal(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -51,10 +51,10 @@ void obxScreenSize(FxU32* width, FxU32* height)
 void obxStats(GrObxStats* stats)
 {
     if (stats)
-        *stats = dev.stats;
+        statsRead(stats);
 }
 
-void obxStatsReset(void) { memset(&dev.stats, 0, sizeof dev.stats); }
+void obxStatsReset(void) { statsReset(); }
 
 struct Extension {
     const char* name;

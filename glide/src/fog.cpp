@@ -6,14 +6,15 @@
 
 void stageFog(Span* s)
 {
-    bool mult = (gs.fogMode & GR_FOG_MULT2) != 0, add = (gs.fogMode & GR_FOG_ADD2) != 0;
-    uint32_t fogR = (pixelPath.fogColor >> 16) & 255, fogG = (pixelPath.fogColor >> 8) & 255, fogB = pixelPath.fogColor & 255;
-    if (pixelPath.blendReadsPrefog)
+    const Pipeline& P = *s->path;
+    bool mult = (P.st.fogMode & GR_FOG_MULT2) != 0, add = (P.st.fogMode & GR_FOG_ADD2) != 0;
+    uint32_t fogR = (P.fogColor >> 16) & 255, fogG = (P.fogColor >> 8) & 255, fogB = P.fogColor & 255;
+    if (P.blendReadsPrefog)
         for (int i = 0; i < s->n; i++)
             s->prefog[i] = s->color32[i];
     int i = 0;
     if (!mult && !add) {
-        __m128i fog = _mm_set1_epi32((int)pixelPath.fogColor), alphaMask = _mm_set1_epi32((int)0xFF000000u);
+        __m128i fog = _mm_set1_epi32((int)P.fogColor), alphaMask = _mm_set1_epi32((int)0xFF000000u);
         for (; i + 4 <= s->n; i += 4) {
             __m128i f = _mm_setr_epi32(s->fog[i], s->fog[i + 1], s->fog[i + 2], s->fog[i + 3]);
             __m128i c = _mm_load_si128((const __m128i*)(s->color32 + i));

@@ -153,6 +153,9 @@ FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
     TRACE("grGet(%u, %u, ptr)", pname, plength);
     FxI32 v[4] = {0, 0, 0, 0};
     int n = 1;
+    GrObxStats stats = {};
+    if (pname >= GR_STATS_LINES && pname <= GR_STATS_TRIANGLES_OUT)
+        statsRead(&stats);
     switch (pname) {
     case GR_BITS_DEPTH: v[0] = 16; break;
     case GR_BITS_RGBA: n = 4; v[0] = 5; v[1] = 6; v[2] = 5; v[3] = 0; break;
@@ -181,10 +184,10 @@ FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
     case GR_STATS_PIXELS_CHROMA_FAIL: v[0] = 0; break;
     case GR_STATS_PIXELS_DEPTHFUNC_FAIL: v[0] = 0; break;
     case GR_STATS_PIXELS_IN: v[0] = 0; break;
-    case GR_STATS_PIXELS_OUT: v[0] = (FxI32)(uint32_t)dev.stats.pixelsWritten; break;
+    case GR_STATS_PIXELS_OUT: v[0] = (FxI32)(uint32_t)stats.pixelsWritten; break;
     case GR_STATS_POINTS: v[0] = 0; break;
-    case GR_STATS_TRIANGLES_IN: v[0] = (FxI32)(uint32_t)dev.stats.trianglesDrawn; break;
-    case GR_STATS_TRIANGLES_OUT: v[0] = (FxI32)(uint32_t)dev.stats.trianglesDrawn; break;
+    case GR_STATS_TRIANGLES_IN: v[0] = (FxI32)(uint32_t)stats.trianglesDrawn; break;
+    case GR_STATS_TRIANGLES_OUT: v[0] = (FxI32)(uint32_t)stats.trianglesDrawn; break;
     case GR_SUPPORTS_PASSTHRU: v[0] = 0; break;
     case GR_TEXTURE_ALIGN: v[0] = 16; break;
     case GR_VIDEO_POSITION: n = 2; break;
@@ -272,7 +275,7 @@ FxBool grReset(FxU32 what)
     TRACE("grReset(%u)", what);
     if (what == GR_STATS_PIXELS || what == GR_STATS_POINTS || what == GR_STATS_LINES ||
         what == GR_STATS_TRIANGLES) {
-        memset(&dev.stats, 0, sizeof dev.stats);
+        statsReset();
         return FXTRUE;
     }
     return FXFALSE;

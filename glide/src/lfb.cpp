@@ -113,7 +113,8 @@ bool clipRegion(FxU32 x, FxU32 y, FxU32 w, FxU32 h, int* x0, int* y0, int* cw, i
 // interpolated one.
 void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pixels, uint16_t constDepth)
 {
-    Span* s = &theSpan;
+    Span* s = callerSpan();
+    const Pipeline& P = *s->path;
     uint16_t* colorRow = renderTarget() + (size_t)y * dev.width;
     uint16_t* auxRow = dev.auxBuffer ? dev.auxBuffer + (size_t)y * dev.width : nullptr;
     for (int start = 0; start < n; start += SPAN_MAX) {
@@ -131,8 +132,8 @@ void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pi
             s->q[i] = 1.0f;
             s->wvalue[i] = 0;
         }
-        for (int k = 0; k < pixelPath.stageCount; k++) {
-            Stage st = pixelPath.stages[k];
+        for (int k = 0; k < P.stageCount; k++) {
+            Stage st = P.stages[k];
             if (st == stageIterColor || st == stageIterQ || st == stageDepthW || st == stageDepthZ)
                 continue;
             st(s);

@@ -31,7 +31,10 @@ struct Setup {
     Plane sq[MAX_TMU], tq[MAX_TMU], qt[MAX_TMU];
 };
 
+struct Pipeline;
+
 struct Span {
+    const Pipeline* path; // the pixel path the span runs through
     const Setup* setup;
     int x, y, n; // first pixel (buffer coordinates, row 0 = top) and count
     uint16_t* color; // first pixel of the span in the render target
@@ -53,6 +56,7 @@ struct Span {
     uint16_t depth[SPAN_MAX];           // the pixel's own depth value
     uint8_t fog[SPAN_MAX];              // fog factor
     uint8_t live[SPAN_MAX];             // still to be written
+    uint64_t pixelsWritten;             // by this span record, for the statistics
 };
 
 typedef void (*Stage)(Span* span);
@@ -83,10 +87,12 @@ struct Pipeline {
     // Which interpolants the stages read.
     bool needQ, needIterColor, needIterAlpha, needZ, needFogCoord;
 
-    // Texture units that take part, and their decoded textures (null when a
-    // unit has no usable source: it then reads as opaque white).
+    // Texture units that take part, and their decoded textures (hasTexture
+    // false when a unit has no usable source: it then reads as opaque white).
+    // Copies, so the record can be copied whole.
     bool tmuSampled[MAX_TMU];
-    const DecodedTexture* texture[MAX_TMU];
+    bool hasTexture[MAX_TMU];
+    DecodedTexture texture[MAX_TMU];
     bool tmuMipmap[MAX_TMU];      // level chosen per pixel from the level of detail
     bool tmuDither[MAX_TMU];      // level chosen with the dither matrix
     int32_t tmuLodOffset[MAX_TMU]; // (largeLod - 8 + bias) in 1/256 units
@@ -106,14 +112,53 @@ struct Pipeline {
     bool writeRgb, writeDepth, writeAlpha, alphaBuffer;
     int ditherMode;
     int32_t depthBias;
+
+    // Where the pixels go: the render target and the aux buffer (or null),
+    // rows of `width` pixels.
+    uint16_t* color;
+    uint16_t* aux;
+    int width;
+
+    // The state the path was chosen for; the stages read nothing else.
+    GlideState st;
 };
 
+// The pixel path of the current state, chosen on the application's thread.
 extern Pipeline pixelPath;
-extern Span theSpan;
 
-// Runs the chosen stages over one span. x0, x1 (half-open) and y are in buffer
-// coordinates and already clipped.
-void spanDraw(const Setup* setup, int y, int x0, int x1);
+// Runs the span's pixel path over pixels [x0, x1) of row y (buffer
+// coordinates, already clipped), in runs of at most SPAN_MAX.
+void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1);
+
+// A triangle ready for scan conversion: its planes, and its three edges as
+// integer functions stepped row by row (values at pixel column 0 of row
+// rowFirst). Inside means E >= threshold; E at column ix is 16 * A * ix + C.
+struct Triangle {
+    Setup setup;
+    int64_t edgeA[3], edgeC[3], edgeThreshold[3], edgeStep[3];
+    int rowFirst, rowLast;
+    int clipX0, clipX1; // half-open
+};
+
+// A single pixel of a point or line.
+struct PixelAt {
+    int x, y;
+};
+
+// Draws the pixels whose row modulo `step` is `part`.
+void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int part, int step);
+
+// Hands a primitive to the rasterizer (dispatch.cpp): drawn at once on the
+// application's thread, or queued for the rasterizer threads.
+void submitTriangle(const Triangle* t);
+void submitPixels(const Setup* setup, const PixelAt* at, int count);
+// The span record for pixels the application's thread draws itself (frame
+// buffer writes through the pixel path), set to the current pixel path.
+Span* callerSpan(void);
+
+// Draws rows rowFirst + k, rowFirst + k + step, ... of a triangle whose row
+// number modulo `step` is `part` (step 1: every row).
+void triangleDraw(Span* s, const Triangle* t, int part, int step);
 
 // Stages, by file.
 // span.cpp: interpolation

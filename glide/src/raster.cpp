@@ -171,35 +171,46 @@ void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
     // Edge k runs from vertex k to vertex k+1. Inside means E >= threshold,
     // E(P) = (Xb - Xa)(Py - Ya) - (Yb - Ya)(Px - Xa); the threshold is 0 for
     // top and left edges and 1 for the others.
-    int64_t edgeA[3], edgeC[3], edgeThreshold[3], edgeStep[3];
+    Triangle t;
+    t.rowFirst = (int)rowFirst;
+    t.rowLast = (int)rowLast;
+    t.clipX0 = clip.x0;
+    t.clipX1 = clip.x1;
     for (int k = 0; k < 3; k++) {
         int n = (k + 1) % 3;
         int64_t dx = X[n] - X[k], dy = Y[n] - Y[k];
         bool topLeft = dy < 0 || (dy == 0 && dx > 0);
-        edgeThreshold[k] = topLeft ? 0 : 1;
-        edgeA[k] = -dy;
+        t.edgeThreshold[k] = topLeft ? 0 : 1;
+        t.edgeA[k] = -dy;
         int64_t py = 16 * rowFirst + 8;
         // E at pixel column ix of this row: 16 * A * ix + C.
-        edgeC[k] = dx * (py - Y[k]) + dy * X[k] + 8 * edgeA[k];
-        edgeStep[k] = 16 * dx;
+        t.edgeC[k] = dx * (py - Y[k]) + dy * X[k] + 8 * t.edgeA[k];
+        t.edgeStep[k] = 16 * dx;
     }
 
-    Setup setup;
     double px[3], py[3];
     for (int i = 0; i < 3; i++) {
         px[i] = (double)X[i] / 16.0;
         py[i] = (double)Y[i] / 16.0;
     }
-    setupPlanes(&setup, v, px, py);
+    setupPlanes(&t.setup, v, px, py);
+    submitTriangle(&t);
+}
 
-    for (int64_t row = rowFirst; row <= rowLast; row++) {
-        int64_t left = clip.x0, right = clip.x1 - 1;
+void triangleDraw(Span* s, const Triangle* t, int part, int step)
+{
+    int first = t->rowFirst + ((part - t->rowFirst) % step + step) % step;
+    int64_t edgeC[3];
+    for (int k = 0; k < 3; k++)
+        edgeC[k] = t->edgeC[k] + (int64_t)(first - t->rowFirst) * t->edgeStep[k];
+    for (int row = first; row <= t->rowLast; row += step) {
+        int64_t left = t->clipX0, right = t->clipX1 - 1;
         for (int k = 0; k < 3; k++) {
-            int64_t A = edgeA[k], need = edgeThreshold[k] - edgeC[k];
+            int64_t A = t->edgeA[k], need = t->edgeThreshold[k] - edgeC[k];
             if (A > 0) {
-                int64_t first = ceilDiv(need, 16 * A);
-                if (first > left)
-                    left = first;
+                int64_t inside = ceilDiv(need, 16 * A);
+                if (inside > left)
+                    left = inside;
             } else if (A < 0) {
                 int64_t last = floorDiv(-need, -16 * A);
                 if (last < right)
@@ -207,10 +218,10 @@ void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
             } else if (need > 0) {
                 right = left - 1; // a horizontal edge this row lies outside of
             }
-            edgeC[k] += edgeStep[k];
+            edgeC[k] += step * t->edgeStep[k];
         }
         if (left <= right)
-            spanDraw(&setup, (int)row, (int)left, (int)right + 1);
+            spanDraw(s, &t->setup, row, (int)left, (int)right + 1);
     }
 }
 
@@ -230,7 +241,8 @@ void drawPoint(const Vertex* v)
         return;
     Setup setup;
     setupConstant(&setup, v, (double)x + 0.5, (double)y + 0.5);
-    spanDraw(&setup, (int)y, (int)x, (int)x + 1);
+    PixelAt at = {(int)x, (int)y};
+    submitPixels(&setup, &at, 1);
 }
 
 // A line one pixel wide: along its major axis every pixel whose centre lies in
@@ -286,6 +298,8 @@ void drawLine(const Vertex* a, const Vertex* b)
         first = (int64_t)std::floor(end - 0.5) + 1;
         last = (int64_t)std::floor(start - 0.5);
     }
+    PixelAt batch[64];
+    int count = 0;
     for (int64_t m = first; m <= last; m++) {
         double centre = (double)m + 0.5;
         double minor = (xMajor ? y0 : x0) + (centre - start) * slope;
@@ -293,6 +307,12 @@ void drawLine(const Vertex* a, const Vertex* b)
         int64_t x = xMajor ? m : n, y = xMajor ? n : m;
         if (x < clip.x0 || x >= clip.x1 || y < clip.y0 || y >= clip.y1)
             continue;
-        spanDraw(&setup, (int)y, (int)x, (int)x + 1);
+        batch[count++] = {(int)x, (int)y};
+        if (count == 64) {
+            submitPixels(&setup, batch, count);
+            count = 0;
+        }
     }
+    if (count)
+        submitPixels(&setup, batch, count);
 }

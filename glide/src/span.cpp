@@ -2,17 +2,13 @@
 // the per-pixel arrays from the primitive's planes.
 #include "simd.h"
 
-Span theSpan;
-
-
-
-void spanDraw(const Setup* setup, int y, int x0, int x1)
+void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1)
 {
-    Span* s = &theSpan;
+    const Pipeline& P = *s->path;
     s->setup = setup;
     s->y = y;
-    uint16_t* colorRow = renderTarget() + (size_t)y * dev.width;
-    uint16_t* auxRow = dev.auxBuffer ? dev.auxBuffer + (size_t)y * dev.width : nullptr;
+    uint16_t* colorRow = P.color + (size_t)y * P.width;
+    uint16_t* auxRow = P.aux ? P.aux + (size_t)y * P.width : nullptr;
     for (int x = x0; x < x1; x += SPAN_MAX) {
         int n = x1 - x < SPAN_MAX ? x1 - x : SPAN_MAX;
         s->x = x;
@@ -21,9 +17,16 @@ void spanDraw(const Setup* setup, int y, int x0, int x1)
         s->aux = auxRow ? auxRow + x : nullptr;
         for (int i = 0; i < n; i++)
             s->live[i] = 1;
-        for (int k = 0; k < pixelPath.stageCount; k++)
-            pixelPath.stages[k](s);
+        for (int k = 0; k < P.stageCount; k++)
+            P.stages[k](s);
     }
+}
+
+void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int part, int step)
+{
+    for (int i = 0; i < count; i++)
+        if (at[i].y % step == part)
+            spanDraw(s, setup, at[i].y, at[i].x, at[i].x + 1);
 }
 
 // Start of a plane at the span's first pixel.
@@ -37,9 +40,10 @@ static inline float planeStart(const Plane& p, const Span* s)
 // (int)(clampf(start + i * step, 0, 255) + 0.5f) for each channel.
 void stageIterColor(Span* s)
 {
+    const Pipeline& P = *s->path;
     const Setup* setup = s->setup;
     float start[4] = {255.0f, 255.0f, 255.0f, 255.0f}, step[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    if (pixelPath.needIterColor) {
+    if (P.needIterColor) {
         start[0] = planeStart(setup->r, s);
         start[1] = planeStart(setup->g, s);
         start[2] = planeStart(setup->b, s);
@@ -47,7 +51,7 @@ void stageIterColor(Span* s)
         step[1] = (float)setup->g.dx;
         step[2] = (float)setup->b.dx;
     }
-    if (pixelPath.needIterAlpha) {
+    if (P.needIterAlpha) {
         start[3] = planeStart(setup->a, s);
         step[3] = (float)setup->a.dx;
     }
@@ -103,7 +107,8 @@ void stageIterQ(Span* s)
 // W-buffer depth: the W value plus the depth bias, clamped to 16 bits.
 void stageDepthW(Span* s)
 {
-    __m128i bias = _mm_set1_epi32(pixelPath.depthBias), zero = _mm_setzero_si128(), far = _mm_set1_epi32(0xFFFF);
+    const Pipeline& P = *s->path;
+    __m128i bias = _mm_set1_epi32(P.depthBias), zero = _mm_setzero_si128(), far = _mm_set1_epi32(0xFFFF);
     for (int i = 0; i < s->n; i += 4) {
         __m128i d = _mm_add_epi32(_mm_load_si128((const __m128i*)(s->wvalue + i)), bias);
         d = _mm_andnot_si128(_mm_cmplt_epi32(d, zero), d);
@@ -116,9 +121,10 @@ void stageDepthW(Span* s)
 // Z-buffer depth: the iterated z rounded and clamped to 16 bits, plus the bias.
 void stageDepthZ(Span* s)
 {
+    const Pipeline& P = *s->path;
     alignas(16) float z[SPAN_MAX];
     planeRamp(z, s->setup->z, s);
-    int32_t bias = pixelPath.depthBias;
+    int32_t bias = P.depthBias;
     for (int i = 0; i < s->n; i++) {
         float c = clampf(z[i], 0.0f, 65535.0f);
         int32_t d = (int32_t)(c + 0.5f) + bias;
@@ -143,9 +149,10 @@ void stageDepthAlpha(Span* s)
 // w = guFogTableIndexToW(i).
 void stageFogW(Span* s)
 {
+    const Pipeline& P = *s->path;
     for (int i = 0; i < s->n; i++) {
         uint32_t d = (uint32_t)s->wvalue[i] + 1;
-        s->fog[i] = (uint8_t)fogFromTable(gs.fogTable, d > 0xFFFF ? 0xFFFF : d);
+        s->fog[i] = (uint8_t)fogFromTable(P.st.fogTable, d > 0xFFFF ? 0xFFFF : d);
     }
 }
 
@@ -171,12 +178,13 @@ void stageFogAlpha(Span* s)
 // as a w.
 void stageFogCoord(Span* s)
 {
+    const Pipeline& P = *s->path;
     alignas(16) float f[SPAN_MAX];
     planeRamp(f, s->setup->fog, s);
     for (int i = 0; i < s->n; i++) {
         float w = f[i];
         float q = w > 1.0f ? 1.0f / w : 1.0f;
         uint32_t d = wDepth(q) + 1;
-        s->fog[i] = (uint8_t)fogFromTable(gs.fogTable, d > 0xFFFF ? 0xFFFF : d);
+        s->fog[i] = (uint8_t)fogFromTable(P.st.fogTable, d > 0xFFFF ? 0xFFFF : d);
     }
 }

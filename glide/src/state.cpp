@@ -514,6 +514,7 @@ void grRenderBuffer(GrBuffer_t buffer)
         return;
     }
     gs.renderBuffer = buffer;
+    markStale();
 }
 
 void grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode, GrTextureFilterMode_t magfilter_mode)

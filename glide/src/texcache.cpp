@@ -129,7 +129,8 @@ bool entryMatches(const CacheEntry& e, int tmu, const TmuState& u, int table)
 bool pinned(const CacheEntry* e)
 {
     for (int t = 0; t < MAX_TMU; t++)
-        if (pixelPath.texture[t] == &e->decoded)
+        if (pixelPath.hasTexture[t] && pixelPath.texture[t].levels[0].texels >= e->texels &&
+            pixelPath.texture[t].levels[0].texels < e->texels + e->texelCount)
             return true;
     return false;
 }
@@ -176,7 +177,7 @@ void texCacheClear(void)
     for (CacheEntry& e : cache)
         entryFree(&e);
     for (int t = 0; t < MAX_TMU; t++)
-        pixelPath.texture[t] = nullptr;
+        pixelPath.hasTexture[t] = false;
 }
 
 const DecodedTexture* texCacheLookup(int tmu)

@@ -166,7 +166,8 @@ static const int32_t lodDither[4][4] = {
 // Fills out[] with the filtered texels of unit t.
 static void sampleUnit(Span* s, int t, uint32_t* out)
 {
-    const DecodedTexture* tex = pixelPath.texture[t];
+    const Pipeline& P = *s->path;
+    const DecodedTexture* tex = P.hasTexture[t] ? &P.texture[t] : nullptr;
     int n = s->n;
     if (!tex) {
         for (int i = 0; i < n; i++)
@@ -186,14 +187,14 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
         _mm_storeu_ps(s->t + i, _mm_mul_ps(_mm_load_ps(tq + i), r));
     }
 
-    const TmuState& u = gs.tmu[t];
-    if (pixelPath.tmuLod[t]) {
+    const TmuState& u = P.st.tmu[t];
+    if (P.tmuLod[t]) {
         float dsx = (float)st->sq[t].dx, dtx = (float)st->tq[t].dx, dqx = (float)st->qt[t].dx;
         float dsy = (float)st->sq[t].dy, dty = (float)st->tq[t].dy, dqy = (float)st->qt[t].dy;
         // Four at a time: ds/dx = (d(s/w)/dx - s * d(1/w)/dx) * w and so on;
         // rho = max(|ds/dx|, |dt/dx|, |ds/dy|, |dt/dy|); its log2 is the float's
         // exponent and top mantissa bits read as one fixed-point number.
-        __m128i offset = _mm_set1_epi32(pixelPath.tmuLodOffset[t]);
+        __m128i offset = _mm_set1_epi32(P.tmuLodOffset[t]);
         __m128 sign = _mm_set1_ps(-0.0f), zero = _mm_setzero_ps();
         __m128 vdsx = _mm_set1_ps(dsx), vdtx = _mm_set1_ps(dtx), vdqx = _mm_set1_ps(dqx);
         __m128 vdsy = _mm_set1_ps(dsy), vdty = _mm_set1_ps(dty), vdqy = _mm_set1_ps(dqy);
@@ -214,7 +215,7 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
     }
 
     bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR, magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
-    if (!pixelPath.tmuLod[t]) { // one level, one filter for the whole span
+    if (!P.tmuLod[t]) { // one level, one filter for the whole span
         FetchFn fetch = magBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
         sampleRun(s, tex->levels[0], magBilinear, fetch, 0, n, out);
         return;
@@ -223,7 +224,7 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
     // pixel's place) and whether it is minified, then its coordinates in
     // that level.
     int last = tex->levelCount - 1;
-    bool mipmap = pixelPath.tmuMipmap[t], dither = pixelPath.tmuDither[t];
+    bool mipmap = P.tmuMipmap[t], dither = P.tmuDither[t];
     alignas(16) int choice[SPAN_MAX + 4]; // level * 2 + minified
     int changes = 0;
     for (int i = 0; i < n; i++) {
@@ -274,23 +275,25 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
 // TMU1 has nothing upstream: its "other" input is zero.
 void stageTexture1(Span* s)
 {
-    if (pixelPath.tmuSampled[1])
+    const Pipeline& P = *s->path;
+    if (P.tmuSampled[1])
         sampleUnit(s, 1, s->texel);
     combineTmu(s, 1, s->texel, zeroTexels, s->tex[1]);
 }
 
 void stageTexture0(Span* s)
 {
-    const uint32_t* upstream = pixelPath.tmuUpstream >= 0 ? s->tex[1] : zeroTexels;
-    const CombinePlan& rgb = pixelPath.tmuRgbPlan[0];
-    const CombinePlan& alpha = pixelPath.tmuAlphaPlan[0];
+    const Pipeline& P = *s->path;
+    const uint32_t* upstream = P.tmuUpstream >= 0 ? s->tex[1] : zeroTexels;
+    const CombinePlan& rgb = P.tmuRgbPlan[0];
+    const CombinePlan& alpha = P.tmuAlphaPlan[0];
     // A unit that shows its own texels (the usual case) samples straight into
     // its output.
     if (rgb.op == OP_COPY && rgb.a == IN_TEXEL && alpha.op == OP_COPY && alpha.a == IN_TEXEL) {
         sampleUnit(s, 0, s->tex[0]);
         return;
     }
-    if (pixelPath.tmuSampled[0])
+    if (P.tmuSampled[0])
         sampleUnit(s, 0, s->texel);
     combineTmu(s, 0, s->texel, upstream, s->tex[0]);
 }

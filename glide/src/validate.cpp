@@ -126,6 +126,7 @@ void validatePipeline(void)
 
     // Texture units, from the frame buffer's end of the chain up.
     p.tmuSampled[0] = p.tmuSampled[1] = false;
+    p.hasTexture[0] = p.hasTexture[1] = false;
     p.tmuUpstream = -1;
     bool unitActive[MAX_TMU] = {(uses & (1u << IN_TEX)) != 0, false};
     for (int t = 0; t < MAX_TMU; t++) {
@@ -143,8 +144,10 @@ void validatePipeline(void)
             if (t == 0)
                 p.tmuUpstream = 1;
         }
-        p.texture[t] = p.tmuSampled[t] ? texCacheLookup(t) : nullptr;
-        const DecodedTexture* tex = p.texture[t];
+        const DecodedTexture* tex = p.tmuSampled[t] ? texCacheLookup(t) : nullptr;
+        p.hasTexture[t] = tex != nullptr;
+        if (tex)
+            p.texture[t] = *tex;
         bool mipmap = u.mipmapMode != GR_MIPMAP_DISABLE && tex && tex->levelCount > 1;
         p.tmuMipmap[t] = mipmap;
         p.tmuDither[t] = u.mipmapMode == GR_MIPMAP_NEAREST_DITHER && gs.allowMipmapDither;
@@ -202,5 +205,10 @@ void validatePipeline(void)
     if (blendOn)
         add(stageBlend);
     add(stageWrite);
+
+    p.color = renderTarget();
+    p.aux = dev.auxBuffer;
+    p.width = dev.width;
+    p.st = gs;
     dev.stale = false;
 }

@@ -135,7 +135,7 @@ GrContext_t grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_resolution, GrS
     dev.lastSwapTicks = 0;
     dev.stripCount = 0;
     dev.fanCount = 0;
-    memset(&dev.stats, 0, sizeof dev.stats);
+    statsReset();
     if (!presentOpen(hWnd, width, height)) {
         freeBuffers();
         return 0;
@@ -224,6 +224,7 @@ void grBufferSwap(FxU32 swap_interval)
         return;
     dev.frontIndex = (dev.frontIndex + 1) % dev.colorBufferCount;
     dev.stats.swaps++;
+    markStale(); // the render target moved
     const uint16_t* shown = frontBuffer();
     if (dev.config.dumpPattern[0]) {
         char path[512];
