@@ -54,7 +54,7 @@ void stageBlend(Span* s)
     // Translucency, the common case, four pixels at a time while they lie
     // inside the span: (src * a + dst * (255 - a)) / 255, alpha kept.
     if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA && !P.writeAlpha) {
-        int i = 0;
+        int i = P.avx2 ? blendTranslucentAvx2(s) : 0;
         __m128i alphaMask = _mm_set1_epi32((int)0xFF000000u);
         for (; i + 4 <= n; i += 4) {
             __m128i c = _mm_load_si128((const __m128i*)(s->color32 + i));
@@ -148,6 +148,8 @@ void stageWrite(Span* s)
     int i = 0;
     unsigned written = 0;
     if (!dither && !alpha) {
+        if (P.avx2)
+            i = writeAvx2(s, rgb, depth, &written);
         // Eight pixels at a time while they lie inside the span.
         __m128i zero = _mm_setzero_si128();
         for (; i + 8 <= n; i += 8) {

@@ -143,8 +143,13 @@ CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, 
 
 // Runs a planned (non-general) unit over the span, writing the channels of
 // `mask` in out. For the alpha channel OP_MUL and OP_MUL_ALPHA agree.
-static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n)
+static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n,
+                    bool wide)
 {
+    if (wide) {
+        runPlanAvx2(p.op, a, b, out, mask, n);
+        return;
+    }
     switch (p.op) {
     case OP_ZERO:
         for (int i = 0; i < n; i++)
@@ -232,11 +237,11 @@ void stageCombine(Span* s)
     if (P.colorPlan.op == OP_GENERIC)
         colorGeneric(s, out);
     else
-        runPlan(P.colorPlan, inputArray(s, P.colorPlan.a), inputArray(s, P.colorPlan.b), out, 0x00FFFFFFu, n);
+        runPlan(P.colorPlan, inputArray(s, P.colorPlan.a), inputArray(s, P.colorPlan.b), out, 0x00FFFFFFu, n, P.avx2);
     if (P.alphaPlan.op == OP_GENERIC)
         alphaGeneric(s, out);
     else
-        runPlan(P.alphaPlan, inputArray(s, P.alphaPlan.a), inputArray(s, P.alphaPlan.b), out, 0xFF000000u, n);
+        runPlan(P.alphaPlan, inputArray(s, P.alphaPlan.a), inputArray(s, P.alphaPlan.b), out, 0xFF000000u, n, P.avx2);
 }
 
 // Detail factor from the level of detail: grows by 2^scale per quarter level
@@ -257,8 +262,8 @@ void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, 
     const CombinePlan& alpha = P.tmuAlphaPlan[tmu];
     auto pick = [&](int which) { return which == IN_TEXEL ? local : (which == IN_UPSTREAM ? other : zeroArray); };
     if (rgb.op != OP_GENERIC && alpha.op != OP_GENERIC) {
-        runPlan(rgb, pick(rgb.a), pick(rgb.b), out, 0x00FFFFFFu, n);
-        runPlan(alpha, pick(alpha.a), pick(alpha.b), out, 0xFF000000u, n);
+        runPlan(rgb, pick(rgb.a), pick(rgb.b), out, 0x00FFFFFFu, n, P.avx2);
+        runPlan(alpha, pick(alpha.a), pick(alpha.b), out, 0xFF000000u, n, P.avx2);
         return;
     }
     for (int i = 0; i < n; i++) {

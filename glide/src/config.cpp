@@ -35,6 +35,7 @@ void configRead(Config* config)
     config->noBoard = false;
     config->display = DISPLAY_AUTO;
     config->dumpPattern[0] = '\0';
+    config->avx2 = __builtin_cpu_supports("avx2");
 
     if (const char* tmu = getenv("FX_GLIDE_NUM_TMU")) {
         if (strcmp(tmu, "1") == 0)
@@ -52,6 +53,10 @@ void configRead(Config* config)
         else if (strcasecmp(display, "headless") == 0)
             config->display = DISPLAY_HEADLESS;
     }
+    // "sse2" keeps to the loops every x86-64 runs (they draw the same pixels).
+    if (const char* simd = getenv("OBX_GLIDE_SIMD"))
+        if (strcasecmp(simd, "sse2") == 0)
+            config->avx2 = false;
     if (const char* dump = getenv("OBX_GLIDE_DUMP")) {
         // Only a pattern with exactly one integer conversion is safe to hand
         // to snprintf with the frame number.

@@ -44,6 +44,7 @@ struct Config {
     bool noBoard;        // OBX_GLIDE_NO_BOARD=1
     DisplayMode display; // OBX_GLIDE_DISPLAY
     char dumpPattern[256]; // OBX_GLIDE_DUMP, empty when unset
+    bool avx2;             // 256-bit pixel loops: the processor has AVX2 and OBX_GLIDE_SIMD allows it
 };
 
 void configRead(Config* config);

@@ -12,6 +12,10 @@ void stageFog(Span* s)
     if (P.blendReadsPrefog)
         for (int i = 0; i < s->n; i++)
             s->prefog[i] = s->color32[i];
+    if (!mult && !add && P.avx2) {
+        fogMixAvx2(s);
+        return;
+    }
     int i = 0;
     if (!mult && !add) {
         __m128i fog = _mm_set1_epi32((int)P.fogColor), alphaMask = _mm_set1_epi32((int)0xFF000000u);

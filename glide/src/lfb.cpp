@@ -134,7 +134,8 @@ void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pi
         }
         for (int k = 0; k < P.stageCount; k++) {
             Stage st = P.stages[k];
-            if (st == stageIterColor || st == stageIterQ || st == stageDepthW || st == stageDepthZ)
+            if (st == stageIterColor || st == stageIterQ || st == stageDepthW || st == stageDepthZ ||
+                st == stageIterColorAvx2 || st == stageIterQAvx2 || st == stageDepthWAvx2)
                 continue;
             st(s);
         }

@@ -80,6 +80,21 @@ struct CombinePlan {
     int a, b; // Input values
 };
 
+// A decoded texture's levels as the wide sampler reads them: level k's texels
+// start offset[k] texels after `base`, it is 1 << widthLog2[k] texels wide and
+// 1 << heightLog2[k] high, and its fixed-point coordinates are those of level
+// 0 shifted right by shiftS[k] and shiftT[k] (every level's scale is level
+// 0's divided by a power of two).
+struct LevelTable {
+    const uint32_t* base;
+    float scaleS, scaleT; // of level 0
+    alignas(32) int32_t offset[16];
+    alignas(32) int32_t widthLog2[16];
+    alignas(32) int32_t heightLog2[16];
+    alignas(32) int32_t shiftS[16];
+    alignas(32) int32_t shiftT[16];
+};
+
 struct Pipeline {
     Stage stages[20];
     int stageCount;
@@ -107,6 +122,9 @@ struct Pipeline {
     uint32_t fogColor, chromaKey;
     alignas(16) uint32_t constArray[SPAN_MAX]; // the constant colour repeated, an input like any other
 
+    LevelTable levelTable[MAX_TMU]; // of each texture present
+
+    bool avx2; // the 256-bit loops may run
     bool blendReadsPrefog, fogActive;
     bool tmuLod[MAX_TMU]; // level of detail computed per pixel
     bool writeRgb, writeDepth, writeAlpha, alphaBuffer;
@@ -190,6 +208,22 @@ void stageFog(Span* s);
 // blend.cpp
 void stageBlend(Span* s);
 void stageWrite(Span* s);
+
+// 256-bit versions (avx2.cpp), used when the processor has AVX2. Each draws
+// exactly what its 128-bit counterpart draws.
+// Samples unit t for the span, as sampleUnit does; false when the span needs
+// the general loop (coordinates too far out).
+bool sampleUnitAvx2(Span* s, int t, uint32_t* out);
+void levelTableBuild(LevelTable* lt, const DecodedTexture* tex); // texture.cpp
+void stageIterColorAvx2(Span* s);
+void stageIterQAvx2(Span* s);
+void stageDepthWAvx2(Span* s);
+void stageDepthTestAvx2(Span* s);
+void runPlanAvx2(int op, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n);
+void fogMixAvx2(Span* s); // the plain fog mix of every pixel
+// These cover the span's pixels in whole groups and return how many they did.
+int blendTranslucentAvx2(Span* s);
+int writeAvx2(Span* s, bool rgb, bool depth, unsigned* written);
 
 // Shared arithmetic -------------------------------------------------------
 

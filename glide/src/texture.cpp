@@ -169,11 +169,8 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
     const Pipeline& P = *s->path;
     const DecodedTexture* tex = P.hasTexture[t] ? &P.texture[t] : nullptr;
     int n = s->n;
-    if (!tex) {
-        for (int i = 0; i < n; i++)
-            out[i] = 0xFFFFFFFFu;
+    if (tex && P.avx2 && sampleUnitAvx2(s, t, out))
         return;
-    }
     const Setup* st = s->setup;
     alignas(16) float sq[SPAN_MAX], tq[SPAN_MAX], q[SPAN_MAX];
     planeRamp(sq, st->sq[t], s);
@@ -212,6 +209,13 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
                                _mm_andnot_si128(_mm_castps_si128(positive), _mm_set1_epi32(-(1 << 20))));
             _mm_store_si128((__m128i*)(s->lod + i), _mm_add_epi32(lod, offset));
         }
+    }
+    // Without a texture the unit reads opaque white (its level of detail
+    // still feeds its combine).
+    if (!tex) {
+        for (int i = 0; i < n; i++)
+            out[i] = 0xFFFFFFFFu;
+        return;
     }
 
     bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR, magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
@@ -270,6 +274,33 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
         _mm_store_si128((__m128i*)(vf + i), _mm_sub_epi32(floor4(tv), h));
     }
     mixedFor(u.clampS, u.clampT)(tex, choice, minBilinear, magBilinear, uf, vf, out, n);
+}
+
+void levelTableBuild(LevelTable* lt, const DecodedTexture* tex)
+{
+    const uint32_t* base = tex->levels[0].texels;
+    for (int k = 1; k < tex->levelCount; k++)
+        if (tex->levels[k].texels < base)
+            base = tex->levels[k].texels;
+    lt->base = base;
+    lt->scaleS = tex->levels[0].scaleS;
+    lt->scaleT = tex->levels[0].scaleT;
+    for (int k = 0; k < 16; k++) {
+        const TexLevel& l = tex->levels[k < tex->levelCount ? k : tex->levelCount - 1];
+        lt->offset[k] = (int32_t)(l.texels - base);
+        lt->widthLog2[k] = l.widthLog2;
+        int hl = 0;
+        while ((1 << hl) < l.height)
+            hl++;
+        lt->heightLog2[k] = hl;
+        int ss = 0, sh = 0;
+        while (l.scaleS * (float)(1 << ss) < lt->scaleS)
+            ss++;
+        while (l.scaleT * (float)(1 << sh) < lt->scaleT)
+            sh++;
+        lt->shiftS[k] = ss;
+        lt->shiftT[k] = sh;
+    }
 }
 
 // TMU1 has nothing upstream: its "other" input is zero.

@@ -151,7 +151,11 @@ void validatePipeline(void)
         bool mipmap = u.mipmapMode != GR_MIPMAP_DISABLE && tex && tex->levelCount > 1;
         p.tmuMipmap[t] = mipmap;
         p.tmuDither[t] = u.mipmapMode == GR_MIPMAP_NEAREST_DITHER && gs.allowMipmapDither;
-        p.tmuLod[t] = tex && (mipmap || u.minFilter != u.magFilter || (lod && generic));
+        // A combine that reads the level of detail gets it with or without a
+        // texture.
+        p.tmuLod[t] = (tex && (mipmap || u.minFilter != u.magFilter)) || (lod && generic);
+        if (tex)
+            levelTableBuild(&p.levelTable[t], tex);
         int32_t bias = (int32_t)std::lround(u.lodBias * 4.0f) * 64;
         p.tmuLodOffset[t] = ((tex ? tex->largeLod : 8) - 8) * 256 + bias;
     }
@@ -173,10 +177,11 @@ void validatePipeline(void)
     p.ditherMode = gs.ditherMode;
 
     // The stages, in the order of the hardware.
+    bool wide = dev.config.avx2;
     if (p.needIterColor || p.needIterAlpha)
-        add(stageIterColor);
+        add(wide ? stageIterColorAvx2 : stageIterColor);
     if (p.needQ)
-        add(stageIterQ);
+        add(wide ? stageIterQAvx2 : stageIterQ);
     if (uses & (1u << IN_DEPTH_ALPHA))
         add(stageDepthAlpha);
     if (p.tmuUpstream >= 0)
@@ -189,9 +194,9 @@ void validatePipeline(void)
     if (gs.alphaTestFunction != GR_CMP_ALWAYS)
         add(stageAlphaTest);
     if (depthOn) {
-        add(wDepthMode ? stageDepthW : stageDepthZ);
+        add(wDepthMode ? (wide ? stageDepthWAvx2 : stageDepthW) : stageDepthZ);
         if (gs.depthFunction != GR_CMP_ALWAYS)
-            add(stageDepthTest);
+            add(wide ? stageDepthTestAvx2 : stageDepthTest);
     }
     if (p.fogActive) {
         switch (fogBase) {
@@ -206,6 +211,7 @@ void validatePipeline(void)
         add(stageBlend);
     add(stageWrite);
 
+    p.avx2 = dev.config.avx2;
     p.color = renderTarget();
     p.aux = dev.auxBuffer;
     p.width = dev.width;

@@ -1,0 +1,472 @@
+// The pixel loops again, eight pixels at a time in 256-bit registers, for
+// processors with AVX2 (chosen at run time). Each function computes exactly
+// what its 128-bit counterpart computes, operation for operation, so the
+// pictures do not depend on the processor.
+//
+// Only the functions below the target pragma use AVX2; everything included
+// above it stays plain x86-64.
+#include <immintrin.h>
+
+#include "simd.h"
+
+#pragma GCC target("avx2")
+
+namespace {
+
+inline __m256 iota8(void) { return _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f); }
+
+// The start of a plane at the span's first pixel (as planeRamp computes it).
+inline float planeStart8(const Plane& p, const Span* s)
+{
+    const Setup* st = s->setup;
+    return (float)(p.at + p.dx * ((double)s->x + 0.5 - st->refX) + p.dy * ((double)s->y + 0.5 - st->refY));
+}
+
+// floor(v) for |v| < 2^31.
+inline __m256i floor8(__m256 v)
+{
+    __m256i i = _mm256_cvttps_epi32(v);
+    __m256 back = _mm256_cvtepi32_ps(i);
+    return _mm256_add_epi32(i, _mm256_castps_si256(_mm256_cmp_ps(v, back, _CMP_LT_OQ)));
+}
+
+// table[level] for levels 0..15.
+inline __m256i lookup16(const int32_t* table, __m256i level)
+{
+    __m256i lo = _mm256_permutevar8x32_epi32(_mm256_load_si256((const __m256i*)table), level);
+    __m256i hi = _mm256_permutevar8x32_epi32(_mm256_load_si256((const __m256i*)(table + 8)), level);
+    return _mm256_blendv_epi8(lo, hi, _mm256_cmpgt_epi32(level, _mm256_set1_epi32(7)));
+}
+
+// A texel index in [0, size) by the addressing mode (as wrapCoord).
+inline __m256i wrap8(__m256i i, __m256i size, int mode)
+{
+    __m256i one = _mm256_set1_epi32(1);
+    __m256i last = _mm256_sub_epi32(size, one);
+    switch (mode) {
+    case GR_TEXTURECLAMP_CLAMP: return _mm256_min_epi32(_mm256_max_epi32(i, _mm256_setzero_si256()), last);
+    case GR_TEXTURECLAMP_MIRROR_EXT: {
+        __m256i period = _mm256_sub_epi32(_mm256_add_epi32(size, size), one);
+        __m256i m = _mm256_and_si256(i, period);
+        return _mm256_blendv_epi8(m, _mm256_sub_epi32(period, m), _mm256_cmpgt_epi32(m, last));
+    }
+    default: return _mm256_and_si256(i, last);
+    }
+}
+
+// Per channel (a * (256 - w) + b * w) >> 8 on 16-bit lanes.
+inline __m256i lerp16(__m256i a, __m256i b, __m256i w, __m256i iw)
+{
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, iw), _mm256_mullo_epi16(b, w)), 8);
+}
+
+// Eight bilinear mixes (see bilerp in texture.cpp): a b the upper texels, c d
+// the lower ones, fu fv the weights 0..255 in 32-bit lanes.
+inline __m256i bilerp8(__m256i a, __m256i b, __m256i c, __m256i d, __m256i fu, __m256i fv)
+{
+    __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi16(256);
+    // Each pixel's weight in the four 16-bit lanes of its channels.
+    fu = _mm256_or_si256(fu, _mm256_slli_epi32(fu, 16));
+    fv = _mm256_or_si256(fv, _mm256_slli_epi32(fv, 16));
+    __m256i wuLo = _mm256_unpacklo_epi32(fu, fu), wuHi = _mm256_unpackhi_epi32(fu, fu);
+    __m256i wvLo = _mm256_unpacklo_epi32(fv, fv), wvHi = _mm256_unpackhi_epi32(fv, fv);
+    __m256i iuLo = _mm256_sub_epi16(full, wuLo), iuHi = _mm256_sub_epi16(full, wuHi);
+    __m256i ivLo = _mm256_sub_epi16(full, wvLo), ivHi = _mm256_sub_epi16(full, wvHi);
+    __m256i topLo = lerp16(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero), wuLo, iuLo);
+    __m256i topHi = lerp16(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero), wuHi, iuHi);
+    __m256i botLo = lerp16(_mm256_unpacklo_epi8(c, zero), _mm256_unpacklo_epi8(d, zero), wuLo, iuLo);
+    __m256i botHi = lerp16(_mm256_unpackhi_epi8(c, zero), _mm256_unpackhi_epi8(d, zero), wuHi, iuHi);
+    return _mm256_packus_epi16(lerp16(topLo, botLo, wvLo, ivLo), lerp16(topHi, botHi, wvHi, ivHi));
+}
+
+const int32_t lodDither8[4][4] = {{8, 136, 40, 168}, {200, 72, 232, 104}, {56, 184, 24, 152}, {248, 120, 216, 88}};
+
+} // namespace
+
+bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
+{
+    const Pipeline& P = *s->path;
+    const Setup* st = s->setup;
+    const TmuState& u = P.st.tmu[t];
+    const LevelTable& lt = P.levelTable[t];
+    int n = s->n;
+    const __m256 iota = iota8();
+    const __m256 sq0 = _mm256_set1_ps(planeStart8(st->sq[t], s)), dsq = _mm256_set1_ps((float)st->sq[t].dx);
+    const __m256 tq0 = _mm256_set1_ps(planeStart8(st->tq[t], s)), dtq = _mm256_set1_ps((float)st->tq[t].dx);
+    const __m256 q0 = _mm256_set1_ps(planeStart8(st->qt[t], s)), dq = _mm256_set1_ps((float)st->qt[t].dx);
+    const __m256 one = _mm256_set1_ps(1.0f);
+
+    const bool lodOn = P.tmuLod[t];
+    const __m256 vdsx = _mm256_set1_ps((float)st->sq[t].dx), vdtx = _mm256_set1_ps((float)st->tq[t].dx);
+    const __m256 vdqx = _mm256_set1_ps((float)st->qt[t].dx);
+    const __m256 vdsy = _mm256_set1_ps((float)st->sq[t].dy), vdty = _mm256_set1_ps((float)st->tq[t].dy);
+    const __m256 vdqy = _mm256_set1_ps((float)st->qt[t].dy);
+    const __m256 sign = _mm256_set1_ps(-0.0f);
+    const __m256i lodOffset = _mm256_set1_epi32(P.tmuLodOffset[t]);
+    const __m256i lodNone = _mm256_set1_epi32(-(1 << 20));
+    const __m256i expBias = _mm256_set1_epi32(127 << 8);
+
+    const bool mipmap = P.tmuMipmap[t];
+    const __m256i lastLevel = _mm256_set1_epi32(P.texture[t].levelCount - 1);
+    __m256i round = _mm256_set1_epi32(128);
+    if (P.tmuDither[t]) {
+        const int32_t* row = lodDither8[s->y & 3];
+        round = _mm256_setr_epi32(row[s->x & 3], row[(s->x + 1) & 3], row[(s->x + 2) & 3], row[(s->x + 3) & 3],
+                                  row[s->x & 3], row[(s->x + 1) & 3], row[(s->x + 2) & 3], row[(s->x + 3) & 3]);
+    }
+    const bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR;
+    const bool magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
+    const __m256i minHalf = _mm256_set1_epi32(minBilinear ? 128 : 0);
+    const __m256i magHalf = _mm256_set1_epi32(magBilinear ? 128 : 0);
+    const __m256i minWeights = _mm256_set1_epi32(minBilinear ? 255 : 0);
+    const __m256i magWeights = _mm256_set1_epi32(magBilinear ? 255 : 0);
+    const bool anyBilinear = magBilinear || (lodOn && minBilinear);
+
+    const __m256 scaleS = _mm256_set1_ps(lt.scaleS), scaleT = _mm256_set1_ps(lt.scaleT);
+    const __m256 limit = _mm256_set1_ps(1073741824.0f);
+    const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
+    const int modeS = u.clampS, modeT = u.clampT;
+    const int* texels = (const int*)lt.base;
+    const __m256i zero = _mm256_setzero_si256(), oneI = _mm256_set1_epi32(1), low8 = _mm256_set1_epi32(255);
+
+    // Coordinates, levels and filters of every pixel first: a pixel too far
+    // out sends the whole span to the general loop before anything is written.
+    alignas(32) int32_t uf[SPAN_MAX], vf[SPAN_MAX], level[SPAN_MAX], weights[SPAN_MAX];
+    for (int i = 0; i < n; i += 8) {
+        __m256 index = _mm256_add_ps(_mm256_set1_ps((float)i), iota);
+        __m256 sq = _mm256_add_ps(sq0, _mm256_mul_ps(index, dsq));
+        __m256 tq = _mm256_add_ps(tq0, _mm256_mul_ps(index, dtq));
+        __m256 q = _mm256_add_ps(q0, _mm256_mul_ps(index, dq));
+        __m256 r = _mm256_div_ps(one, q);
+        __m256 ss = _mm256_mul_ps(sq, r), tt = _mm256_mul_ps(tq, r);
+
+        __m256i lod = lodNone;
+        if (lodOn) {
+            __m256 a = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdsx, _mm256_mul_ps(ss, vdqx)), r));
+            __m256 b = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdtx, _mm256_mul_ps(tt, vdqx)), r));
+            __m256 c = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdsy, _mm256_mul_ps(ss, vdqy)), r));
+            __m256 d = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdty, _mm256_mul_ps(tt, vdqy)), r));
+            __m256 rho = _mm256_max_ps(d, _mm256_max_ps(c, _mm256_max_ps(b, a)));
+            lod = _mm256_sub_epi32(_mm256_srai_epi32(_mm256_castps_si256(rho), 15), expBias);
+            __m256i positive = _mm256_castps_si256(_mm256_cmp_ps(rho, _mm256_setzero_ps(), _CMP_GT_OQ));
+            lod = _mm256_add_epi32(_mm256_blendv_epi8(lodNone, lod, positive), lodOffset);
+            _mm256_storeu_si256((__m256i*)(s->lod + i), lod);
+        }
+        __m256i minified = _mm256_cmpgt_epi32(lod, zero);
+        __m256i lv = zero;
+        if (mipmap) {
+            lv = _mm256_min_epi32(_mm256_srai_epi32(_mm256_add_epi32(lod, round), 8), lastLevel);
+            lv = _mm256_and_si256(lv, minified);
+        }
+        __m256i half = _mm256_blendv_epi8(magHalf, minHalf, minified);
+
+        __m256 su = _mm256_mul_ps(ss, scaleS), tv = _mm256_mul_ps(tt, scaleT);
+        __m256 valid = _mm256_cmp_ps(index, _mm256_set1_ps((float)n), _CMP_LT_OQ);
+        __m256 inside = _mm256_and_ps(_mm256_cmp_ps(_mm256_and_ps(su, absMask), limit, _CMP_LT_OQ),
+                                      _mm256_cmp_ps(_mm256_and_ps(tv, absMask), limit, _CMP_LT_OQ));
+        if (_mm256_movemask_ps(_mm256_andnot_ps(inside, valid)) != 0)
+            return false;
+        __m256i x = _mm256_srav_epi32(floor8(su), lookup16(lt.shiftS, lv));
+        __m256i y = _mm256_srav_epi32(floor8(tv), lookup16(lt.shiftT, lv));
+        _mm256_store_si256((__m256i*)(uf + i), _mm256_sub_epi32(x, half));
+        _mm256_store_si256((__m256i*)(vf + i), _mm256_sub_epi32(y, half));
+        _mm256_store_si256((__m256i*)(level + i), lv);
+        _mm256_store_si256((__m256i*)(weights + i), _mm256_blendv_epi8(magWeights, minWeights, minified));
+    }
+
+    for (int i = 0; i < n; i += 8) {
+        __m256i x = _mm256_load_si256((const __m256i*)(uf + i));
+        __m256i y = _mm256_load_si256((const __m256i*)(vf + i));
+        __m256i lv = _mm256_load_si256((const __m256i*)(level + i));
+        __m256i lw = lookup16(lt.widthLog2, lv), lh = lookup16(lt.heightLog2, lv);
+        __m256i width = _mm256_sllv_epi32(oneI, lw), height = _mm256_sllv_epi32(oneI, lh);
+        __m256i offset = lookup16(lt.offset, lv);
+        __m256i u0 = _mm256_srai_epi32(x, 8), v0 = _mm256_srai_epi32(y, 8);
+        __m256i row0 = _mm256_add_epi32(offset, _mm256_sllv_epi32(wrap8(v0, height, modeT), lw));
+        __m256i col0 = wrap8(u0, width, modeS);
+        __m256i a = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, col0), 4);
+        if (!anyBilinear) {
+            _mm256_storeu_si256((__m256i*)(out + i), a);
+            continue;
+        }
+        __m256i row1 = _mm256_add_epi32(offset, _mm256_sllv_epi32(wrap8(_mm256_add_epi32(v0, oneI), height, modeT), lw));
+        __m256i col1 = wrap8(_mm256_add_epi32(u0, oneI), width, modeS);
+        __m256i b = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, col1), 4);
+        __m256i c = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, col0), 4);
+        __m256i d = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, col1), 4);
+        // Point-sampled pixels mix with weight 0, which leaves texel a.
+        __m256i w = _mm256_load_si256((const __m256i*)(weights + i));
+        __m256i fu = _mm256_and_si256(_mm256_and_si256(x, low8), w);
+        __m256i fv = _mm256_and_si256(_mm256_and_si256(y, low8), w);
+        _mm256_storeu_si256((__m256i*)(out + i), bilerp8(a, b, c, d, fu, fv));
+    }
+    return true;
+}
+
+// --- interpolation -------------------------------------------------------------
+
+void stageIterColorAvx2(Span* s)
+{
+    const Pipeline& P = *s->path;
+    const Setup* setup = s->setup;
+    float start[4] = {255.0f, 255.0f, 255.0f, 255.0f}, step[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    if (P.needIterColor) {
+        start[0] = planeStart8(setup->r, s);
+        start[1] = planeStart8(setup->g, s);
+        start[2] = planeStart8(setup->b, s);
+        step[0] = (float)setup->r.dx;
+        step[1] = (float)setup->g.dx;
+        step[2] = (float)setup->b.dx;
+    }
+    if (P.needIterAlpha) {
+        start[3] = planeStart8(setup->a, s);
+        step[3] = (float)setup->a.dx;
+    }
+    __m256 r0 = _mm256_set1_ps(start[0]), g0 = _mm256_set1_ps(start[1]), b0 = _mm256_set1_ps(start[2]);
+    __m256 a0 = _mm256_set1_ps(start[3]);
+    __m256 dr = _mm256_set1_ps(step[0]), dg = _mm256_set1_ps(step[1]), db = _mm256_set1_ps(step[2]);
+    __m256 da = _mm256_set1_ps(step[3]);
+    __m256 lo = _mm256_setzero_ps(), hi = _mm256_set1_ps(255.0f), half = _mm256_set1_ps(0.5f);
+    bool flat = step[0] == 0.0f && step[1] == 0.0f && step[2] == 0.0f && step[3] == 0.0f;
+    __m256 index = iota8();
+    for (int i = 0; i < s->n; i += 8) {
+        __m256 r = _mm256_add_ps(r0, _mm256_mul_ps(index, dr)), g = _mm256_add_ps(g0, _mm256_mul_ps(index, dg));
+        __m256 b = _mm256_add_ps(b0, _mm256_mul_ps(index, db)), a = _mm256_add_ps(a0, _mm256_mul_ps(index, da));
+        __m256i ir = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_min_ps(_mm256_max_ps(r, lo), hi), half));
+        __m256i ig = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_min_ps(_mm256_max_ps(g, lo), hi), half));
+        __m256i ib = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_min_ps(_mm256_max_ps(b, lo), hi), half));
+        __m256i ia = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_min_ps(_mm256_max_ps(a, lo), hi), half));
+        __m256i argb = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(ia, 24), _mm256_slli_epi32(ir, 16)),
+                                       _mm256_or_si256(_mm256_slli_epi32(ig, 8), ib));
+        if (flat) { // every pixel as the first: no step
+            argb = _mm256_permutevar8x32_epi32(argb, _mm256_setzero_si256());
+            for (int k = 0; k < s->n; k += 8)
+                _mm256_storeu_si256((__m256i*)(s->iter + k), argb);
+            return;
+        }
+        _mm256_storeu_si256((__m256i*)(s->iter + i), argb);
+        index = _mm256_add_ps(index, _mm256_set1_ps(8.0f));
+    }
+}
+
+void stageIterQAvx2(Span* s)
+{
+    const Plane& p = s->setup->q;
+    __m256 q0 = _mm256_set1_ps(planeStart8(p, s)), dq = _mm256_set1_ps((float)p.dx);
+    __m256i one = _mm256_set1_epi32(0x3F7FFFFF), fifteen = _mm256_set1_epi32(15), zero = _mm256_setzero_si256();
+    __m256i far = _mm256_set1_epi32(0xFFFF), mask12 = _mm256_set1_epi32(0xFFF), ones = _mm256_set1_epi32(-1);
+    __m256 index = iota8();
+    for (int i = 0; i < s->n; i += 8) {
+        __m256 q = _mm256_add_ps(q0, _mm256_mul_ps(index, dq));
+        _mm256_store_ps(s->q + i, q);
+        __m256i bits = _mm256_castps_si256(q);
+        __m256i zeros = _mm256_sub_epi32(_mm256_set1_epi32(126), _mm256_srai_epi32(bits, 23));
+        __m256i mantissa = _mm256_and_si256(_mm256_srli_epi32(bits, 11), mask12);
+        __m256i d = _mm256_or_si256(_mm256_slli_epi32(zeros, 12), _mm256_xor_si256(mantissa, mask12));
+        __m256i isFar = _mm256_or_si256(_mm256_cmpgt_epi32(zeros, fifteen),
+                                        _mm256_xor_si256(_mm256_cmpgt_epi32(bits, zero), ones));
+        d = _mm256_blendv_epi8(d, far, isFar);
+        d = _mm256_andnot_si256(_mm256_cmpgt_epi32(bits, one), d);
+        _mm256_storeu_si256((__m256i*)(s->wvalue + i), d);
+        index = _mm256_add_ps(index, _mm256_set1_ps(8.0f));
+    }
+}
+
+void stageDepthWAvx2(Span* s)
+{
+    const Pipeline& P = *s->path;
+    __m256i bias = _mm256_set1_epi32(P.depthBias), zero = _mm256_setzero_si256(), far = _mm256_set1_epi32(0xFFFF);
+    for (int i = 0; i < s->n; i += 16) {
+        __m256i d0 = _mm256_add_epi32(_mm256_loadu_si256((const __m256i*)(s->wvalue + i)), bias);
+        __m256i d1 = _mm256_add_epi32(_mm256_loadu_si256((const __m256i*)(s->wvalue + i + 8)), bias);
+        d0 = _mm256_min_epi32(_mm256_max_epi32(d0, zero), far);
+        d1 = _mm256_min_epi32(_mm256_max_epi32(d1, zero), far);
+        __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(d0, d1), 0xD8);
+        _mm256_storeu_si256((__m256i*)(s->depth + i), packed);
+    }
+}
+
+// --- depth test ------------------------------------------------------------------
+
+void stageDepthTestAvx2(Span* s)
+{
+    const Pipeline& P = *s->path;
+    int function = P.st.depthFunction;
+    bool toBias = P.st.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS ||
+                  P.st.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
+    int32_t b = P.depthBias;
+    uint16_t bias = (uint16_t)(b < 0 ? 0 : (b > 0xFFFF ? 0xFFFF : b));
+    // Which outcomes of the comparison pass: less, equal, greater.
+    bool less = function == GR_CMP_LESS || function == GR_CMP_LEQUAL || function == GR_CMP_NOTEQUAL ||
+                function == GR_CMP_ALWAYS;
+    bool equal = function == GR_CMP_EQUAL || function == GR_CMP_LEQUAL || function == GR_CMP_GEQUAL ||
+                 function == GR_CMP_ALWAYS;
+    bool greater = function == GR_CMP_GREATER || function == GR_CMP_GEQUAL || function == GR_CMP_NOTEQUAL ||
+                   function == GR_CMP_ALWAYS;
+    __m256i passLess = _mm256_set1_epi16(less ? -1 : 0), passEqual = _mm256_set1_epi16(equal ? -1 : 0);
+    __m256i passGreater = _mm256_set1_epi16(greater ? -1 : 0), flip = _mm256_set1_epi16((short)0x8000);
+    const uint16_t* stored = s->aux;
+    int n = s->n, i = 0;
+    for (; i + 16 <= n; i += 16) {
+        __m256i value = toBias ? _mm256_set1_epi16((short)bias) : _mm256_loadu_si256((const __m256i*)(s->depth + i));
+        __m256i old = _mm256_loadu_si256((const __m256i*)(stored + i));
+        __m256i v = _mm256_xor_si256(value, flip), o = _mm256_xor_si256(old, flip);
+        __m256i pass = _mm256_or_si256(
+            _mm256_or_si256(_mm256_and_si256(_mm256_cmpgt_epi16(o, v), passLess),
+                            _mm256_and_si256(_mm256_cmpgt_epi16(v, o), passGreater)),
+            _mm256_and_si256(_mm256_cmpeq_epi16(v, o), passEqual));
+        __m128i pass8 = _mm_packs_epi16(_mm256_castsi256_si128(pass), _mm256_extracti128_si256(pass, 1));
+        __m128i live = _mm_loadu_si128((const __m128i*)(s->live + i));
+        _mm_storeu_si128((__m128i*)(s->live + i), _mm_and_si128(live, pass8));
+    }
+    for (; i < n; i++) {
+        uint32_t value = toBias ? bias : s->depth[i], old = stored[i];
+        bool pass = value < old ? less : (value == old ? equal : greater);
+        if (!pass)
+            s->live[i] = 0;
+    }
+}
+
+// --- combine -------------------------------------------------------------------
+
+namespace {
+
+// round(v / 255) on 16-bit lanes holding products of two 8-bit values.
+inline __m256i div255x16(__m256i v)
+{
+    __m256i t = _mm256_add_epi16(v, _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+}
+
+inline __m256i mulArgb8(__m256i a, __m256i b)
+{
+    __m256i zero = _mm256_setzero_si256();
+    __m256i lo = div255x16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero)));
+    __m256i hi = div255x16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero)));
+    return _mm256_packus_epi16(lo, hi);
+}
+
+// Per channel round((a * w + b * (255 - w)) / 255), w one byte per pixel.
+inline __m256i mixArgb8(__m256i a, __m256i b, __m256i w)
+{
+    __m256i zero = _mm256_setzero_si256();
+    w = _mm256_or_si256(w, _mm256_slli_epi32(w, 8));
+    w = _mm256_or_si256(w, _mm256_slli_epi32(w, 16));
+    __m256i iw = _mm256_xor_si256(w, _mm256_set1_epi32(-1));
+    __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(w, zero)),
+                                  _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), _mm256_unpacklo_epi8(iw, zero)));
+    __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(w, zero)),
+                                  _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), _mm256_unpackhi_epi8(iw, zero)));
+    return _mm256_packus_epi16(div255x16(lo), div255x16(hi));
+}
+
+} // namespace
+
+void runPlanAvx2(int op, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n)
+{
+    __m256i keep = _mm256_set1_epi32((int)~mask), take = _mm256_set1_epi32((int)mask);
+    for (int i = 0; i < n; i += 8) {
+        __m256i v;
+        if (op == OP_ZERO) {
+            v = _mm256_setzero_si256();
+        } else if (op == OP_COPY) {
+            v = _mm256_loadu_si256((const __m256i*)(a + i));
+        } else if (op == OP_COPY_ALPHA) {
+            v = _mm256_srli_epi32(_mm256_loadu_si256((const __m256i*)(a + i)), 24);
+            v = _mm256_or_si256(v, _mm256_slli_epi32(v, 8));
+            v = _mm256_or_si256(v, _mm256_slli_epi32(v, 16));
+        } else {
+            __m256i y = _mm256_loadu_si256((const __m256i*)(b + i));
+            if (op == OP_MUL_ALPHA) {
+                y = _mm256_srli_epi32(y, 24);
+                y = _mm256_or_si256(y, _mm256_slli_epi32(y, 8));
+                y = _mm256_or_si256(y, _mm256_slli_epi32(y, 16));
+            }
+            v = mulArgb8(_mm256_loadu_si256((const __m256i*)(a + i)), y);
+        }
+        __m256i o = _mm256_loadu_si256((const __m256i*)(out + i));
+        _mm256_storeu_si256((__m256i*)(out + i), _mm256_or_si256(_mm256_and_si256(o, keep), _mm256_and_si256(v, take)));
+    }
+}
+
+// --- fog, blending, writing ------------------------------------------------------
+
+void fogMixAvx2(Span* s)
+{
+    const Pipeline& P = *s->path;
+    __m256i fog = _mm256_set1_epi32((int)P.fogColor), alphaMask = _mm256_set1_epi32((int)0xFF000000u);
+    for (int i = 0; i < s->n; i += 8) {
+        __m256i f = _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i*)(s->fog + i)));
+        __m256i c = _mm256_loadu_si256((const __m256i*)(s->color32 + i));
+        __m256i mixed = mixArgb8(fog, c, f);
+        _mm256_storeu_si256((__m256i*)(s->color32 + i),
+                            _mm256_or_si256(_mm256_andnot_si256(alphaMask, mixed), _mm256_and_si256(alphaMask, c)));
+    }
+}
+
+namespace {
+
+inline __m256i expand565x8(__m256i p)
+{
+    __m256i r = _mm256_and_si256(_mm256_srli_epi32(p, 11), _mm256_set1_epi32(31));
+    __m256i g = _mm256_and_si256(_mm256_srli_epi32(p, 5), _mm256_set1_epi32(63));
+    __m256i b = _mm256_and_si256(p, _mm256_set1_epi32(31));
+    r = _mm256_or_si256(_mm256_slli_epi32(r, 3), _mm256_srli_epi32(r, 2));
+    g = _mm256_or_si256(_mm256_slli_epi32(g, 2), _mm256_srli_epi32(g, 4));
+    b = _mm256_or_si256(_mm256_slli_epi32(b, 3), _mm256_srli_epi32(b, 2));
+    return _mm256_or_si256(_mm256_set1_epi32((int)0xFF000000u),
+                           _mm256_or_si256(_mm256_slli_epi32(r, 16), _mm256_or_si256(_mm256_slli_epi32(g, 8), b)));
+}
+
+inline __m256i pack565x8(__m256i c)
+{
+    __m256i r = _mm256_and_si256(_mm256_srli_epi32(c, 8), _mm256_set1_epi32(0xF800));
+    __m256i g = _mm256_and_si256(_mm256_srli_epi32(c, 5), _mm256_set1_epi32(0x07E0));
+    __m256i b = _mm256_and_si256(_mm256_srli_epi32(c, 3), _mm256_set1_epi32(0x001F));
+    return _mm256_or_si256(_mm256_or_si256(r, g), b);
+}
+
+} // namespace
+
+// Translucency: (src * a + dst * (255 - a)) / 255, alpha kept; the pixels
+// the span covers in whole groups of eight.
+int blendTranslucentAvx2(Span* s)
+{
+    int i = 0;
+    __m256i alphaMask = _mm256_set1_epi32((int)0xFF000000u);
+    for (; i + 8 <= s->n; i += 8) {
+        __m256i c = _mm256_loadu_si256((const __m256i*)(s->color32 + i));
+        __m256i d = expand565x8(_mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i*)(s->color + i))));
+        __m256i mixed = mixArgb8(c, d, _mm256_srli_epi32(c, 24));
+        _mm256_storeu_si256((__m256i*)(s->color32 + i),
+                            _mm256_or_si256(_mm256_andnot_si256(alphaMask, mixed), _mm256_and_si256(alphaMask, c)));
+    }
+    return i;
+}
+
+// Colour (and depth) of live pixels, sixteen at a time while they lie inside
+// the span; returns how many pixels it covered and adds the written ones.
+int writeAvx2(Span* s, bool rgb, bool depth, unsigned* written)
+{
+    int i = 0;
+    __m128i zero8 = _mm_setzero_si128();
+    for (; i + 16 <= s->n; i += 16) {
+        __m128i live8 = _mm_loadu_si128((const __m128i*)(s->live + i));
+        __m256i liveMask = _mm256_cmpgt_epi16(_mm256_cvtepu8_epi16(live8), _mm256_setzero_si256());
+        __m128i sums = _mm_sad_epu8(live8, zero8);
+        *written += (unsigned)(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+        if (rgb) {
+            __m256i c0 = pack565x8(_mm256_loadu_si256((const __m256i*)(s->color32 + i)));
+            __m256i c1 = pack565x8(_mm256_loadu_si256((const __m256i*)(s->color32 + i + 8)));
+            __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi32(c0, c1), 0xD8);
+            __m256i old = _mm256_loadu_si256((const __m256i*)(s->color + i));
+            _mm256_storeu_si256((__m256i*)(s->color + i), _mm256_blendv_epi8(old, packed, liveMask));
+        }
+        if (depth) {
+            __m256i value = _mm256_loadu_si256((const __m256i*)(s->depth + i));
+            __m256i old = _mm256_loadu_si256((const __m256i*)(s->aux + i));
+            _mm256_storeu_si256((__m256i*)(s->aux + i), _mm256_blendv_epi8(old, value, liveMask));
+        }
+    }
+    return i;
+}
