@@ -7,6 +7,8 @@
 // above it stays plain x86-64.
 #include <immintrin.h>
 
+#include <cstring>
+
 #include "simd.h"
 
 #pragma GCC target("avx2")
@@ -126,8 +128,26 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
     const __m256 limit = _mm256_set1_ps(1073741824.0f);
     const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
     const int modeS = u.clampS, modeT = u.clampT;
-    const int* texels = (const int*)lt.base;
     const __m256i zero = _mm256_setzero_si256(), oneI = _mm256_set1_epi32(1), low8 = _mm256_set1_epi32(255);
+
+    // With q the same over the whole primitive, 1/q and the level of detail
+    // are too (the terms in d(1/w) vanish for any finite s and t, which the
+    // range check below guarantees): both once for the span.
+    const bool affine = st->qt[t].dx == 0.0 && st->qt[t].dy == 0.0;
+    __m256 rConst = _mm256_div_ps(one, _mm256_add_ps(q0, _mm256_mul_ps(_mm256_setzero_ps(), dq)));
+    __m256i lodConst = lodNone;
+    auto levelOfDetail = [&](__m256 r, __m256 ss, __m256 tt) {
+        __m256 a = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdsx, _mm256_mul_ps(ss, vdqx)), r));
+        __m256 b = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdtx, _mm256_mul_ps(tt, vdqx)), r));
+        __m256 c = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdsy, _mm256_mul_ps(ss, vdqy)), r));
+        __m256 d = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdty, _mm256_mul_ps(tt, vdqy)), r));
+        __m256 rho = _mm256_max_ps(d, _mm256_max_ps(c, _mm256_max_ps(b, a)));
+        __m256i lod = _mm256_sub_epi32(_mm256_srai_epi32(_mm256_castps_si256(rho), 15), expBias);
+        __m256i positive = _mm256_castps_si256(_mm256_cmp_ps(rho, _mm256_setzero_ps(), _CMP_GT_OQ));
+        return _mm256_add_epi32(_mm256_blendv_epi8(lodNone, lod, positive), lodOffset);
+    };
+    if (affine && lodOn)
+        lodConst = levelOfDetail(rConst, _mm256_setzero_ps(), _mm256_setzero_ps());
 
     // Coordinates, levels and filters of every pixel first: a pixel too far
     // out sends the whole span to the general loop before anything is written.
@@ -136,20 +156,15 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
         __m256 index = _mm256_add_ps(_mm256_set1_ps((float)i), iota);
         __m256 sq = _mm256_add_ps(sq0, _mm256_mul_ps(index, dsq));
         __m256 tq = _mm256_add_ps(tq0, _mm256_mul_ps(index, dtq));
-        __m256 q = _mm256_add_ps(q0, _mm256_mul_ps(index, dq));
-        __m256 r = _mm256_div_ps(one, q);
+        __m256 r = rConst;
+        if (!affine)
+            r = _mm256_div_ps(one, _mm256_add_ps(q0, _mm256_mul_ps(index, dq)));
         __m256 ss = _mm256_mul_ps(sq, r), tt = _mm256_mul_ps(tq, r);
 
-        __m256i lod = lodNone;
+        __m256i lod = lodConst;
         if (lodOn) {
-            __m256 a = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdsx, _mm256_mul_ps(ss, vdqx)), r));
-            __m256 b = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdtx, _mm256_mul_ps(tt, vdqx)), r));
-            __m256 c = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdsy, _mm256_mul_ps(ss, vdqy)), r));
-            __m256 d = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdty, _mm256_mul_ps(tt, vdqy)), r));
-            __m256 rho = _mm256_max_ps(d, _mm256_max_ps(c, _mm256_max_ps(b, a)));
-            lod = _mm256_sub_epi32(_mm256_srai_epi32(_mm256_castps_si256(rho), 15), expBias);
-            __m256i positive = _mm256_castps_si256(_mm256_cmp_ps(rho, _mm256_setzero_ps(), _CMP_GT_OQ));
-            lod = _mm256_add_epi32(_mm256_blendv_epi8(lodNone, lod, positive), lodOffset);
+            if (!affine)
+                lod = levelOfDetail(r, ss, tt);
             _mm256_storeu_si256((__m256i*)(s->lod + i), lod);
         }
         __m256i minified = _mm256_cmpgt_epi32(lod, zero);
@@ -174,30 +189,69 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
         _mm256_store_si256((__m256i*)(weights + i), _mm256_blendv_epi8(magWeights, minWeights, minified));
     }
 
+    // Texels by plain loads: gathers cost more than the loads they stand for.
+    // Where every pixel's right neighbour lies next to it in memory (all but
+    // the texture's edges) one 64-bit load fetches both.
+    const uint32_t* base = lt.base;
+    const __m256i order = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
+    const __m256i widthLog2 = _mm256_set1_epi32(lt.widthLog2[0]), heightLog2 = _mm256_set1_epi32(lt.heightLog2[0]);
+    alignas(32) int32_t top[8], bottom[8], right[8];
+    alignas(32) uint64_t pairs[16];
+    alignas(32) uint32_t quad[32];
     for (int i = 0; i < n; i += 8) {
         __m256i x = _mm256_load_si256((const __m256i*)(uf + i));
         __m256i y = _mm256_load_si256((const __m256i*)(vf + i));
         __m256i lv = _mm256_load_si256((const __m256i*)(level + i));
-        __m256i lw = lookup16(lt.widthLog2, lv), lh = lookup16(lt.heightLog2, lv);
+        // Each level's sides are level 0's shifted as its coordinates are.
+        __m256i lw = _mm256_sub_epi32(widthLog2, lookup16(lt.shiftS, lv));
+        __m256i lh = _mm256_sub_epi32(heightLog2, lookup16(lt.shiftT, lv));
         __m256i width = _mm256_sllv_epi32(oneI, lw), height = _mm256_sllv_epi32(oneI, lh);
         __m256i offset = lookup16(lt.offset, lv);
         __m256i u0 = _mm256_srai_epi32(x, 8), v0 = _mm256_srai_epi32(y, 8);
         __m256i row0 = _mm256_add_epi32(offset, _mm256_sllv_epi32(wrap8(v0, height, modeT), lw));
         __m256i col0 = wrap8(u0, width, modeS);
-        __m256i a = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, col0), 4);
+        _mm256_store_si256((__m256i*)top, _mm256_add_epi32(row0, col0));
         if (!anyBilinear) {
-            _mm256_storeu_si256((__m256i*)(out + i), a);
+            for (int k = 0; k < 8; k++)
+                out[i + k] = base[top[k]];
             continue;
         }
         __m256i row1 = _mm256_add_epi32(offset, _mm256_sllv_epi32(wrap8(_mm256_add_epi32(v0, oneI), height, modeT), lw));
         __m256i col1 = wrap8(_mm256_add_epi32(u0, oneI), width, modeS);
-        __m256i b = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row0, col1), 4);
-        __m256i c = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, col0), 4);
-        __m256i d = _mm256_i32gather_epi32(texels, _mm256_add_epi32(row1, col1), 4);
-        // Point-sampled pixels mix with weight 0, which leaves texel a.
+        _mm256_store_si256((__m256i*)bottom, _mm256_add_epi32(row1, col0));
         __m256i w = _mm256_load_si256((const __m256i*)(weights + i));
         __m256i fu = _mm256_and_si256(_mm256_and_si256(x, low8), w);
         __m256i fv = _mm256_and_si256(_mm256_and_si256(y, low8), w);
+        __m256i a, b, c, d;
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(col1, _mm256_add_epi32(col0, oneI))) == -1) {
+            for (int k = 0; k < 8; k++) {
+                memcpy(&pairs[k], base + top[k], 8);
+                memcpy(&pairs[8 + k], base + bottom[k], 8);
+            }
+            // Pixels in the order 0 1 4 5 2 3 6 7 after splitting the pairs.
+            __m256 p0 = _mm256_load_ps((const float*)pairs), p1 = _mm256_load_ps((const float*)(pairs + 4));
+            __m256 p2 = _mm256_load_ps((const float*)(pairs + 8)), p3 = _mm256_load_ps((const float*)(pairs + 12));
+            a = _mm256_castps_si256(_mm256_shuffle_ps(p0, p1, 0x88));
+            b = _mm256_castps_si256(_mm256_shuffle_ps(p0, p1, 0xDD));
+            c = _mm256_castps_si256(_mm256_shuffle_ps(p2, p3, 0x88));
+            d = _mm256_castps_si256(_mm256_shuffle_ps(p2, p3, 0xDD));
+            __m256i mixed = bilerp8(a, b, c, d, _mm256_permutevar8x32_epi32(fu, order),
+                                    _mm256_permutevar8x32_epi32(fv, order));
+            _mm256_storeu_si256((__m256i*)(out + i), _mm256_permutevar8x32_epi32(mixed, order));
+            continue;
+        }
+        __m256i colShift = _mm256_sub_epi32(col1, col0);
+        _mm256_store_si256((__m256i*)right, colShift);
+        for (int k = 0; k < 8; k++) {
+            quad[k] = base[top[k]];
+            quad[8 + k] = base[top[k] + right[k]];
+            quad[16 + k] = base[bottom[k]];
+            quad[24 + k] = base[bottom[k] + right[k]];
+        }
+        a = _mm256_load_si256((const __m256i*)quad);
+        b = _mm256_load_si256((const __m256i*)(quad + 8));
+        c = _mm256_load_si256((const __m256i*)(quad + 16));
+        d = _mm256_load_si256((const __m256i*)(quad + 24));
         _mm256_storeu_si256((__m256i*)(out + i), bilerp8(a, b, c, d, fu, fv));
     }
     return true;
