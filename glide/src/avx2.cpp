@@ -148,6 +148,17 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
     };
     if (affine && lodOn)
         lodConst = levelOfDetail(rConst, _mm256_setzero_ps(), _mm256_setzero_ps());
+    // One level for every pixel of the span: its numbers once.
+    const bool oneLevel = !mipmap || !lodOn || (affine && !P.tmuDither[t]);
+    int level0 = 0;
+    if (mipmap && lodOn && affine) {
+        int32_t lod0 = _mm256_cvtsi256_si32(lodConst);
+        if (lod0 > 0) {
+            level0 = (lod0 + 128) >> 8;
+            level0 = level0 < P.texture[t].levelCount - 1 ? level0 : P.texture[t].levelCount - 1;
+        }
+    }
+    const __m256i shiftS0 = _mm256_set1_epi32(lt.shiftS[level0]), shiftT0 = _mm256_set1_epi32(lt.shiftT[level0]);
 
     // Coordinates, levels and filters of every pixel first: a pixel too far
     // out sends the whole span to the general loop before anything is written.
@@ -181,8 +192,8 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
                                       _mm256_cmp_ps(_mm256_and_ps(tv, absMask), limit, _CMP_LT_OQ));
         if (_mm256_movemask_ps(_mm256_andnot_ps(inside, valid)) != 0)
             return false;
-        __m256i x = _mm256_srav_epi32(floor8(su), lookup16(lt.shiftS, lv));
-        __m256i y = _mm256_srav_epi32(floor8(tv), lookup16(lt.shiftT, lv));
+        __m256i x = _mm256_srav_epi32(floor8(su), oneLevel ? shiftS0 : lookup16(lt.shiftS, lv));
+        __m256i y = _mm256_srav_epi32(floor8(tv), oneLevel ? shiftT0 : lookup16(lt.shiftT, lv));
         _mm256_store_si256((__m256i*)(uf + i), _mm256_sub_epi32(x, half));
         _mm256_store_si256((__m256i*)(vf + i), _mm256_sub_epi32(y, half));
         _mm256_store_si256((__m256i*)(level + i), lv);
@@ -195,18 +206,25 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
     const uint32_t* base = lt.base;
     const __m256i order = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
     const __m256i widthLog2 = _mm256_set1_epi32(lt.widthLog2[0]), heightLog2 = _mm256_set1_epi32(lt.heightLog2[0]);
+    const __m256i lw0 = _mm256_set1_epi32(lt.widthLog2[level0]), lh0 = _mm256_set1_epi32(lt.heightLog2[level0]);
+    const __m256i width0 = _mm256_sllv_epi32(oneI, lw0), height0 = _mm256_sllv_epi32(oneI, lh0);
+    const __m256i offset0 = _mm256_set1_epi32(lt.offset[level0]);
     alignas(32) int32_t top[8], bottom[8], right[8];
     alignas(32) uint64_t pairs[16];
     alignas(32) uint32_t quad[32];
     for (int i = 0; i < n; i += 8) {
         __m256i x = _mm256_load_si256((const __m256i*)(uf + i));
         __m256i y = _mm256_load_si256((const __m256i*)(vf + i));
-        __m256i lv = _mm256_load_si256((const __m256i*)(level + i));
-        // Each level's sides are level 0's shifted as its coordinates are.
-        __m256i lw = _mm256_sub_epi32(widthLog2, lookup16(lt.shiftS, lv));
-        __m256i lh = _mm256_sub_epi32(heightLog2, lookup16(lt.shiftT, lv));
-        __m256i width = _mm256_sllv_epi32(oneI, lw), height = _mm256_sllv_epi32(oneI, lh);
-        __m256i offset = lookup16(lt.offset, lv);
+        __m256i lw = lw0, lh = lh0, width = width0, height = height0, offset = offset0;
+        if (!oneLevel) {
+            __m256i lv = _mm256_load_si256((const __m256i*)(level + i));
+            // Each level's sides are level 0's shifted as its coordinates are.
+            lw = _mm256_sub_epi32(widthLog2, lookup16(lt.shiftS, lv));
+            lh = _mm256_sub_epi32(heightLog2, lookup16(lt.shiftT, lv));
+            width = _mm256_sllv_epi32(oneI, lw);
+            height = _mm256_sllv_epi32(oneI, lh);
+            offset = lookup16(lt.offset, lv);
+        }
         __m256i u0 = _mm256_srai_epi32(x, 8), v0 = _mm256_srai_epi32(y, 8);
         __m256i row0 = _mm256_add_epi32(offset, _mm256_sllv_epi32(wrap8(v0, height, modeT), lw));
         __m256i col0 = wrap8(u0, width, modeS);

@@ -234,6 +234,15 @@ void stageCombine(Span* s)
     const Pipeline& P = *s->path;
     uint32_t* out = s->color32;
     int n = s->n;
+    const CombinePlan& c = P.colorPlan;
+    const CombinePlan& a = P.alphaPlan;
+    // Both units doing the same (texture times iterated colour, say): one
+    // pass over all four channels. For the alpha channel OP_MUL and
+    // OP_MUL_ALPHA agree.
+    if (c.op != OP_GENERIC && c.a == a.a && c.b == a.b && (c.op == a.op || (c.op == OP_MUL_ALPHA && a.op == OP_MUL))) {
+        runPlan(c, inputArray(s, c.a), inputArray(s, c.b), out, 0xFFFFFFFFu, n, P.avx2);
+        return;
+    }
     if (P.colorPlan.op == OP_GENERIC)
         colorGeneric(s, out);
     else
