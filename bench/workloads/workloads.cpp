@@ -1,0 +1,480 @@
+// The performance table: fixed workloads rendered headless on the software
+// device, frames and millions of pixels per second at 640 x 480 and
+// 1024 x 768, with the device's rasterizer on the application's thread (0)
+// and on one or two threads of its own; the fill workloads also on Mesa's
+// llvmpipe (obx-bench-llvmpipe, when built) in the same run.
+//
+//   obx-bench-workloads [--seconds S] [--rounds N] [--only a,b] [--threads 0,1,2]
+//                       [--sizes 640,1024] [--no-llvmpipe]
+//
+// Each measurement runs in a fresh process (the device reads its thread
+// count at start-up); the rounds are interleaved and the table shows
+// medians, so ratios between columns come from the same minutes of a shared
+// machine. Pixels are those written by the device (for llvmpipe: those the
+// quads cover). To add a workload, add an entry to `workloads` below.
+//
+//   obx-bench-workloads --run NAME WIDTH SECONDS   (one measurement)
+#include <glide.h>
+#include <libgen.h>
+#include <limits.h>
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "obx_glide_ext.h"
+#include "ombrix.h"
+#include "workloads.h"
+
+namespace {
+
+double now(void)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+int screenWidth, screenHeight;
+
+// --- straight Glide: the fill workloads ----------------------------------------
+
+struct FillVertex {
+    float x, y, q;
+    float r, g, b, a;
+    float s, t;
+};
+
+bool glideOpen(int width)
+{
+    grGlideInit();
+    grSstSelect(0);
+    GrScreenResolution_t res = width == 1024 ? GR_RESOLUTION_1024x768 : GR_RESOLUTION_640x480;
+    return grSstWinOpen(0, res, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1) != 0;
+}
+
+bool fillSetup(void)
+{
+    grVertexLayout(GR_PARAM_XY, 0, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_Q, 8, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_RGB, 12, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_A, 24, GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_ST0, 28, GR_PARAM_ENABLE);
+    static std::vector<FxU16> texels;
+    for (int size = 256; size >= 1; size /= 2)
+        for (int y = 0; y < size; y++)
+            for (int x = 0; x < size; x++)
+                texels.push_back(fillTexel(x, y, size));
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels.data()};
+    grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
+                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
+    grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
+    grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP);
+    // Colour and alpha: texture times iterated.
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
+    grDepthBufferFunction(GR_CMP_LEQUAL);
+    return true;
+}
+
+// A quad over the whole screen, one texel per pixel from texel `offset`.
+void fillQuad(float offset, float alpha)
+{
+    float w = (float)screenWidth, h = (float)screenHeight;
+    const float xs[4] = {0, w, w, 0}, ys[4] = {0, 0, h, h};
+    FillVertex v[4];
+    for (int i = 0; i < 4; i++)
+        v[i] = {xs[i], ys[i], FILL_Q, 255, 255, 255, alpha, (xs[i] + offset) * FILL_Q, (ys[i] + offset) * FILL_Q};
+    void* fan[4] = {&v[0], &v[1], &v[2], &v[3]};
+    grDrawVertexArray(GR_TRIANGLE_FAN, 4, fan);
+}
+
+void fillClear(void)
+{
+    grDepthMask(FXTRUE);
+    grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
+    grBufferClear(0, 0, 0xFFFF);
+}
+
+void fillFrame(int)
+{
+    fillClear();
+    fillQuad(0.0f, 255.0f);
+    grBufferSwap(0);
+}
+
+void fill4bFrame(int)
+{
+    fillClear();
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grDepthMask(FXFALSE);
+    for (int k = 0; k < FILL4B_LAYERS; k++)
+        fillQuad((float)k * FILL4B_OFFSET, FILL4B_ALPHA);
+    grBufferSwap(0);
+}
+
+// --- through the engine ------------------------------------------------------------
+
+Object* spinning;
+ParticleEmitter* fountains[4];
+
+void frameEngine(void)
+{
+    obxBackgroundClear();
+    obxWorldRender(1);
+}
+
+// A torus of 50 x 50 segments (5 000 triangles, radii 1 and 0.45), textured
+// and lit by one light with smooth shading, tilted by 50 degrees and spinning,
+// about a third of the screen.
+bool meshSetup(void)
+{
+    TextureRecord* texture = obxTextureLoad("CAMO.3df", 0);
+    Object* o = obxObjectInitDefaultState();
+    const int n = 50;
+    const float major = 1.0f, minor = 0.45f, pi = (float)M_PI;
+    for (int i = 0; i < n; i++) {
+        float a = 2.0f * pi * (float)i / (float)n;
+        for (int j = 0; j < n; j++) {
+            float b = 2.0f * pi * (float)j / (float)n;
+            float r = major + minor * cosf(b);
+            obxObjectAddVertex(o, r * cosf(a), minor * sinf(b), r * sinf(a));
+        }
+    }
+    for (int i = 0; i < n; i++)
+        for (int j = 0; j < n; j++) {
+            int a = i * n + j, b = ((i + 1) % n) * n + j, c = i * n + (j + 1) % n, d = ((i + 1) % n) * n + (j + 1) % n;
+            float s0 = (float)i / n * 4.0f, s1 = (float)(i + 1) / n * 4.0f;
+            float t0 = (float)j / n, t1 = (float)(j + 1) / n;
+            obxObjectAddPolygon(o, a, c, b, 0, texture, s0, t0, s0, t1, s1, t0);
+            obxObjectAddPolygon(o, b, c, d, 0, texture, s1, t0, s0, t1, s1, t1);
+        }
+    // Ten times larger in world units, so the near plane stays clear of it.
+    obxObjectPerformPrecalculations(o, 10.0f * (major + minor));
+    obxObjectSetShadingType(o, 1);
+    obxObjectRotate(o, 50.0f, 0.0f, 0.0f);
+    obxObjectMove(o, 0.0f, 0.0f, 22.0f);
+    spinning = obxObjectAdd(o);
+    const uint32_t extra[3] = {0, 0, 0};
+    obxLightsourceAdd(1.0f, 0.95f, 0.9f, -20.0f, 30.0f, -20.0f, 0.0f, NULL, extra);
+    obxAmbientlightLight(0.15f, 0.15f, 0.2f);
+    return texture != NULL;
+}
+
+void meshFrame(int)
+{
+    obxObjectRotate(spinning, 0.0f, 1.5f, 0.0f);
+    frameEngine();
+}
+
+// The tank of the test program, turning in front of the camera.
+bool tankSetup(void)
+{
+    Object* tank = obxObjectLoad("tank.3ds", 0, 10.0f, 1);
+    if (!tank)
+        return false;
+    obxObjectMove(tank, 0.0f, -1.0f, 16.0f);
+    obxObjectRotate(tank, 20.0f, 0.0f, 0.0f);
+    spinning = obxObjectAdd(tank);
+    const uint32_t extra[3] = {0, 0, 0};
+    obxLightsourceAdd(1.0f, 1.0f, 0.9f, -50.0f, 80.0f, -40.0f, 0.0f, NULL, extra);
+    obxAmbientlightLight(0.2f, 0.2f, 0.2f);
+    return true;
+}
+
+// The 257-sample landscape seen from above with a dynamic light moving over it.
+DynamicLight* lamp;
+bool landscapeSetup(void)
+{
+    TextureRecord* grass = obxTextureLoad("grass.3df", 0);
+    const float sun[3] = {0.5f, 1.0f, 0.3f};
+    Landscape* land = obxLandscapeLoadFromFile("terrain256.3df", 0, grass, 8192, 8192, 600, sun, 0.8f);
+    if (!land)
+        return false;
+    obxLandscapeAddToWorld(land);
+    obxCameraSetActive(obxCameraCreate(0, 900, -3000, 20, 0, 0));
+    lamp = obxDynLightsourceAdd(400, 0, 300, -1500, 1, 1, 1);
+    return true;
+}
+
+void landscapeFrame(int frame)
+{
+    obxDynLightsourceChangeXYZ(lamp, (float)(frame % 40) * 20.0f - 400.0f, 300, -1500);
+    frameEngine();
+}
+
+// 20 000 glowing particles in four fountains, kept full, after the streams
+// have settled.
+void particlesFrame(int);
+bool particlesSetup(void)
+{
+    TextureRecord* glow = obxTextureLoad("particle.3df", 0);
+    const float start[3] = {1.0f, 0.85f, 0.4f}, end[3] = {0.5f, 0.05f, 0.0f}, up[3] = {0.0f, 0.3f, 0.0f};
+    for (int i = 0; i < 4; i++) {
+        fountains[i] = obxEmitterCreate(-9.0f + 6.0f * (float)i, -8.0f, 30.0f, 5000, start, end, glow, up, 0.97f,
+                                        0.3f, 0.08f);
+        obxEmitterAddToWorld(fountains[i]);
+    }
+    for (int f = 0; f < 120; f++)
+        particlesFrame(f);
+    return glow != NULL;
+}
+
+void particlesFrame(int)
+{
+    for (ParticleEmitter* e : fountains)
+        obxEmitterAddParticles(e, 5000);
+    frameEngine();
+}
+
+void tankFrame(int)
+{
+    obxObjectRotate(spinning, 0.0f, 1.0f, 0.0f);
+    frameEngine();
+}
+
+struct Workload {
+    const char* name;
+    bool engine;        // drawn through the engine, else straight Glide
+    bool (*setup)(void);
+    void (*frame)(int frame);
+    bool llvmpipe;      // obx-bench-llvmpipe draws it too
+};
+
+const Workload workloads[] = {
+    {"fill", false, fillSetup, fillFrame, true},
+    {"fill4b", false, fillSetup, fill4bFrame, true},
+    {"mesh", true, meshSetup, meshFrame, false},
+    {"tank", true, tankSetup, tankFrame, false},
+    {"landscape", true, landscapeSetup, landscapeFrame, false},
+    {"particles", true, particlesSetup, particlesFrame, false},
+};
+
+const Workload* workloadFind(const char* name)
+{
+    for (const Workload& w : workloads)
+        if (strcmp(w.name, name) == 0)
+            return &w;
+    return nullptr;
+}
+
+// One measurement in this process: "RESULT frames/s Mpixels/s".
+int runOne(const char* name, int width, double seconds)
+{
+    const Workload* w = workloadFind(name);
+    if (!w) {
+        fprintf(stderr, "no workload %s\n", name);
+        return 2;
+    }
+    screenWidth = width == 1024 ? 1024 : 640;
+    screenHeight = width == 1024 ? 768 : 480;
+    setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+    bool up = w->engine ? obxInitialize(NULL, width == 1024 ? 2 : 0) == 1 : glideOpen(width);
+    if (!up || !w->setup()) {
+        fprintf(stderr, "%s: cannot start (run from the run directory)\n", name);
+        return 1;
+    }
+    GrObxStatsProc stats = (GrObxStatsProc)(void (*)(void))grGetProcAddress((char*)"grObxStats");
+    GrObxStatsResetProc statsReset =
+        (GrObxStatsResetProc)(void (*)(void))grGetProcAddress((char*)"grObxStatsReset");
+    for (int f = 0; f < 3; f++)
+        w->frame(f);
+    statsReset();
+    double start = now(), elapsed = 0.0;
+    int frames = 0;
+    do {
+        w->frame(3 + frames);
+        frames++;
+        elapsed = now() - start;
+    } while (elapsed < seconds);
+    GrObxStats s;
+    stats(&s);
+    printf("RESULT %.2f %.2f\n", frames / elapsed, (double)s.pixelsWritten / elapsed / 1e6);
+    if (w->engine)
+        obxShutdown();
+    return 0;
+}
+
+// --- the table ------------------------------------------------------------------------
+
+std::string selfDir;
+
+struct Result {
+    double fps = 0, mpix = 0;
+    bool ok = false;
+};
+
+// Runs a program with one extra environment variable and reads its RESULT line.
+Result runChild(const std::vector<std::string>& args, const char* envName, const std::string& envValue)
+{
+    Result r;
+    int fd[2];
+    if (pipe(fd) != 0)
+        return r;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fd[1], 1);
+        close(fd[0]);
+        close(fd[1]);
+        setenv(envName, envValue.c_str(), 1);
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back((char*)a.c_str());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fd[1]);
+    std::string out;
+    char buf[256];
+    ssize_t n;
+    while ((n = read(fd[0], buf, sizeof buf)) > 0)
+        out.append(buf, (size_t)n);
+    close(fd[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    size_t at = out.find("RESULT ");
+    if (at != std::string::npos && sscanf(out.c_str() + at, "RESULT %lf %lf", &r.fps, &r.mpix) == 2)
+        r.ok = true;
+    return r;
+}
+
+std::vector<std::string> split(const char* list)
+{
+    std::vector<std::string> out;
+    std::string s(list);
+    size_t at = 0;
+    while (at <= s.size()) {
+        size_t comma = s.find(',', at);
+        if (comma == std::string::npos)
+            comma = s.size();
+        if (comma > at)
+            out.push_back(s.substr(at, comma - at));
+        at = comma + 1;
+    }
+    return out;
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+struct Cell {
+    std::vector<double> fps, mpix;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    char exe[PATH_MAX] = {0};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) > 0) {
+        selfDir = dirname(exe);
+        if (chdir(selfDir.c_str()) != 0)
+            return 1;
+    }
+    if (argc >= 5 && strcmp(argv[1], "--run") == 0)
+        return runOne(argv[2], atoi(argv[3]), atof(argv[4]));
+
+    double seconds = 1.0;
+    int rounds = 3;
+    bool llvmpipe = true;
+    std::vector<std::string> only, threads = {"0", "1", "2"}, sizes = {"640", "1024"};
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
+            seconds = atof(argv[++i]);
+        else if (strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+            rounds = atoi(argv[++i]);
+        else if (strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+            only = split(argv[++i]);
+        else if (strcmp(argv[i], "--threads") == 0 && i + 1 < argc)
+            threads = split(argv[++i]);
+        else if (strcmp(argv[i], "--sizes") == 0 && i + 1 < argc)
+            sizes = split(argv[++i]);
+        else if (strcmp(argv[i], "--no-llvmpipe") == 0)
+            llvmpipe = false;
+        else {
+            fprintf(stderr, "usage: obx-bench-workloads [--seconds S] [--rounds N] [--only a,b] "
+                            "[--threads 0,1,2] [--sizes 640,1024] [--no-llvmpipe]\n");
+            return 2;
+        }
+    }
+    std::string self = selfDir + "/obx-bench-workloads", peer = selfDir + "/obx-bench-llvmpipe";
+    if (llvmpipe && access(peer.c_str(), X_OK) != 0) {
+        fprintf(stderr, "(obx-bench-llvmpipe not built: no llvmpipe columns)\n");
+        llvmpipe = false;
+    }
+    std::vector<const Workload*> chosen;
+    for (const Workload& w : workloads)
+        if (only.empty() || std::find(only.begin(), only.end(), w.name) != only.end())
+            chosen.push_back(&w);
+
+    // cells[workload][size][threads], device and llvmpipe.
+    size_t W = chosen.size(), S = sizes.size(), T = threads.size();
+    std::vector<Cell> device(W * S * T), peerCells(W * S * T);
+    auto at = [&](size_t w, size_t s, size_t t) { return (w * S + s) * T + t; };
+    std::string secondsText = std::to_string(seconds);
+    for (int round = 0; round < rounds; round++) {
+        fprintf(stderr, "round %d of %d\n", round + 1, rounds);
+        for (size_t w = 0; w < W; w++)
+            for (size_t s = 0; s < S; s++)
+                for (size_t t = 0; t < T; t++) {
+                    Result r = runChild({self, "--run", chosen[w]->name, sizes[s], secondsText}, "OBX_GLIDE_THREADS",
+                                        threads[t]);
+                    if (r.ok) {
+                        device[at(w, s, t)].fps.push_back(r.fps);
+                        device[at(w, s, t)].mpix.push_back(r.mpix);
+                    }
+                    if (llvmpipe && chosen[w]->llvmpipe) {
+                        std::string h = sizes[s] == "1024" ? "768" : "480";
+                        std::string width = sizes[s] == "1024" ? "1024" : "640";
+                        Result p = runChild({peer, chosen[w]->name, width, h, secondsText}, "LP_NUM_THREADS",
+                                            threads[t]);
+                        if (p.ok) {
+                            peerCells[at(w, s, t)].fps.push_back(p.fps);
+                            peerCells[at(w, s, t)].mpix.push_back(p.mpix);
+                        }
+                    }
+                }
+    }
+
+    printf("Workloads, headless, medians of %d rounds of %.1f s (threads: 0 = the application's thread, "
+           "n = n rasterizer threads; llvmpipe with LP_NUM_THREADS = n)\n\n",
+           rounds, seconds);
+    printf("| workload  | screen     | threads | frames/s | Mpixels/s |%s\n",
+           llvmpipe ? " llvmpipe frames/s | llvmpipe Mpixels/s | ratio |" : "");
+    printf("|-----------|------------|---------|----------|-----------|%s\n",
+           llvmpipe ? "-------------------|--------------------|-------|" : "");
+    for (size_t w = 0; w < W; w++)
+        for (size_t s = 0; s < S; s++)
+            for (size_t t = 0; t < T; t++) {
+                const Cell& c = device[at(w, s, t)];
+                const char* screen = sizes[s] == "1024" ? "1024 x 768" : "640 x 480";
+                printf("| %-9s | %-10s | %7s | %8.1f | %9.1f |", chosen[w]->name, screen, threads[t].c_str(),
+                       median(c.fps), median(c.mpix));
+                const Cell& p = peerCells[at(w, s, t)];
+                if (llvmpipe && !p.mpix.empty())
+                    printf(" %17.1f | %18.1f | %5.2f |", median(p.fps), median(p.mpix),
+                           median(c.mpix) / median(p.mpix));
+                else if (llvmpipe)
+                    printf(" %17s | %18s | %5s |", "", "", "");
+                printf("\n");
+            }
+    return 0;
+}
