@@ -36,6 +36,7 @@ void configRead(Config* config)
     config->display = DISPLAY_AUTO;
     config->dumpPattern[0] = '\0';
     config->avx2 = __builtin_cpu_supports("avx2");
+    config->threads = 0;
 
     if (const char* tmu = getenv("FX_GLIDE_NUM_TMU")) {
         if (strcmp(tmu, "1") == 0)
@@ -52,6 +53,12 @@ void configRead(Config* config)
             config->display = DISPLAY_WINDOW;
         else if (strcasecmp(display, "headless") == 0)
             config->display = DISPLAY_HEADLESS;
+    }
+    if (const char* threads = getenv("OBX_GLIDE_THREADS")) {
+        char* end = nullptr;
+        long n = strtol(threads, &end, 10);
+        if (end != threads && *end == '\0' && n >= 0 && n <= 8)
+            config->threads = (int)n;
     }
     // "sse2" keeps to the loops every x86-64 runs (they draw the same pixels).
     if (const char* simd = getenv("OBX_GLIDE_SIMD"))

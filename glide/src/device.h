@@ -45,6 +45,7 @@ struct Config {
     DisplayMode display; // OBX_GLIDE_DISPLAY
     char dumpPattern[256]; // OBX_GLIDE_DUMP, empty when unset
     bool avx2;             // 256-bit pixel loops: the processor has AVX2 and OBX_GLIDE_SIMD allows it
+    int threads;           // OBX_GLIDE_THREADS: rasterizer threads, 0 = the application's own
 };
 
 void configRead(Config* config);
@@ -178,6 +179,9 @@ bool texLevelSelected(GrLOD_t lod, FxU32 evenOdd);
 void texCacheInvalidateRange(int tmu, uint32_t start, uint32_t end);
 void texCacheInvalidateTables(void);
 void texCacheClear(void);
+// Counts every change of the decoded textures: a pixel path chosen under an
+// older count may point at texels no longer there.
+extern uint32_t texCacheGeneration;
 // The decoded form of what TMU `tmu` currently has as source, or null.
 const DecodedTexture* texCacheLookup(int tmu);
 
@@ -231,6 +235,15 @@ extern Device dev;
 // The statistics, pixels written counted by whoever drew them (dispatch.cpp).
 void statsRead(GrObxStats* out);
 void statsReset(void);
+
+// The rasterizer threads and their queue (dispatch.cpp). With no threads
+// every call draws at once and the rest do nothing.
+void queueStart(int threads);
+void queueStop(void);
+void queueDrain(void);          // returns when every queued command is drawn
+void queuePathChanged(void);    // a new pixel path was chosen
+void queueLfbLock(bool locked); // the application holds (or lets go of) the frame buffer
+void queueRetire(void* memory); // frees memory the queue may still read, once it no longer can
 
 // Reports a misuse through the application's error callback (or stderr).
 void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -28,6 +28,7 @@ FxBool obxFrameGrab(GrBuffer_t buffer, FxU16* colour, FxU16* depth)
         source = backBuffer();
     if (!source)
         return FXFALSE;
+    queueDrain();
     size_t pixels = (size_t)dev.width * (size_t)dev.height;
     if (colour)
         memcpy(colour, source, pixels * 2);

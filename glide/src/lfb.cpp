@@ -163,6 +163,7 @@ bool lfbWrite(const char* call, GrBuffer_t buffer, FxU32 dstX, FxU32 dstY, GrLfb
     int x0, y0, w, h;
     if (!clipRegion(dstX, dstY, width, height, &x0, &y0, &w, &h))
         return false;
+    queueDrain();
 
     if (toAux) {
         for (int row = 0; row < h; row++) {
@@ -259,6 +260,7 @@ FxBool grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, FxU32 src_y, FxU32 sr
     int x0, y0, w, h;
     if (!clipRegion(src_x, src_y, src_width, src_height, &x0, &y0, &w, &h))
         return FXFALSE;
+    queueDrain();
     for (int row = 0; row < h; row++)
         memcpy((uint8_t*)dst_data + (size_t)row * dst_stride, source + (size_t)(y0 + row) * dev.width + x0,
                (size_t)w * 2);
@@ -300,6 +302,7 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
         reportError("grLfbLock: too many locks");
         return FXFALSE;
     }
+    queueLfbLock(true);
     Lock l = {true, type & 1, buffer, writeMode, origin, pixelPipeline != FXFALSE, nullptr, bytes};
     bool direct = origin == GR_ORIGIN_UPPER_LEFT && bytes == 2 && !l.pixelPipeline &&
                   (writeMode == GR_LFBWRITEMODE_565 || writeMode == GR_LFBWRITEMODE_ZA16);
@@ -307,6 +310,7 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
         size_t pitch = (size_t)dev.width * bytes;
         l.shadow = (uint8_t*)malloc(pitch * dev.height);
         if (!l.shadow) {
+            queueLfbLock(false);
             reportError("grLfbLock: out of memory");
             return FXFALSE;
         }
@@ -378,6 +382,7 @@ FxBool grLfbUnlock(GrLock_t type, GrBuffer_t buffer)
         }
         free(l.shadow);
         l = Lock{};
+        queueLfbLock(false);
         return FXTRUE;
     }
     reportError("grLfbUnlock: buffer %d is not locked", buffer);

@@ -139,6 +139,8 @@ struct Pipeline {
 
     // The state the path was chosen for; the stages read nothing else.
     GlideState st;
+    bool valid;                // chosen at least once for this window
+    uint32_t cacheGeneration;  // texCacheGeneration when chosen
 };
 
 // The pixel path of the current state, chosen on the application's thread.
@@ -165,6 +167,18 @@ struct PixelAt {
 
 // Draws the pixels whose row modulo `step` is `part`.
 void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int part, int step);
+
+// A clear of the render target and the aux buffer inside a rectangle.
+struct ClearJob {
+    uint16_t* color; // null: colour stays
+    uint16_t* aux;   // null: aux buffer stays
+    int width;       // pixels per row
+    ClipRect rect;
+    uint16_t colorValue, auxValue;
+};
+// Clears the rows whose number modulo `step` is `part` (window.cpp).
+void clearRows(const ClearJob* job, int part, int step);
+void submitClear(const ClearJob* job);
 
 // Hands a primitive to the rasterizer (dispatch.cpp): drawn at once on the
 // application's thread, or queued for the rasterizer threads.

@@ -43,9 +43,10 @@ void entryFree(CacheEntry* e)
 {
     if (!e->used)
         return;
+    texCacheGeneration++;
     // The pixel path may point at this copy: make the next draw look again.
     markStale();
-    free(e->texels);
+    queueRetire(e->texels);
     cacheTexels -= e->texelCount;
     memset(e, 0, sizeof *e);
 }
@@ -159,6 +160,8 @@ CacheEntry* entryClaim(size_t texels)
 
 } // namespace
 
+uint32_t texCacheGeneration;
+
 void texCacheInvalidateRange(int tmu, uint32_t start, uint32_t end)
 {
     for (CacheEntry& e : cache)
@@ -169,6 +172,7 @@ void texCacheInvalidateRange(int tmu, uint32_t start, uint32_t end)
 void texCacheInvalidateTables(void)
 {
     tableVersion++;
+    texCacheGeneration++;
     markStale();
 }
 

@@ -4,6 +4,7 @@
 #include "pixel.h"
 
 #include <cmath>
+#include <cstring>
 
 Pipeline pixelPath;
 
@@ -93,6 +94,13 @@ void tmuInputs(const TmuState& u, bool* local, bool* upstream, bool* lod)
 void validatePipeline(void)
 {
     Pipeline& p = pixelPath;
+    // Programs set the same state again and again (a texture source or a
+    // colour per polygon): when nothing the path depends on changed, it stays.
+    if (p.valid && p.cacheGeneration == texCacheGeneration && p.color == renderTarget() && p.aux == dev.auxBuffer &&
+        memcmp((const void*)&p.st, (const void*)&gs, sizeof gs) == 0) {
+        dev.stale = false;
+        return;
+    }
     p.stageCount = 0;
     auto add = [](Stage stage) { pixelPath.stages[pixelPath.stageCount++] = stage; };
 
@@ -216,5 +224,8 @@ void validatePipeline(void)
     p.aux = dev.auxBuffer;
     p.width = dev.width;
     p.st = gs;
+    p.valid = true;
+    p.cacheGeneration = texCacheGeneration;
     dev.stale = false;
+    queuePathChanged();
 }

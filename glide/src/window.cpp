@@ -1,6 +1,6 @@
 // The window: opening and closing, its colour and aux buffers, clearing and
 // swapping.
-#include "device.h"
+#include "pixel.h"
 
 #include <SDL.h>
 
@@ -142,6 +142,8 @@ GrContext_t grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_resolution, GrS
     }
     dev.open = true;
     dev.context = dev.nextContext++;
+    queueStart(dev.config.threads);
+    pixelPath.valid = false;
     stateReset();
     gs.origin = origin_location;
     // Default vertex layout: nothing but the position at offset 0.
@@ -157,6 +159,8 @@ FxBool grSstWinClose(GrContext_t context)
         reportError("grSstWinClose: not an open context");
         return FXFALSE;
     }
+    queueStop();
+    pixelPath.valid = false;
     presentClose();
     lfbReleaseLocks();
     freeBuffers();
@@ -176,7 +180,11 @@ void grSetNumPendingBuffers(FxI32 NumPendingBuffers)
     TRACE("grSetNumPendingBuffers(%d)", NumPendingBuffers);
 }
 
-void grFinish(void) { TRACE("grFinish()"); }
+void grFinish(void)
+{
+    TRACE("grFinish()");
+    queueDrain();
+}
 
 void grFlush(void) { TRACE("grFlush()"); }
 
@@ -188,31 +196,48 @@ void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU32 depth)
     TRACE("grBufferClear(0x%08X, %d, %u)", color, alpha, depth);
     if (!requireWindow("grBufferClear"))
         return;
-    ClipRect r = clipRect();
-    if (r.x1 <= r.x0 || r.y1 <= r.y0)
+    ClearJob job = {};
+    job.rect = clipRect();
+    if (job.rect.x1 <= job.rect.x0 || job.rect.y1 <= job.rect.y0)
         return;
+    job.width = dev.width;
     if (gs.colorMaskRgb) {
-        uint16_t value = pack565(colorToArgb(color, dev.colorFormat));
-        uint16_t* target = renderTarget();
-        for (int y = r.y0; y < r.y1; y++) {
-            uint16_t* row = target + (size_t)y * dev.width;
-            for (int x = r.x0; x < r.x1; x++)
-                row[x] = value;
-        }
+        job.color = renderTarget();
+        job.colorValue = pack565(colorToArgb(color, dev.colorFormat));
     }
     if (dev.auxBuffer) {
         bool clearDepth = gs.depthMask;
         bool clearAlpha = !clearDepth && gs.colorMaskAlpha && gs.depthMode == GR_DEPTHBUFFER_DISABLE;
         if (clearDepth || clearAlpha) {
-            uint16_t value = clearDepth ? (uint16_t)(depth & 0xFFFF) : (uint16_t)alpha;
-            for (int y = r.y0; y < r.y1; y++) {
-                uint16_t* row = dev.auxBuffer + (size_t)y * dev.width;
-                for (int x = r.x0; x < r.x1; x++)
-                    row[x] = value;
-            }
+            job.aux = dev.auxBuffer;
+            job.auxValue = clearDepth ? (uint16_t)(depth & 0xFFFF) : (uint16_t)alpha;
+        }
+    }
+    if (job.color || job.aux)
+        submitClear(&job);
+}
+
+} // extern "C"
+
+void clearRows(const ClearJob* job, int part, int step)
+{
+    const ClipRect& r = job->rect;
+    int first = r.y0 + ((part - r.y0) % step + step) % step;
+    for (int y = first; y < r.y1; y += step) {
+        if (job->color) {
+            uint16_t* row = job->color + (size_t)y * job->width;
+            for (int x = r.x0; x < r.x1; x++)
+                row[x] = job->colorValue;
+        }
+        if (job->aux) {
+            uint16_t* row = job->aux + (size_t)y * job->width;
+            for (int x = r.x0; x < r.x1; x++)
+                row[x] = job->auxValue;
         }
     }
 }
+
+extern "C" {
 
 // Shows the back buffer: it becomes the front buffer, is presented in the
 // window and dumped as PNG when asked. A swap interval n >= 1 paces frames to
@@ -222,6 +247,7 @@ void grBufferSwap(FxU32 swap_interval)
     TRACE("grBufferSwap(%u)", swap_interval);
     if (!requireWindow("grBufferSwap"))
         return;
+    queueDrain();
     dev.frontIndex = (dev.frontIndex + 1) % dev.colorBufferCount;
     dev.stats.swaps++;
     markStale(); // the render target moved
