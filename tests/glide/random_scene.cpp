@@ -304,6 +304,8 @@ void draw(Random& rng)
         Vertex a = vertexAround(rng, rng.range(0.0f, 640.0f), rng.range(0.0f, 480.0f), 300.0f, q);
         Vertex b = vertexAround(rng, rng.range(0.0f, 640.0f), rng.range(0.0f, 480.0f), 300.0f, q);
         rng.chance(50) ? grDrawLine(&a, &b) : grDrawPoint(&a);
+    } else if (kind < 88) {
+        grBufferSwap(0);
     } else if (kind < 90) {
         grBufferClear(rng.next(), (GrAlpha_t)rng.below(256), rng.chance(50) ? 0xFFFF : rng.next());
     } else if (kind < 93) { // new texels for a texture in use, or a new palette

@@ -1,0 +1,113 @@
+// Rasterizer threads and the 256-bit pixel loops draw exactly what one thread
+// with the 128-bit loops draws.
+#include "glide_test_util.h"
+#include "random_scene.h"
+
+#include <cstdlib>
+
+namespace {
+
+void ignoreError(const char*, FxBool) {}
+
+struct Drawn {
+    std::vector<SceneBuffers> scenes;
+    unsigned long long pixelsWritten = 0, trianglesDrawn = 0;
+};
+
+// Random scenes drawn by a device started with these settings.
+Drawn drawScenes(const char* threads, const char* simd, int scenes)
+{
+    ScopedEnv t("OBX_GLIDE_THREADS", threads), s("OBX_GLIDE_SIMD", simd);
+    Drawn d;
+    grErrorSetCallback(ignoreError);
+    grGlideInit();
+    grSstSelect(0);
+    GrContext_t context =
+        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    EXPECT_NE(context, (GrContext_t)0);
+    randomSceneTextures();
+    for (int seed = 0; seed < scenes; seed++) {
+        randomSceneDraw((uint32_t)seed, 60);
+        d.scenes.push_back(randomSceneRead());
+    }
+    GrObxStats stats;
+    extension<GrObxStatsProc>("grObxStats")(&stats);
+    d.pixelsWritten = stats.pixelsWritten;
+    d.trianglesDrawn = stats.trianglesDrawn;
+    grSstWinClose(context);
+    grGlideShutdown();
+    grErrorSetCallback(nullptr);
+    return d;
+}
+
+int firstDifference(const Drawn& a, const Drawn& b)
+{
+    for (size_t i = 0; i < a.scenes.size() && i < b.scenes.size(); i++)
+        if (a.scenes[i].colour != b.scenes[i].colour || a.scenes[i].aux != b.scenes[i].aux)
+            return (int)i;
+    return a.scenes.size() == b.scenes.size() ? -1 : (int)a.scenes.size();
+}
+
+TEST(DeviceThreads, RandomScenesDrawTheSameOnAnyNumberOfThreadsAndWithEitherLoops)
+{
+    const int scenes = 40;
+    Drawn reference = drawScenes("0", "sse2", scenes);
+    ASSERT_EQ(reference.scenes.size(), (size_t)scenes);
+    EXPECT_GT(reference.pixelsWritten, 0u);
+    struct Setting {
+        const char* threads;
+        const char* simd;
+    } settings[] = {{"0", nullptr}, {"1", nullptr}, {"2", nullptr}, {"3", "sse2"}};
+    for (const Setting& s : settings) {
+        Drawn d = drawScenes(s.threads, s.simd, scenes);
+        EXPECT_EQ(firstDifference(reference, d), -1) << s.threads << " threads, " << (s.simd ? s.simd : "widest");
+        EXPECT_EQ(d.pixelsWritten, reference.pixelsWritten) << s.threads << " threads";
+        EXPECT_EQ(d.trianglesDrawn, reference.trianglesDrawn) << s.threads << " threads";
+    }
+}
+
+TEST(DeviceThreads, WhatWasDrawnIsThereWhenReadBack)
+{
+    ScopedEnv t("OBX_GLIDE_THREADS", "2");
+    grGlideInit();
+    grSstSelect(0);
+    GrContext_t context =
+        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    ASSERT_NE(context, (GrContext_t)0);
+    useFullLayout();
+    flatShading();
+    // Many small clears and rectangles, each read back at once: a read waits
+    // for everything queued before it, on both threads' rows.
+    for (int k = 0; k < 50; k++) {
+        grBufferClear(0, 0, 0);
+        int x = (k * 37) % 600, y = (k * 53) % 440;
+        rect((float)x, (float)y, (float)x + 2, (float)y + 2, vtx(0, 0, 255, 255, 255));
+        EXPECT_EQ(pixelAt(x, y), 0xFFFF) << k;
+        EXPECT_EQ(pixelAt(x + 1, y + 1), 0xFFFF) << k;
+        EXPECT_EQ(pixelAt(x + 2, y), 0) << k;
+    }
+    // A swap shows what was drawn before it.
+    grBufferClear(0xFF0000FF, 0, 0);
+    grBufferSwap(0);
+    EXPECT_EQ(pixelAt(5, 5, GR_BUFFER_FRONTBUFFER), 0x001F);
+    grSstWinClose(context);
+    grGlideShutdown();
+}
+
+TEST(DeviceThreads, AProgramMayEndWithoutClosingTheWindow)
+{
+    EXPECT_EXIT(
+        {
+            setenv("OBX_GLIDE_THREADS", "2", 1);
+            grGlideInit();
+            grSstSelect(0);
+            grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+            useFullLayout();
+            flatShading();
+            rect(0, 0, 640, 480, vtx(0, 0, 10, 20, 30));
+            exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace
