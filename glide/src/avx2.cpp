@@ -11,7 +11,11 @@
 
 #include "simd.h"
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
+#endif
 
 namespace {
 
@@ -81,6 +85,26 @@ inline __m256i bilerp8(__m256i a, __m256i b, __m256i c, __m256i d, __m256i fu, _
     return _mm256_packus_epi16(lerp16(topLo, botLo, wvLo, ivLo), lerp16(topHi, botHi, wvHi, ivHi));
 }
 
+// The derivatives of a primitive's texture planes, for the level of detail.
+struct Gradients {
+    __m256 dsx, dtx, dqx, dsy, dty, dqy, sign;
+    __m256i offset, none, expBias;
+};
+
+// log2 of the largest texel step per pixel with 8 fraction bits, plus the
+// unit's offset (see sampleUnit in texture.cpp).
+inline __m256i levelOfDetail8(const Gradients& g, __m256 r, __m256 ss, __m256 tt)
+{
+    __m256 a = _mm256_andnot_ps(g.sign, _mm256_mul_ps(_mm256_sub_ps(g.dsx, _mm256_mul_ps(ss, g.dqx)), r));
+    __m256 b = _mm256_andnot_ps(g.sign, _mm256_mul_ps(_mm256_sub_ps(g.dtx, _mm256_mul_ps(tt, g.dqx)), r));
+    __m256 c = _mm256_andnot_ps(g.sign, _mm256_mul_ps(_mm256_sub_ps(g.dsy, _mm256_mul_ps(ss, g.dqy)), r));
+    __m256 d = _mm256_andnot_ps(g.sign, _mm256_mul_ps(_mm256_sub_ps(g.dty, _mm256_mul_ps(tt, g.dqy)), r));
+    __m256 rho = _mm256_max_ps(d, _mm256_max_ps(c, _mm256_max_ps(b, a)));
+    __m256i lod = _mm256_sub_epi32(_mm256_srai_epi32(_mm256_castps_si256(rho), 15), g.expBias);
+    __m256i positive = _mm256_castps_si256(_mm256_cmp_ps(rho, _mm256_setzero_ps(), _CMP_GT_OQ));
+    return _mm256_add_epi32(_mm256_blendv_epi8(g.none, lod, positive), g.offset);
+}
+
 const int32_t lodDither8[4][4] = {{8, 136, 40, 168}, {200, 72, 232, 104}, {56, 184, 24, 152}, {248, 120, 216, 88}};
 
 } // namespace
@@ -99,14 +123,18 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
     const __m256 one = _mm256_set1_ps(1.0f);
 
     const bool lodOn = P.tmuLod[t];
-    const __m256 vdsx = _mm256_set1_ps((float)st->sq[t].dx), vdtx = _mm256_set1_ps((float)st->tq[t].dx);
-    const __m256 vdqx = _mm256_set1_ps((float)st->qt[t].dx);
-    const __m256 vdsy = _mm256_set1_ps((float)st->sq[t].dy), vdty = _mm256_set1_ps((float)st->tq[t].dy);
-    const __m256 vdqy = _mm256_set1_ps((float)st->qt[t].dy);
-    const __m256 sign = _mm256_set1_ps(-0.0f);
-    const __m256i lodOffset = _mm256_set1_epi32(P.tmuLodOffset[t]);
-    const __m256i lodNone = _mm256_set1_epi32(-(1 << 20));
-    const __m256i expBias = _mm256_set1_epi32(127 << 8);
+    Gradients g;
+    g.dsx = _mm256_set1_ps((float)st->sq[t].dx);
+    g.dtx = _mm256_set1_ps((float)st->tq[t].dx);
+    g.dqx = _mm256_set1_ps((float)st->qt[t].dx);
+    g.dsy = _mm256_set1_ps((float)st->sq[t].dy);
+    g.dty = _mm256_set1_ps((float)st->tq[t].dy);
+    g.dqy = _mm256_set1_ps((float)st->qt[t].dy);
+    g.sign = _mm256_set1_ps(-0.0f);
+    g.offset = _mm256_set1_epi32(P.tmuLodOffset[t]);
+    g.none = _mm256_set1_epi32(-(1 << 20));
+    g.expBias = _mm256_set1_epi32(127 << 8);
+    const __m256i lodNone = g.none;
 
     const bool mipmap = P.tmuMipmap[t];
     const __m256i lastLevel = _mm256_set1_epi32(P.texture[t].levelCount - 1);
@@ -136,18 +164,8 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
     const bool affine = st->qt[t].dx == 0.0 && st->qt[t].dy == 0.0;
     __m256 rConst = _mm256_div_ps(one, _mm256_add_ps(q0, _mm256_mul_ps(_mm256_setzero_ps(), dq)));
     __m256i lodConst = lodNone;
-    auto levelOfDetail = [&](__m256 r, __m256 ss, __m256 tt) {
-        __m256 a = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdsx, _mm256_mul_ps(ss, vdqx)), r));
-        __m256 b = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdtx, _mm256_mul_ps(tt, vdqx)), r));
-        __m256 c = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdsy, _mm256_mul_ps(ss, vdqy)), r));
-        __m256 d = _mm256_andnot_ps(sign, _mm256_mul_ps(_mm256_sub_ps(vdty, _mm256_mul_ps(tt, vdqy)), r));
-        __m256 rho = _mm256_max_ps(d, _mm256_max_ps(c, _mm256_max_ps(b, a)));
-        __m256i lod = _mm256_sub_epi32(_mm256_srai_epi32(_mm256_castps_si256(rho), 15), expBias);
-        __m256i positive = _mm256_castps_si256(_mm256_cmp_ps(rho, _mm256_setzero_ps(), _CMP_GT_OQ));
-        return _mm256_add_epi32(_mm256_blendv_epi8(lodNone, lod, positive), lodOffset);
-    };
     if (affine && lodOn)
-        lodConst = levelOfDetail(rConst, _mm256_setzero_ps(), _mm256_setzero_ps());
+        lodConst = levelOfDetail8(g, rConst, _mm256_setzero_ps(), _mm256_setzero_ps());
     // One level for every pixel of the span: its numbers once.
     const bool oneLevel = !mipmap || !lodOn || (affine && !P.tmuDither[t]);
     int level0 = 0;
@@ -175,7 +193,7 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
         __m256i lod = lodConst;
         if (lodOn) {
             if (!affine)
-                lod = levelOfDetail(r, ss, tt);
+                lod = levelOfDetail8(g, r, ss, tt);
             _mm256_storeu_si256((__m256i*)(s->lod + i), lod);
         }
         __m256i minified = _mm256_cmpgt_epi32(lod, zero);
@@ -542,3 +560,7 @@ int writeAvx2(Span* s, bool rgb, bool depth, unsigned* written)
     }
     return i;
 }
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
