@@ -209,6 +209,10 @@ const DecodedTexture* texCacheLookup(int tmu)
         if (texLevelSelected(l, u.sourceEvenOdd))
             texels += (size_t)w * (size_t)h;
     }
+    // A single level the even/odd mask leaves out: nothing is stored to
+    // sample, and the unit reads as having no texture.
+    if (texels == 0)
+        return nullptr;
     CacheEntry* e = entryClaim(texels);
     if (!e)
         return nullptr;

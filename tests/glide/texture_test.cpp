@@ -393,6 +393,13 @@ TEST_F(TextureTest, EvenAndOddHalvesOfAMipmap)
     EXPECT_EQ(pixelAt(5, 1), rgb565(40, 40, 40));
     texturedQuad(12, 0, 13, 1);
     EXPECT_EQ(pixelAt(12, 0), rgb565(120, 120, 120));
+    // A single level the half leaves out stores nothing: the unit reads
+    // opaque white, as with no texture at all.
+    GrTexInfo single = {GR_LOD_LOG2_4, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, chain.data()};
+    grTexDownloadMipMap(GR_TMU0, 512, GR_MIPMAPLEVELMASK_ODD, &single);
+    grTexSource(GR_TMU0, 512, GR_MIPMAPLEVELMASK_ODD, &single);
+    texturedQuad(20, 0, 24, 4);
+    EXPECT_EQ(pixelAt(21, 1), 0xFFFF);
 }
 
 TEST_F(TextureTest, BadDownloadsAndSourcesAreRefused)
