@@ -412,8 +412,9 @@ static void lampAdvance(int frame)
     obxEmitterChangeProperties(lampGlow, x, lampPosition[1], z, still);
     obxEmitterAddParticles(lampGlow, 2);
 
-    float hx = tankPosition[0] + tankForward[0] * 150.0f;
-    float hz = tankPosition[2] + tankForward[2] * 150.0f;
+    /* Far enough ahead to light the road, not the tank. */
+    float hx = tankPosition[0] + tankForward[0] * 230.0f;
+    float hz = tankPosition[2] + tankForward[2] * 230.0f;
     obxDynLightsourceChangeXYZ(headlight, hx, groundHeight(hx, hz) + 20.0f, hz);
 }
 
@@ -722,6 +723,7 @@ static TextureRecord* textureNeed(const char* name, char secondUnit)
 
 int demoSceneBuild(void)
 {
+    shownCount = 0;
     obxFarClippingPlaneSet(farPlane);
     obxBackgroundSetColor(fogColour);
     obxFogSetColor(fogColour);
@@ -741,7 +743,7 @@ int demoSceneBuild(void)
     const float landLight[3] = {sunDirection[0] * 1.8f, sunDirection[1] * 1.8f,
                                 sunDirection[2] * 1.8f};
     land = obxLandscapeLoadFromFile("terrain256.3df", 0, grass, landSize, landSize, landHeight,
-                                    landLight, 0.9f);
+                                    landLight, 0.72f);
     if (!land) {
         fprintf(stderr, "obx-demo: cannot load the landscape terrain256.3df\n");
         return 0;

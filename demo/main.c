@@ -13,6 +13,7 @@
  * files are taken from the current directory, or else from the directory the
  * program lies in.
  */
+#define _DEFAULT_SOURCE /* realpath, readlink, setenv, clock_gettime */
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 

@@ -11,6 +11,7 @@
  * the run directory (the data files lie there). Each run has a process of
  * its own, so each starts from a fresh engine.
  */
+#define _DEFAULT_SOURCE /* realpath, readlink, setenv, clock_gettime */
 #include <glide.h>
 
 #include <stdint.h>

@@ -15,6 +15,7 @@
  * with --headless) it draws one frame, writes it to --shot when given, and
  * ends.
  */
+#define _DEFAULT_SOURCE /* realpath, readlink, setenv, clock_gettime */
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
