@@ -192,6 +192,9 @@ static int windowRun(const Options* o)
         while (SDL_PollEvent(&event)) {
             if (event.type == SDL_QUIT)
                 return 0;
+            /* Shown again when uncovered, also while paused. */
+            if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED)
+                redraw = 1;
             if (event.type != SDL_KEYDOWN)
                 continue;
             SDL_Keycode key = event.key.keysym.sym;
