@@ -224,7 +224,10 @@ static int windowRun(const Options* o)
         }
         fflush(stdout);
         if (paused && !redraw) {
-            SDL_WaitEventTimeout(NULL, 100);
+            /* Not SDL_WaitEventTimeout: its wake-up message to the window can
+             * reach the X server after the window has closed, and Xlib's
+             * error handler then ends the program. */
+            SDL_Delay(10);
             continue;
         }
         /* While paused a key's effect is shown in one more frame. */

@@ -47,12 +47,23 @@ static void errorShow(const char* text)
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, NULL);
 }
 
+/* Events are polled, not waited for: SDL's wait wakes itself by sending the
+ * window a message over a second X connection, and when that message reaches
+ * the server after the window has closed, Xlib's default error handler ends
+ * the program with exit code 1. */
+static int eventWait(SDL_Event* event)
+{
+    while (!SDL_PollEvent(event))
+        SDL_Delay(5);
+    return 1;
+}
+
 /* Until Escape (exit code 0) or until the window is closed. Other keys do
  * nothing. */
 static int eventLoop(void)
 {
     SDL_Event event;
-    while (SDL_WaitEvent(&event)) {
+    while (eventWait(&event)) {
         if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
             return 0;
         if (event.type == SDL_QUIT)

@@ -325,6 +325,17 @@ static void viewReset(View* v)
     v->distance = 180.0f;
 }
 
+/* Events are polled, not waited for: SDL's wait wakes itself by sending the
+ * window a message over a second X connection, and when that message reaches
+ * the server after the window has closed, Xlib's default error handler ends
+ * the program with exit code 1. */
+static int eventWait(SDL_Event* event)
+{
+    while (!SDL_PollEvent(event))
+        SDL_Delay(5);
+    return 1;
+}
+
 /* Until Escape or the window closes; 1 when a reload failed. */
 static int windowRun(View* v)
 {
@@ -332,7 +343,7 @@ static int windowRun(View* v)
     int shots = 0;
     viewDraw(v);
     SDL_Event event;
-    while (SDL_WaitEvent(&event)) {
+    while (eventWait(&event)) {
         if (event.type == SDL_QUIT)
             return 0;
         if (event.type == SDL_WINDOWEVENT) {
