@@ -114,7 +114,7 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
     const Pipeline& P = *s->path;
     const Setup* st = s->setup;
     const TmuState& u = P.st.tmu[t];
-    const LevelTable& lt = P.levelTable[t];
+    const LevelTable& lt = *P.levelTable[t];
     int n = s->n;
     const __m256 iota = iota8();
     const __m256 sq0 = _mm256_set1_ps(planeStart8(st->sq[t], s)), dsq = _mm256_set1_ps((float)st->sq[t].dx);
@@ -137,7 +137,7 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
     const __m256i lodNone = g.none;
 
     const bool mipmap = P.tmuMipmap[t];
-    const __m256i lastLevel = _mm256_set1_epi32(P.texture[t].levelCount - 1);
+    const __m256i lastLevel = _mm256_set1_epi32(P.texture[t]->levelCount - 1);
     __m256i round = _mm256_set1_epi32(128);
     if (P.tmuDither[t]) {
         const int32_t* row = lodDither8[s->y & 3];
@@ -173,7 +173,7 @@ bool sampleUnitAvx2(Span* s, int t, uint32_t* out)
         int32_t lod0 = _mm256_cvtsi256_si32(lodConst);
         if (lod0 > 0) {
             level0 = (lod0 + 128) >> 8;
-            level0 = level0 < P.texture[t].levelCount - 1 ? level0 : P.texture[t].levelCount - 1;
+            level0 = level0 < P.texture[t]->levelCount - 1 ? level0 : P.texture[t]->levelCount - 1;
         }
     }
     const __m256i shiftS0 = _mm256_set1_epi32(lt.shiftS[level0]), shiftT0 = _mm256_set1_epi32(lt.shiftT[level0]);

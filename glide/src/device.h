@@ -182,8 +182,6 @@ void texCacheClear(void);
 // Counts every change of the decoded textures: a pixel path chosen under an
 // older count may point at texels no longer there.
 extern uint32_t texCacheGeneration;
-// The decoded form of what TMU `tmu` currently has as source, or null.
-const DecodedTexture* texCacheLookup(int tmu);
 
 // ---------------------------------------------------------------------------
 // The device

@@ -102,12 +102,12 @@ struct Pipeline {
     // Which interpolants the stages read.
     bool needQ, needIterColor, needIterAlpha, needZ, needFogCoord;
 
-    // Texture units that take part, and their decoded textures (hasTexture
-    // false when a unit has no usable source: it then reads as opaque white).
-    // Copies, so the record can be copied whole.
+    // Texture units that take part, and their decoded textures (null when a
+    // unit has no usable source: it then reads as opaque white). The decoded
+    // textures stay in place until no queued command can read them.
     bool tmuSampled[MAX_TMU];
-    bool hasTexture[MAX_TMU];
-    DecodedTexture texture[MAX_TMU];
+    const DecodedTexture* texture[MAX_TMU];
+    const LevelTable* levelTable[MAX_TMU];
     bool tmuMipmap[MAX_TMU];      // level chosen per pixel from the level of detail
     bool tmuDither[MAX_TMU];      // level chosen with the dither matrix
     int32_t tmuLodOffset[MAX_TMU]; // (largeLod - 8 + bias) in 1/256 units
@@ -122,11 +122,10 @@ struct Pipeline {
     uint32_t fogColor, chromaKey;
     alignas(16) uint32_t constArray[SPAN_MAX]; // the constant colour repeated, an input like any other
 
-    LevelTable levelTable[MAX_TMU]; // of each texture present
-
     bool avx2; // the 256-bit loops may run
     bool blendReadsPrefog, fogActive;
-    bool tmuLod[MAX_TMU]; // level of detail computed per pixel
+    bool tmuLod[MAX_TMU];        // level of detail computed per pixel
+    bool tmuCombineLod[MAX_TMU]; // the unit's combine reads it
     bool writeRgb, writeDepth, writeAlpha, alphaBuffer;
     int ditherMode;
     int32_t depthBias;
@@ -228,7 +227,6 @@ void stageWrite(Span* s);
 // Samples unit t for the span, as sampleUnit does; false when the span needs
 // the general loop (coordinates too far out).
 bool sampleUnitAvx2(Span* s, int t, uint32_t* out);
-void levelTableBuild(LevelTable* lt, const DecodedTexture* tex); // texture.cpp
 void stageIterColorAvx2(Span* s);
 void stageIterQAvx2(Span* s);
 void stageDepthWAvx2(Span* s);
@@ -238,6 +236,15 @@ void fogMixAvx2(Span* s); // the plain fog mix of every pixel
 // These cover the span's pixels in whole groups and return how many they did.
 int blendTranslucentAvx2(Span* s);
 int writeAvx2(Span* s, bool rgb, bool depth, unsigned* written);
+
+// A decoded texture and its level table (texcache.cpp).
+struct TextureData {
+    DecodedTexture decoded;
+    LevelTable table;
+};
+// The decoded form of what TMU `tmu` currently has as source, or null.
+const TextureData* texCacheLookup(int tmu);
+void levelTableBuild(LevelTable* lt, const DecodedTexture* tex); // texture.cpp
 
 // Shared arithmetic -------------------------------------------------------
 

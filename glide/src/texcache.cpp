@@ -6,31 +6,72 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
-struct CacheEntry {
-    bool used;
+// What a decoded copy was made from.
+struct Key {
     int tmu;
-    uint32_t start, end; // bytes of texture memory read
+    uint32_t start;
     FxU32 evenOdd;
     GrLOD_t smallLod, largeLod;
     GrAspectRatio_t aspect;
     GrTextureFormat_t format;
-    int table;             // NCC table used (YIQ formats), else 0
-    uint32_t tableVersion; // version of the table it was decoded with
-    uint64_t lastUse;
-    uint32_t* texels;
-    size_t texelCount;
-    DecodedTexture decoded;
+    int table; // NCC table used (YIQ formats), else 0
+    bool operator==(const Key& o) const
+    {
+        return tmu == o.tmu && start == o.start && evenOdd == o.evenOdd && smallLod == o.smallLod &&
+               largeLod == o.largeLod && aspect == o.aspect && format == o.format && table == o.table;
+    }
 };
 
-enum { CACHE_ENTRIES = 128 };
+struct KeyHash {
+    size_t operator()(const Key& k) const
+    {
+        uint64_t h = (uint64_t)k.start ^ ((uint64_t)(uint32_t)k.tmu << 60) ^ ((uint64_t)k.evenOdd << 56) ^
+                     ((uint64_t)(uint32_t)k.smallLod << 48) ^ ((uint64_t)(uint32_t)k.largeLod << 40) ^
+                     ((uint64_t)(uint32_t)(k.aspect + 8) << 36) ^ ((uint64_t)(uint32_t)k.format << 32) ^
+                     ((uint64_t)(uint32_t)k.table << 35);
+        h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull; // splitmix64's finish
+        h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+        return (size_t)(h ^ (h >> 31));
+    }
+};
+
+struct CacheEntry {
+    bool used;
+    Key key;
+    uint32_t end;          // bytes of texture memory read: [key.start, end)
+    uint32_t tableVersion; // version of the table it was decoded with
+    int older, newer;      // neighbours in the use order, -1 at its ends
+    TextureData* data;     // one block: the description, then the texels
+    uint32_t* texels;
+    size_t texelCount;
+};
+
 const size_t CACHE_BUDGET = 24u * 1024 * 1024 / 4; // texels kept in all
 
-CacheEntry cache[CACHE_ENTRIES];
+// Entries by index, found by what they were made from and, per unit and
+// size class (entries reading at most 2^c bytes), by the first byte they
+// read; kept in order of use for eviction.
+enum { SIZE_CLASSES = 30 };
+std::vector<CacheEntry> cache;
+std::vector<int> freeEntries;
+std::unordered_map<Key, int, KeyHash> byKey;
+std::multimap<uint32_t, int> byStart[MAX_TMU][SIZE_CLASSES];
+
+int sizeClass(uint32_t bytes)
+{
+    int c = 0;
+    while (c < SIZE_CLASSES - 1 && (1u << c) < bytes)
+        c++;
+    return c;
+}
+int newest = -1, oldest = -1;
 size_t cacheTexels;
-uint64_t useClock;
 uint32_t tableVersion = 1; // bumped by every table download
 
 bool formatUsesTable(GrTextureFormat_t f)
@@ -39,16 +80,53 @@ bool formatUsesTable(GrTextureFormat_t f)
            f == GR_TEXFMT_P_8_6666;
 }
 
-void entryFree(CacheEntry* e)
+void useListRemove(int i)
 {
-    if (!e->used)
+    CacheEntry& e = cache[(size_t)i];
+    if (e.older >= 0)
+        cache[(size_t)e.older].newer = e.newer;
+    else
+        oldest = e.newer;
+    if (e.newer >= 0)
+        cache[(size_t)e.newer].older = e.older;
+    else
+        newest = e.older;
+    e.older = e.newer = -1;
+}
+
+void useListPushNewest(int i)
+{
+    CacheEntry& e = cache[(size_t)i];
+    e.older = newest;
+    e.newer = -1;
+    if (newest >= 0)
+        cache[(size_t)newest].newer = i;
+    newest = i;
+    if (oldest < 0)
+        oldest = i;
+}
+
+void entryFree(int i)
+{
+    CacheEntry& e = cache[(size_t)i];
+    if (!e.used)
         return;
     texCacheGeneration++;
     // The pixel path may point at this copy: make the next draw look again.
     markStale();
-    queueRetire(e->texels);
-    cacheTexels -= e->texelCount;
-    memset(e, 0, sizeof *e);
+    queueRetire(e.data);
+    cacheTexels -= e.texelCount;
+    useListRemove(i);
+    byKey.erase(e.key);
+    std::multimap<uint32_t, int>& starts = byStart[e.key.tmu][sizeClass(e.end - e.key.start)];
+    auto range = starts.equal_range(e.key.start);
+    for (auto it = range.first; it != range.second; ++it)
+        if (it->second == i) {
+            starts.erase(it);
+            break;
+        }
+    e = CacheEntry{};
+    freeEntries.push_back(i);
 }
 
 inline uint32_t expand5(uint32_t v) { return (v << 3) | (v >> 2); }
@@ -120,42 +198,32 @@ uint32_t decodeTexel(const uint8_t* p, GrTextureFormat_t format, int nccIndex)
     }
 }
 
-bool entryMatches(const CacheEntry& e, int tmu, const TmuState& u, int table)
-{
-    return e.used && e.tmu == tmu && e.start == u.sourceAddress && e.evenOdd == u.sourceEvenOdd &&
-           e.smallLod == u.smallLod && e.largeLod == u.largeLod && e.aspect == u.aspect && e.format == u.format &&
-           e.table == table && (!formatUsesTable(u.format) || e.tableVersion == tableVersion);
-}
-
-bool pinned(const CacheEntry* e)
+bool pinned(const CacheEntry& e)
 {
     for (int t = 0; t < MAX_TMU; t++)
-        if (pixelPath.hasTexture[t] && pixelPath.texture[t].levels[0].texels >= e->texels &&
-            pixelPath.texture[t].levels[0].texels < e->texels + e->texelCount)
+        if (pixelPath.texture[t] == &e.data->decoded)
             return true;
     return false;
 }
 
-// A free entry, evicting the least recently used ones while over budget.
-CacheEntry* entryClaim(size_t texels)
+// A free entry, evicting the least recently used ones (but not those the
+// current pixel path samples) while over budget.
+int entryClaim(size_t texels)
 {
-    for (;;) {
-        CacheEntry* free = nullptr;
-        CacheEntry* oldest = nullptr;
-        for (CacheEntry& e : cache) {
-            if (!e.used) {
-                if (!free)
-                    free = &e;
-            } else if (!pinned(&e) && (!oldest || e.lastUse < oldest->lastUse)) {
-                oldest = &e;
-            }
-        }
-        if (free && (cacheTexels + texels <= CACHE_BUDGET || !oldest))
-            return free;
-        if (!oldest)
-            return nullptr;
-        entryFree(oldest);
+    int candidate = oldest;
+    while (cacheTexels + texels > CACHE_BUDGET && candidate >= 0) {
+        int next = cache[(size_t)candidate].newer;
+        if (!pinned(cache[(size_t)candidate]))
+            entryFree(candidate);
+        candidate = next;
     }
+    if (freeEntries.empty()) {
+        cache.push_back(CacheEntry{});
+        return (int)cache.size() - 1;
+    }
+    int i = freeEntries.back();
+    freeEntries.pop_back();
+    return i;
 }
 
 } // namespace
@@ -164,9 +232,19 @@ uint32_t texCacheGeneration;
 
 void texCacheInvalidateRange(int tmu, uint32_t start, uint32_t end)
 {
-    for (CacheEntry& e : cache)
-        if (e.used && e.tmu == tmu && e.start < end && start < e.end)
-            entryFree(&e);
+    std::vector<int> hit;
+    for (int c = 0; c < SIZE_CLASSES; c++) {
+        std::multimap<uint32_t, int>& starts = byStart[tmu][c];
+        if (starts.empty())
+            continue;
+        uint32_t reach = 1u << c; // no entry of this class reads further
+        auto it = starts.lower_bound(start > reach ? start - reach : 0);
+        for (; it != starts.end() && it->first < end; ++it)
+            if (start < cache[(size_t)it->second].end)
+                hit.push_back(it->second);
+    }
+    for (int i : hit)
+        entryFree(i);
 }
 
 void texCacheInvalidateTables(void)
@@ -178,23 +256,43 @@ void texCacheInvalidateTables(void)
 
 void texCacheClear(void)
 {
-    for (CacheEntry& e : cache)
-        entryFree(&e);
+    for (size_t i = 0; i < cache.size(); i++)
+        entryFree((int)i);
     for (int t = 0; t < MAX_TMU; t++)
-        pixelPath.hasTexture[t] = false;
+        pixelPath.texture[t] = nullptr;
 }
 
-const DecodedTexture* texCacheLookup(int tmu)
+const TextureData* texCacheLookup(int tmu)
 {
     const TmuState& u = gs.tmu[tmu];
     if (!u.sourceValid || !texInfoValid(u.smallLod, u.largeLod, u.aspect, u.format))
         return nullptr;
     int table = (u.format == GR_TEXFMT_YIQ_422 || u.format == GR_TEXFMT_AYIQ_8422) ? (gs.nccTable == 1 ? 1 : 0) : 0;
-    for (CacheEntry& e : cache) {
-        if (entryMatches(e, tmu, u, table)) {
-            e.lastUse = ++useClock;
-            return &e.decoded;
+    Key key = {tmu, u.sourceAddress, u.sourceEvenOdd, u.smallLod, u.largeLod, u.aspect, u.format, table};
+    // Each unit's last answer first: the same texture is asked for again and
+    // again.
+    static Key lastKey[MAX_TMU];
+    static int lastIndex[MAX_TMU] = {-1, -1};
+    static uint32_t lastGeneration[MAX_TMU];
+    int i = -1;
+    if (lastIndex[tmu] >= 0 && lastGeneration[tmu] == texCacheGeneration && lastKey[tmu] == key) {
+        i = lastIndex[tmu];
+    } else {
+        auto found = byKey.find(key);
+        if (found != byKey.end())
+            i = found->second;
+    }
+    if (i >= 0) {
+        CacheEntry& e = cache[(size_t)i];
+        if (!formatUsesTable(u.format) || e.tableVersion == tableVersion) {
+            useListRemove(i);
+            useListPushNewest(i);
+            lastKey[tmu] = key;
+            lastIndex[tmu] = i;
+            lastGeneration[tmu] = texCacheGeneration;
+            return e.data;
         }
+        entryFree(i); // decoded with an older table
     }
 
     // Decode it. Levels outside the even/odd half stored here borrow the
@@ -213,29 +311,28 @@ const DecodedTexture* texCacheLookup(int tmu)
     // sample, and the unit reads as having no texture.
     if (texels == 0)
         return nullptr;
-    CacheEntry* e = entryClaim(texels);
-    if (!e)
+    int index = entryClaim(texels);
+    size_t head = (sizeof(TextureData) + 63) & ~(size_t)63;
+    TextureData* data = (TextureData*)aligned_alloc(64, (head + texels * 4 + 63) & ~(size_t)63);
+    if (!data) {
+        freeEntries.push_back(index);
         return nullptr;
-    uint32_t* buffer = (uint32_t*)malloc(texels * 4);
-    if (!buffer)
-        return nullptr;
+    }
+    uint32_t* buffer = (uint32_t*)((char*)data + head);
+    CacheEntry* e = &cache[(size_t)index];
     e->used = true;
-    e->tmu = tmu;
-    e->start = u.sourceAddress;
+    e->key = key;
     e->end = u.sourceAddress + stored;
-    e->evenOdd = u.sourceEvenOdd;
-    e->smallLod = u.smallLod;
-    e->largeLod = u.largeLod;
-    e->aspect = u.aspect;
-    e->format = u.format;
-    e->table = table;
     e->tableVersion = tableVersion;
-    e->lastUse = ++useClock;
+    e->data = data;
     e->texels = buffer;
     e->texelCount = texels;
     cacheTexels += texels;
+    useListPushNewest(index);
+    byKey[key] = index;
+    byStart[tmu][sizeClass(stored)].insert({key.start, index});
 
-    DecodedTexture& d = e->decoded;
+    DecodedTexture& d = data->decoded;
     d.largeLod = u.largeLod;
     d.levelCount = u.largeLod - u.smallLod + 1;
     int bpt = texFormatBytes(u.format);
@@ -273,5 +370,6 @@ const DecodedTexture* texCacheLookup(int tmu)
             from = i - 1;
         d.levels[i] = d.levels[from];
     }
-    return &d;
+    levelTableBuild(&data->table, &d);
+    return data;
 }

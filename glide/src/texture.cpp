@@ -167,7 +167,7 @@ static const int32_t lodDither[4][4] = {
 static void sampleUnit(Span* s, int t, uint32_t* out)
 {
     const Pipeline& P = *s->path;
-    const DecodedTexture* tex = P.hasTexture[t] ? &P.texture[t] : nullptr;
+    const DecodedTexture* tex = P.texture[t];
     int n = s->n;
     if (tex && P.avx2 && sampleUnitAvx2(s, t, out))
         return;

@@ -89,17 +89,65 @@ void tmuInputs(const TmuState& u, bool* local, bool* upstream, bool* lod)
     }
 }
 
+// Unit t's decoded texture and what follows from it.
+void unitTexture(Pipeline& p, int t)
+{
+    const TmuState& u = gs.tmu[t];
+    const TextureData* data = p.tmuSampled[t] ? texCacheLookup(t) : nullptr;
+    const DecodedTexture* tex = data ? &data->decoded : nullptr;
+    p.texture[t] = tex;
+    p.levelTable[t] = data ? &data->table : nullptr;
+    bool mipmap = u.mipmapMode != GR_MIPMAP_DISABLE && tex && tex->levelCount > 1;
+    p.tmuMipmap[t] = mipmap;
+    p.tmuDither[t] = u.mipmapMode == GR_MIPMAP_NEAREST_DITHER && gs.allowMipmapDither;
+    // A combine that reads the level of detail gets it with or without a
+    // texture.
+    p.tmuLod[t] = (tex && (mipmap || u.minFilter != u.magFilter)) || p.tmuCombineLod[t];
+    int32_t bias = (int32_t)std::lround(u.lodBias * 4.0f) * 64;
+    p.tmuLodOffset[t] = ((tex ? tex->largeLod : 8) - 8) * 256 + bias;
+}
+
+// Whether two states differ in nothing but the texture sources.
+bool onlySourcesDiffer(const GlideState& a, const GlideState& b)
+{
+    GlideState c;
+    memcpy((void*)&c, (const void*)&b, sizeof c);
+    for (int t = 0; t < MAX_TMU; t++) {
+        c.tmu[t].sourceValid = a.tmu[t].sourceValid;
+        c.tmu[t].sourceAddress = a.tmu[t].sourceAddress;
+        c.tmu[t].sourceEvenOdd = a.tmu[t].sourceEvenOdd;
+        c.tmu[t].smallLod = a.tmu[t].smallLod;
+        c.tmu[t].largeLod = a.tmu[t].largeLod;
+        c.tmu[t].aspect = a.tmu[t].aspect;
+        c.tmu[t].format = a.tmu[t].format;
+    }
+    return memcmp((const void*)&a, (const void*)&c, sizeof c) == 0;
+}
+
 } // namespace
 
 void validatePipeline(void)
 {
     Pipeline& p = pixelPath;
     // Programs set the same state again and again (a texture source or a
-    // colour per polygon): when nothing the path depends on changed, it stays.
-    if (p.valid && p.cacheGeneration == texCacheGeneration && p.color == renderTarget() && p.aux == dev.auxBuffer &&
-        memcmp((const void*)&p.st, (const void*)&gs, sizeof gs) == 0) {
-        dev.stale = false;
-        return;
+    // colour per polygon): when nothing the path depends on changed, it stays;
+    // when only textures changed, only they are looked up again.
+    if (p.valid && p.color == renderTarget() && p.aux == dev.auxBuffer) {
+        bool same = memcmp((const void*)&p.st, (const void*)&gs, sizeof gs) == 0;
+        if (same && p.cacheGeneration == texCacheGeneration) {
+            dev.stale = false;
+            return;
+        }
+        if (same || onlySourcesDiffer(p.st, gs)) {
+            for (int t = 0; t < MAX_TMU; t++)
+                if (p.tmuSampled[t])
+                    unitTexture(p, t);
+            memcpy((void*)&p.st, (const void*)&gs, sizeof gs);
+            p.cacheGeneration = texCacheGeneration;
+            dev.stale = false;
+            queuePathChanged();
+            return;
+        }
     }
     p.stageCount = 0;
     auto add = [](Stage stage) { pixelPath.stages[pixelPath.stageCount++] = stage; };
@@ -134,7 +182,8 @@ void validatePipeline(void)
 
     // Texture units, from the frame buffer's end of the chain up.
     p.tmuSampled[0] = p.tmuSampled[1] = false;
-    p.hasTexture[0] = p.hasTexture[1] = false;
+    p.texture[0] = p.texture[1] = nullptr;
+    p.levelTable[0] = p.levelTable[1] = nullptr;
     p.tmuUpstream = -1;
     bool unitActive[MAX_TMU] = {(uses & (1u << IN_TEX)) != 0, false};
     for (int t = 0; t < MAX_TMU; t++) {
@@ -152,20 +201,8 @@ void validatePipeline(void)
             if (t == 0)
                 p.tmuUpstream = 1;
         }
-        const DecodedTexture* tex = p.tmuSampled[t] ? texCacheLookup(t) : nullptr;
-        p.hasTexture[t] = tex != nullptr;
-        if (tex)
-            p.texture[t] = *tex;
-        bool mipmap = u.mipmapMode != GR_MIPMAP_DISABLE && tex && tex->levelCount > 1;
-        p.tmuMipmap[t] = mipmap;
-        p.tmuDither[t] = u.mipmapMode == GR_MIPMAP_NEAREST_DITHER && gs.allowMipmapDither;
-        // A combine that reads the level of detail gets it with or without a
-        // texture.
-        p.tmuLod[t] = (tex && (mipmap || u.minFilter != u.magFilter)) || (lod && generic);
-        if (tex)
-            levelTableBuild(&p.levelTable[t], tex);
-        int32_t bias = (int32_t)std::lround(u.lodBias * 4.0f) * 64;
-        p.tmuLodOffset[t] = ((tex ? tex->largeLod : 8) - 8) * 256 + bias;
+        p.tmuCombineLod[t] = lod && generic;
+        unitTexture(p, t);
     }
 
     uint32_t constant = colorToArgb(gs.constantColor, dev.colorFormat);
