@@ -1,6 +1,7 @@
 // The performance table: fixed workloads rendered headless on the software
-// device, frames and millions of pixels per second at 640 x 480 and
-// 1024 x 768, with the device's rasterizer on the application's thread (0)
+// device (the fill workloads, a lit torus, and the scene benchmark's tank,
+// landscape, particles and whole demo), frames and millions of pixels per
+// second at 640 x 480 and 1024 x 768, with the device's rasterizer on the application's thread (0)
 // and on one or two threads of its own; the fill workloads also on Mesa's
 // llvmpipe (obx-bench-llvmpipe, when built) in the same run.
 //
@@ -31,6 +32,7 @@
 
 #include "obx_glide_ext.h"
 #include "ombrix.h"
+#include "scenes.h"
 #include "workloads.h"
 
 namespace {
@@ -127,7 +129,6 @@ void fill4bFrame(int)
 // --- through the engine ------------------------------------------------------------
 
 Object* spinning;
-ParticleEmitter* fountains[4];
 
 void frameEngine(void)
 {
@@ -178,72 +179,6 @@ void meshFrame(int)
     frameEngine();
 }
 
-// The tank of the test program, turning in front of the camera.
-bool tankSetup(void)
-{
-    Object* tank = obxObjectLoad("tank.3ds", 0, 10.0f, 1);
-    if (!tank)
-        return false;
-    obxObjectMove(tank, 0.0f, -1.0f, 16.0f);
-    obxObjectRotate(tank, 20.0f, 0.0f, 0.0f);
-    spinning = obxObjectAdd(tank);
-    const uint32_t extra[3] = {0, 0, 0};
-    obxLightsourceAdd(1.0f, 1.0f, 0.9f, -50.0f, 80.0f, -40.0f, 0.0f, NULL, extra);
-    obxAmbientlightLight(0.2f, 0.2f, 0.2f);
-    return true;
-}
-
-// The 257-sample landscape seen from above with a dynamic light moving over it.
-DynamicLight* lamp;
-bool landscapeSetup(void)
-{
-    TextureRecord* grass = obxTextureLoad("grass.3df", 0);
-    const float sun[3] = {0.5f, 1.0f, 0.3f};
-    Landscape* land = obxLandscapeLoadFromFile("terrain256.3df", 0, grass, 8192, 8192, 600, sun, 0.8f);
-    if (!land)
-        return false;
-    obxLandscapeAddToWorld(land);
-    obxCameraSetActive(obxCameraCreate(0, 900, -3000, 20, 0, 0));
-    lamp = obxDynLightsourceAdd(400, 0, 300, -1500, 1, 1, 1);
-    return true;
-}
-
-void landscapeFrame(int frame)
-{
-    obxDynLightsourceChangeXYZ(lamp, (float)(frame % 40) * 20.0f - 400.0f, 300, -1500);
-    frameEngine();
-}
-
-// 20 000 glowing particles in four fountains, kept full, after the streams
-// have settled.
-void particlesFrame(int);
-bool particlesSetup(void)
-{
-    TextureRecord* glow = obxTextureLoad("particle.3df", 0);
-    const float start[3] = {1.0f, 0.85f, 0.4f}, end[3] = {0.5f, 0.05f, 0.0f}, up[3] = {0.0f, 0.3f, 0.0f};
-    for (int i = 0; i < 4; i++) {
-        fountains[i] = obxEmitterCreate(-9.0f + 6.0f * (float)i, -8.0f, 30.0f, 5000, start, end, glow, up, 0.97f,
-                                        0.3f, 0.08f);
-        obxEmitterAddToWorld(fountains[i]);
-    }
-    for (int f = 0; f < 120; f++)
-        particlesFrame(f);
-    return glow != NULL;
-}
-
-void particlesFrame(int)
-{
-    for (ParticleEmitter* e : fountains)
-        obxEmitterAddParticles(e, 5000);
-    frameEngine();
-}
-
-void tankFrame(int)
-{
-    obxObjectRotate(spinning, 0.0f, 1.0f, 0.0f);
-    frameEngine();
-}
-
 struct Workload {
     const char* name;
     bool engine;        // drawn through the engine, else straight Glide
@@ -252,13 +187,21 @@ struct Workload {
     bool llvmpipe;      // obx-bench-llvmpipe draws it too
 };
 
+// The scenes of the scene benchmark (bench/scenes): the tank, the landscape,
+// 20 000 particles and the whole demo.
+bool tankSetup(void) { return sceneTankBuild() != 0; }
+bool landscapeSetup(void) { return sceneLandscapeBuild() != 0; }
+bool particlesSetup(void) { return sceneParticlesBuild() != 0; }
+bool demoSetup(void) { return sceneDemoBuild() != 0; }
+
 const Workload workloads[] = {
     {"fill", false, fillSetup, fillFrame, true},
     {"fill4b", false, fillSetup, fill4bFrame, true},
     {"mesh", true, meshSetup, meshFrame, false},
-    {"tank", true, tankSetup, tankFrame, false},
-    {"landscape", true, landscapeSetup, landscapeFrame, false},
-    {"particles", true, particlesSetup, particlesFrame, false},
+    {"tank", true, tankSetup, sceneTankFrame, false},
+    {"landscape", true, landscapeSetup, sceneLandscapeFrame, false},
+    {"particles", true, particlesSetup, sceneParticlesFrame, false},
+    {"demo", true, demoSetup, sceneDemoFrame, false},
 };
 
 const Workload* workloadFind(const char* name)
@@ -288,13 +231,16 @@ int runOne(const char* name, int width, double seconds)
     GrObxStatsProc stats = (GrObxStatsProc)(void (*)(void))grGetProcAddress((char*)"grObxStats");
     GrObxStatsResetProc statsReset =
         (GrObxStatsResetProc)(void (*)(void))grGetProcAddress((char*)"grObxStatsReset");
-    for (int f = 0; f < 3; f++)
+    // Warm up: for the engine's scenes until pools are full and every
+    // texture and light map has been sent once.
+    int warm = w->engine ? 60 : 3;
+    for (int f = 0; f < warm; f++)
         w->frame(f);
     statsReset();
     double start = now(), elapsed = 0.0;
     int frames = 0;
     do {
-        w->frame(3 + frames);
+        w->frame(warm + frames);
         frames++;
         elapsed = now() - start;
     } while (elapsed < seconds);

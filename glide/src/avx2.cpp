@@ -395,11 +395,19 @@ void stageDepthTestAvx2(Span* s)
                    function == GR_CMP_ALWAYS;
     __m256i passLess = _mm256_set1_epi16(less ? -1 : 0), passEqual = _mm256_set1_epi16(equal ? -1 : 0);
     __m256i passGreater = _mm256_set1_epi16(greater ? -1 : 0), flip = _mm256_set1_epi16((short)0x8000);
-    const uint16_t* stored = s->aux;
-    int n = s->n, i = 0;
-    for (; i + 16 <= n; i += 16) {
+    int n = s->n;
+    for (int i = 0; i < n; i += 16) {
+        // The stored values under the last group, copied so no read passes
+        // the span.
+        alignas(32) uint16_t tail[16] = {};
+        const uint16_t* stored = s->aux + i;
+        if (i + 16 > n) {
+            for (int k = 0; k < n - i; k++)
+                tail[k] = stored[k];
+            stored = tail;
+        }
         __m256i value = toBias ? _mm256_set1_epi16((short)bias) : _mm256_loadu_si256((const __m256i*)(s->depth + i));
-        __m256i old = _mm256_loadu_si256((const __m256i*)(stored + i));
+        __m256i old = _mm256_loadu_si256((const __m256i*)stored);
         __m256i v = _mm256_xor_si256(value, flip), o = _mm256_xor_si256(old, flip);
         __m256i pass = _mm256_or_si256(
             _mm256_or_si256(_mm256_and_si256(_mm256_cmpgt_epi16(o, v), passLess),
@@ -408,12 +416,6 @@ void stageDepthTestAvx2(Span* s)
         __m128i pass8 = _mm_packs_epi16(_mm256_castsi256_si128(pass), _mm256_extracti128_si256(pass, 1));
         __m128i live = _mm_loadu_si128((const __m128i*)(s->live + i));
         _mm_storeu_si128((__m128i*)(s->live + i), _mm_and_si128(live, pass8));
-    }
-    for (; i < n; i++) {
-        uint32_t value = toBias ? bias : s->depth[i], old = stored[i];
-        bool pass = value < old ? less : (value == old ? equal : greater);
-        if (!pass)
-            s->live[i] = 0;
     }
 }
 
@@ -461,6 +463,8 @@ void runPlanAvx2(int op, const uint32_t* a, const uint32_t* b, uint32_t* out, ui
             v = _mm256_setzero_si256();
         } else if (op == OP_COPY) {
             v = _mm256_loadu_si256((const __m256i*)(a + i));
+        } else if (op == OP_ADD) {
+            v = _mm256_adds_epu8(_mm256_loadu_si256((const __m256i*)(a + i)), _mm256_loadu_si256((const __m256i*)(b + i)));
         } else if (op == OP_COPY_ALPHA) {
             v = _mm256_srli_epi32(_mm256_loadu_si256((const __m256i*)(a + i)), 24);
             v = _mm256_or_si256(v, _mm256_slli_epi32(v, 8));
@@ -518,20 +522,101 @@ inline __m256i pack565x8(__m256i c)
 
 } // namespace
 
-// Translucency: (src * a + dst * (255 - a)) / 255, alpha kept; the pixels
-// the span covers in whole groups of eight.
-int blendTranslucentAvx2(Span* s)
+namespace {
+
+// Blend factors for eight pixels, one byte per channel (see srcFactor and
+// dstFactor in blend.cpp): as the source alpha in every byte, ad the
+// destination alpha likewise.
+inline __m256i blendSource(int f, __m256i as, __m256i cd, __m256i ad)
 {
-    int i = 0;
-    __m256i alphaMask = _mm256_set1_epi32((int)0xFF000000u);
-    for (; i + 8 <= s->n; i += 8) {
+    __m256i ones = _mm256_set1_epi32(-1);
+    switch (f) {
+    case GR_BLEND_SRC_ALPHA: return as;
+    case GR_BLEND_DST_COLOR: return cd;
+    case GR_BLEND_DST_ALPHA: return ad;
+    case GR_BLEND_ONE: return ones;
+    case GR_BLEND_ONE_MINUS_SRC_ALPHA: return _mm256_xor_si256(as, ones);
+    case GR_BLEND_ONE_MINUS_DST_COLOR: return _mm256_xor_si256(cd, ones);
+    case GR_BLEND_ONE_MINUS_DST_ALPHA: return _mm256_xor_si256(ad, ones);
+    case GR_BLEND_ALPHA_SATURATE: return _mm256_min_epu8(as, _mm256_xor_si256(ad, ones));
+    default: return _mm256_setzero_si256();
+    }
+}
+
+inline __m256i blendDestination(int f, __m256i as, __m256i cs, __m256i ad, __m256i prefog)
+{
+    __m256i ones = _mm256_set1_epi32(-1);
+    switch (f) {
+    case GR_BLEND_SRC_ALPHA: return as;
+    case GR_BLEND_SRC_COLOR: return cs;
+    case GR_BLEND_DST_ALPHA: return ad;
+    case GR_BLEND_ONE: return ones;
+    case GR_BLEND_ONE_MINUS_SRC_ALPHA: return _mm256_xor_si256(as, ones);
+    case GR_BLEND_ONE_MINUS_SRC_COLOR: return _mm256_xor_si256(cs, ones);
+    case GR_BLEND_ONE_MINUS_DST_ALPHA: return _mm256_xor_si256(ad, ones);
+    case GR_BLEND_PREFOG_COLOR: return prefog;
+    default: return _mm256_setzero_si256();
+    }
+}
+
+inline __m256i alphaEverywhere(__m256i c)
+{
+    __m256i a = _mm256_srli_epi32(c, 24);
+    a = _mm256_or_si256(a, _mm256_slli_epi32(a, 8));
+    return _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+}
+
+// min(255, round((x * f + y * g) / 255)) per channel, on 16-bit lanes: a sum
+// past 255 * 255 gives 255 however far past it is.
+inline __m256i blendSum16(__m256i x, __m256i f, __m256i y, __m256i g)
+{
+    __m256i sum = _mm256_adds_epu16(_mm256_mullo_epi16(x, f), _mm256_mullo_epi16(y, g));
+    return div255x16(_mm256_min_epu16(sum, _mm256_set1_epi16((short)(255 * 255))));
+}
+
+} // namespace
+
+// Blending of the colour channels, alpha kept, for every pixel of the span
+// (the aux buffer holds no alpha that is written).
+void blendAvx2(Span* s)
+{
+    const Pipeline& P = *s->path;
+    int rs = P.st.blendRgbSrc, rd = P.st.blendRgbDst;
+    const uint16_t* alphaPixels = P.alphaBuffer ? s->aux : nullptr;
+    __m256i zero = _mm256_setzero_si256(), alphaMask = _mm256_set1_epi32((int)0xFF000000u);
+    for (int i = 0; i < s->n; i += 8) {
+        // The pixels under the last group, copied so no read passes the span.
+        alignas(16) uint16_t dstTail[8] = {}, alphaTail[8] = {};
+        const uint16_t* dst = s->color + i;
+        const uint16_t* dstAlpha = alphaPixels ? alphaPixels + i : nullptr;
+        if (i + 8 > s->n) {
+            for (int k = 0; k < s->n - i; k++) {
+                dstTail[k] = dst[k];
+                if (dstAlpha)
+                    alphaTail[k] = dstAlpha[k];
+            }
+            dst = dstTail;
+            dstAlpha = dstAlpha ? alphaTail : nullptr;
+        }
         __m256i c = _mm256_loadu_si256((const __m256i*)(s->color32 + i));
-        __m256i d = expand565x8(_mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i*)(s->color + i))));
-        __m256i mixed = mixArgb8(c, d, _mm256_srli_epi32(c, 24));
+        __m256i d = expand565x8(_mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i*)dst)));
+        __m256i ad = _mm256_set1_epi32(-1);
+        if (dstAlpha) {
+            __m256i a = _mm256_and_si256(_mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i*)dstAlpha)),
+                                         _mm256_set1_epi32(255));
+            ad = alphaEverywhere(_mm256_slli_epi32(a, 24));
+        }
+        __m256i as = alphaEverywhere(c);
+        __m256i prefog = P.blendReadsPrefog && P.fogActive ? _mm256_loadu_si256((const __m256i*)(s->prefog + i)) : c;
+        __m256i sf = blendSource(rs, as, d, ad), df = blendDestination(rd, as, c, ad, prefog);
+        __m256i lo = blendSum16(_mm256_unpacklo_epi8(c, zero), _mm256_unpacklo_epi8(sf, zero),
+                                _mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi8(df, zero));
+        __m256i hi = blendSum16(_mm256_unpackhi_epi8(c, zero), _mm256_unpackhi_epi8(sf, zero),
+                                _mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi8(df, zero));
+        __m256i mixed = _mm256_packus_epi16(lo, hi);
         _mm256_storeu_si256((__m256i*)(s->color32 + i),
                             _mm256_or_si256(_mm256_andnot_si256(alphaMask, mixed), _mm256_and_si256(alphaMask, c)));
     }
-    return i;
 }
 
 // Colour (and depth) of live pixels, sixteen at a time while they lie inside

@@ -50,11 +50,15 @@ void stageBlend(Span* s)
     int n = s->n;
     const uint16_t* dstPixels = s->color;
     int rs = P.st.blendRgbSrc, rd = P.st.blendRgbDst;
+    if (P.avx2 && !P.writeAlpha) {
+        blendAvx2(s);
+        return;
+    }
 
     // Translucency, the common case, four pixels at a time while they lie
     // inside the span: (src * a + dst * (255 - a)) / 255, alpha kept.
     if (rs == GR_BLEND_SRC_ALPHA && rd == GR_BLEND_ONE_MINUS_SRC_ALPHA && !P.writeAlpha) {
-        int i = P.avx2 ? blendTranslucentAvx2(s) : 0;
+        int i = 0;
         __m128i alphaMask = _mm_set1_epi32((int)0xFF000000u);
         for (; i + 4 <= n; i += 4) {
             __m128i c = _mm_load_si128((const __m128i*)(s->color32 + i));

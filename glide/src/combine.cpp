@@ -87,6 +87,11 @@ CombinePlan planColorUnit(const CombineUnit& u, int alphaLocal, int alphaOther)
         case GR_COMBINE_FACTOR_TEXTURE_ALPHA: return {OP_MUL_ALPHA, other, IN_TEX};
         default: return generic;
         }
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
+        // other * 255 / 255 is other exactly: a sum, cut at 255.
+        if (u.factor == GR_COMBINE_FACTOR_ONE)
+            return {OP_ADD, other, local};
+        return generic;
     default: return generic;
     }
 }
@@ -114,6 +119,11 @@ CombinePlan planAlphaUnit(const CombineUnit& u)
         case GR_COMBINE_FACTOR_TEXTURE_RGB: return {OP_MUL, other, IN_TEX};
         default: return generic;
         }
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA:
+        if (u.factor == GR_COMBINE_FACTOR_ONE)
+            return {OP_ADD, other, local};
+        return generic;
     default: return generic;
     }
 }
@@ -135,6 +145,10 @@ CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, 
         case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {alpha ? OP_MUL : OP_MUL_ALPHA, IN_UPSTREAM, IN_TEXEL};
         default: return generic;
         }
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
+        if (factor == GR_COMBINE_FACTOR_ONE)
+            return {OP_ADD, IN_UPSTREAM, IN_TEXEL};
+        return generic;
     default: return generic;
     }
 }
@@ -165,6 +179,15 @@ static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, 
             out[i] = (out[i] & ~mask) | (((al << 24) | (al << 16) | (al << 8) | al) & mask);
         }
         break;
+    case OP_ADD: {
+        __m128i keep = _mm_set1_epi32((int)~mask), take = _mm_set1_epi32((int)mask);
+        for (int i = 0; i < n; i += 4) {
+            __m128i v = _mm_adds_epu8(_mm_loadu_si128((const __m128i*)(a + i)), _mm_loadu_si128((const __m128i*)(b + i)));
+            __m128i o = _mm_loadu_si128((const __m128i*)(out + i));
+            _mm_storeu_si128((__m128i*)(out + i), _mm_or_si128(_mm_and_si128(o, keep), _mm_and_si128(v, take)));
+        }
+        break;
+    }
     case OP_MUL:
     case OP_MUL_ALPHA: {
         // Per channel a * b / 255 rounded (b's alpha in every channel for

@@ -72,6 +72,7 @@ enum CombineOp {
     OP_COPY_ALPHA,// alpha of input a in every channel
     OP_MUL,       // a * b per channel
     OP_MUL_ALPHA, // a * alpha of b
+    OP_ADD,       // a + b per channel, at most 255
     OP_GENERIC,
 };
 
@@ -234,7 +235,7 @@ void stageDepthTestAvx2(Span* s);
 void runPlanAvx2(int op, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n);
 void fogMixAvx2(Span* s); // the plain fog mix of every pixel
 // These cover the span's pixels in whole groups and return how many they did.
-int blendTranslucentAvx2(Span* s);
+void blendAvx2(Span* s); // colour channels of every pixel, alpha kept
 int writeAvx2(Span* s, bool rgb, bool depth, unsigned* written);
 
 // A decoded texture and its level table (texcache.cpp).

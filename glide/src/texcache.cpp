@@ -52,7 +52,10 @@ struct CacheEntry {
     size_t texelCount;
 };
 
-const size_t CACHE_BUDGET = 24u * 1024 * 1024 / 4; // texels kept in all
+// Texels kept in all: as many as two units' full memory of 16-bit texels
+// decoded. With one copy per byte of texture memory (below) a program's
+// working set settles once it has used its textures.
+const size_t CACHE_BUDGET = 4u * 1024 * 1024;
 
 // Entries by index, found by what they were made from and, per unit and
 // size class (entries reading at most 2^c bytes), by the first byte they
@@ -311,6 +314,9 @@ const TextureData* texCacheLookup(int tmu)
     // sample, and the unit reads as having no texture.
     if (texels == 0)
         return nullptr;
+    // One decoded copy per byte of texture memory: another reading of the
+    // same bytes (a texture that took over an older one's place) goes.
+    texCacheInvalidateRange(tmu, u.sourceAddress, u.sourceAddress + (stored ? stored : 1));
     int index = entryClaim(texels);
     size_t head = (sizeof(TextureData) + 63) & ~(size_t)63;
     TextureData* data = (TextureData*)aligned_alloc(64, (head + texels * 4 + 63) & ~(size_t)63);
