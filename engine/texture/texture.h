@@ -14,6 +14,8 @@
 // The texture cache. Other modules may push records of their own (with a
 // null name) onto its head; they then take part in selection and takeover.
 extern TextureRecord* textureList;
+// Counts the times the list started anew (records of older lists no longer count).
+extern uint32_t textureListGeneration;
 
 // Texture memory of units 0 and 1: bounds and the allocation cursor.
 extern uint32_t textureMemoryMin[2];
@@ -37,6 +39,8 @@ void textureSelect(TextureRecord* texture);
 // exactly for the textures selected during it.
 void textureFrameBegin(void);
 void textureFrameEnd(void);
+// Forgets every record of the accounting (the list starts anew).
+void textureAccountingReset(void);
 
 // After the Glide window is reopened: every texture is sent again when next used.
 void textureMarkAllForDownload(void);

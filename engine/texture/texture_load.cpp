@@ -8,11 +8,22 @@
 
 TextureRecord* textureList;
 
+uint32_t textureListGeneration;
+
 TextureRecord* textureFind(const char* fileName)
 {
+    // The last record found first: drawing looks the same name up again and
+    // again, and records stay until the list starts anew.
+    static TextureRecord* last;
+    static uint32_t lastGeneration;
+    if (last && lastGeneration == textureListGeneration && strcmp(last->name, fileName) == 0)
+        return last;
     for (TextureRecord* t = textureList; t; t = t->next) {
-        if (t->name && strcmp(t->name, fileName) == 0)
+        if (t->name && strcmp(t->name, fileName) == 0) {
+            last = t;
+            lastGeneration = textureListGeneration;
             return t;
+        }
     }
     return NULL;
 }

@@ -62,6 +62,8 @@ static TextureRecord* textureReserveSlot(uint8_t tmu, int unit)
 void textureMemoryInit(void)
 {
     textureList = NULL;
+    textureAccountingReset();
+    textureListGeneration++;
     memset(textureMemoryMin, 0, sizeof textureMemoryMin);
     memset(textureMemoryMax, 0, sizeof textureMemoryMax);
     memset(textureMemoryCursor, 0, sizeof textureMemoryCursor);

@@ -1,5 +1,7 @@
 // Selecting textures for drawing: download on demand, takeover of the slots
 // of textures not used in the last rendered frame, and use accounting.
+#include <stdlib.h>
+
 #include "core/core.h"
 #include "texture/texture.h"
 
@@ -34,9 +36,59 @@ static TextureRecord* textureFindVictim(const TextureRecord* texture, int unit)
     return NULL;
 }
 
+// The frame's use accounting touches only the records that take part: those
+// counted since the frame began, those marked recently used, and records
+// pushed onto the list since it last looked (new records arrive at the head).
+// A landscape brings tens of thousands of light-map records; walking them all
+// twice a frame cost more than drawing some of them.
+typedef struct RecordList {
+    TextureRecord** items;
+    size_t count, capacity;
+} RecordList;
+
+static RecordList countedSinceBegin;   // useCount went above 0
+static RecordList markedRecent;        // usedRecently is 1
+static TextureRecord* knownHead;       // the list's head when last looked at
+
+static void recordListPush(RecordList* list, TextureRecord* t)
+{
+    if (list->count == list->capacity) {
+        size_t capacity = list->capacity ? list->capacity * 2 : 256;
+        TextureRecord** grown = (TextureRecord**)realloc(list->items, capacity * sizeof *grown);
+        if (!grown)
+            return;   // an unlisted record keeps its marks one frame longer
+        list->items = grown;
+        list->capacity = capacity;
+    }
+    list->items[list->count++] = t;
+}
+
+// Records pushed onto the list since it was last looked at; with
+// `newFrame`, their counts start from zero.
+static void textureNewRecordsNote(int newFrame)
+{
+    for (TextureRecord* t = textureList; t && t != knownHead; t = t->next) {
+        if (newFrame)
+            t->useCount = 0;
+        if (t->usedRecently)
+            recordListPush(&markedRecent, t);
+    }
+    knownHead = textureList;
+}
+
+void textureAccountingReset(void)
+{
+    countedSinceBegin.count = 0;
+    markedRecent.count = 0;
+    knownHead = NULL;
+}
+
 void textureSelect(TextureRecord* texture)
 {
-    texture->useCount += 1;
+    if (texture->useCount++ == 0)
+        recordListPush(&countedSinceBegin, texture);
+    if (!texture->usedRecently)
+        recordListPush(&markedRecent, texture);
     texture->usedRecently = 1;
     int unit = textureUnit(texture);
     GrChipID_t chip = textureChip(unit);
@@ -66,16 +118,24 @@ void textureSelect(TextureRecord* texture)
 
 void textureFrameBegin(void)
 {
-    for (TextureRecord* t = textureList; t; t = t->next)
-        t->useCount = 0;
+    textureNewRecordsNote(1);
+    for (size_t i = 0; i < countedSinceBegin.count; i++)
+        countedSinceBegin.items[i]->useCount = 0;
+    countedSinceBegin.count = 0;
 }
 
 void textureFrameEnd(void)
 {
-    for (TextureRecord* t = textureList; t; t = t->next) {
+    textureNewRecordsNote(0);
+    size_t kept = 0;
+    for (size_t i = 0; i < markedRecent.count; i++) {
+        TextureRecord* t = markedRecent.items[i];
         if (t->useCount == 0)
             t->usedRecently = 0;
+        else
+            markedRecent.items[kept++] = t;
     }
+    markedRecent.count = kept;
 }
 
 void textureMarkAllForDownload(void)

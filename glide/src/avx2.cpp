@@ -397,11 +397,12 @@ void stageDepthTestAvx2(Span* s)
     __m256i passGreater = _mm256_set1_epi16(greater ? -1 : 0), flip = _mm256_set1_epi16((short)0x8000);
     int n = s->n;
     for (int i = 0; i < n; i += 16) {
-        // The stored values under the last group, copied so no read passes
-        // the span.
+        // Past the span's end the row goes on (this thread's row): read
+        // straight on, except at the row's end, where the last values are
+        // copied.
         alignas(32) uint16_t tail[16] = {};
         const uint16_t* stored = s->aux + i;
-        if (i + 16 > n) {
+        if (i + 16 > n && s->x + i + 16 > P.width) {
             for (int k = 0; k < n - i; k++)
                 tail[k] = stored[k];
             stored = tail;
@@ -585,11 +586,13 @@ void blendAvx2(Span* s)
     const uint16_t* alphaPixels = P.alphaBuffer ? s->aux : nullptr;
     __m256i zero = _mm256_setzero_si256(), alphaMask = _mm256_set1_epi32((int)0xFF000000u);
     for (int i = 0; i < s->n; i += 8) {
-        // The pixels under the last group, copied so no read passes the span.
+        // Past the span's end the row goes on (this thread's row): read
+        // straight on, except at the row's end, where the last pixels are
+        // copied.
         alignas(16) uint16_t dstTail[8] = {}, alphaTail[8] = {};
         const uint16_t* dst = s->color + i;
         const uint16_t* dstAlpha = alphaPixels ? alphaPixels + i : nullptr;
-        if (i + 8 > s->n) {
+        if (i + 8 > s->n && s->x + i + 8 > P.width) {
             for (int k = 0; k < s->n - i; k++) {
                 dstTail[k] = dst[k];
                 if (dstAlpha)

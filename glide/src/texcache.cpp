@@ -52,10 +52,11 @@ struct CacheEntry {
     size_t texelCount;
 };
 
-// Texels kept in all: as many as two units' full memory of 16-bit texels
-// decoded. With one copy per byte of texture memory (below) a program's
-// working set settles once it has used its textures.
+// Texels kept in all (as many as two units' full memory of 16-bit texels
+// decoded) and copies kept: a landscape's thousands of small light maps fit,
+// and a program's memory settles soon after it has shown its scenes.
 const size_t CACHE_BUDGET = 4u * 1024 * 1024;
+const size_t CACHE_ENTRIES = 8192;
 
 // Entries by index, found by what they were made from and, per unit and
 // size class (entries reading at most 2^c bytes), by the first byte they
@@ -210,11 +211,11 @@ bool pinned(const CacheEntry& e)
 }
 
 // A free entry, evicting the least recently used ones (but not those the
-// current pixel path samples) while over budget.
+// current pixel path samples) while over budget or count.
 int entryClaim(size_t texels)
 {
     int candidate = oldest;
-    while (cacheTexels + texels > CACHE_BUDGET && candidate >= 0) {
+    while ((cacheTexels + texels > CACHE_BUDGET || byKey.size() >= CACHE_ENTRIES) && candidate >= 0) {
         int next = cache[(size_t)candidate].newer;
         if (!pinned(cache[(size_t)candidate]))
             entryFree(candidate);
