@@ -39,24 +39,29 @@ TEST(Soak, TheDemoSceneStopsTakingMemoryAfterItsFirstTour)
         demoSceneRender(60.0f);
     }
     const uint32_t bytes = obxNumBytesAllocated();
-    const long resident = residentBytes();
-    ASSERT_GT(resident, 0);
-    long highest = resident;
+    // Resident memory rises and falls a little from then on (the device's
+    // decoded textures come and go as light maps change, and the allocator
+    // hands pages back and takes them again), so the highest level of the
+    // first half is compared with the highest of the second: memory that
+    // grows frame by frame shows as a higher peak later on.
+    const int middle = SOAK_WARMUP + (SOAK_FRAMES - SOAK_WARMUP) / 2;
+    long firstPeak = residentBytes(), secondPeak = 0;
+    ASSERT_GT(firstPeak, 0);
     for (int f = SOAK_WARMUP; f < SOAK_FRAMES; f++) {
         demoSceneAdvance();
         demoSceneRender(60.0f);
-        if (f % 500 == 0) {
+        if (f % 250 == 0) {
             ASSERT_EQ(obxNumBytesAllocated(), bytes) << "frame " << f;
             long now = residentBytes();
-            highest = now > highest ? now : highest;
+            long& peak = f < middle ? firstPeak : secondPeak;
+            peak = now > peak ? now : peak;
         }
     }
     EXPECT_EQ(obxNumBytesAllocated(), bytes);
-    // Pages the allocator or the C library touch late may add a little. (The
-    // address sanitizer holds freed blocks back for a while, so its resident
-    // memory says nothing.)
+    // (The address sanitizer holds freed blocks back for a while, so its
+    // resident memory says nothing.)
     if (SOAK_CHECK_RESIDENT) {
-        EXPECT_LT(highest - resident, 512 * 1024) << resident << " bytes after the first tour";
+        EXPECT_LT(secondPeak - firstPeak, 512 * 1024) << firstPeak << " bytes at most in the first half";
     }
     EXPECT_GT(demoCollisions(), 0);
     EXPECT_EQ(demoFrame(), SOAK_FRAMES);
