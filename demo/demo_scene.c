@@ -56,6 +56,9 @@ static float groundHeight(float x, float z)
 {
     float step = landSize / (float)(LAND_SAMPLES - 1);
     float gx = (x + landSize / 2) / step, gz = (landSize / 2 - z) / step;
+    /* Beyond the map the edge's height holds. */
+    gx = gx > 0.0f ? (gx < (float)(LAND_SAMPLES - 1) ? gx : (float)(LAND_SAMPLES - 1)) : 0.0f;
+    gz = gz > 0.0f ? (gz < (float)(LAND_SAMPLES - 1) ? gz : (float)(LAND_SAMPLES - 1)) : 0.0f;
     int col = (int)floorf(gx), row = (int)floorf(gz);
     float fx = gx - (float)col, fz = gz - (float)row;
     float top = landSample(col, row) * (1 - fx) + landSample(col + 1, row) * fx;
@@ -215,27 +218,45 @@ static int collisions;
 static int bumpShown;          /* frames the "BUMP!" read-out still shows */
 static ParticleEmitter* sparks;
 
-/* A sphere of twenty triangles split `depth` times, built vertex by vertex. */
+/* The index of a point of the unit sphere among the first `count` vertices
+ * of the object, added when it is not there yet: neighbouring faces share
+ * their corners, so the vertex normals average all round them. */
+static int sphereVertex(Object* sphere, const float* p)
+{
+    for (int i = 0; i < sphere->vertexCount; i++) {
+        const Vector* v = &sphere->vertices[i];
+        if (fabsf(v->x - p[0]) < 1e-4f && fabsf(v->y - p[1]) < 1e-4f && fabsf(v->z - p[2]) < 1e-4f)
+            return i;
+    }
+    obxObjectAddVertex(sphere, p[0], p[1], p[2]);
+    return sphere->vertexCount - 1;
+}
+
+/* A sphere of twenty triangles each cut into 4^depth, built vertex by vertex
+ * and polygon by polygon. */
 static Object* sphereBuild(int depth, TextureRecord* texture)
 {
     static const float t = 1.6180340f;
-    float v[12][3] = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0}, {0, -1, t}, {0, 1, t},
-                      {0, -1, -t}, {0, 1, -t}, {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
+    static const float v[12][3] = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0},
+                                   {0, -1, t}, {0, 1, t}, {0, -1, -t}, {0, 1, -t},
+                                   {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
     static const int faces[20][3] = {{0, 11, 5}, {0, 5, 1}, {0, 1, 7}, {0, 7, 10}, {0, 10, 11},
                                      {1, 5, 9}, {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
                                      {3, 9, 4}, {3, 4, 2}, {3, 2, 6}, {3, 6, 8}, {3, 8, 9},
                                      {4, 9, 5}, {2, 4, 11}, {6, 2, 10}, {8, 6, 7}, {9, 8, 1}};
+    enum { MAX_SUB = 8 };
     int sub = 1 << depth;
+    if (sub > MAX_SUB)
+        return NULL;
     Object* sphere = obxObjectInitDefaultState();
     if (!sphere)
         return NULL;
-    /* Each face is cut into sub x sub triangles; corners shared between
-     * faces are repeated, which the sphere's smooth normals do not see. */
-    int base = 0;
     for (int f = 0; f < 20; f++) {
         const float* a = v[faces[f][0]];
         const float* b = v[faces[f][1]];
         const float* c = v[faces[f][2]];
+        /* Point (i, j) of the face: i steps toward b, j toward c. */
+        int at[MAX_SUB + 1][MAX_SUB + 1];
         for (int i = 0; i <= sub; i++) {
             for (int j = 0; j <= sub - i; j++) {
                 float u = (float)i / (float)sub, w = (float)j / (float)sub;
@@ -245,22 +266,20 @@ static Object* sphereBuild(int depth, TextureRecord* texture)
                     len += p[k] * p[k];
                 }
                 len = sqrtf(len);
-                obxObjectAddVertex(sphere, p[0] / len, p[1] / len, p[2] / len);
+                for (int k = 0; k < 3; k++)
+                    p[k] /= len;
+                at[i][j] = sphereVertex(sphere, p);
             }
         }
-        /* Vertex (i, j) of this face. */
-#define AT(i, j) (base + (i) * (sub + 1) - (i) * ((i)-1) / 2 + (j))
         for (int i = 0; i < sub; i++) {
             for (int j = 0; j < sub - i; j++) {
-                obxObjectAddPolygon(sphere, AT(i, j), AT(i, j + 1), AT(i + 1, j), 0, texture, 0, 0,
+                obxObjectAddPolygon(sphere, at[i][j], at[i][j + 1], at[i + 1][j], 0, texture, 0, 0,
                                     1, 0, 0, 1);
                 if (j < sub - i - 1)
-                    obxObjectAddPolygon(sphere, AT(i + 1, j), AT(i, j + 1), AT(i + 1, j + 1), 0,
+                    obxObjectAddPolygon(sphere, at[i + 1][j], at[i][j + 1], at[i + 1][j + 1], 0,
                                         texture, 0, 1, 1, 0, 1, 1);
             }
         }
-#undef AT
-        base += (sub + 1) * (sub + 2) / 2;
     }
     return sphere;
 }
