@@ -27,6 +27,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "app_window.h"
 #include "demo_scene.h"
 #include "screenshot.h"
 #include "ombrix.h"
@@ -107,51 +108,6 @@ static int optionsRead(int argc, char** argv, Options* o)
         }
     }
     return o->frames >= 0 && o->camera >= 0 && o->camera <= DEMO_CAMERA_PATHS;
-}
-
-/* The engine reads its data files from the current directory: stay when
- * they are here, else go to the program's own directory. */
-static void dataDirectoryEnter(void)
-{
-    if (access("white.3df", R_OK) == 0)
-        return;
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return;
-    self[n] = '\0';
-    char* slash = strrchr(self, '/');
-    if (slash) {
-        *slash = '\0';
-        if (chdir(self) != 0)
-            fprintf(stderr, "obx-demo: cannot enter %s\n", self);
-    }
-}
-
-static SDL_Window* windowOpen(const Options* o)
-{
-    /* Without a display there is nothing to ask SDL. */
-    const char* x = getenv("DISPLAY");
-    const char* wayland = getenv("WAYLAND_DISPLAY");
-    if (o->headless || (!(x && *x) && !(wayland && *wayland)) || SDL_Init(SDL_INIT_VIDEO) != 0)
-        return NULL;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0) {
-        SDL_Quit();
-        return NULL;
-    }
-    static const int sizes[5][2] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
-    int r = o->resolution >= 0 && o->resolution <= 4 ? o->resolution : 0;
-    SDL_Window* window = SDL_CreateWindow("Ombrix Demo", SDL_WINDOWPOS_CENTERED,
-                                          SDL_WINDOWPOS_CENTERED, sizes[r][0], sizes[r][1],
-                                          SDL_WINDOW_RESIZABLE);
-    if (!window) {
-        SDL_Quit();
-        return NULL;
-    }
-    SDL_ShowWindow(window);
-    SDL_PumpEvents();
-    return window;
 }
 
 static int screenshotShow(const char* path)
@@ -292,9 +248,9 @@ int main(int argc, char** argv)
         }
     }
     strcpy(o.out, out);
-    dataDirectoryEnter();
+    dataDirectoryEnter("obx-demo");
 
-    SDL_Window* window = windowOpen(&o);
+    SDL_Window* window = windowOpen("Ombrix Demo", o.resolution, o.headless);
     if (!window)
         setenv("OBX_GLIDE_DISPLAY", "headless", 1);
     HWND handle = window ? (HWND)(uintptr_t)SDL_GetWindowID(window) : NULL;

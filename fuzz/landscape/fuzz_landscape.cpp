@@ -6,35 +6,14 @@
 #include <string.h>
 
 #include "core/core.h"
+#include "fuzz_input.h"
 #include "light/light.h"
 #include "math/math3d.h"
 #include "render/camera.h"
 #include "terrain/terrain.h"
 #include "texture/texture.h"
 
-// Engine records of the start-up live as long as the process.
-extern "C" const char* __lsan_default_suppressions(void)
-{
-    return "leak:countedAlloc\n";
-}
-
 namespace {
-
-struct Reader {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-    uint8_t byte() { return at < size ? data[at++] : 0; }
-    float real()
-    {
-        float f = 0.0f;
-        if (at + 4 <= size)
-            memcpy(&f, data + at, 4);
-        at += 4;
-        return f;
-    }
-    int16_t half() { return (int16_t)(byte() | (byte() << 8)); }
-};
 
 LandscapePatch leaf;
 LandscapePatch* leaves[1];

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/core.h"
+#include "fuzz_input.h"
 #include "light/light.h"
 #include "object/object.h"
 #include "overlay/overlay.h"
@@ -13,37 +14,7 @@
 #include "terrain/terrain.h"
 #include "texture/texture.h"
 
-// Engine records of the start-up live as long as the process.
-extern "C" const char* __lsan_default_suppressions(void)
-{
-    return "leak:countedAlloc\n";
-}
-
 namespace {
-
-struct Reader {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-    uint8_t byte() { return at < size ? data[at++] : 0; }
-    float real()
-    {
-        float f = 0.0f;
-        if (at + 4 <= size)
-            memcpy(&f, data + at, 4);
-        at += 4;
-        return f;
-    }
-    int32_t word()
-    {
-        int32_t v = 0;
-        if (at + 4 <= size)
-            memcpy(&v, data + at, 4);
-        at += 4;
-        return v;
-    }
-    int16_t half() { return (int16_t)(byte() | (byte() << 8)); }
-};
 
 CharacterSet* font;
 TextureRecord* white;

@@ -5,41 +5,12 @@
 #include <string.h>
 
 #include "core/core.h"
+#include "fuzz_input.h"
 #include "object/object.h"
 #include "render/render.h"
 #include "texture/texture.h"
 
-// Engine records of the start-up live as long as the process.
-extern "C" const char* __lsan_default_suppressions(void)
-{
-    return "leak:countedAlloc\n";
-}
-
 namespace {
-
-struct Reader {
-    const uint8_t* data;
-    size_t size;
-    size_t at = 0;
-    bool left(size_t n) const { return at + n <= size; }
-    uint8_t byte()
-    {
-        return at < size ? data[at++] : 0;
-    }
-    float real()
-    {
-        float f = 0.0f;
-        if (left(4))
-            memcpy(&f, data + at, 4);
-        at += 4;
-        return f;
-    }
-    int16_t half()
-    {
-        int16_t v = (int16_t)(byte() | (byte() << 8));
-        return v;
-    }
-};
 
 bool engineUp(void)
 {

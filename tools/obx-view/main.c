@@ -26,6 +26,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include "app_window.h"
 #include "ombrix.h"
 #include "scan3ds.h"
 #include "screenshot.h"
@@ -260,51 +261,6 @@ static int optionsRead(int argc, char** argv, Options* o)
     return o->file != NULL;
 }
 
-/* The engine reads its own data files from the current directory: stay
- * when they are here, else go to the program's own directory. */
-static void dataDirectoryEnter(void)
-{
-    if (access("white.3df", R_OK) == 0)
-        return;
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return;
-    self[n] = '\0';
-    char* slash = strrchr(self, '/');
-    if (slash) {
-        *slash = '\0';
-        if (chdir(self) != 0)
-            fprintf(stderr, "obx-view: cannot enter %s\n", self);
-    }
-}
-
-static SDL_Window* windowOpen(const Options* o)
-{
-    /* Without a display there is nothing to ask SDL. */
-    const char* x = getenv("DISPLAY");
-    const char* wayland = getenv("WAYLAND_DISPLAY");
-    if (o->headless || (!(x && *x) && !(wayland && *wayland)) || SDL_Init(SDL_INIT_VIDEO) != 0)
-        return NULL;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!driver || strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0) {
-        SDL_Quit();
-        return NULL;
-    }
-    static const int sizes[5][2] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
-    int r = o->resolution >= 0 && o->resolution <= 4 ? o->resolution : 0;
-    SDL_Window* window = SDL_CreateWindow("Ombrix Viewer", SDL_WINDOWPOS_CENTERED,
-                                          SDL_WINDOWPOS_CENTERED, sizes[r][0], sizes[r][1],
-                                          SDL_WINDOW_RESIZABLE);
-    if (!window) {
-        SDL_Quit();
-        return NULL;
-    }
-    SDL_ShowWindow(window);
-    SDL_PumpEvents();
-    return window;
-}
-
 static int shotWrite(const char* path)
 {
     float w, h;
@@ -323,17 +279,6 @@ static void viewReset(View* v)
     v->yaw = v->options->yaw;
     v->pitch = v->options->pitch;
     v->distance = 180.0f;
-}
-
-/* Events are polled, not waited for: SDL's wait wakes itself by sending the
- * window a message over a second X connection, and when that message reaches
- * the server after the window has closed, Xlib's default error handler ends
- * the program with exit code 1. */
-static int eventWait(SDL_Event* event)
-{
-    while (!SDL_PollEvent(event))
-        SDL_Delay(5);
-    return 1;
 }
 
 /* Until Escape or the window closes; 1 when a reload failed. */
@@ -445,8 +390,8 @@ int main(int argc, char** argv)
         }
     }
 
-    dataDirectoryEnter();
-    SDL_Window* window = windowOpen(&o);
+    dataDirectoryEnter("obx-view");
+    SDL_Window* window = windowOpen("Ombrix Viewer", o.resolution, o.headless);
     if (!window)
         setenv("OBX_GLIDE_DISPLAY", "headless", 1);
     HWND handle = window ? (HWND)(uintptr_t)SDL_GetWindowID(window) : NULL;
