@@ -112,12 +112,13 @@ template <typename Cond> void eventSleep(Event& e, Cond ready)
 }
 
 // Texel buffers of decoded textures the queue may still read, freed once
-// every worker is past the point where they were dropped.
+// every worker is past the point where they were dropped. Never destroyed,
+// like the texture cache: workers may still run when the program ends.
 struct Retired {
     void* memory;
     uint64_t at;
 };
-std::vector<Retired> retired;
+std::vector<Retired>& retired = *new std::vector<Retired>;
 
 uint64_t slowestTail(void)
 {

@@ -62,10 +62,16 @@ const size_t CACHE_ENTRIES = 8192;
 // size class (entries reading at most 2^c bytes), by the first byte they
 // read; kept in order of use for eviction.
 enum { SIZE_CLASSES = 30 };
-std::vector<CacheEntry> cache;
-std::vector<int> freeEntries;
-std::unordered_map<Key, int, KeyHash> byKey;
-std::multimap<uint32_t, int> byStart[MAX_TMU][SIZE_CLASSES];
+// Never destroyed: a program may end without closing Glide, while its
+// rasterizer threads still sample the copies, and what the copies hold must
+// stay reachable to the end rather than be dropped with the containers.
+struct StartIndexes {
+    std::multimap<uint32_t, int> of[MAX_TMU][SIZE_CLASSES];
+};
+std::vector<CacheEntry>& cache = *new std::vector<CacheEntry>;
+std::vector<int>& freeEntries = *new std::vector<int>;
+std::unordered_map<Key, int, KeyHash>& byKey = *new std::unordered_map<Key, int, KeyHash>;
+auto& byStart = (new StartIndexes)->of;
 
 int sizeClass(uint32_t bytes)
 {
