@@ -1,10 +1,13 @@
-// A whole scene of the engine (the tank on a landscape under a sky box, with
-// particles, smoke, a dynamic light, a lens flare and text) drawn by the
-// device's rasterizer threads looks exactly as drawn on the engine's thread.
+// Whole scenes of the engine (the tank on a landscape under a sky box, with
+// particles, smoke, a dynamic light, a lens flare and text; and obx-demo's
+// scene on its tour) drawn by the device's rasterizer threads look exactly
+// as drawn on the engine's thread.
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "demo_files.h"
+#include "demo_scene.h"
 #include "obx_overlay.h"
 #include "obx_scene.h"
 
@@ -62,11 +65,41 @@ bool sceneBuild(void)
 
 const int FRAMES = 10;
 
-// Frames of the scene with the camera turning, as the device shows them,
-// drawn with `threads` rasterizer threads. Each run is a process of its own,
-// started from the same state (the engine's random sequence goes on from one
-// start to the next within a process).
-std::vector<Frame> framesDrawn(const char* threads)
+// Frame f of the scene above: the camera turning.
+void sceneDraw(int f)
+{
+    obxCameraRotate(12.0f, (float)f * 2.0f, 0.0f);
+    obxBackgroundClear();
+    obxWorldRender(0);
+    obxStrDrawGrid(1, 1, "threads");
+    obxWorldDisplay();
+}
+
+bool demoBuild(void)
+{
+    return demoSceneBuild() == 1;
+}
+
+// Frame f of obx-demo's scene: 240 frames of its tour apart, so every camera
+// path, the fog and the collision come by.
+void demoDraw(int f)
+{
+    for (int i = 0; i < (f == 0 ? 1 : 240); i++)
+        demoSceneAdvance();
+    demoSceneRender(60.0f);
+}
+
+struct Scene {
+    std::vector<std::string> files;
+    bool (*build)(void);
+    void (*draw)(int frame);
+};
+
+// Frames of a scene as the device shows them, drawn with `threads`
+// rasterizer threads. Each run is a process of its own, started from the same
+// state (the engine's random sequence goes on from one start to the next
+// within a process).
+std::vector<Frame> framesDrawn(const Scene& scene, const char* threads)
 {
     std::vector<Frame> frames;
     int fd[2];
@@ -76,14 +109,10 @@ std::vector<Frame> framesDrawn(const char* threads)
     if (child == 0) {
         close(fd[0]);
         setenv("OBX_GLIDE_THREADS", threads, 1);
-        if (engineStart(0, sceneFiles()) != 1 || !sceneBuild())
+        if (engineStart(0, scene.files) != 1 || !scene.build())
             _exit(1);
         for (int f = 0; f < FRAMES; f++) {
-            obxCameraRotate(12.0f, (float)f * 2.0f, 0.0f);
-            obxBackgroundClear();
-            obxWorldRender(0);
-            obxStrDrawGrid(1, 1, "threads");
-            obxWorldDisplay();
+            scene.draw(f);
             Frame frame = frameGrab(GR_BUFFER_FRONTBUFFER);
             uint32_t size[2] = {frame.width, frame.height};
             if (write(fd[1], size, sizeof size) != (ssize_t)sizeof size)
@@ -128,21 +157,32 @@ std::vector<Frame> framesDrawn(const char* threads)
     return frames;
 }
 
-TEST(ThreadedFrames, TheSceneLooksTheSameDrawnOnOneOrTwoRasterizerThreads)
+// The frames of a scene drawn on one and on two rasterizer threads are
+// those drawn without threads, and show more than the background.
+void expectSameOnThreads(const Scene& scene)
 {
-    std::vector<Frame> own = framesDrawn("0");
+    std::vector<Frame> own = framesDrawn(scene, "0");
     ASSERT_EQ(own.size(), (size_t)FRAMES);
-    // The scene shows more than the background.
     int lit = 0;
     for (uint16_t p : own[5].colour)
         lit += p != own[5].colour[0];
     EXPECT_GT(lit, (int)own[5].colour.size() / 4);
     for (const char* threads : {"1", "2"}) {
-        std::vector<Frame> other = framesDrawn(threads);
+        std::vector<Frame> other = framesDrawn(scene, threads);
         ASSERT_EQ(other.size(), own.size());
         for (size_t f = 0; f < own.size(); f++)
             EXPECT_TRUE(other[f].colour == own[f].colour) << "frame " << f << " on " << threads << " threads";
     }
+}
+
+TEST(ThreadedFrames, TheSceneLooksTheSameDrawnOnOneOrTwoRasterizerThreads)
+{
+    expectSameOnThreads({sceneFiles(), sceneBuild, sceneDraw});
+}
+
+TEST(ThreadedFrames, TheDemoSceneLooksTheSameDrawnOnOneOrTwoRasterizerThreads)
+{
+    expectSameOnThreads({demoDataFiles(), demoBuild, demoDraw});
 }
 
 } // namespace
