@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -28,19 +27,6 @@ struct Key {
     }
 };
 
-struct KeyHash {
-    size_t operator()(const Key& k) const
-    {
-        uint64_t h = (uint64_t)k.start ^ ((uint64_t)(uint32_t)k.tmu << 60) ^ ((uint64_t)k.evenOdd << 56) ^
-                     ((uint64_t)(uint32_t)k.smallLod << 48) ^ ((uint64_t)(uint32_t)k.largeLod << 40) ^
-                     ((uint64_t)(uint32_t)(k.aspect + 8) << 36) ^ ((uint64_t)(uint32_t)k.format << 32) ^
-                     ((uint64_t)(uint32_t)k.table << 35);
-        h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull; // splitmix64's finish
-        h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
-        return (size_t)(h ^ (h >> 31));
-    }
-};
-
 struct CacheEntry {
     bool used;
     Key key;
@@ -58,7 +44,7 @@ struct CacheEntry {
 const size_t CACHE_BUDGET = 4u * 1024 * 1024;
 const size_t CACHE_ENTRIES = 8192;
 
-// Entries by index, found by what they were made from and, per unit and
+// Entries by index, found by the address they start at and, per unit and
 // size class (entries reading at most 2^c bytes), by the first byte they
 // read; kept in order of use for eviction.
 enum { SIZE_CLASSES = 30 };
@@ -70,8 +56,22 @@ struct StartIndexes {
 };
 std::vector<CacheEntry>& cache = *new std::vector<CacheEntry>;
 std::vector<int>& freeEntries = *new std::vector<int>;
-std::unordered_map<Key, int, KeyHash>& byKey = *new std::unordered_map<Key, int, KeyHash>;
 auto& byStart = (new StartIndexes)->of;
+size_t entriesUsed;
+
+// Per unit, the entry (plus one; 0 for none) decoded from each 16-byte
+// aligned address of texture memory. A decode drops every copy whose bytes
+// it overlaps, so no two copies start at the same address; a plain array
+// finds a texture with one read where a hash table walked its chains.
+int32_t* entryAt[MAX_TMU];
+uint32_t entryAtCount; // addresses covered per unit
+
+int32_t* entryAtSlot(const Key& k)
+{
+    if (k.start % 16 != 0 || k.start / 16 >= entryAtCount)
+        return nullptr;
+    return &entryAt[k.tmu][k.start / 16];
+}
 
 int sizeClass(uint32_t bytes)
 {
@@ -127,7 +127,10 @@ void entryFree(int i)
     queueRetire(e.data);
     cacheTexels -= e.texelCount;
     useListRemove(i);
-    byKey.erase(e.key);
+    int32_t* slot = entryAtSlot(e.key);
+    if (slot && *slot == i + 1)
+        *slot = 0;
+    entriesUsed--;
     std::multimap<uint32_t, int>& starts = byStart[e.key.tmu][sizeClass(e.end - e.key.start)];
     auto range = starts.equal_range(e.key.start);
     for (auto it = range.first; it != range.second; ++it)
@@ -221,7 +224,7 @@ bool pinned(const CacheEntry& e)
 int entryClaim(size_t texels)
 {
     int candidate = oldest;
-    while ((cacheTexels + texels > CACHE_BUDGET || byKey.size() >= CACHE_ENTRIES) && candidate >= 0) {
+    while ((cacheTexels + texels > CACHE_BUDGET || entriesUsed >= CACHE_ENTRIES) && candidate >= 0) {
         int next = cache[(size_t)candidate].newer;
         if (!pinned(cache[(size_t)candidate]))
             entryFree(candidate);
@@ -272,8 +275,27 @@ void texCacheClear(void)
         pixelPath.texture[t] = nullptr;
 }
 
+// The address index as large as texture memory (which changes only while
+// Glide is shut down, the cache empty).
+static void entryAtFit(void)
+{
+    uint32_t count = dev.texMemSize / 16 + 1;
+    if (count == entryAtCount)
+        return;
+    for (size_t i = 0; i < cache.size(); i++)
+        entryFree((int)i);
+    for (int t = 0; t < MAX_TMU; t++) {
+        free(entryAt[t]);
+        entryAt[t] = (int32_t*)calloc(count, sizeof(int32_t));
+        if (!entryAt[t])
+            count = 0;
+    }
+    entryAtCount = count;
+}
+
 const TextureData* texCacheLookup(int tmu)
 {
+    entryAtFit();
     const TmuState& u = gs.tmu[tmu];
     if (!u.sourceValid || !texInfoValid(u.smallLod, u.largeLod, u.aspect, u.format))
         return nullptr;
@@ -288,9 +310,9 @@ const TextureData* texCacheLookup(int tmu)
     if (lastIndex[tmu] >= 0 && lastGeneration[tmu] == texCacheGeneration && lastKey[tmu] == key) {
         i = lastIndex[tmu];
     } else {
-        auto found = byKey.find(key);
-        if (found != byKey.end())
-            i = found->second;
+        int32_t* slot = entryAtSlot(key);
+        if (slot && *slot > 0 && cache[(size_t)(*slot - 1)].key == key)
+            i = *slot - 1;
     }
     if (i >= 0) {
         CacheEntry& e = cache[(size_t)i];
@@ -324,6 +346,11 @@ const TextureData* texCacheLookup(int tmu)
     // One decoded copy per byte of texture memory: another reading of the
     // same bytes (a texture that took over an older one's place) goes.
     texCacheInvalidateRange(tmu, u.sourceAddress, u.sourceAddress + (stored ? stored : 1));
+    int32_t* at = entryAtSlot(key);
+    if (!at)
+        return nullptr; // no memory for the address index
+    if (*at > 0)
+        entryFree(*at - 1);
     int index = entryClaim(texels);
     size_t head = (sizeof(TextureData) + 63) & ~(size_t)63;
     TextureData* data = (TextureData*)aligned_alloc(64, (head + texels * 4 + 63) & ~(size_t)63);
@@ -342,7 +369,8 @@ const TextureData* texCacheLookup(int tmu)
     e->texelCount = texels;
     cacheTexels += texels;
     useListPushNewest(index);
-    byKey[key] = index;
+    *at = index + 1;
+    entriesUsed++;
     byStart[tmu][sizeClass(stored)].insert({key.start, index});
 
     DecodedTexture& d = data->decoded;
