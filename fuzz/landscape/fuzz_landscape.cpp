@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/core.h"
+#include "fuzz_engine.h"
 #include "fuzz_input.h"
 #include "light/light.h"
 #include "math/math3d.h"
@@ -21,32 +22,24 @@ Landscape land;
 Camera camera;
 DynamicLight* light;
 
-bool engineUp(void)
+bool setup(void)
 {
-    static int started = -1;
-    if (started < 0) {
-        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
-        started = obxInitialize(NULL, 0);
-        if (started != 1)
-            return false;
-        leaf.texture = textureFind("white.3df");
-        patchLightMapCreate(&leaf);
-        land.sampleCount = 2;
-        land.visibleLeaves = leaves;
-        land.root = &leaf;
-        lightMapOffsetsBuild(65, 448, 448);
-        light = obxDynLightsourceAdd(1, 0, 0, 0, 1, 1, 1);
-        obxCameraSetActive(&camera);
-    }
-    return started == 1;
+    leaf.texture = textureFind("white.3df");
+    patchLightMapCreate(&leaf);
+    land.sampleCount = 2;
+    land.visibleLeaves = leaves;
+    land.root = &leaf;
+    lightMapOffsetsBuild(65, 448, 448);
+    light = obxDynLightsourceAdd(1, 0, 0, 0, 1, 1, 1);
+    obxCameraSetActive(&camera);
+    return true;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!engineUp())
-        abort();   // run from the directory that holds white.3df
+    fuzzEngineStart(setup);
     Reader in = {data, size};
     uint8_t flags = in.byte();
     int16_t wx = in.half(), wy = in.half(), ww = in.half(), wh = in.half();

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/core.h"
+#include "fuzz_engine.h"
 #include "fuzz_input.h"
 #include "light/light.h"
 #include "object/object.h"
@@ -19,27 +20,19 @@ namespace {
 CharacterSet* font;
 TextureRecord* white;
 
-bool engineUp(void)
+bool setup(void)
 {
-    static int started = -1;
-    if (started < 0) {
-        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
-        started = obxInitialize(NULL, 0);
-        if (started == 1) {
-            white = textureFind("white.3df");
-            const float black[3] = {0, 0, 0};
-            font = obxCharactersetLoad("font/ch", 0, 1, 200.0f, 1, black, 12, 12, 16);
-        }
-    }
-    return started == 1;
+    white = textureFind("white.3df");
+    const float black[3] = {0, 0, 0};
+    font = obxCharactersetLoad("font/ch", 0, 1, 200.0f, 1, black, 12, 12, 16);
+    return true;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!engineUp())
-        abort();   // run from the directory that holds white.3df
+    fuzzEngineStart(setup);
     Reader in = {data, size};
     uint8_t flags = in.byte();
 

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "core/core.h"
+#include "fuzz_engine.h"
 #include "fuzz_input.h"
 #include "particles/particles.h"
 #include "texture/texture.h"
@@ -21,31 +22,23 @@ Particle* sparkPool;
 SmokeEmitter* smoke;
 SmokePuff* puffPool;
 
-bool engineUp(void)
+bool setup(void)
 {
-    static int started = -1;
-    if (started < 0) {
-        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
-        started = obxInitialize(NULL, 0);
-        const float zero[3] = {0, 0, 0};
-        sparks = obxEmitterCreate(0, 0, 0, kPool, zero, zero, NULL, zero, 0, 0, 0);
-        smoke = obxSmokeEmitterCreate(0, 0, 0, kPool, NULL, 0, zero, 0, 0, 0, 0, 0);
-        if (!sparks || !smoke)
-            started = 0;
-        else {
-            sparkPool = sparks->freeHead;
-            puffPool = smoke->freeHead;
-        }
-    }
-    return started == 1;
+    const float zero[3] = {0, 0, 0};
+    sparks = obxEmitterCreate(0, 0, 0, kPool, zero, zero, NULL, zero, 0, 0, 0);
+    smoke = obxSmokeEmitterCreate(0, 0, 0, kPool, NULL, 0, zero, 0, 0, 0, 0, 0);
+    if (!sparks || !smoke)
+        return false;
+    sparkPool = sparks->freeHead;
+    puffPool = smoke->freeHead;
+    return true;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!engineUp())
-        abort();   // run from the directory that holds white.3df
+    fuzzEngineStart(setup);
     Reader in = {data, size};
     uint8_t flags = in.byte();
     int frames = in.byte() % 4 + 1;

@@ -5,29 +5,15 @@
 #include <string.h>
 
 #include "core/core.h"
+#include "fuzz_engine.h"
 #include "fuzz_input.h"
 #include "object/object.h"
 #include "render/render.h"
 #include "texture/texture.h"
 
-namespace {
-
-bool engineUp(void)
-{
-    static int started = -1;
-    if (started < 0) {
-        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
-        started = obxInitialize(NULL, 0);
-    }
-    return started == 1;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!engineUp())
-        abort();   // run from the directory that holds white.3df
+    fuzzEngineStart(nullptr);
     Reader in = {data, size};
     int shape = in.byte() % 3;
     uint8_t shading = in.byte();
