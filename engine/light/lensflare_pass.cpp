@@ -2,6 +2,8 @@
 // marker pixel at each flaring light's screen point before the landscape and
 // objects are drawn; the second reads it back after everything else and draws
 // the flare only where the marker is still white.
+#include <float.h>
+#include <math.h>
 #include <string.h>
 
 #include "core/core.h"
@@ -96,9 +98,22 @@ static void flareStateRestore(void)
 // product stays below 256.
 static uint32_t flareAlpha(const Ver* view)
 {
-    float length = (float)VectorLenght(&view->x);
-    float brightness = view->z / length;
-    return (uint32_t)(brightness * 255.0f);
+    // A light so far away that its squared distance overflows is brought
+    // nearer by powers of two (exact; the cosine does not change), or the
+    // square root would be taken of infinity.
+    float v[3] = {view->x, view->y, view->z};
+    while (isfinite(v[0]) && isfinite(v[1]) && isfinite(v[2]) &&
+           v[0] * v[0] + v[1] * v[1] + v[2] * v[2] > FLT_MAX) {
+        for (int k = 0; k < 3; k++)
+            v[k] *= 0x1p-32f;
+    }
+    float length = (float)VectorLenght(v);
+    float alpha = v[2] / length * 255.0f;
+    // Whatever is left out of range (NaN, infinity) is held to 0..255: its
+    // conversion to an integer would be undefined.
+    if (!(alpha > 0.0f))
+        return 0;
+    return alpha < 255.0f ? (uint32_t)alpha : 255u;
 }
 
 // A corner of an element's square: clipped screen x, y and 0..1 s, t.

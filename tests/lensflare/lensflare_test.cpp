@@ -154,6 +154,17 @@ TEST_F(Flare, OnTheViewAxisAtFullBrightness)
     EXPECT_EQ(std::vector<std::string>(end, end + (long)restore.size()), restore);
 }
 
+TEST_F(Flare, FarOnTheAxisStillAtFullBrightness)
+{
+    for (float z : {1e19f, 3e19f, 1e20f, 1e25f, 1e30f, 1e38f, 3e38f}) {
+        SCOPED_TRACE(z);
+        LightSource* light = flareLight({0, 0, z}, {{0.0f, 4.0f}});
+        render();
+        obxLightsourceDelete(light);
+        EXPECT_EQ(traceFirst("grConstantColorValue"), "grConstantColorValue(0xFF000000)");
+    }
+}
+
 TEST_F(Flare, BrightnessFallsOffTheAxis)
 {
     // 45 degrees off the axis, on the right edge of the screen: the marker goes
