@@ -28,6 +28,53 @@ static uint32_t parseMemorySize(const char* text, uint32_t fallback)
     return (uint32_t)(value & ~15ull);
 }
 
+// Longest file or directory name a dump may have: the limit of every common
+// file system. A wider field would cost each swap its formatting and then fail.
+static const int dumpNameMax = 255;
+
+// Keeps `dump` as the pattern for each swapped frame's file name when it is
+// safe to hand to snprintf with the frame number (exactly one integer
+// conversion) and every name it gives stays within dumpNameMax bytes per
+// path component; otherwise says why and dumps nothing.
+static void dumpPatternRead(Config* config, const char* dump)
+{
+    int conversions = 0;
+    int nameLength = 0, longestName = 0;
+    bool usable = strlen(dump) < sizeof config->dumpPattern;
+    for (const char* p = dump; usable && *p; p++) {
+        if (*p == '/' || *p == '\\') {
+            nameLength = 0;
+            continue;
+        }
+        if (*p == '%' && p[1] == '%')
+            p++;
+        else if (*p == '%') {
+            p++;
+            while (*p == '0' || *p == '-' || *p == ' ' || *p == '+')
+                p++;
+            int width = 0;
+            for (; *p >= '0' && *p <= '9'; p++)
+                width = width > dumpNameMax ? width : width * 10 + (*p - '0');
+            if (*p == 'd' || *p == 'i' || *p == 'u' || *p == 'x' || *p == 'X')
+                conversions++;
+            else
+                usable = false;
+            // A frame number has at most 11 characters ("-2147483648").
+            nameLength += width > 11 ? width : 11;
+            longestName = nameLength > longestName ? nameLength : longestName;
+            continue;
+        }
+        nameLength++;
+        longestName = nameLength > longestName ? nameLength : longestName;
+    }
+    if (!usable || conversions != 1)
+        fprintf(stderr, "glide: OBX_GLIDE_DUMP needs one integer conversion such as %%04d; ignored\n");
+    else if (longestName > dumpNameMax)
+        fprintf(stderr, "glide: OBX_GLIDE_DUMP gives file names longer than %d bytes; ignored\n", dumpNameMax);
+    else
+        snprintf(config->dumpPattern, sizeof config->dumpPattern, "%s", dump);
+}
+
 void configRead(Config* config)
 {
     config->numTmu = 2;
@@ -64,29 +111,6 @@ void configRead(Config* config)
     if (const char* simd = getenv("OBX_GLIDE_SIMD"))
         if (strcasecmp(simd, "sse2") == 0)
             config->avx2 = false;
-    if (const char* dump = getenv("OBX_GLIDE_DUMP")) {
-        // Only a pattern with exactly one integer conversion is safe to hand
-        // to snprintf with the frame number.
-        int conversions = 0;
-        bool usable = strlen(dump) < sizeof config->dumpPattern;
-        for (const char* p = dump; usable && *p; p++) {
-            if (*p != '%')
-                continue;
-            p++;
-            if (*p == '%')
-                continue;
-            while (*p == '0' || *p == '-' || *p == ' ' || *p == '+')
-                p++;
-            while (*p >= '0' && *p <= '9')
-                p++;
-            if (*p == 'd' || *p == 'i' || *p == 'u' || *p == 'x' || *p == 'X')
-                conversions++;
-            else
-                usable = false;
-        }
-        if (usable && conversions == 1)
-            snprintf(config->dumpPattern, sizeof config->dumpPattern, "%s", dump);
-        else
-            fprintf(stderr, "glide: OBX_GLIDE_DUMP needs one integer conversion such as %%04d; ignored\n");
-    }
+    if (const char* dump = getenv("OBX_GLIDE_DUMP"))
+        dumpPatternRead(config, dump);
 }

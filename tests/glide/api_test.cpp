@@ -269,4 +269,40 @@ TEST_F(TraceTest, SwappedFramesAreDumpedAsPng)
     }
 }
 
+// A pattern must give a file name a system can hold for every frame number:
+// a field a billion characters wide made each swap format that many spaces.
+TEST_F(TraceTest, DumpPatternsThatCannotNameAFileAreRefused)
+{
+    grErrorSetCallback(collect);
+    for (const char* pattern : {"%999999999d", "%2147483648d", "glide-dump-%0300d.png", "dir/%0256x"}) {
+        ScopedEnv dump("OBX_GLIDE_DUMP", pattern);
+        grSstWinClose(context);
+        grGlideShutdown();
+        testing::internal::CaptureStderr();
+        grGlideInit();
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("OBX_GLIDE_DUMP"), std::string::npos) << pattern;
+        EXPECT_NE(said.find("255"), std::string::npos) << pattern << ": " << said;
+        context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                               GR_ORIGIN_UPPER_LEFT, 2, 1);
+        ASSERT_NE(context, (GrContext_t)0);
+        glideErrors.clear();
+        grBufferSwap(0);
+        EXPECT_TRUE(glideErrors.empty()) << pattern; // nothing was tried
+    }
+    // The widest field that still fits is kept.
+    ScopedEnv dump("OBX_GLIDE_DUMP", "glide-dump-%0200d.png");
+    grSstWinClose(context);
+    grGlideShutdown();
+    grGlideInit();
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    ASSERT_NE(context, (GrContext_t)0);
+    grBufferSwap(0);
+    std::string name = "glide-dump-" + std::string(200, '0') + ".png";
+    EXPECT_TRUE(std::ifstream(name).good());
+    std::remove(name.c_str());
+    grErrorSetCallback(nullptr);
+}
+
+
 } // namespace
