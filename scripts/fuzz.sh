@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while
-# (seconds per target, default 60). Crashes fail the run.
+# (seconds per target, default 60). Crashes and every sanitizer report fail
+# the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -9,6 +10,16 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DOBX_FUZZ=ON -DOBX_TESTS=OFF -DOB
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
 shopt -s nullglob
+# The canary overflows a signed add: unless that ends it with an error, the
+# targets are built so that undefined behaviour would pass unnoticed.
+canary_input=build-fuzz/canary-input
+printf '\001' >"$canary_input"
+if build-fuzz/fuzz/sanitizer-canary "$canary_input" >build-fuzz/canary.log 2>&1; then
+  cat build-fuzz/canary.log
+  echo "fuzz.sh: a sanitizer report did not fail the canary; the fuzz build would pass on undefined behaviour" >&2
+  exit 1
+fi
+grep -q 'runtime error' build-fuzz/canary.log || { cat build-fuzz/canary.log; echo "fuzz.sh: the canary failed without a sanitizer report" >&2; exit 1; }
 for target in build-fuzz/fuzz/fuzz-*; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
