@@ -112,7 +112,7 @@ struct GlideState {
     GrNCCTable_t nccTable;
     GrAlpha_t lfbConstantAlpha;
     FxU32 lfbConstantDepth;
-    GrColorFormat_t lfbWriteColorFormat; // GR_COLORFORMAT_* or 0xFF = the context's
+    GrColorFormat_t lfbWriteColorFormat; // lane order of 32-bit frame buffer words (ARGB unless set)
     FxBool lfbSwizzleBytes, lfbSwapWords;
     FxBool alphaControlsItrgbLighting;
     GrStippleMode_t stippleMode;

@@ -1,7 +1,8 @@
 // The linear frame buffer: region reads and writes, and locks.
 //
 // Regions are addressed with row 0 at the top of the screen whatever origin
-// the window was opened with. A region reaching past the screen is cut to
+// the window was opened with. 32-bit colour words are 0xAARRGGBB whatever
+// colour format the window has; only grLfbWriteColorFormat reorders them. A region reaching past the screen is cut to
 // it; one lying wholly outside does nothing and reports failure.
 #include "pixel.h"
 
@@ -61,7 +62,7 @@ LfbPixel readSource(const uint8_t* src, GrLfbSrcFmt_t format)
         if (gs.lfbSwapWords)
             w = (w >> 16) | (w << 16);
     }
-    GrColorFormat_t cformat = gs.lfbWriteColorFormat == 0xFF ? dev.colorFormat : gs.lfbWriteColorFormat;
+    GrColorFormat_t cformat = gs.lfbWriteColorFormat;
     switch (format) {
     case GR_LFB_SRC_FMT_565: px.argb = expand565((uint16_t)w); break;
     case GR_LFB_SRC_FMT_555: px.argb = from555(w, false); break;
@@ -315,7 +316,7 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
             return FXFALSE;
         }
         // Start from what the buffer shows, in the asked format.
-        GrColorFormat_t cformat = gs.lfbWriteColorFormat == 0xFF ? dev.colorFormat : gs.lfbWriteColorFormat;
+        GrColorFormat_t cformat = gs.lfbWriteColorFormat;
         for (int y = 0; y < dev.height; y++) {
             int srcRow = origin == GR_ORIGIN_LOWER_LEFT ? dev.height - 1 - y : y;
             const uint16_t* in = target + (size_t)srcRow * dev.width;

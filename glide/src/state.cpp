@@ -43,7 +43,7 @@ void stateReset(void)
     gs.nccTable = GR_NCCTABLE_NCC0;
     gs.lfbConstantAlpha = 0xFF;
     gs.lfbConstantDepth = 0;
-    gs.lfbWriteColorFormat = 0xFF;
+    gs.lfbWriteColorFormat = GR_COLORFORMAT_ARGB;
     for (int t = 0; t < MAX_TMU; t++) {
         TmuState& u = gs.tmu[t];
         u.sourceValid = FXFALSE;
@@ -106,8 +106,7 @@ static bool stateValid(const GlideState& s)
         return false;
     if (s.nccTable != GR_NCCTABLE_NCC0 && s.nccTable != GR_NCCTABLE_NCC1)
         return false;
-    if (s.lfbWriteColorFormat != 0xFF &&
-        (s.lfbWriteColorFormat < GR_COLORFORMAT_ARGB || s.lfbWriteColorFormat > GR_COLORFORMAT_BGRA))
+    if (s.lfbWriteColorFormat < GR_COLORFORMAT_ARGB || s.lfbWriteColorFormat > GR_COLORFORMAT_BGRA)
         return false;
     for (const TmuState& u : s.tmu) {
         if (!validFunction(u.rgbFunction) || !validFactor(u.rgbFactor) || !validFunction(u.alphaFunction) ||

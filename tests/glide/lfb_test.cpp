@@ -85,10 +85,54 @@ TEST_F(LfbTest, SourceFormatsConvertTo565)
     ASSERT_TRUE(grLfbWriteRegion(GR_BUFFER_AUXBUFFER, 5, 0, GR_LFB_SRC_FMT_ZA16, 2, 1, FXFALSE, 4, depths));
     EXPECT_EQ(depthAt(5, 0), 0xABCD);
     EXPECT_EQ(depthAt(6, 0), 0x0102);
-    // 32-bit words follow the window's colour format unless told otherwise.
+    // 32-bit words are ARGB unless grLfbWriteColorFormat says otherwise.
     grLfbWriteColorFormat(GR_COLORFORMAT_ABGR);
     ASSERT_TRUE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 7, 0, GR_LFB_SRC_FMT_8888, 1, 1, FXFALSE, 4, &x8888));
     EXPECT_EQ(pixelAt(7, 0), rgb565(0x40, 0x80, 0xFF));
+}
+
+TEST_F(LfbTest, LongWordsAreArgbWhateverTheWindowsColourFormat)
+{
+    // A window in ABGR: colour arguments are read in it, 32-bit frame buffer
+    // words are not.
+    grSstWinClose(context);
+    context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ABGR, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    ASSERT_NE(context, (GrContext_t)0);
+    useFullLayout();
+    flatShading();
+    grBufferClear(0xFFFF0000, 0, 0); // blue in ABGR
+    EXPECT_EQ(pixelAt(0, 0), 0x001F);
+    FxU32 red = 0xFFFF0000, green = 0x0000FF00;
+    ASSERT_TRUE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 1, 0, GR_LFB_SRC_FMT_8888, 1, 1, FXFALSE, 4, &red));
+    ASSERT_TRUE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 2, 0, GR_LFB_SRC_FMT_888, 1, 1, FXFALSE, 4, &green));
+    ASSERT_TRUE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 3, 0, GR_LFB_SRC_FMT_8888, 1, 1, FXTRUE, 4, &red));
+    EXPECT_EQ(pixelAt(1, 0), 0xF800);
+    EXPECT_EQ(pixelAt(2, 0), 0x07E0);
+    EXPECT_EQ(pixelAt(3, 0), 0xF800);
+    // A lock in 8888 hands out ARGB words and takes them back as ARGB.
+    GrLfbInfo_t info;
+    memset(&info, 0, sizeof info);
+    info.size = sizeof info;
+    ASSERT_TRUE(grLfbLock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_8888, GR_ORIGIN_UPPER_LEFT,
+                          FXFALSE, &info));
+    FxU32* words = (FxU32*)info.lfbPtr;
+    EXPECT_EQ(words[1] & 0x00FFFFFF, 0x00FF0000u);
+    words[4] = 0xFF0000FF;
+    EXPECT_TRUE(grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+    EXPECT_EQ(pixelAt(1, 0), 0xF800);
+    EXPECT_EQ(pixelAt(4, 0), 0x001F);
+    // Only grLfbWriteColorFormat changes the lane order.
+    const struct {
+        GrColorFormat_t format;
+        FxU32 word;
+    } orders[] = {{GR_COLORFORMAT_ARGB, 0xFFFF0000}, {GR_COLORFORMAT_ABGR, 0xFF0000FF},
+                  {GR_COLORFORMAT_RGBA, 0xFF0000FF}, {GR_COLORFORMAT_BGRA, 0x0000FFFF}};
+    for (int i = 0; i < 4; i++) {
+        grLfbWriteColorFormat(orders[i].format);
+        FxU32 w = orders[i].word;
+        ASSERT_TRUE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 10 + i, 0, GR_LFB_SRC_FMT_8888, 1, 1, FXFALSE, 4, &w));
+        EXPECT_EQ(pixelAt(10 + i, 0), 0xF800) << "format " << orders[i].format;
+    }
 }
 
 TEST_F(LfbTest, PixelPipelineWrites)
