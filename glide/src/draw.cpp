@@ -65,7 +65,8 @@ void vertexFetch(const void* p, Vertex* v)
     }
     if (gs.coordinateSpace == GR_CLIP_COORDS) {
         // Clip coordinates: divide by w and map through the viewport and the
-        // depth range; texture coordinates arrive undivided.
+        // depth range. Colours and alpha come in 0..1, and s, t in 0..1 over
+        // the whole texture (256 on its longer side), both undivided.
         float w = l.enabled[VP_W] ? readFloat(p, l.offset[VP_W]) : 1.0f;
         float oow = w != 0.0f ? 1.0f / w : 0.0f;
         float halfW = (float)gs.viewportWidth * 0.5f, halfH = (float)gs.viewportHeight * 0.5f;
@@ -74,9 +75,22 @@ void vertexFetch(const void* p, Vertex* v)
         float zScale = (gs.depthRangeFar - gs.depthRangeNear) * 0.5f * 65535.0f;
         v->z = v->z * oow * zScale + (gs.depthRangeFar + gs.depthRangeNear) * 0.5f * 65535.0f;
         v->q = oow;
+        if (!l.enabled[VP_PARGB]) {
+            if (l.enabled[VP_RGB]) {
+                v->r *= 255.0f;
+                v->g *= 255.0f;
+                v->b *= 255.0f;
+            }
+            if (l.enabled[VP_A])
+                v->a *= 255.0f;
+        }
         for (int t = 0; t < MAX_TMU; t++) {
-            v->sq[t] *= oow;
-            v->tq[t] *= oow;
+            const TmuState& u = gs.tmu[t];
+            int aspect = u.sourceValid ? u.aspect : 0;
+            float scaleS = aspect >= 0 ? 256.0f : (float)(256 >> -aspect);
+            float scaleT = aspect <= 0 ? 256.0f : (float)(256 >> aspect);
+            v->sq[t] *= scaleS * oow;
+            v->tq[t] *= scaleT * oow;
             v->qt[t] = (l.enabled[t == 0 ? VP_Q0 : VP_Q1] ? v->qt[t] : 1.0f) * oow;
         }
     }

@@ -558,6 +558,54 @@ TEST_F(TextureTest, FilesWrittenByTexusDrawTheirTexels)
     }
 }
 
+TEST_F(TextureTest, ClipCoordinatesScaleColoursAndTextureCoordinates)
+{
+    // Clip coordinates take colours and alpha in 0..1 and s, t in 0..1 over
+    // the whole texture, divided by w like the position.
+    struct ClipVertex {
+        float x, y, w, r, g, b, a, s, t;
+    };
+    grVertexLayout(GR_PARAM_Z, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_Q, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_ST1, 0, GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_XY, offsetof(ClipVertex, x), GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_W, offsetof(ClipVertex, w), GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_RGB, offsetof(ClipVertex, r), GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_A, offsetof(ClipVertex, a), GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_ST0, offsetof(ClipVertex, s), GR_PARAM_ENABLE);
+    grCoordinateSpace(GR_CLIP_COORDS);
+    grViewport(0, 0, 64, 32);
+    const float w = 2;
+    auto quad = [&](float r, float g, float b, float a) {
+        ClipVertex v[4] = {{-w, -w, w, r, g, b, a, 0, 0},
+                           {w, -w, w, r, g, b, a, 1, 0},
+                           {w, w, w, r, g, b, a, 1, 1},
+                           {-w, w, w, r, g, b, a, 0, 1}};
+        grDrawVertexArrayContiguous(GR_TRIANGLE_FAN, 4, v, sizeof(ClipVertex));
+    };
+    flatShading();
+    quad(1, 0.5f, 0, 1);
+    EXPECT_EQ(pixelAt(10, 10), rgb565(255, 128, 0));
+    EXPECT_EQ(pixelAt(10, 10, GR_BUFFER_AUXBUFFER) & 0xFF, 255);
+
+    // A 4 x 2 texture spread over the 64 x 32 viewport: 16 x 16 pixels a
+    // texel (t = 1 is the texture's last row, 128 in its 256 space).
+    decalTexture();
+    const std::vector<FxU16> texels = {0xF800, 0x07E0, 0x001F, 0xFFFF, 0xFFE0, 0x07FF, 0xF81F, 0x8410};
+    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_4, GR_ASPECT_LOG2_2x1, GR_TEXFMT_RGB_565, texels);
+    grBufferClear(0, 0, 0);
+    quad(1, 1, 1, 1);
+    for (int i = 0; i < 8; i++)
+        EXPECT_EQ(pixelAt(i % 4 * 16 + 8, i / 4 * 16 + 8), texels[i]) << "texel " << i;
+    // The scale follows the source's aspect: 2 x 4 the other way round.
+    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x2, GR_TEXFMT_RGB_565, texels);
+    grViewport(0, 0, 32, 64);
+    grBufferClear(0, 0, 0);
+    quad(1, 1, 1, 1);
+    for (int i = 0; i < 8; i++)
+        EXPECT_EQ(pixelAt(i % 2 * 16 + 8, i / 2 * 16 + 8), texels[i]) << "texel " << i;
+}
+
 class TwoUnitTest : public TextureTest {};
 
 TEST_F(TwoUnitTest, UpstreamUnitFeedsTmuZero)
