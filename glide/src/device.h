@@ -188,6 +188,12 @@ extern uint32_t texCacheGeneration;
 
 struct Presenter; // window presentation (present.cpp)
 
+// The display's output tables (gamma.cpp): 8 bits in, 8 bits out per channel.
+struct Gamma {
+    bool identity;
+    uint8_t table[3][256];
+};
+
 struct Device {
     bool initialised;
     Config config;
@@ -205,8 +211,12 @@ struct Device {
     uint16_t* auxBuffer; // depth or alpha, one 16-bit word per pixel
     int frontIndex;      // colour buffer shown; back = front + 1 (mod count)
     Presenter* presenter;
-    unsigned frameDumpIndex;
+    Gamma gamma;
     uint64_t lastSwapTicks;
+    // Vertical retraces (60 Hz) between the last swaps, newest first, and
+    // when the last swap was (steady clock, nanoseconds; 0 before the first).
+    FxI32 swapHistory[8];
+    int64_t lastSwapNanos;
 
     // texture memory, one byte array per unit
     uint8_t* texMem[MAX_TMU];
@@ -269,6 +279,11 @@ bool presentOpen(FxU32 hWnd, int width, int height);
 void presentFrame(const uint16_t* pixels, int width, int height);
 void presentClose(void);
 bool dumpFramePng(const char* path, const uint16_t* pixels, int width, int height);
+
+// Gamma (gamma.cpp): the identity again, and 5-6-5 pixels as the display
+// shows them (0xFFRRGGBB).
+void gammaReset(void);
+void gammaApply(const uint16_t* pixels, uint32_t* out, int count);
 
 // Drawing (draw.cpp, raster.cpp, lines.cpp)
 void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c);

@@ -90,22 +90,8 @@ GrProc grGetProcAddress(char* procName)
     return nullptr;
 }
 
-// The gamma of a window on a desktop belongs to the desktop: accepted and
-// ignored.
-void grLoadGammaTable(FxU32 nentries, FxU32* red, FxU32* green, FxU32* blue)
-{
-    TRACE("grLoadGammaTable(%u, ptr, ptr, ptr)", nentries);
-    (void)red;
-    (void)green;
-    (void)blue;
-}
-
-void guGammaCorrectionRGB(FxFloat red, FxFloat green, FxFloat blue)
-{
-    TRACE("guGammaCorrectionRGB(%g, %g, %g)", (double)red, (double)green, (double)blue);
-}
-
-// There is no logo to show.
+// The board's logo is 3dfx's to show: the splash and the shameless plug
+// (grEnable(GR_SHAMELESS_PLUG)) draw nothing.
 void grSplash(float x, float y, float width, float height, FxU32 frame)
 {
     TRACE("grSplash(%g, %g, %g, %g, %u)", (double)x, (double)y, (double)width, (double)height, frame);

@@ -151,7 +151,7 @@ void grSstSelect(int which_sst)
 FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
 {
     TRACE("grGet(%u, %u, ptr)", pname, plength);
-    FxI32 v[4] = {0, 0, 0, 0};
+    FxI32 v[8] = {0, 0, 0, 0, 0, 0, 0, 0};
     int n = 1;
     GrObxStats stats = {};
     if (pname >= GR_STATS_LINES && pname <= GR_STATS_TRIANGLES_OUT)
@@ -189,6 +189,11 @@ FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
     case GR_STATS_TRIANGLES_IN: v[0] = (FxI32)(uint32_t)stats.trianglesDrawn; break;
     case GR_STATS_TRIANGLES_OUT: v[0] = (FxI32)(uint32_t)stats.trianglesDrawn; break;
     case GR_SUPPORTS_PASSTHRU: v[0] = 0; break;
+    case GR_SWAP_HISTORY: // retraces between the last eight swaps, newest first
+        n = 8;
+        if (dev.open)
+            memcpy(v, dev.swapHistory, sizeof v);
+        break;
     case GR_TEXTURE_ALIGN: v[0] = 16; break;
     case GR_VIDEO_POSITION: n = 2; break;
     case GR_VIEWPORT:

@@ -11,12 +11,14 @@
 #include <vector>
 
 struct Presenter {
-    SDL_Window* window;
-    SDL_Renderer* renderer;
-    SDL_Texture* texture;
-    bool ownWindow;
-    bool ownRenderer;
-    bool ownVideo; // we initialised SDL's video subsystem
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;      // the frame as drawn, 5-6-5
+    SDL_Texture* gammaTexture = nullptr; // the frame through the gamma tables, made when first needed
+    std::vector<uint32_t> gammaPixels;
+    bool ownWindow = false;
+    bool ownRenderer = false;
+    bool ownVideo = false; // we initialised SDL's video subsystem
 };
 
 static bool displayAvailable(void)
@@ -32,7 +34,7 @@ bool presentOpen(FxU32 hWnd, int width, int height)
     if (dev.config.display == DISPLAY_HEADLESS)
         return true;
 
-    Presenter p = {};
+    Presenter p;
     // The application's own window, when hWnd is the id of one.
     if (hWnd != 0 && SDL_WasInit(SDL_INIT_VIDEO))
         p.window = SDL_GetWindowFromID(hWnd);
@@ -90,11 +92,25 @@ void presentFrame(const uint16_t* pixels, int width, int height)
     Presenter* p = dev.presenter;
     if (!p)
         return;
-    SDL_UpdateTexture(p->texture, nullptr, pixels, width * 2);
+    SDL_Texture* texture = p->texture;
+    if (dev.gamma.identity) {
+        SDL_UpdateTexture(p->texture, nullptr, pixels, width * 2);
+    } else {
+        if (!p->gammaTexture)
+            p->gammaTexture = SDL_CreateTexture(p->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                                width, height);
+        if (p->gammaTexture) {
+            p->gammaPixels.resize((size_t)width * height);
+            gammaApply(pixels, p->gammaPixels.data(), width * height);
+            SDL_UpdateTexture(p->gammaTexture, nullptr, p->gammaPixels.data(), width * 4);
+            texture = p->gammaTexture;
+        } else {
+            SDL_UpdateTexture(p->texture, nullptr, pixels, width * 2);
+        }
+    }
     SDL_RenderClear(p->renderer);
-    SDL_RenderCopy(p->renderer, p->texture, nullptr, nullptr);
+    SDL_RenderCopy(p->renderer, texture, nullptr, nullptr);
     SDL_RenderPresent(p->renderer);
-    (void)height;
     // Keep a window we own responsive; the events stay queued for the
     // application.
     if (p->ownWindow)
@@ -107,6 +123,8 @@ void presentClose(void)
     if (!p)
         return;
     SDL_DestroyTexture(p->texture);
+    if (p->gammaTexture)
+        SDL_DestroyTexture(p->gammaTexture);
     if (p->ownRenderer)
         SDL_DestroyRenderer(p->renderer);
     if (p->ownWindow)
@@ -130,6 +148,7 @@ bool dumpFramePng(const char* path, const uint16_t* pixels, int width, int heigh
         return false;
     }
     std::vector<png_byte> row((size_t)width * 3);
+    std::vector<uint32_t> shown((size_t)width); // a row as the display shows it
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         fclose(file);
@@ -142,8 +161,9 @@ bool dumpFramePng(const char* path, const uint16_t* pixels, int width, int heigh
     png_write_info(png, info);
     for (int y = 0; y < height; y++) {
         const uint16_t* src = pixels + (size_t)y * width;
+        gammaApply(src, shown.data(), width);
         for (int x = 0; x < width; x++) {
-            uint32_t c = expand565(src[x]);
+            uint32_t c = shown[(size_t)x];
             row[(size_t)x * 3 + 0] = (png_byte)(c >> 16);
             row[(size_t)x * 3 + 1] = (png_byte)(c >> 8);
             row[(size_t)x * 3 + 2] = (png_byte)c;

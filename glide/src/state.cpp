@@ -447,6 +447,10 @@ void grDepthRange(FxFloat n, FxFloat f)
 void grEnable(GrEnableMode_t mode)
 {
     TRACE("grEnable(%u)", mode);
+    // Programs written for the board switch the logo off before opening
+    // their window; it is never drawn here.
+    if (mode == GR_SHAMELESS_PLUG && !dev.open)
+        return;
     if (!requireWindow("grEnable"))
         return;
     if (mode >= 8) {
@@ -462,6 +466,10 @@ void grEnable(GrEnableMode_t mode)
 void grDisable(GrEnableMode_t mode)
 {
     TRACE("grDisable(%u)", mode);
+    // Programs written for the board switch the logo off before opening
+    // their window; it is never drawn here.
+    if (mode == GR_SHAMELESS_PLUG && !dev.open)
+        return;
     if (!requireWindow("grDisable"))
         return;
     if (mode >= 8) {

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -131,8 +132,10 @@ GrContext_t grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_resolution, GrS
     dev.colorBufferCount = nColBuffers;
     dev.auxBufferCount = nAuxBuffers;
     dev.frontIndex = 0;
-    dev.frameDumpIndex = 0;
     dev.lastSwapTicks = 0;
+    memset(dev.swapHistory, 0, sizeof dev.swapHistory);
+    dev.lastSwapNanos = 0;
+    gammaReset();
     dev.stripCount = 0;
     dev.fanCount = 0;
     statsReset();
@@ -237,6 +240,42 @@ void clearRows(const ClearJob* job, int part, int step)
     }
 }
 
+// Frame dumps are numbered on for as long as one pattern names them, through
+// every window and every grGlideInit of the process: a program that opens its
+// window twice does not write over its first frames.
+static unsigned dumpIndex;
+static char dumpPatternInUse[sizeof dev.config.dumpPattern];
+
+static void dumpFrame(const uint16_t* shown)
+{
+    if (strcmp(dumpPatternInUse, dev.config.dumpPattern) != 0) {
+        memcpy(dumpPatternInUse, dev.config.dumpPattern, sizeof dumpPatternInUse);
+        dumpIndex = 0;
+    }
+    char path[512];
+    snprintf(path, sizeof path, dev.config.dumpPattern, (int)dumpIndex);
+    bool written = dumpFramePng(path, shown, dev.width, dev.height);
+    if (!written)
+        reportError("grBufferSwap: cannot write %s", path);
+    dumpIndex++;
+}
+
+// Counts the 60 Hz retraces since the last swap into the swap history.
+static void swapHistoryRecord(void)
+{
+    int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                      std::chrono::steady_clock::now().time_since_epoch())
+                      .count();
+    FxI32 retraces = 0;
+    if (dev.lastSwapNanos) {
+        int64_t elapsed = now / (1000000000 / 60) - dev.lastSwapNanos / (1000000000 / 60);
+        retraces = elapsed > 0x7FFFFFFF ? 0x7FFFFFFF : (FxI32)elapsed;
+    }
+    memmove(dev.swapHistory + 1, dev.swapHistory, sizeof dev.swapHistory - sizeof dev.swapHistory[0]);
+    dev.swapHistory[0] = retraces;
+    dev.lastSwapNanos = now;
+}
+
 extern "C" {
 
 // Shows the back buffer: it becomes the front buffer, is presented in the
@@ -252,13 +291,8 @@ void grBufferSwap(FxU32 swap_interval)
     dev.stats.swaps++;
     markStale(); // the render target moved
     const uint16_t* shown = frontBuffer();
-    if (dev.config.dumpPattern[0]) {
-        char path[512];
-        snprintf(path, sizeof path, dev.config.dumpPattern, (int)dev.frameDumpIndex);
-        if (!dumpFramePng(path, shown, dev.width, dev.height))
-            reportError("grBufferSwap: cannot write %s", path);
-        dev.frameDumpIndex++;
-    }
+    if (dev.config.dumpPattern[0])
+        dumpFrame(shown);
     if (dev.presenter) {
         if (swap_interval > 0) {
             uint64_t frequency = SDL_GetPerformanceFrequency();
@@ -270,6 +304,7 @@ void grBufferSwap(FxU32 swap_interval)
         dev.lastSwapTicks = SDL_GetPerformanceCounter();
         presentFrame(shown, dev.width, dev.height);
     }
+    swapHistoryRecord();
 }
 
 } // extern "C"

@@ -1,6 +1,9 @@
 // Queries, the life cycle, wrong-state calls and the call trace.
 #include "glide_test_util.h"
 
+#include <png.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -301,6 +304,133 @@ TEST_F(TraceTest, DumpPatternsThatCannotNameAFileAreRefused)
     std::string name = "glide-dump-" + std::string(200, '0') + ".png";
     EXPECT_TRUE(std::ifstream(name).good());
     std::remove(name.c_str());
+    grErrorSetCallback(nullptr);
+}
+
+
+// The red, green and blue of one pixel of a PNG file, or -1s when it cannot be read.
+struct Rgb {
+    int r = -1, g = -1, b = -1;
+};
+Rgb pngPixel(const char* path, int x, int y)
+{
+    Rgb rgb;
+    png_image png;
+    memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path))
+        return rgb;
+    png.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(png));
+    if (png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr) && x < (int)png.width &&
+        y < (int)png.height) {
+        const png_byte* p = &pixels[((size_t)y * png.width + x) * 3];
+        rgb.r = p[0];
+        rgb.g = p[1];
+        rgb.b = p[2];
+    }
+    return rgb;
+}
+
+TEST_F(TraceTest, DumpsShowTheGammaAndCountOnAcrossWindows)
+{
+    ScopedEnv dump("OBX_GLIDE_DUMP", "glide-gamma-test-%d.png");
+    grSstWinClose(context);
+    grGlideShutdown();
+    grGlideInit();
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    ASSERT_NE(context, (GrContext_t)0);
+    const FxU16 grey = rgb565(64, 128, 192); // 66, 130, 198 when widened
+    grBufferClear(0xFF4080C0, 0, 0);
+    grBufferSwap(0); // frame 0: no gamma
+    // A table that halves red, keeps green, inverts blue.
+    FxU32 red[256], green[256], blue[256];
+    for (int i = 0; i < 256; i++) {
+        red[i] = (FxU32)i / 2;
+        green[i] = (FxU32)i;
+        blue[i] = (FxU32)(255 - i);
+    }
+    grLoadGammaTable(256, red, green, blue);
+    grBufferClear(0xFF4080C0, 0, 0);
+    grBufferSwap(0); // frame 1
+    EXPECT_EQ(pixelAt(5, 5, GR_BUFFER_FRONTBUFFER), grey); // the buffer stays as drawn
+    // Closed and opened again: the numbering goes on, the gamma starts over.
+    grSstWinClose(context);
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    ASSERT_NE(context, (GrContext_t)0);
+    grBufferClear(0xFF4080C0, 0, 0);
+    grBufferSwap(0); // frame 2
+    guGammaCorrectionRGB(2.0f, 1.0f, 0.5f);
+    grBufferClear(0xFF4080C0, 0, 0);
+    grBufferSwap(0); // frame 3
+    EXPECT_TRUE(glideErrors.empty()) << glideErrors[0];
+
+    Rgb f0 = pngPixel("glide-gamma-test-0.png", 5, 5), f1 = pngPixel("glide-gamma-test-1.png", 5, 5),
+        f2 = pngPixel("glide-gamma-test-2.png", 5, 5), f3 = pngPixel("glide-gamma-test-3.png", 5, 5);
+    EXPECT_EQ(f0.r, 66);
+    EXPECT_EQ(f0.g, 130);
+    EXPECT_EQ(f0.b, 198);
+    EXPECT_EQ(f1.r, 33);
+    EXPECT_EQ(f1.g, 130);
+    EXPECT_EQ(f1.b, 57);
+    EXPECT_EQ(f2.r, 66);
+    EXPECT_EQ(f2.b, 198);
+    // 255 * (v / 255) ^ (1 / gamma), rounded.
+    EXPECT_EQ(f3.r, 130); // sqrt(66 / 255) * 255 = 129.7
+    EXPECT_EQ(f3.g, 130);
+    EXPECT_EQ(f3.b, 154); // (198 / 255)^2 * 255 = 153.7
+    for (int i = 0; i < 4; i++) {
+        char name[64];
+        snprintf(name, sizeof name, "glide-gamma-test-%d.png", i);
+        std::remove(name);
+    }
+}
+
+TEST_F(TraceTest, SwapHistoryCountsRetracesBetweenSwaps)
+{
+    FxI32 history[8];
+    EXPECT_EQ(grGet(GR_SWAP_HISTORY, 4, history), 0u);
+    EXPECT_EQ(grGet(GR_SWAP_HISTORY, 64, history), 0u);
+    grBufferSwap(0);
+    usleep(120000); // at least six retraces at 60 Hz
+    grBufferSwap(0);
+    grBufferSwap(0);
+    for (FxI32& h : history)
+        h = -1;
+    ASSERT_EQ(grGet(GR_SWAP_HISTORY, 32, history), 32u);
+    EXPECT_GE(history[1], 6); // newest first: the long wait was one swap ago
+    EXPECT_LE(history[1], 60);
+    for (FxI32 h : history)
+        EXPECT_GE(h, 0);
+    EXPECT_EQ(history[7], 0); // fewer swaps than entries
+}
+
+TEST(GlideLogo, SplashAndShamelessPlugAreQuietAndDrawNothing)
+{
+    glideErrors.clear();
+    grErrorSetCallback(collect);
+    grGlideInit();
+    // Programs written for the board turn the plug off before any window.
+    grDisable(GR_SHAMELESS_PLUG);
+    grEnable(GR_SHAMELESS_PLUG);
+    grSplash(0, 0, 640, 480, 0);
+    GrContext_t ctx = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                                   GR_ORIGIN_UPPER_LEFT, 2, 1);
+    ASSERT_NE(ctx, (GrContext_t)0);
+    grEnable(GR_SHAMELESS_PLUG);
+    grBufferClear(0xFF123456, 0, 0);
+    grSplash(10, 10, 200, 100, 3);
+    grBufferSwap(0);
+    grDisable(GR_SHAMELESS_PLUG);
+    EXPECT_TRUE(glideErrors.empty()) << glideErrors[0];
+    FxU16 row[640];
+    for (int y = 0; y < 480; y++) {
+        ASSERT_TRUE(grLfbReadRegion(GR_BUFFER_FRONTBUFFER, 0, (FxU32)y, 640, 1, sizeof row, row));
+        for (int x = 0; x < 640; x++)
+            ASSERT_EQ(row[x], rgb565(0x12, 0x34, 0x56)) << x << "," << y;
+    }
+    grSstWinClose(ctx);
+    grGlideShutdown();
     grErrorSetCallback(nullptr);
 }
 

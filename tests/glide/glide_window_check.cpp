@@ -58,6 +58,19 @@ int main(void)
         SDL_Rect at = {160, 120, 1, 1};
         check(SDL_RenderReadPixels(renderer, &at, SDL_PIXELFORMAT_ARGB8888, &pixel, 4) == 0, "read the window");
         check((pixel & 0x00FFFFFF) == 0x00FF0000, "the window shows the swapped frame");
+        // A gamma table changes what the window shows, not the buffer.
+        FxU32 half[256], same[256];
+        for (int i = 0; i < 256; i++) {
+            half[i] = (FxU32)i / 2;
+            same[i] = (FxU32)i;
+        }
+        grLoadGammaTable(256, half, same, same);
+        drawRed();
+        check(SDL_RenderReadPixels(renderer, &at, SDL_PIXELFORMAT_ARGB8888, &pixel, 4) == 0, "read the window");
+        check((pixel & 0x00FFFFFF) == 0x007F0000, "the window shows the frame through the gamma table");
+        FxU16 front = 0;
+        grLfbReadRegion(GR_BUFFER_FRONTBUFFER, 320, 240, 1, 1, 2, &front);
+        check(front == 0xF800, "the buffer keeps the colour drawn");
     }
     grSstWinClose(context);
     check(SDL_GetRenderer(window) == nullptr, "the device's renderer goes with its context");
