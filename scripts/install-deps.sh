@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
   lib3ds-dev libassimp-dev assimp-utils
-  libfreetype-dev fonts-dejavu-core
+  libfreetype-dev fonts-dejavu-core libstb-dev
 )
 missing=()
 for p in "${packages[@]}"; do

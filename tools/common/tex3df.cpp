@@ -17,6 +17,15 @@ const TexFormat* texFormatByOption(const std::string& option) {
     return nullptr;
 }
 
+bool texFormatDropsAlpha(const TexFormat& format, const Image& image) {
+    switch (format.glideFormat) {
+    case 0xA:
+    case 0x3: return imageHasTransparency(image);
+    case 0xB: return imageHasPartialAlpha(image);
+    }
+    return false;
+}
+
 namespace {
 
 // 8 bits to n bits, rounded to nearest.
@@ -54,6 +63,27 @@ bool texSizeValid(int width, int height, std::string* error) {
         return false;
     }
     return true;
+}
+
+namespace {
+
+// The power of two nearest to n by ratio (n between 2^k and 2^(k+1) goes up
+// from 2^k * sqrt 2 on), from 1 to 256.
+int nearestPowerOfTwo(int n) {
+    int p = 1;
+    // p * p * 2 < n * n: n is past p * sqrt 2, so 2p is nearer.
+    while (p < 256 && 2.0 * p * p < double(n) * n) p *= 2;
+    return p;
+}
+
+}  // namespace
+
+void texSizeFit(int width, int height, int* fitWidth, int* fitHeight) {
+    int w = nearestPowerOfTwo(width), h = nearestPowerOfTwo(height);
+    if (w > 8 * h) h = w / 8;
+    if (h > 8 * w) w = h / 8;
+    *fitWidth = w;
+    *fitHeight = h;
 }
 
 std::vector<uint8_t> tex3dfEncode(const Image& base, const TexFormat& format, bool mipmaps) {
