@@ -278,12 +278,16 @@ uint16_t* renderTarget(void);
 bool presentOpen(FxU32 hWnd, int width, int height);
 void presentFrame(const uint16_t* pixels, int width, int height);
 void presentClose(void);
+// Shows the front buffer in the window again, as it is now, when the window
+// was uncovered, shown again or resized (window.cpp). The platform's
+// presentation calls it on the thread that draws, from its window events.
+void frontBufferShowAgain(void);
 bool dumpFramePng(const char* path, const uint16_t* pixels, int width, int height);
 
 // Gamma (gamma.cpp): the identity again, and 5-6-5 pixels as the display
 // shows them (0xFFRRGGBB).
 void gammaReset(void);
-void gammaApply(const uint16_t* pixels, uint32_t* out, int count);
+void gammaApply(const Gamma& gamma, const uint16_t* pixels, uint32_t* out, int count);
 
 // Drawing (draw.cpp, raster.cpp, lines.cpp)
 void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c);

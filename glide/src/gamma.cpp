@@ -22,11 +22,11 @@ static void gammaCheckIdentity(void)
     dev.gamma.identity = identity;
 }
 
-void gammaApply(const uint16_t* pixels, uint32_t* out, int count)
+void gammaApply(const Gamma& gamma, const uint16_t* pixels, uint32_t* out, int count)
 {
-    const uint8_t* r = dev.gamma.table[0];
-    const uint8_t* g = dev.gamma.table[1];
-    const uint8_t* b = dev.gamma.table[2];
+    const uint8_t* r = gamma.table[0];
+    const uint8_t* g = gamma.table[1];
+    const uint8_t* b = gamma.table[2];
     for (int i = 0; i < count; i++) {
         uint32_t c = expand565(pixels[i]);
         out[i] = 0xFF000000u | ((uint32_t)r[(c >> 16) & 255] << 16) | ((uint32_t)g[(c >> 8) & 255] << 8) |

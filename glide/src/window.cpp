@@ -308,3 +308,11 @@ void grBufferSwap(FxU32 swap_interval)
 }
 
 } // extern "C"
+
+void frontBufferShowAgain(void)
+{
+    if (!dev.open || !dev.presenter)
+        return;
+    queueDrain();
+    presentFrame(frontBuffer(), dev.width, dev.height);
+}

@@ -157,6 +157,43 @@ TEST_F(Window, ShowsTheTankIgnoresOtherKeysAndEndsOnEscape)
     EXPECT_EQ(log.substr(log.size() - 2), "\n\n");
 }
 
+TEST_F(Window, ShowsTheTankAgainWhenHiddenShownAndResized)
+{
+    // OmbrixTest renders its one frame and then only waits for keys: what
+    // the window shows afterwards is the device's to keep.
+    pid_t pid = testProgramStart({{"OBX_GLIDE_DUMP", "frame%d.png"}}, true);
+    std::string window = windowFind("Ombrix Test Application");
+    ASSERT_FALSE(window.empty()) << fileRead("stderr.txt");
+    auto showsTheTank = [](const Image& shot) {
+        return fileExists("frame1.png") && sharedPixels(shot, pngRead("frame1.png")) > 0.99;
+    };
+    ASSERT_TRUE(showsTheTank(screenWait("shown.png", showsTheTank, 30)));
+
+    // Hidden (the screen goes black) and shown again: the tank is back.
+    ASSERT_EQ(system(("xdotool windowunmap --sync " + window).c_str()), 0);
+    EXPECT_EQ(coverage(screenTake("hidden.png"), 320, 240, 80).share, 0.0);
+    ASSERT_EQ(system(("xdotool windowmap --sync " + window).c_str()), 0);
+    Image again = screenWait("again.png", showsTheTank, 10);
+    expectTankFrame(again);
+    EXPECT_GT(sharedPixels(again, pngRead("frame1.png")), 0.99);
+
+    // Resized to a quarter of the screen: the whole frame, scaled into it.
+    ASSERT_EQ(system(("xdotool windowsize --sync " + window + " 320 240").c_str()), 0);
+    auto showsTheTankSmall = [](const Image& shot) {
+        return coverage(shot, 160, 120, 40).share > 0.4 && coverage(shot, 480, 360, 100).share == 0.0;
+    };
+    Image small = screenWait("small.png", showsTheTankSmall, 10);
+    EXPECT_TRUE(showsTheTankSmall(small));
+    for (int x : {0, 304})
+        for (int y : {0, 224})
+            EXPECT_EQ(coverage(small, x + 8, y + 8, 8).share, 0.0) << "corner " << x << "," << y;
+    Coverage centre = coverage(small, 160, 120, 40);
+    EXPECT_GT(centre.mean[1], centre.mean[2] * 1.2);
+
+    ASSERT_TRUE(keysPress(window, "Escape"));
+    EXPECT_EQ(programWait(pid, 30), 0) << fileRead("stderr.txt");
+}
+
 TEST_F(Window, WithoutABoardShowsTheErrorBoxAndEndsWithExitCode1)
 {
     pid_t pid = testProgramStart(noBoard, true);
