@@ -319,15 +319,15 @@ TEST(Texconv, ForAModelWritesEveryTextureItsMaterialsNameFromThePicturesNextToIt
 
     // brick.jpg (300 x 200, another letter case), Sign.png (red over blue,
     // the map names a GIF), an existing LOGO.3df and nothing for NOWHERE.
-    pictureConvert(patternPng("brick", 300, 200), dir + "brick.jpg");
-    Image sign(4, 2, Rgba{255, 0, 0, 255});
-    for (int x = 0; x < 4; x++) sign.at(x, 1) = Rgba{0, 0, 255, 255};
+    pictureConvert(patternPng("brick", 300, 100), dir + "brick.jpg");
+    Image sign(4, 4, Rgba{255, 0, 0, 255});
+    for (int x = 0; x < 4; x++) sign.at(x, 2) = sign.at(x, 3) = Rgba{0, 0, 255, 255};
     ASSERT_TRUE(pngWrite(dir + "Sign.png", sign, &error));
     writeScratch("model/LOGO.3df", readFile(convert(opaquePng("logo.png", 8, 8), "rgb565", true, "logo")));
 
     ToolRun r = texconvRun("--for-model " + dir + "house.3ds");
     EXPECT_EQ(r.code, 1);  // NOWHERE.3df has no picture
-    EXPECT_NE(r.out.find(dir + "BRICK.3df  from brick.jpg, 300x200 resized to 256x256\n"), std::string::npos)
+    EXPECT_NE(r.out.find(dir + "BRICK.3df  from brick.jpg, 300x100 resized to 256x256\n"), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find(dir + "SIGN.3df  from Sign.png\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(dir + "LOGO.3df  kept"), std::string::npos) << r.out;
@@ -335,14 +335,15 @@ TEST(Texconv, ForAModelWritesEveryTextureItsMaterialsNameFromThePicturesNextToIt
 
     Loaded brick = loadWith(ourReader(), dir + "BRICK.3df");
     ASSERT_TRUE(brick.loadOk);
-    EXPECT_EQ(brick.info.header.width, 256u);
+    EXPECT_EQ(brick.info.header.width, 256u);  // square, whatever the picture
+    EXPECT_EQ(brick.info.header.height, 256u);
     EXPECT_EQ(brick.info.header.format, GR_TEXFMT_RGB_565);
     // 3D Studio's v counts from the picture's bottom row: the texture's first
     // row is the picture's last.
     Loaded flipped = loadWith(ourReader(), dir + "SIGN.3df");
     ASSERT_TRUE(flipped.loadOk);
     EXPECT_EQ(texelAt(flipped, 0, 2), 0x001Fu);
-    EXPECT_EQ(texelAt(flipped, 4, 2), 0xF800u);
+    EXPECT_EQ(texelAt(flipped, 15, 2), 0xF800u);
 
     EXPECT_EQ(texconvRun("--for-model " + dir + "missing.3ds").code, 1);
     EXPECT_EQ(texconvRun("--for-model " + dir + "Sign.png").code, 1);

@@ -88,7 +88,11 @@ extern "C" int modelTextureWrite(const char* imagePath, const char* outPath, con
     result->width = w;
     result->height = h;
     result->alphaDropped = texFormatDropsAlpha(*format, image);
-    texSizeFit(w, h, &result->fitWidth, &result->fitHeight);
+    // Square: the engine spreads a model's mapping coordinates 0..1 over 0..255
+    // both ways, which is the whole texture only when it is square (Glide
+    // gives the shorter side of an oblong one less of that range).
+    int longer = w > h ? w : h;
+    texSizeFit(longer, longer, &result->fitWidth, &result->fitHeight);
     image = imageResize(image, result->fitWidth, result->fitHeight);
     imageFlipRows(&image);
     if (!tex3dfWrite(outPath, image, *format, mipmaps != 0, &error)) {

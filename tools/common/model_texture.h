@@ -24,7 +24,7 @@ int modelImageFind(const char* directory, const char* mapName, char* path, size_
 
 typedef struct ModelTexture {
     int width, height;        /* the picture's size */
-    int fitWidth, fitHeight;  /* the texture's (powers of two, at most 256, at most 8:1) */
+    int fitWidth, fitHeight;  /* the texture's (square, a power of two, at most 256) */
     int alphaDropped;         /* the picture has transparency the format cannot keep */
     char error[256];          /* why it failed */
 } ModelTexture;
@@ -34,7 +34,8 @@ typedef struct ModelTexture {
 #define MODEL_TEXTURE_MAX_PIXELS (64LL << 20)
 
 /* Writes the picture as a 3DF texture for a model's map: resized to the
- * nearest texture size, its rows reversed (3D Studio counts v up from the
+ * square texture nearest its longer side (a model's mapping spans a whole
+ * texture only when it is square), its rows reversed (3D Studio counts v up from the
  * bottom row; the engine counts t down from the first), in `format` (an
  * obx-texconv format name, e.g. "rgb565"), with mipmaps down to 1x1 unless
  * mipmaps is 0. 1 on success; 0 with the reason in result->error. */

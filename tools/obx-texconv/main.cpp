@@ -43,8 +43,9 @@ void usagePrint(FILE* to) {
             "  --for-model FILE.3ds write every texture file the model's materials name\n"
             "                       (NAME.3df for a map NAME.EXT) next to it, from the\n"
             "                       pictures there (NAME.png, .jpg, .jpeg, .tga, .bmp or\n"
-            "                       .gif, letter case ignored), resized as needed and\n"
-            "                       turned upside down as 3D Studio's mapping wants\n"
+            "                       .gif, letter case ignored): square, as a model's\n"
+            "                       mapping wants, resized as needed and turned upside\n"
+            "                       down (3D Studio counts v up from the bottom row)\n"
             "  -h, --help           this text\n");
 }
 

@@ -1,41 +1,68 @@
 /*
  * obx-view FILE.3ds: any 3D Studio file, loaded by the engine as one object,
- * centred in front of the camera.
+ * shown as its author saw it: unmirrored, lit below saturation, from the
+ * front three-quarters and fitted to the screen.
  *
  *   obx-view FILE.3ds [--headless] [--shot PNG] [--yaw DEG] [--pitch DEG]
  *                     [--shading flat|smooth] [--shape solid|outline|points]
  *                     [--untextured] [--resolution 0..4]
  *
  * It prints what it loaded: the meshes merged into the object, its vertices
- * and polygons, the materials, and the texture files found and missing
- * (looked for next to the model, as NAME.3df for a map NAME.EXT). In a
+ * and polygons, the materials, and the texture files found, converted and
+ * missing (looked for next to the model, as NAME.3df for a map NAME.EXT, or
+ * converted on the fly from NAME.png, .jpg, .tga, .bmp or .gif there). In a
  * window the arrow keys turn the object, S switches flat and smooth shading,
  * O solid, outline and points, T texturing, + and - zoom, R resets the view,
  * F12 writes a screenshot and Escape quits. Headless (without a display, or
  * with --headless) it draws one frame, writes it to --shot when given, and
  * ends.
  */
-#define _DEFAULT_SOURCE /* realpath, readlink, setenv, clock_gettime */
+#define _DEFAULT_SOURCE /* realpath, readlink, setenv, mkdtemp */
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
 #include <limits.h>
+#include <math.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <direct.h>
+#include <windows.h>
+#endif
 
 #include "app_window.h"
+#include "model_texture.h"
 #include "ombrix.h"
 #include "scan3ds.h"
 #include "screenshot.h"
+
+/* 3D Studio's materials give the colour they show under its ambient light
+ * as their ambient colour; the engine adds it whole, which washes out
+ * every model lit any further. The viewer lets this much of it through. */
+#define AMBIENT_SHARE 0.06f
+/* Where the two lights stand, from the object: a key light above, left and
+ * in front, a cool fill light right and below. With the ambient light and
+ * the material's share, a white surface turned to the key light reaches
+ * about 0.91, so nothing saturates. */
+static const float keyLight[6] = {0.78f, 0.76f, 0.72f, -700.0f, 900.0f, -760.0f};
+static const float fillLight[6] = {0.20f, 0.22f, 0.27f, 900.0f, -250.0f, 40.0f};
+static const float ambientLight[3] = {0.03f, 0.03f, 0.035f};
+/* The share of the screen's half-width and half-height the fitted object fills. */
+#define FIT_MARGIN 0.78f
+/* Smooth shading rounds off the edges between faces that meet at less than
+ * 75 degrees, as 3D Studio's smoothing groups would: coarse curves down to
+ * six faces round (60 degrees apart), right angles stay sharp. */
+#define CREASE_COSINE 0.26f
 
 typedef struct Options {
     const char* file;
     int headless;
     const char* shot;
     int yaw, pitch;
+    int pitchGiven;
     int smooth;
     int shape;         /* 0 solid, 1 outline, 2 points */
     int textured;
@@ -66,6 +93,127 @@ static uint8_t* fileRead(const char* path, size_t* size)
     return data;
 }
 
+/* ---- Textures ---------------------------------------------------------------------- */
+
+/* How each texture file the model names was found. */
+enum { TEXTURE_MISSING, TEXTURE_FOUND, TEXTURE_CONVERTED };
+
+typedef struct Textures {
+    int how[SCAN_NAMES];
+    char picture[SCAN_NAMES][SCAN_NAME_BYTES]; /* the picture a converted one came from */
+} Textures;
+
+static int fileExists(const char* path)
+{
+    FILE* file = fopen(path, "rb");
+    if (file)
+        fclose(file);
+    return file != NULL;
+}
+
+static int fileCopy(const char* from, const char* to)
+{
+    size_t size = 0;
+    uint8_t* bytes = fileRead(from, &size);
+    FILE* out = bytes ? fopen(to, "wb") : NULL;
+    int ok = out && fwrite(bytes, 1, size, out) == size;
+    if (out)
+        ok = fclose(out) == 0 && ok;
+    free(bytes);
+    return ok;
+}
+
+/* A new, empty directory of this process's own for files it removes again. */
+static int tempDirMake(char* path, size_t size)
+{
+    const char* base = getenv("TMPDIR");
+#ifdef _WIN32
+    if (!base || !*base)
+        base = getenv("TEMP");
+    if (!base || !*base)
+        base = ".";
+    for (int attempt = 0; attempt < 100; attempt++) {
+        snprintf(path, size, "%s/obx-view-%lu-%d", base, (unsigned long)GetCurrentProcessId(),
+                 attempt);
+        if (_mkdir(path) == 0)
+            return 1;
+    }
+    return 0;
+#else
+    if (!base || !*base)
+        base = "/tmp";
+    if ((size_t)snprintf(path, size, "%s/obx-view-XXXXXX", base) >= size)
+        return 0;
+    return mkdtemp(path) != NULL;
+#endif
+}
+
+/* The engine loads a map NAME.EXT as NAME.3df from the current directory (the
+ * model's). Those it would not find there, because the file differs in
+ * letter case or there is only a picture (converted as obx-texconv
+ * --for-model would), are made in a temporary directory and loaded from
+ * there under the name the model gives before the model itself is: the
+ * engine's loader then finds them by name. Nothing is written next to the
+ * model. */
+static void texturesPrepare(const Scan3ds* scan, const char* directory, Textures* t)
+{
+    memset(t, 0, sizeof *t);
+    char temp[PATH_MAX] = "";
+    int made[SCAN_NAMES] = {0};
+    int progress = isatty(fileno(stderr));
+    for (int i = 0; i < scan->mapCount; i++) {
+        const char* name = scan->maps[i];
+        char source[PATH_MAX], out[PATH_MAX];
+        t->how[i] = TEXTURE_FOUND;
+        if (fileExists(name))
+            continue;
+        t->how[i] = TEXTURE_MISSING;
+        int copy = fileFindIgnoringCase(directory, name, source, sizeof source);
+        if (!copy && !modelImageFind(directory, name, source, sizeof source))
+            continue;
+        if (!temp[0] && !tempDirMake(temp, sizeof temp)) {
+            fprintf(stderr, "obx-view: cannot make a temporary directory for textures\n");
+            temp[0] = '\0';
+            break;
+        }
+        if ((size_t)snprintf(out, sizeof out, "%s/%s", temp, name) >= sizeof out)
+            continue;
+        const char* base = strrchr(source, '/');
+        base = base ? base + 1 : source;
+        if (progress) {
+            fprintf(stderr, "\robx-view: converting %d/%d %-40.40s", i + 1, scan->mapCount, base);
+            fflush(stderr);
+        }
+        ModelTexture result;
+        if (copy ? fileCopy(source, out) : modelTextureWrite(source, out, "rgb565", 1, &result)) {
+            t->how[i] = copy ? TEXTURE_FOUND : TEXTURE_CONVERTED;
+            snprintf(t->picture[i], sizeof t->picture[i], "%.*s", SCAN_NAME_BYTES - 1, base);
+            made[i] = 1;
+        } else {
+            if (progress)
+                fprintf(stderr, "\r%70s\r", "");
+            fprintf(stderr, "obx-view: %s: %s\n", source, copy ? "cannot copy it" : result.error);
+        }
+    }
+    if (progress)
+        fprintf(stderr, "\r%70s\r", "");
+    if (!temp[0])
+        return;
+    if (chdir(temp) == 0) {
+        for (int i = 0; i < scan->mapCount; i++)
+            if (made[i])
+                obxTextureLoad(scan->maps[i], 0);
+    }
+    for (int i = 0; i < scan->mapCount; i++)
+        if (made[i])
+            remove(scan->maps[i]);
+    if (chdir(directory) != 0)
+        fprintf(stderr, "obx-view: cannot enter %s\n", directory);
+    rmdir(temp);
+}
+
+/* ---- The report -------------------------------------------------------------------- */
+
 /* "  NAME NAME ..." for the names picked (all when pick is null). */
 static void nameList(int count, const char (*names)[SCAN_NAME_BYTES], const int* pick, int want)
 {
@@ -78,26 +226,151 @@ static void nameList(int count, const char (*names)[SCAN_NAME_BYTES], const int*
     }
 }
 
-/* What was loaded, on standard output. found[i] says whether texture i was. */
-static void reportPrint(const char* path, const Scan3ds* scan, const Object* object,
-                        const int* found)
+static int countOf(const int* how, int count, int want)
 {
-    int foundCount = 0;
-    for (int i = 0; i < scan->mapCount; i++)
-        foundCount += found[i];
+    int n = 0;
+    for (int i = 0; i < count; i++)
+        n += how[i] == want;
+    return n;
+}
+
+/* What was loaded, on standard output; how[i] says how texture i was found. */
+static void reportPrint(const char* path, const Scan3ds* scan, const Object* object,
+                        const int* how, const Textures* t)
+{
+    int n = scan->mapCount;
     printf("%s\n", path);
-    printf("  meshes merged    %6d", scan->meshes);
+    printf("  meshes merged      %6d", scan->meshes);
     nameList(scan->meshNameCount, scan->meshNames, NULL, 0);
     printf("%s\n", scan->meshes > scan->meshNameCount ? " ..." : "");
-    printf("  vertices         %6d\n", object ? object->vertexCount : 0);
-    printf("  polygons         %6d\n", object ? object->polygonCount : 0);
-    printf("  materials        %6d\n", scan->materials);
-    printf("  textures found   %6d", foundCount);
-    nameList(scan->mapCount, scan->maps, found, 1);
-    printf("\n  textures missing %6d", scan->mapCount - foundCount);
-    nameList(scan->mapCount, scan->maps, found, 0);
+    printf("  vertices           %6d\n", object->vertexCount);
+    printf("  polygons           %6d\n", object->polygonCount);
+    printf("  materials          %6d\n", scan->materials);
+    printf("  textures found     %6d", countOf(how, n, TEXTURE_FOUND));
+    nameList(n, scan->maps, how, TEXTURE_FOUND);
+    if (countOf(how, n, TEXTURE_CONVERTED) > 0) {
+        printf("\n  textures converted %6d", countOf(how, n, TEXTURE_CONVERTED));
+        nameList(n, t->picture, how, TEXTURE_CONVERTED);
+    }
+    printf("\n  textures missing   %6d", countOf(how, n, TEXTURE_MISSING));
+    nameList(n, scan->maps, how, TEXTURE_MISSING);
     printf("\n");
     fflush(stdout);
+}
+
+/* ---- The object --------------------------------------------------------------------- */
+
+static void swapFloats(float* a, float* b)
+{
+    float t = *a;
+    *a = *b;
+    *b = t;
+}
+
+/* 3D Studio's axes are right-handed with z up, the engine's left-handed with
+ * y up. Swapping y and z stands the model up and undoes the mirror image a
+ * mere turn would leave (text would read backwards); each triangle's second
+ * and third corners change places too, so that its front still faces out. */
+static void objectUnmirror(Object* o)
+{
+    for (int i = 0; i < o->vertexCount; i++) {
+        swapFloats(&o->vertices[i].y, &o->vertices[i].z);
+        swapFloats(&o->vertexNormals[i][1], &o->vertexNormals[i][2]);
+    }
+    for (int p = 0; p < o->polygonCount; p++) {
+        Polygon* polygon = &o->polygons[p];
+        swapFloats(&polygon->normal.y, &polygon->normal.z);
+        int32_t corner = polygon->indices[1];
+        polygon->indices[1] = polygon->indices[2];
+        polygon->indices[2] = corner;
+        swapFloats(&polygon->texCoords[2], &polygon->texCoords[4]);
+        swapFloats(&polygon->texCoords[3], &polygon->texCoords[5]);
+    }
+}
+
+/* The colours 3D Studio shows: a material's ambient colour only under the
+ * faint ambient light (AMBIENT_SHARE), and a texture map in place of the
+ * diffuse colour, as a map at its usual full amount is. */
+static void objectMaterials(Object* o)
+{
+    for (int p = 0; p < o->polygonCount; p++) {
+        Polygon* polygon = &o->polygons[p];
+        for (int ch = 0; ch < 3; ch++) {
+            polygon->emissive[ch] *= AMBIENT_SHARE;
+            if (polygon->kind == 1)
+                polygon->diffuse[ch] = 1.0f;
+        }
+    }
+}
+
+static const Object* sortedObject;
+
+static int positionCompare(const void* a, const void* b)
+{
+    const Vector* p = &sortedObject->vertices[*(const int*)a];
+    const Vector* q = &sortedObject->vertices[*(const int*)b];
+    if (p->x != q->x)
+        return p->x < q->x ? -1 : 1;
+    if (p->y != q->y)
+        return p->y < q->y ? -1 : 1;
+    if (p->z != q->z)
+        return p->z < q->z ? -1 : 1;
+    return *(const int*)a - *(const int*)b;
+}
+
+/* The engine averages a vertex's normal over the faces that share the
+ * vertex itself; exporters give each face (or each part between seams) its
+ * own copies of the vertices, which would leave a round model faceted. Each
+ * vertex takes instead the mean normal of the faces around its position
+ * that bend less than the crease angle from its own, as 3D Studio smooths
+ * within a smoothing group: round parts round, sharp edges sharp. */
+static int objectSmooth(Object* o)
+{
+    int n = o->vertexCount;
+    int* order = (int*)malloc(sizeof(int) * (size_t)(n + 1));
+    float (*sums)[3] = (float(*)[3])calloc((size_t)n + 1, sizeof(float[3]));
+    if (!order || !sums) {
+        free(order);
+        free(sums);
+        return 0;
+    }
+    for (int i = 0; i < n; i++)
+        order[i] = i;
+    sortedObject = o;
+    qsort(order, (size_t)n, sizeof(int), positionCompare);
+    for (int first = 0, last; first < n; first = last) {
+        const Vector* at = &o->vertices[order[first]];
+        for (last = first + 1; last < n; last++) {
+            const Vector* p = &o->vertices[order[last]];
+            if (p->x != at->x || p->y != at->y || p->z != at->z)
+                break;
+        }
+        for (int k = first; k < last; k++) {
+            int v = order[k];
+            const float* own = o->vertexNormals[v];
+            for (int j = first; j < last; j++) {
+                const VertexRecord* r = &o->vertexRecords[order[j]];
+                for (int u = 0; u < r->polygonUseCount; u++) {
+                    const Vector* f = &o->polygons[r->polygonUse[u]].normal;
+                    if (f->x * own[0] + f->y * own[1] + f->z * own[2] < CREASE_COSINE)
+                        continue;
+                    sums[v][0] += f->x;
+                    sums[v][1] += f->y;
+                    sums[v][2] += f->z;
+                }
+            }
+        }
+    }
+    for (int v = 0; v < n; v++) {
+        float length = sqrtf(sums[v][0] * sums[v][0] + sums[v][1] * sums[v][1] +
+                             sums[v][2] * sums[v][2]);
+        if (length > 0.0f)
+            for (int axis = 0; axis < 3; axis++)
+                o->vertexNormals[v][axis] = sums[v][axis] / length;
+    }
+    free(order);
+    free(sums);
+    return 1;
 }
 
 /* ---- The view ----------------------------------------------------------------------- */
@@ -105,7 +378,10 @@ static void reportPrint(const char* path, const Scan3ds* scan, const Object* obj
 typedef struct View {
     const Options* options;
     char path[PATH_MAX];
+    char startDirectory[PATH_MAX]; /* where screenshots go */
     Object* object;
+    LightSource* key;
+    LightSource* fill;
     /* The object's shape after loading and standing it up: every turn is
      * made afresh from it, so turns never add up their rounding. */
     Vector* vertices;
@@ -116,6 +392,8 @@ typedef struct View {
     int shape;
     int textured;
     float distance;
+    float fittedX, fittedY, fittedDistance; /* fittedDistance 0 until a pose is fitted */
+    int shots;
 } View;
 
 static int viewKeep(View* v)
@@ -143,8 +421,47 @@ static int degrees(int angle)
     return angle < 0 ? angle + 360 : angle;
 }
 
+/* The place that fits the posed object in the view: centred, at the
+ * distance at which it fills FIT_MARGIN of the view both ways. The view is
+ * 90 degrees across, so a point fits when its x and y are at most
+ * FIT_MARGIN times its depth; the centring is found in a few rounds, as
+ * moving aside changes what perspective makes of the object. */
+static void viewFit(View* v)
+{
+    const Object* o = v->object;
+    float x = 0.0f, y = 0.0f, distance = 10.0f;
+    for (int round = 0; round < 4 && o->vertexCount > 0; round++) {
+        distance = 10.0f;
+        for (int i = 0; i < o->vertexCount; i++) {
+            const Vector* p = &o->vertices[i];
+            float side = fabsf(p->x + x) > fabsf(p->y + y) ? fabsf(p->x + x) : fabsf(p->y + y);
+            float need = side / FIT_MARGIN - p->z;
+            if (need > distance)
+                distance = need;
+            if (10.0f - p->z > distance)
+                distance = 10.0f - p->z;
+        }
+        float low[2] = {1.0f, 1.0f}, high[2] = {-1.0f, -1.0f};
+        for (int i = 0; i < o->vertexCount; i++) {
+            const Vector* p = &o->vertices[i];
+            const float screen[2] = {(p->x + x) / (distance + p->z), (p->y + y) / (distance + p->z)};
+            for (int k = 0; k < 2; k++) {
+                low[k] = screen[k] < low[k] ? screen[k] : low[k];
+                high[k] = screen[k] > high[k] ? screen[k] : high[k];
+            }
+        }
+        x -= (low[0] + high[0]) * 0.5f * distance;
+        y -= (low[1] + high[1]) * 0.5f * distance;
+    }
+    v->fittedX = x;
+    v->fittedY = y;
+    v->fittedDistance = distance;
+    v->distance = distance;
+}
+
 /* Turns the kept shape about the vertical axis (yaw), then about the
- * screen's horizontal axis (pitch), and applies shading and shape. */
+ * screen's horizontal axis (pitch), applies shading and shape, and places
+ * the object and its lights. */
 static void viewPose(View* v)
 {
     Object* o = v->object;
@@ -158,11 +475,20 @@ static void viewPose(View* v)
     obxObjectRotate(o, 0.0f, (float)degrees(v->yaw), 0.0f);
     obxObjectRotate(o, (float)degrees(v->pitch), 0.0f, 0.0f);
     obxObjectSetShape(o, v->shape);
-    obxObjectMove(o, 0.0f, 0.0f, v->distance);
+    if (v->fittedDistance == 0.0f)
+        viewFit(v);
+    obxObjectMove(o, v->fittedX, v->fittedY, v->distance);
+    /* The lights keep their places around the object, so a white face
+     * stays below saturation at any distance. */
+    obxLightsourceMove(v->key, v->fittedX + keyLight[3], v->fittedY + keyLight[4],
+                       v->distance + keyLight[5]);
+    obxLightsourceMove(v->fill, v->fittedX + fillLight[3], v->fittedY + fillLight[4],
+                       v->distance + fillLight[5]);
 }
 
-/* Loads the file as one object of radius 100, stood up (3D Studio keeps z
- * up) and added to the world, in place of the one before. */
+/* Loads the file as one object of radius 100, stood up and unmirrored, in
+ * its author's colours and smoothing, and added to the world in place of
+ * the one before. */
 static int viewLoad(View* v)
 {
     Object* object = obxObjectLoad(v->path, 0, 100.0f, v->textured);
@@ -171,12 +497,39 @@ static int viewLoad(View* v)
     if (v->object)
         obxObjectDelete(v->object);
     v->object = object;
-    obxObjectRotate(object, 90.0f, 0.0f, 0.0f);
-    if (!viewKeep(v))
+    objectUnmirror(object);
+    objectMaterials(object);
+    if (!objectSmooth(object) || !viewKeep(v))
         return 0;
     obxObjectAdd(object);
     viewPose(v);
     return 1;
+}
+
+/* Front three-quarters from a little above; a flat model (its height under
+ * a sixth of its breadth) from higher up, so that it is not seen edge-on.
+ * Fitted afresh when the angles change. */
+static void viewReset(View* v)
+{
+    int yaw = v->options->yaw, pitch = v->options->pitch;
+    if (!v->options->pitchGiven && v->vertices) {
+        float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+        for (int i = 0; i < v->object->vertexCount; i++) {
+            const float p[3] = {v->vertices[i].x, v->vertices[i].y, v->vertices[i].z};
+            for (int axis = 0; axis < 3; axis++) {
+                low[axis] = p[axis] < low[axis] ? p[axis] : low[axis];
+                high[axis] = p[axis] > high[axis] ? p[axis] : high[axis];
+            }
+        }
+        float breadth = high[0] - low[0] > high[2] - low[2] ? high[0] - low[0] : high[2] - low[2];
+        if ((high[1] - low[1]) * 6.0f < breadth)
+            pitch = 50;
+    }
+    if (yaw != v->yaw || pitch != v->pitch)
+        v->fittedDistance = 0.0f;
+    v->yaw = yaw;
+    v->pitch = pitch;
+    v->distance = v->fittedDistance;
 }
 
 static void viewDraw(const View* v)
@@ -208,24 +561,43 @@ static void viewDraw(const View* v)
 
 /* ---- Start-up ------------------------------------------------------------------------ */
 
-static void usage(void)
+static void usage(FILE* to)
 {
-    fprintf(stderr,
+    fprintf(to,
             "usage: obx-view FILE.3ds [--headless] [--shot PNG] [--yaw DEG] [--pitch DEG]\n"
             "                [--shading flat|smooth] [--shape solid|outline|points]\n"
-            "                [--untextured] [--resolution 0..4]\n");
+            "                [--untextured] [--resolution 0..4]\n"
+            "\n"
+            "Shows a 3D Studio model through the engine, from the front three-quarters.\n"
+            "Its textures are NAME.3df next to it for a map NAME.EXT, or pictures there\n"
+            "(NAME.png, .jpg, .jpeg, .tga, .bmp or .gif) converted on the fly;\n"
+            "obx-texconv --for-model FILE.3ds writes them next to it for good.\n"
+            "\n"
+            "  --headless          draw one frame without a window, then end\n"
+            "  --shot PNG          write that frame to PNG\n"
+            "  --yaw, --pitch DEG  turn the model (default 325 and 20; 50 for a flat one)\n"
+            "  --shading, --shape  how it is drawn (flat, solid by default)\n"
+            "  --untextured        without its textures\n"
+            "  --resolution 0..4   640x480, 800x600, 1024x768, 1280x1024, 1600x1200\n"
+            "  -h, --help          this text\n"
+            "\n"
+            "Keys: arrows turn, S shading, O shape, T textures, + and - zoom, R reset,\n"
+            "F12 screenshot (into the directory it was started from), Escape quits.\n");
 }
 
+/* 1 when the options are right; 0 when not; -1 when the usage was asked for. */
 static int optionsRead(int argc, char** argv, Options* o)
 {
     memset(o, 0, sizeof *o);
-    o->yaw = 215;
-    o->pitch = 18;
+    o->yaw = 325;
+    o->pitch = 20;
     o->textured = 1;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : NULL;
-        if (strcmp(a, "--headless") == 0) {
+        if (strcmp(a, "--help") == 0 || strcmp(a, "-h") == 0) {
+            return -1;
+        } else if (strcmp(a, "--headless") == 0) {
             o->headless = 1;
         } else if (strcmp(a, "--untextured") == 0) {
             o->textured = 0;
@@ -235,6 +607,7 @@ static int optionsRead(int argc, char** argv, Options* o)
             o->yaw = atoi(argv[++i]);
         } else if (strcmp(a, "--pitch") == 0 && value) {
             o->pitch = atoi(argv[++i]);
+            o->pitchGiven = 1;
         } else if (strcmp(a, "--resolution") == 0 && value) {
             o->resolution = atoi(argv[++i]);
         } else if (strcmp(a, "--shading") == 0 && value) {
@@ -272,20 +645,32 @@ static int shotWrite(const char* path)
     return 1;
 }
 
-/* ---- Running ---------------------------------------------------------------------------- */
-
-static void viewReset(View* v)
+/* The next screenshot's path: obx-view-MODEL-N.png in the directory the
+ * viewer was started from, N the first number whose file does not exist, so
+ * that no shot is ever written over. 0 when there is none. */
+static int shotPathNext(View* v, char* path, size_t size)
 {
-    v->yaw = v->options->yaw;
-    v->pitch = v->options->pitch;
-    v->distance = 180.0f;
+    const char* name = strrchr(v->path, '/');
+    name = name ? name + 1 : v->path;
+    int stem = (int)strcspn(name, ".");
+    while (v->shots < 100000) {
+        v->shots++;
+        int n = snprintf(path, size, "%s/obx-view-%.*s-%d.png", v->startDirectory, stem, name,
+                         v->shots);
+        if (n < 0 || (size_t)n >= size)
+            return 0;
+        if (!fileExists(path))
+            return 1;
+    }
+    return 0;
 }
+
+/* ---- Running ---------------------------------------------------------------------------- */
 
 /* Until Escape or the window closes; 1 when a reload failed. */
 static int windowRun(View* v)
 {
     static const char* const shapes[3] = {"solid", "outline", "points"};
-    int shots = 0;
     viewDraw(v);
     SDL_Event event;
     while (eventWait(&event)) {
@@ -329,19 +714,25 @@ static int windowRun(View* v)
         case SDLK_PLUS:
         case SDLK_EQUALS:
         case SDLK_KP_PLUS:
-            v->distance = v->distance * 0.9f > 120.0f ? v->distance * 0.9f : 120.0f;
+            v->distance *= 0.9f;
+            if (v->distance < v->fittedDistance * 0.5f)
+                v->distance = v->fittedDistance * 0.5f;
             break;
         case SDLK_MINUS:
         case SDLK_KP_MINUS:
-            v->distance = v->distance * 1.1f < 2500.0f ? v->distance * 1.1f : 2500.0f;
+            /* Short of the far plane at 3000. */
+            if (v->distance * 1.1f < 2800.0f - v->object->radius)
+                v->distance *= 1.1f;
             break;
         case SDLK_r:
             viewReset(v);
             break;
         case SDLK_F12: {
-            char path[64];
-            snprintf(path, sizeof path, "obx-view-shot%d.png", ++shots);
-            shotWrite(path);
+            char path[PATH_MAX + 64];
+            if (shotPathNext(v, path, sizeof path))
+                shotWrite(path);
+            else
+                fprintf(stderr, "obx-view: no free screenshot name in %s\n", v->startDirectory);
             continue;
         }
         default:
@@ -357,9 +748,10 @@ static int windowRun(View* v)
 int main(int argc, char** argv)
 {
     Options o;
-    if (!optionsRead(argc, argv, &o)) {
-        usage();
-        return 2;
+    int read = optionsRead(argc, argv, &o);
+    if (read <= 0) {
+        usage(read < 0 ? stdout : stderr);
+        return read < 0 ? 0 : 2;
     }
     View view;
     memset(&view, 0, sizeof view);
@@ -378,12 +770,12 @@ int main(int argc, char** argv)
     scan3ds(bytes, size, &scan);
     free(bytes);
     /* Shots are written where the program was started. */
+    if (!getcwd(view.startDirectory, sizeof view.startDirectory))
+        strcpy(view.startDirectory, ".");
     char shot[PATH_MAX] = "";
     if (o.shot) {
-        char here[PATH_MAX];
-        int n = o.shot[0] == '/' || !getcwd(here, sizeof here)
-                    ? snprintf(shot, sizeof shot, "%s", o.shot)
-                    : snprintf(shot, sizeof shot, "%s/%s", here, o.shot);
+        int n = o.shot[0] == '/' ? snprintf(shot, sizeof shot, "%s", o.shot)
+                                 : snprintf(shot, sizeof shot, "%s/%s", view.startDirectory, o.shot);
         if (n < 0 || (size_t)n >= sizeof shot) {
             fprintf(stderr, "obx-view: the path %s is too long\n", o.shot);
             return 1;
@@ -403,19 +795,29 @@ int main(int argc, char** argv)
     char directory[PATH_MAX];
     strcpy(directory, view.path);
     *strrchr(directory, '/') = '\0';
-    if (chdir(directory[0] ? directory : "/") != 0)
+    if (!directory[0])
+        strcpy(directory, "/");
+    if (chdir(directory) != 0)
         fprintf(stderr, "obx-view: cannot enter %s\n", directory);
+    Textures textures;
+    texturesPrepare(&scan, directory, &textures);
+
+    const uint32_t extra[3] = {0, 0, 0};
+    view.key = obxLightsourceAdd(keyLight[0], keyLight[1], keyLight[2], 0.0f, 0.0f, 0.0f, 0.0f,
+                                 NULL, extra);
+    view.fill = obxLightsourceAdd(fillLight[0], fillLight[1], fillLight[2], 0.0f, 0.0f, 0.0f,
+                                  0.0f, NULL, extra);
+    obxAmbientlightLight(ambientLight[0], ambientLight[1], ambientLight[2]);
+    const float backdrop[3] = {30.0f / 255.0f, 34.0f / 255.0f, 44.0f / 255.0f};
+    obxBackgroundSetColor(backdrop);
 
     view.smooth = o.smooth;
     view.shape = o.shape;
     view.textured = o.textured;
-    viewReset(&view);
-    int loaded = viewLoad(&view);
-    int found[SCAN_NAMES];
-    for (int i = 0; i < scan.mapCount; i++)
-        found[i] = obxTextureLoad(scan.maps[i], 0) != NULL;
-    reportPrint(view.path, &scan, loaded ? view.object : NULL, found);
-    if (!loaded) {
+    view.yaw = o.yaw;
+    view.pitch = o.pitch;
+    if (!viewLoad(&view)) {
+        /* The refusal alone: nothing of what was not loaded. */
         fprintf(stderr, "obx-view: the engine cannot load %s%s\n", o.file,
                 !scan.isMain ? ": not a 3D Studio file"
                 : scan.damaged ? ": it is damaged"
@@ -423,13 +825,13 @@ int main(int argc, char** argv)
         obxShutdown();
         return 1;
     }
-
-    const uint32_t extra[3] = {0, 0, 0};
-    obxLightsourceAdd(1.0f, 0.97f, 0.9f, -600.0f, 900.0f, -500.0f, 0.0f, NULL, extra);
-    obxLightsourceAdd(0.25f, 0.3f, 0.4f, 800.0f, -200.0f, 300.0f, 0.0f, NULL, extra);
-    obxAmbientlightLight(0.22f, 0.22f, 0.25f);
-    const float backdrop[3] = {30.0f / 255.0f, 34.0f / 255.0f, 44.0f / 255.0f};
-    obxBackgroundSetColor(backdrop);
+    /* The view for this model's shape (a flat one is seen from higher up). */
+    viewReset(&view);
+    viewPose(&view);
+    int how[SCAN_NAMES];
+    for (int i = 0; i < scan.mapCount; i++)
+        how[i] = obxTextureLoad(scan.maps[i], 0) != NULL ? textures.how[i] : TEXTURE_MISSING;
+    reportPrint(view.path, &scan, view.object, how, &textures);
 
     int code = 0;
     if (window) {
