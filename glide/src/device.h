@@ -262,7 +262,7 @@ void reportFatal(const char* format, ...) __attribute__((format(printf, 1, 2)));
 bool requireInit(const char* call);
 bool requireWindow(const char* call);
 
-inline void markStale(void) { dev.stale = true; }
+static inline void markStale(void) { dev.stale = true; }
 
 // Colours given as GrColor_t in the context's colour format, turned into
 // 0xAARRGGBB.
@@ -270,8 +270,8 @@ uint32_t colorToArgb(GrColor_t color, GrColorFormat_t format);
 
 // Buffers
 uint16_t* bufferPointer(GrBuffer_t buffer); // colour or aux buffer, or null
-inline uint16_t* backBuffer(void) { return dev.colorBuffers[(dev.frontIndex + 1) % dev.colorBufferCount]; }
-inline uint16_t* frontBuffer(void) { return dev.colorBuffers[dev.frontIndex]; }
+static inline uint16_t* backBuffer(void) { return dev.colorBuffers[(dev.frontIndex + 1) % dev.colorBufferCount]; }
+static inline uint16_t* frontBuffer(void) { return dev.colorBuffers[dev.frontIndex]; }
 uint16_t* renderTarget(void);
 
 // Presentation (present.cpp)
@@ -306,7 +306,7 @@ struct ClipRect {
 };
 ClipRect clipRect(void);
 
-inline uint32_t expand565(uint16_t p)
+static inline uint32_t expand565(uint16_t p)
 {
     uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
     r = (r << 3) | (r >> 2);
@@ -315,7 +315,7 @@ inline uint32_t expand565(uint16_t p)
     return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-inline uint16_t pack565(uint32_t argb)
+static inline uint16_t pack565(uint32_t argb)
 {
     return (uint16_t)(((argb >> 8) & 0xF800) | ((argb >> 5) & 0x07E0) | ((argb >> 3) & 0x001F));
 }

@@ -130,16 +130,11 @@ void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pi
             s->live[i] = 1;
             s->iter[i] = pixels[start + i].argb;
             s->depth[i] = pixels[start + i].hasDepth ? pixels[start + i].depth : constDepth;
-            s->q[i] = 1.0f;
             s->wvalue[i] = 0;
         }
-        for (int k = 0; k < P.stageCount; k++) {
-            Stage st = P.stages[k];
-            if (st == stageIterColor || st == stageIterQ || st == stageDepthW || st == stageDepthZ ||
-                st == stageIterColorAvx2 || st == stageIterQAvx2 || st == stageDepthWAvx2)
-                continue;
-            st(s);
-        }
+        for (int k = 0; k < P.stageCount; k++)
+            if (!(P.planeStages & (1u << k)))
+                P.stages[k](s);
     }
 }
 

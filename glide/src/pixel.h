@@ -16,7 +16,9 @@
 
 #include "device.h"
 
-enum { SPAN_MAX = 64 };
+// SPAN_MAX is a multiple of every lane width (lanes.h): a stage may compute
+// up to LANES_MAX - 1 values past the span's end and ignore them.
+enum { SPAN_MAX = 64, LANES_MAX = 8 };
 
 // An attribute as a linear function of the pixel position:
 // value(px, py) = at + dx * (px - refX) + dy * (py - refY), px, py pixel centres.
@@ -40,11 +42,10 @@ struct Span {
     uint16_t* color; // first pixel of the span in the render target
     uint16_t* aux;   // same in the aux buffer, or null
 
-    alignas(64) float q[SPAN_MAX];      // interpolated q = 1/w
-    // Texture coordinates and 1/q of the TMU being sampled (four spare
-    // entries: runs of pixels are processed four at a time from any start).
-    float s[SPAN_MAX + 4], t[SPAN_MAX + 4];
-    float r[SPAN_MAX + 4];
+    // Texture coordinates and 1/q of the TMU being sampled (spare entries:
+    // runs of pixels are processed a register at a time from any start).
+    alignas(64) float s[SPAN_MAX + LANES_MAX], t[SPAN_MAX + LANES_MAX];
+    float r[SPAN_MAX + LANES_MAX];
     int32_t lod[SPAN_MAX];              // level of detail, 8 fraction bits
     uint32_t iter[SPAN_MAX];            // iterated colour, 0xAARRGGBB
     uint32_t tex[MAX_TMU][SPAN_MAX];    // each TMU's output
@@ -60,6 +61,22 @@ struct Span {
 };
 
 typedef void (*Stage)(Span* span);
+
+// The stages of one lane width (lanes.h), from which validatePipeline()
+// lists a path's.
+struct StageTable {
+    // from the primitive's planes
+    Stage iterColor, iterQ, depthW, depthZ;
+    // the rest, which frame-buffer writes through the pixel path run too
+    Stage depthAlpha, texture1, texture0, chromaKey, combine, alphaTest, depthTest;
+    Stage fogW, fogZ, fogAlpha, fogCoord, fog, blend, write;
+};
+namespace sse2 {
+extern const StageTable stageTable;
+}
+namespace avx2 {
+extern const StageTable stageTable;
+}
 
 // The combine inputs, as the stages address them.
 enum Input { IN_ZERO, IN_ITER, IN_TEX, IN_CONST, IN_DEPTH_ALPHA, IN_UPSTREAM, IN_TEXEL };
@@ -99,6 +116,9 @@ struct LevelTable {
 struct Pipeline {
     Stage stages[20];
     int stageCount;
+    // Bit k set: stage k computes what it writes from the primitive's planes
+    // (frame-buffer writes bring their own colour and depth instead).
+    uint32_t planeStages;
 
     // Which interpolants the stages read.
     bool needQ, needIterColor, needIterAlpha, needZ, needFogCoord;
@@ -130,6 +150,11 @@ struct Pipeline {
     bool writeRgb, writeDepth, writeAlpha, alphaBuffer;
     int ditherMode;
     int32_t depthBias;
+    // The depth test: which outcomes of comparing the new value with the
+    // stored one pass, and the value compared in the *_COMPARE_TO_BIAS modes.
+    bool depthPassLess, depthPassEqual, depthPassGreater;
+    bool depthToBias;
+    uint16_t depthBiasValue;
 
     // Where the pixels go: the render target and the aux buffer (or null),
     // rows of `width` pixels.
@@ -192,17 +217,7 @@ Span* callerSpan(void);
 // number modulo `step` is `part` (step 1: every row).
 void triangleDraw(Span* s, const Triangle* t, int part, int step);
 
-// Stages, by file.
-// span.cpp: interpolation
-void stageIterColor(Span* s);
-void stageIterQ(Span* s);
-void stageDepthW(Span* s);
-void stageDepthZ(Span* s);
-void stageDepthAlpha(Span* s);
-void stageFogW(Span* s);
-void stageFogZ(Span* s);
-void stageFogAlpha(Span* s);
-void stageFogCoord(Span* s);
+// Stages, by file (the rest are in stages.h).
 // texture.cpp
 void stageTexture1(Span* s);
 void stageTexture0(Span* s);
@@ -215,10 +230,6 @@ CombinePlan planAlphaUnit(const CombineUnit& unit);
 CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, FxBool invert, bool alpha);
 // Runs one texture unit's combine: local = its texels, other = upstream.
 void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, uint32_t* out);
-// depth.cpp
-void stageDepthTest(Span* s);
-// fog.cpp
-void stageFog(Span* s);
 // blend.cpp
 void stageBlend(Span* s);
 void stageWrite(Span* s);
@@ -228,12 +239,7 @@ void stageWrite(Span* s);
 // Samples unit t for the span, as sampleUnit does; false when the span needs
 // the general loop (coordinates too far out).
 bool sampleUnitAvx2(Span* s, int t, uint32_t* out);
-void stageIterColorAvx2(Span* s);
-void stageIterQAvx2(Span* s);
-void stageDepthWAvx2(Span* s);
-void stageDepthTestAvx2(Span* s);
 void runPlanAvx2(int op, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n);
-void fogMixAvx2(Span* s); // the plain fog mix of every pixel
 // These cover the span's pixels in whole groups and return how many they did.
 void blendAvx2(Span* s); // colour channels of every pixel, alpha kept
 int writeAvx2(Span* s, bool rgb, bool depth, unsigned* written);
@@ -250,10 +256,10 @@ void levelTableBuild(LevelTable* lt, const DecodedTexture* tex); // texture.cpp
 // Shared arithmetic -------------------------------------------------------
 
 // x * f / 255 rounded to nearest, for 0 <= x*f <= 255*255*2 (no halves exist).
-inline uint32_t mulDiv255(uint32_t v) { return (v + 127) / 255; }
+static inline uint32_t mulDiv255(uint32_t v) { return (v + 127) / 255; }
 
 // Signed x * f / 255 rounded to nearest (symmetric about zero).
-inline int32_t smulDiv255(int32_t x, int32_t f)
+static inline int32_t smulDiv255(int32_t x, int32_t f)
 {
     int32_t v = x * f;
     return v >= 0 ? (int32_t)mulDiv255((uint32_t)v) : -(int32_t)mulDiv255((uint32_t)-v);
@@ -261,19 +267,19 @@ inline int32_t smulDiv255(int32_t x, int32_t f)
 
 // Clamps to [lo, hi]; NaN becomes lo.
 // Written as max then min so it compiles to maxss/minss and vectorises.
-inline float clampf(float v, float lo, float hi)
+static inline float clampf(float v, float lo, float hi)
 {
     float t = v > lo ? v : lo;
     return t < hi ? t : hi;
 }
 
-inline int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+static inline int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
 // The 16-bit W-buffer value of a pixel with 1/w = q: a floating value whose
 // top four bits count the leading zeros of q's binary fraction and whose low
 // twelve bits are the inverted mantissa after the leading one. Near (w <= 1)
 // is 0, far (w >= 65536) is 0xFFFF, monotonic in w between.
-inline uint32_t wDepth(float q)
+static inline uint32_t wDepth(float q)
 {
     union {
         float f;
@@ -294,7 +300,7 @@ inline uint32_t wDepth(float q)
 
 // Fog factor from the 64-entry table at a W-buffer value, interpolating
 // between neighbouring entries with the value's next eight bits.
-inline uint32_t fogFromTable(const GrFog_t* table, uint32_t d)
+static inline uint32_t fogFromTable(const GrFog_t* table, uint32_t d)
 {
     uint32_t i = d >> 10;
     int f0 = table[i];

@@ -150,7 +150,12 @@ void validatePipeline(void)
         }
     }
     p.stageCount = 0;
+    p.planeStages = 0;
     auto add = [](Stage stage) { pixelPath.stages[pixelPath.stageCount++] = stage; };
+    auto addFromPlanes = [](Stage stage) {
+        pixelPath.planeStages |= 1u << pixelPath.stageCount;
+        pixelPath.stages[pixelPath.stageCount++] = stage;
+    };
 
     const CombineUnit& cc = gs.colorCombine;
     const CombineUnit& ac = gs.alphaCombine;
@@ -221,40 +226,51 @@ void validatePipeline(void)
     p.blendReadsPrefog = blendOn && (gs.blendRgbDst == GR_BLEND_PREFOG_COLOR || gs.blendAlphaDst == GR_BLEND_PREFOG_COLOR);
     p.ditherMode = gs.ditherMode;
 
-    // The stages, in the order of the hardware.
-    bool wide = dev.config.avx2;
+    // The depth test's outcomes that pass, and the bias as a depth value.
+    int f = gs.depthFunction;
+    p.depthPassLess = f == GR_CMP_LESS || f == GR_CMP_LEQUAL || f == GR_CMP_NOTEQUAL || f == GR_CMP_ALWAYS;
+    p.depthPassEqual = f == GR_CMP_EQUAL || f == GR_CMP_LEQUAL || f == GR_CMP_GEQUAL || f == GR_CMP_ALWAYS;
+    p.depthPassGreater = f == GR_CMP_GREATER || f == GR_CMP_GEQUAL || f == GR_CMP_NOTEQUAL || f == GR_CMP_ALWAYS;
+    // The *_COMPARE_TO_BIAS modes test the bias level itself.
+    p.depthToBias = gs.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS ||
+                    gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
+    p.depthBiasValue = (uint16_t)(p.depthBias < 0 ? 0 : (p.depthBias > 0xFFFF ? 0xFFFF : p.depthBias));
+
+    // The stages, in the order of the hardware, of the widest lanes the
+    // processor has.
+    const StageTable& S = dev.config.avx2 ? avx2::stageTable : sse2::stageTable;
     if (p.needIterColor || p.needIterAlpha)
-        add(wide ? stageIterColorAvx2 : stageIterColor);
+        addFromPlanes(S.iterColor);
     if (p.needQ)
-        add(wide ? stageIterQAvx2 : stageIterQ);
+        addFromPlanes(S.iterQ);
     if (uses & (1u << IN_DEPTH_ALPHA))
-        add(stageDepthAlpha);
+        add(S.depthAlpha);
     if (p.tmuUpstream >= 0)
-        add(stageTexture1);
+        add(S.texture1);
     if (unitActive[0])
-        add(stageTexture0);
+        add(S.texture0);
     if (chroma)
-        add(stageChromaKey);
-    add(stageCombine);
+        add(S.chromaKey);
+    add(S.combine);
     if (gs.alphaTestFunction != GR_CMP_ALWAYS)
-        add(stageAlphaTest);
+        add(S.alphaTest);
     if (depthOn) {
-        add(wDepthMode ? (wide ? stageDepthWAvx2 : stageDepthW) : stageDepthZ);
+        addFromPlanes(wDepthMode ? S.depthW : S.depthZ);
         if (gs.depthFunction != GR_CMP_ALWAYS)
-            add(wide ? stageDepthTestAvx2 : stageDepthTest);
+            add(S.depthTest);
     }
     if (p.fogActive) {
         switch (fogBase) {
-        case GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT: add(stageFogCoord); break;
-        case GR_FOG_WITH_TABLE_ON_Q: add(stageFogW); break;
-        case GR_FOG_WITH_ITERATED_Z: add(stageFogZ); break;
-        default: add(stageFogAlpha); break;
+        case GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT: add(S.fogCoord); break;
+        case GR_FOG_WITH_TABLE_ON_Q: add(S.fogW); break;
+        case GR_FOG_WITH_ITERATED_Z: add(S.fogZ); break;
+        default: add(S.fogAlpha); break;
         }
-        add(stageFog);
+        add(S.fog);
     }
     if (blendOn)
-        add(stageBlend);
-    add(stageWrite);
+        add(S.blend);
+    add(S.write);
 
     p.avx2 = dev.config.avx2;
     p.color = renderTarget();

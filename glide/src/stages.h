@@ -1,0 +1,27 @@
+// The pixel stages of one lane width, by file. Included only by the stage
+// sources, after lanes.h, which compile once per width (lanes.h).
+#ifndef OBX_GLIDE_STAGES_H
+#define OBX_GLIDE_STAGES_H
+
+#include "lanes.h"
+
+namespace LANES {
+
+// interpolate.cpp
+void stageIterColor(Span* s);
+void stageIterQ(Span* s);
+void stageDepthAlpha(Span* s);
+// depth.cpp
+void stageDepthW(Span* s);
+void stageDepthZ(Span* s);
+void stageDepthTest(Span* s);
+// fog.cpp
+void stageFogW(Span* s);
+void stageFogZ(Span* s);
+void stageFogAlpha(Span* s);
+void stageFogCoord(Span* s);
+void stageFog(Span* s);
+
+} // namespace LANES
+
+#endif
