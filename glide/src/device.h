@@ -221,9 +221,9 @@ struct Device {
     // texture memory, one byte array per unit
     uint8_t* texMem[MAX_TMU];
     uint32_t texMemSize;
-    // downloaded tables
-    uint32_t palette[256];     // 0x00RRGGBB
-    uint32_t palette6666[256]; // decoded to 0xAARRGGBB
+    // Downloaded tables. The board has one palette, which either download
+    // fills: 0xAARRGGBB, alpha 255 from a plain palette.
+    uint32_t palette[256];
     GuNccTable ncc[2];
 
     VertexLayout layout;

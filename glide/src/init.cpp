@@ -109,7 +109,6 @@ void grGlideInit(void)
         }
     }
     memset(dev.palette, 0, sizeof dev.palette);
-    memset(dev.palette6666, 0, sizeof dev.palette6666);
     memset(dev.ncc, 0, sizeof dev.ncc);
     dev.initialised = true;
     dev.nextContext = 1;

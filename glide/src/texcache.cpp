@@ -181,8 +181,8 @@ uint32_t decodeTexel(const uint8_t* p, GrTextureFormat_t format, int nccIndex)
         uint32_t a = (p[0] >> 4) * 17, i = (p[0] & 15) * 17;
         return (a << 24) | (i << 16) | (i << 8) | i;
     }
-    case GR_TEXFMT_P_8: return 0xFF000000u | dev.palette[p[0]];
-    case GR_TEXFMT_P_8_6666: return dev.palette6666[p[0]];
+    case GR_TEXFMT_P_8:
+    case GR_TEXFMT_P_8_6666: return dev.palette[p[0]];
     default: break;
     }
     if (texFormatBytes(format) == 4) {
@@ -206,7 +206,7 @@ uint32_t decodeTexel(const uint8_t* p, GrTextureFormat_t format, int nccIndex)
         uint32_t i = t & 0xFF;
         return ((t >> 8) << 24) | (i << 16) | (i << 8) | i;
     }
-    case GR_TEXFMT_AP_88: return ((t >> 8) << 24) | dev.palette[t & 0xFF];
+    case GR_TEXFMT_AP_88: return ((t >> 8) << 24) | (dev.palette[t & 0xFF] & 0x00FFFFFFu);
     default: return 0xFFFFFFFFu;
     }
 }

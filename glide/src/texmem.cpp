@@ -295,19 +295,19 @@ static void downloadTable(const char* call, GrTexTable_t type, const void* data,
     case GR_TEXTABLE_PALETTE: {
         const GuTexPalette* p = (const GuTexPalette*)data;
         for (int i = start; i <= end; i++)
-            dev.palette[i] = p->data[i] & 0x00FFFFFF;
+            dev.palette[i] = 0xFF000000u | (p->data[i] & 0x00FFFFFFu);
         break;
     }
     case GR_TEXTABLE_PALETTE_6666_EXT: {
+        // 0xAARRGGBB words; the palette keeps the top six bits of each.
         const GuTexPalette* p = (const GuTexPalette*)data;
         for (int i = start; i <= end; i++) {
-            uint32_t e = p->data[i];
-            uint32_t a = (e >> 18) & 63, r = (e >> 12) & 63, g = (e >> 6) & 63, b = e & 63;
-            a = (a << 2) | (a >> 4);
-            r = (r << 2) | (r >> 4);
-            g = (g << 2) | (g >> 4);
-            b = (b << 2) | (b >> 4);
-            dev.palette6666[i] = (a << 24) | (r << 16) | (g << 8) | b;
+            uint32_t e = p->data[i], argb = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                uint32_t c = (e >> (shift + 2)) & 63;
+                argb |= ((c << 2) | (c >> 4)) << shift;
+            }
+            dev.palette[i] = argb;
         }
         break;
     }

@@ -116,9 +116,10 @@ TEST_F(TextureTest, FormatsWithTables)
     grTexDownloadTablePartial(GR_TEXTABLE_PALETTE, &palette, 200, 200);
     EXPECT_EQ(colourAt(S0, S0), rgb565(0x10, 0x20, 0x30));
 
-    // 6-6-6-6 palette: alpha 63 -> 255, red 32 -> 130, green 0, blue 63 -> 255.
+    // 6-6-6-6 palette, given as 0xAARRGGBB and kept to six bits a channel:
+    // alpha 63 -> 255, red 32 -> 130, green 0, blue 63 -> 255.
     GuTexPalette p6666 = {};
-    p6666.data[7] = (63u << 18) | (32u << 12) | 63u;
+    p6666.data[7] = 0xFF8000FF;
     grTexDownloadTable(GR_TEXTABLE_PALETTE_6666_EXT, &p6666);
     loadTexture8(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_P_8_6666, {7, 0, 0, 0});
     EXPECT_EQ(colourAt(S0, S0), rgb565(130, 0, 255));
@@ -144,6 +145,38 @@ TEST_F(TextureTest, FormatsWithTables)
     // The other table is not the one in use.
     grTexNCCTable(GR_NCCTABLE_NCC0);
     EXPECT_EQ(colourAt(S0, S0), 0);
+}
+
+TEST_F(TextureTest, OnePaletteServesBothPaletteFormats)
+{
+    // 6-6-6-6 entries come as 0xAARRGGBB words, six bits of each channel kept.
+    GuTexPalette p6666 = {};
+    p6666.data[1] = 0xFFFF0000; // opaque red
+    p6666.data[2] = 0x8000FF00; // green, alpha 0x80 -> 32 -> 130
+    p6666.data[3] = 0x40123456; // 16 4 13 21 -> 65 16 52 85
+    grTexDownloadTable(GR_TEXTABLE_PALETTE_6666_EXT, &p6666);
+    for (GrTextureFormat_t format : {GR_TEXFMT_P_8_6666, GR_TEXFMT_P_8}) {
+        // The board has one palette: an 8-bit palette texture reads what was loaded last.
+        SCOPED_TRACE(format);
+        loadTexture8(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, format, {1, 2, 3, 0});
+        EXPECT_EQ(colourAt(S0, S0), 0xF800);
+        EXPECT_EQ(alphaAt(S0, S0), 255);
+        EXPECT_EQ(colourAt(S1, S0), 0x07E0);
+        EXPECT_EQ(alphaAt(S1, S0), 130);
+        EXPECT_EQ(colourAt(S0, S1), rgb565(16, 52, 85));
+        EXPECT_EQ(alphaAt(S0, S1), 65);
+    }
+    // Part of it.
+    p6666.data[1] = 0xFF0000FF;
+    grTexDownloadTablePartial(GR_TEXTABLE_PALETTE_6666_EXT, &p6666, 1, 1);
+    EXPECT_EQ(colourAt(S0, S0), 0x001F);
+    EXPECT_EQ(colourAt(S1, S0), 0x07E0);
+    // A plain palette afterwards: opaque colours again.
+    GuTexPalette plain = {};
+    plain.data[2] = 0x00FF00FF;
+    grTexDownloadTable(GR_TEXTABLE_PALETTE, &plain);
+    EXPECT_EQ(colourAt(S1, S0), 0xF81F);
+    EXPECT_EQ(alphaAt(S1, S0), 255);
 }
 
 TEST_F(TextureTest, ThirtyTwoBitTexels)
