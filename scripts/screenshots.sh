@@ -11,5 +11,7 @@ build/run/obx-demo --headless --frames 2130 --shots 870,1320,2130 --out "$out" >
 cp "$out/obx-demo-00870.png" docs/demo.png
 cp "$out/obx-demo-01320.png" docs/demo-fog.png
 cp "$out/obx-demo-02130.png" docs/demo-sunward.png
-build/run/obx-view build/run/tank.3ds --headless --shot docs/obx-view.png >/dev/null
+# The tank's barrel points along 3D Studio's +y, away from its front view:
+# turned round, it shows its front and its left side.
+build/run/obx-view build/run/tank.3ds --headless --yaw 120 --shot docs/obx-view.png >/dev/null
 ls -l docs/*.png
