@@ -39,17 +39,16 @@ void stageFogAlpha(Span* s)
         s->fog[i] = (uint8_t)(s->iter[i] >> 24);
 }
 
-// Fog factor from the table, indexed by the per-vertex fog coordinate taken
-// as a w.
+// Fog factor from the table, the fog coordinate taking the place of q: it is
+// interpolated as q is and looked up as stageFogW looks q's W value up, so a
+// coordinate of 1/50 fogs like w = 50.
 void stageFogCoord(Span* s)
 {
     const Pipeline& P = *s->path;
     alignas(32) float f[SPAN_MAX];
     planeRamp(f, s->setup->fog, s);
     for (int i = 0; i < s->n; i++) {
-        float w = f[i];
-        float q = w > 1.0f ? 1.0f / w : 1.0f;
-        uint32_t d = wDepth(q) + 1;
+        uint32_t d = wDepth(f[i]) + 1;
         s->fog[i] = (uint8_t)fogFromTable(P.st.fogTable, d > 0xFFFF ? 0xFFFF : d);
     }
 }

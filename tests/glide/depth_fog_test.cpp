@@ -223,6 +223,53 @@ TEST_F(FogTest, IndexToWMatchesTheWValues)
     }
 }
 
+TEST_F(FogTest, FogCoordinateTakesThePlaceOfOneOverW)
+{
+    // The fog coordinate is interpolated and looked up exactly as q is:
+    // a coordinate of 1/50 fogs like w = 50.
+    GrFog_t table[64];
+    for (int i = 0; i < 64; i++)
+        table[i] = (GrFog_t)(i * 4);
+    grFogTable(table);
+    grVertexLayout(GR_PARAM_FOG_EXT, offsetof(Vtx, fog), GR_PARAM_ENABLE);
+    // Across a wide rectangle: 1/w from near to far, left to right.
+    auto drawRamp = [](bool byCoordinate) {
+        Vtx left = vtx(0, 0, 255, 0, 0), right = vtx(0, 0, 255, 0, 0);
+        left.q = byCoordinate ? 1.0f : 1.0f / 2.0f;
+        left.fog = 1.0f / 2.0f;
+        right.q = byCoordinate ? 1.0f : 1.0f / 5000.0f;
+        right.fog = 1.0f / 5000.0f;
+        Vtx a = left, b = right, c = right, d = left;
+        a.x = 0, a.y = 0, b.x = 640, b.y = 0, c.x = 640, c.y = 8, d.x = 0, d.y = 8;
+        grBufferClear(0, 0, 0);
+        tri(a, b, c);
+        tri(a, c, d);
+        std::vector<FxU16> row(640);
+        grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 4, 640, 1, 1280, row.data());
+        return row;
+    };
+    std::vector<FxU16> byW = drawRamp(false);
+    grFogMode(GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT);
+    std::vector<FxU16> byCoordinate = drawRamp(true);
+    EXPECT_EQ(byCoordinate, byW);
+    EXPECT_NE(byCoordinate[0], byCoordinate[639]); // the ramp goes through the table
+    // One value: w = 50 lies between entries 22 (42.7) and 23 (51.2).
+    Vtx v = vtx(0, 0, 255, 0, 0);
+    v.fog = 1.0f / 50.0f;
+    grBufferClear(0, 0, 0);
+    rect(0, 0, 4, 4, v);
+    FxU16 atFifty = pixelAt(1, 1); // q is 1 here: it plays no part
+    grFogMode(GR_FOG_WITH_TABLE_ON_Q);
+    v.fog = 0;
+    v.q = 1.0f / 50.0f;
+    grBufferClear(0, 0, 0);
+    rect(0, 0, 4, 4, v);
+    EXPECT_EQ(atFifty, pixelAt(1, 1));
+    int blue = (atFifty & 31) << 3;
+    EXPECT_GT(blue, 22 * 4 - 8);
+    EXPECT_LT(blue, 23 * 4 + 8);
+}
+
 TEST_F(FogTest, OtherSourcesAndTwoPassModes)
 {
     // Iterated z: the factor is its high byte.

@@ -231,7 +231,7 @@ Vertex vertexAround(Random& rng, float cx, float cy, float spread, float q)
     v.t1 = rng.range(-256.0f, 512.0f) * v.q;
     v.q0 = v.q * rng.range(0.8f, 1.2f);
     v.q1 = v.q * rng.range(0.8f, 1.2f);
-    v.fog = rng.range(0.5f, 4000.0f);
+    v.fog = 1.0f / rng.range(0.5f, 4000.0f); // as a q: 1/w
     return v;
 }
 
