@@ -204,9 +204,11 @@ static void texturesPrepare(const Scan3ds* scan, const char* directory, Textures
             if (made[i])
                 obxTextureLoad(scan->maps[i], 0);
     }
-    for (int i = 0; i < scan->mapCount; i++)
-        if (made[i])
-            remove(scan->maps[i]);
+    for (int i = 0; i < scan->mapCount; i++) {
+        char out[PATH_MAX];
+        if (made[i] && (size_t)snprintf(out, sizeof out, "%s/%s", temp, scan->maps[i]) < sizeof out)
+            remove(out);
+    }
     if (chdir(directory) != 0)
         fprintf(stderr, "obx-view: cannot enter %s\n", directory);
     rmdir(temp);
