@@ -23,6 +23,23 @@ void logClose(void);
 extern uint32_t bytesAllocated;     // requested bytes since the last obxInitialize
 void* countedAlloc(size_t size);    // malloc that adds size to bytesAllocated on success
 
+// ---- Records the application may delete (objects, light sources) ------------
+// Debug builds keep them, so that deleting one twice stops at once, naming the
+// call; release builds keep nothing and leave a double delete the caller's error.
+typedef struct LiveRecords {
+    const void** items;
+    size_t count, capacity;
+    size_t unkept;   // records out of memory kept it from holding
+} LiveRecords;
+#ifdef NDEBUG
+static inline void liveRecordAdd(LiveRecords*, const void*) {}
+static inline void liveRecordRemove(LiveRecords*, const void*, const char*) {}
+#else
+void liveRecordAdd(LiveRecords* set, const void* record);
+// Aborts with `call` in the message when the record is not in the set.
+void liveRecordRemove(LiveRecords* set, const void* record, const char* call);
+#endif
+
 // ---- Resources embedded in the main executable -------------------------
 // Returns the bytes of resource (typeName, id) of the running program, or null
 // when it is absent or empty (*outSize still tells the size found, 0 if none).

@@ -15,6 +15,8 @@ uint8_t* fogTable;
 
 void obxResolutionGet(float* width, float* height)
 {
+    if (!width || !height)
+        return;
     *width = screenWidth;
     *height = screenHeight;
 }
@@ -31,6 +33,8 @@ void obxRenderWindowSet(int x, int y, int width, int height)
 
 void obxDriverGetInfo(DriverInfo* info)
 {
+    if (!info)
+        return;
     info->description = "Ombrix Glide3 Driver version 0.40";
     info->textFileName = "OmbrixG3.txt";
     info->kind = 1;
@@ -83,6 +87,8 @@ void obxFogSetMode(int mode)
 
 void obxFogSetColor(const float* rgb)
 {
+    if (!rgb)
+        return;
     // The channels are summed before the one truncation, so a fraction of
     // red or green spills into the byte below it: red 0.5 gives 0x7F8000.
     float red = rgb[0] * 255.0f * 65536.0f;

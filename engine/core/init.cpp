@@ -21,6 +21,8 @@ uint32_t depthClearValue;
 
 void obxGetVersion(int* versionMajor, int* versionMinor)
 {
+    if (!versionMajor || !versionMinor)
+        return;
     *versionMajor = 0;
     *versionMinor = 37;
 }

@@ -30,6 +30,8 @@ DynamicLight* obxDynLightsourceAdd(float radius, float x, float y, float z, floa
 
 void obxDynLightsourceChangeRadius(DynamicLight* light, float radius)
 {
+    if (!light)
+        return;
     // A NaN on either side counts as no change.
     if (radius < light->radius || radius > light->radius) {
         light->radius = radius;
@@ -40,6 +42,8 @@ void obxDynLightsourceChangeRadius(DynamicLight* light, float radius)
 
 void obxDynLightsourceChangeRGB(DynamicLight* light, float r, float g, float b)
 {
+    if (!light)
+        return;
     if (r == light->colour[0] && g == light->colour[1] && b == light->colour[2])
         return;
     light->changed = 1;
@@ -50,6 +54,8 @@ void obxDynLightsourceChangeRGB(DynamicLight* light, float r, float g, float b)
 
 void obxDynLightsourceChangeXYZ(DynamicLight* light, float x, float y, float z)
 {
+    if (!light)
+        return;
     if (x == light->position.x && y == light->position.y && z == light->position.z)
         return;
     light->changed = 1;
@@ -61,12 +67,16 @@ void obxDynLightsourceChangeXYZ(DynamicLight* light, float x, float y, float z)
 
 void obxDynLightsourceActivate(DynamicLight* light)
 {
+    if (!light)
+        return;
     light->active = 1;
     light->changed = 1;
 }
 
 void obxDynLightsourceDisable(DynamicLight* light)
 {
+    if (!light)
+        return;
     light->active = 0;
     light->changed = 1;
 }

@@ -8,6 +8,11 @@ LensFlare* obxLensflareCreate(int count, TextureRecord** textures, const float* 
 {
     if (count < 0 || (count > 0 && (!textures || !halfSizes || !axisPositions)))
         return NULL;
+    // Every element is drawn with its texture.
+    for (int i = 0; i < count; i++) {
+        if (!textures[i])
+            return NULL;
+    }
     LensFlare* flare = (LensFlare*)countedAlloc(sizeof(LensFlare));
     if (!flare)
         return NULL;

@@ -6,6 +6,7 @@
 #include "light/light.h"
 
 LightSource* lightSources;
+static LiveRecords liveLights;   // debug builds only, see LiveRecords
 float ambientRed, ambientGreen, ambientBlue;
 
 void lightSourcesInit(void)
@@ -43,6 +44,7 @@ LightSource* obxLightsourceAdd(float r, float g, float b, float x, float y, floa
     LightSource* light = (LightSource*)countedAlloc(sizeof(LightSource));
     if (!light)
         return NULL;
+    liveRecordAdd(&liveLights, light);
     light->colour[0] = r;
     light->colour[1] = g;
     light->colour[2] = b;
@@ -71,6 +73,8 @@ LightSource* obxLightsourceAdd(float r, float g, float b, float x, float y, floa
 
 void obxLightsourceMove(LightSource* light, float x, float y, float z)
 {
+    if (!light)
+        return;
     light->position.x = x;
     light->position.y = y;
     light->position.z = z;
@@ -78,6 +82,8 @@ void obxLightsourceMove(LightSource* light, float x, float y, float z)
 
 void obxLightsourceLight(LightSource* light, float r, float g, float b)
 {
+    if (!light)
+        return;
     light->colour[0] = r;
     light->colour[1] = g;
     light->colour[2] = b;
@@ -87,6 +93,7 @@ void obxLightsourceDelete(LightSource* light)
 {
     if (!light)
         return;
+    liveRecordRemove(&liveLights, light, "obxLightsourceDelete");
     LightSource* prev = light->prev;
     LightSource* next = light->next;
     if (prev)

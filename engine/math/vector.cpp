@@ -15,6 +15,8 @@ double radToDeg(float radians)
 
 void CrossProduct3d(float* out, const float* a, const float* b)
 {
+    if (!out || !a || !b)
+        return;
     float x = a[1] * b[2] - a[2] * b[1];
     float y = a[2] * b[0] - a[0] * b[2];
     float z = a[0] * b[1] - a[1] * b[0];
@@ -33,6 +35,8 @@ double dotProduct(const float* a, const float* b)
 
 double VectorLenght(const float* v)
 {
+    if (!v)
+        return 0.0;
     float sum = v[0] * v[0];
     sum += v[1] * v[1];
     sum += v[2] * v[2];

@@ -8,11 +8,14 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include "core/core.h"
 #include "core/public.h"
 
 // The world's objects, linked through prev and next in the order added.
 extern Object* worldObjects;       // first object added, null when empty
 extern Object* worldObjectsLast;   // last object added
+// Every object not yet deleted (debug builds only, see LiveRecords).
+extern LiveRecords liveObjects;
 
 // Empties the world's object list (obxInitialize).
 void worldObjectsInit(void);

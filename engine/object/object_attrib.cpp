@@ -5,22 +5,30 @@
 
 void obxObjectSetShadingType(Object* object, int shadingType)
 {
+    if (!object)
+        return;
     object->shadingType = shadingType;
 }
 
 void obxObjectMakeTranslucent(Object* object, uint32_t translucency)
 {
+    if (!object)
+        return;
     object->translucent = 1;
     object->translucency = translucency;
 }
 
 void obxObjectDisableTranslucency(Object* object)
 {
+    if (!object)
+        return;
     object->translucent = 0;
 }
 
 void obxObjectMakeEnviromentMapped(Object* object, TextureRecord* texture, float alpha)
 {
+    if (!object)
+        return;
     object->envMapped = 1;
     object->envTexture = texture;
     object->envAlpha = alpha;
@@ -28,11 +36,15 @@ void obxObjectMakeEnviromentMapped(Object* object, TextureRecord* texture, float
 
 void obxObjectSetEnviromentAlpha(Object* object, float alpha)
 {
+    if (!object)
+        return;
     object->envAlpha = alpha;
 }
 
 void obxObjectSetShape(Object* object, int shape)
 {
+    if (!object)
+        return;
     // 0 solid, 1 closed outline, 2 points; anything else keeps the shape.
     if (shape == 0)
         object->shape = GR_TRIANGLE_FAN;

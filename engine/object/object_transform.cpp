@@ -5,6 +5,8 @@
 
 void obxObjectScale(Object* object, float factor)
 {
+    if (!object)
+        return;
     // Radius, extents and normals stay as they were until the next
     // precalculation.
     for (int i = 0; i < object->vertexCount; i++) {
@@ -21,6 +23,8 @@ static void pointRotate(const Matrix* m, float* p)
 
 void obxObjectRotate(Object* object, float angleX, float angleY, float angleZ)
 {
+    if (!object)
+        return;
     if (angleX == 0.0f && angleY == 0.0f && angleZ == 0.0f)
         return;
     Matrix rx, ry, rz, m;
@@ -63,6 +67,8 @@ void obxObjectRotate(Object* object, float angleX, float angleY, float angleZ)
 
 void obxObjectMove(Object* object, float x, float y, float z)
 {
+    if (!object)
+        return;
     object->position.x = x;
     object->position.y = y;
     object->position.z = z;

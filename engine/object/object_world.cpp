@@ -6,6 +6,7 @@
 
 Object* worldObjects;
 Object* worldObjectsLast;
+LiveRecords liveObjects;
 
 void worldObjectsInit(void)
 {
@@ -63,6 +64,7 @@ void obxObjectDelete(Object* object)
 {
     if (!object)
         return;
+    liveRecordRemove(&liveObjects, object, "obxObjectDelete");
     // An object that was never added leaves the world's list as it is.
     if (objectInWorld(object))
         objectUnlink(object);

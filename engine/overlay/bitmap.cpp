@@ -8,6 +8,8 @@
 Bitmap* obxBitmapCreate(TextureRecord* texture, int mode, float opacity, int chromaKey,
                         const float* chromaColour)
 {
+    if (!texture)
+        return NULL;
     Bitmap* bitmap = (Bitmap*)countedAlloc(sizeof(Bitmap));
     if (!bitmap)
         return NULL;

@@ -15,6 +15,8 @@ ParticleEmitter* obxEmitterCreate(float x, float y, float z, int capacity,
                                   TextureRecord* texture, const float* velocity, float damping,
                                   float particleSize, float spread)
 {
+    if (!startColour || !endColour || !velocity)
+        return NULL;
     ParticleEmitter* emitter = (ParticleEmitter*)countedAlloc(sizeof(ParticleEmitter));
     if (!emitter)
         return NULL;
@@ -49,11 +51,15 @@ ParticleEmitter* obxEmitterCreate(float x, float y, float z, int capacity,
 
 void obxEmitterAddToWorld(ParticleEmitter* emitter)
 {
+    if (!emitter)
+        return;
     worldListAdd(&particleEmitterList, emitter);
 }
 
 void obxEmitterRemoveFromWorld(ParticleEmitter* emitter)
 {
+    if (!emitter)
+        return;
     worldListRemove(&particleEmitterList, emitter);
 }
 
@@ -66,6 +72,8 @@ static float driftComponent(float spread)
 
 void obxEmitterAddParticle(ParticleEmitter* emitter)
 {
+    if (!emitter)
+        return;
     Particle* p = poolFree<Particle>(emitter);
     if (!p)
         return;
@@ -86,6 +94,8 @@ void obxEmitterAddParticle(ParticleEmitter* emitter)
 
 void obxEmitterAddParticles(ParticleEmitter* emitter, int count)
 {
+    if (!emitter)
+        return;
     // Stops at a full pool: the remaining calls would release nothing.
     for (int i = 0; i < count && emitter->liveCount < emitter->capacity; i++)
         obxEmitterAddParticle(emitter);
@@ -94,6 +104,8 @@ void obxEmitterAddParticles(ParticleEmitter* emitter, int count)
 void obxEmitterChangeProperties(ParticleEmitter* emitter, float x, float y, float z,
                                 const float* velocity)
 {
+    if (!emitter || !velocity)
+        return;
     emitter->position.x = x;
     emitter->position.y = y;
     emitter->position.z = z;

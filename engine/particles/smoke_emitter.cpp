@@ -15,6 +15,8 @@ SmokeEmitter* obxSmokeEmitterCreate(float x, float y, float z, int capacity,
                                     const float* velocity, float damping, float puffSize,
                                     float riseSpeed, int puffLife, int puffsPerFrame)
 {
+    if (!velocity)
+        return NULL;
     SmokeEmitter* emitter = (SmokeEmitter*)countedAlloc(sizeof(SmokeEmitter));
     if (!emitter)
         return NULL;
@@ -47,17 +49,23 @@ SmokeEmitter* obxSmokeEmitterCreate(float x, float y, float z, int capacity,
 
 void obxSmokeEmitterAddToWorld(SmokeEmitter* emitter)
 {
+    if (!emitter)
+        return;
     worldListAdd(&smokeEmitterList, emitter);
 }
 
 void obxSmokeEmitterRemoveFromWorld(SmokeEmitter* emitter)
 {
+    if (!emitter)
+        return;
     worldListRemove(&smokeEmitterList, emitter);
 }
 
 void obxSmokeEmitterChangeProperties(SmokeEmitter* emitter, float x, float y, float z,
                                      const float* velocity)
 {
+    if (!emitter || !velocity)
+        return;
     emitter->position.x = x;
     emitter->position.y = y;
     emitter->position.z = z;
@@ -68,5 +76,7 @@ void obxSmokeEmitterChangeProperties(SmokeEmitter* emitter, float x, float y, fl
 
 void obxSmokeEmitterChangeOpacity(SmokeEmitter* emitter, int puffsPerFrame)
 {
+    if (!emitter)
+        return;
     emitter->puffsPerFrame = puffsPerFrame;
 }

@@ -33,6 +33,8 @@ Camera* obxCameraCreate(float x, float y, float z, float rotX, float rotY, float
 
 void obxCameraSetActive(Camera* camera)
 {
+    if (!camera)
+        return;
     activeCamera = camera;
 }
 
@@ -57,6 +59,8 @@ void obxCameraMoveIncremental(int steps, const float* move, float turnX, float t
         activeCamera->stepsLeft = 0;
         return;
     }
+    if (!move)
+        return;
     float count = (float)steps;
     activeCamera->stepsLeft = steps;
     activeCamera->stepMove[0] = move[0] / count;

@@ -46,6 +46,8 @@ GrColor_t colourWord(const float* rgb)
 
 void obxBackgroundSetColor(const float* rgb)
 {
+    if (!rgb)
+        return;
     backgroundColour[0] = rgb[0];
     backgroundColour[1] = rgb[1];
     backgroundColour[2] = rgb[2];
