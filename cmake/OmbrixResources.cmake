@@ -1,7 +1,8 @@
 # ombrix_add_resource(<target> <TYPE> <ID> <file>)
 #
 # Embeds <file> into the executable <target> as the resource (<TYPE>, <ID>),
-# where the engine's resourceRead finds it at run time. Each resource becomes
+# where the engine's resourceRead finds it at run time. On Windows it is a
+# Win32 resource of a .rc file. On Linux each resource becomes
 # one ELF note (owner "Ombrix") in a section of its own; notes land in the
 # program's PT_NOTE segment, which the engine walks through dl_iterate_phdr.
 #
@@ -19,6 +20,14 @@ function(ombrix_add_resource target type id file)
     message(FATAL_ERROR "ombrix_add_resource: id '${id}' must be 0..65535")
   endif()
   get_filename_component(_path "${file}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+  if(WIN32)
+    # A real Win32 resource: one line of a .rc file, compiled by windres.
+    set(_rc "${CMAKE_CURRENT_BINARY_DIR}/${target}_resource_${type}_${id}.rc")
+    file(CONFIGURE OUTPUT "${_rc}" @ONLY CONTENT "@id@ @type@ \"@_path@\"\n")
+    target_sources(${target} PRIVATE "${_rc}")
+    set_source_files_properties("${_rc}" PROPERTIES OBJECT_DEPENDS "${_path}")
+    return()
+  endif()
   set(_source "${CMAKE_CURRENT_BINARY_DIR}/${target}_resource_${type}_${id}.c")
   set(_section ".note.ombrix.${type}.${id}")
   file(CONFIGURE OUTPUT "${_source}" @ONLY CONTENT

@@ -69,7 +69,7 @@ typedef struct TextureRecord {
 
 /* ---- Objects -------------------------------------------------------------- */
 
-typedef struct Polygon {
+struct Polygon {
     float emissive[3];
     float diffuse[3];
     float litColour[3];
@@ -85,7 +85,12 @@ typedef struct Polygon {
     int32_t vertexCount;   /* always 3 */
     Vector normal;
     float extent;
-} Polygon;
+};
+/* Windows' GDI declares a function Polygon: a program that includes both
+ * names the record struct Polygon (the engine itself is built without GDI). */
+#if !defined(_WINGDI_)
+typedef struct Polygon Polygon;
+#endif
 
 typedef struct VertexRecord {
     float x, y, w, spare;
@@ -100,7 +105,7 @@ typedef struct VertexRecord {
 typedef struct Object {
     struct Object* prev;
     struct Object* next;
-    Polygon* polygons;
+    struct Polygon* polygons;
     Vector* vertices;
     Vector* worldVertices;
     VertexRecord* vertexRecords;

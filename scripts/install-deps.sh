@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Ombrix needs to build, test and run.
+# Installs the Debian 12 packages Ombrix needs to build, test and run
+# (with --windows, also to build and test the Windows binaries).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
@@ -9,6 +10,10 @@ packages=(
   lib3ds-dev libassimp-dev assimp-utils
   libfreetype-dev fonts-dejavu-core libstb-dev
 )
+# --windows: also what scripts/build-windows.sh needs (MinGW-w64, Wine, stb).
+if [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 libstb-dev googletest)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

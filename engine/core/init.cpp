@@ -123,7 +123,7 @@ int obxInitialize(HWND window, int resolutionIndex)
 
     // 8. Texture units and screen size.
     tmuCount = 0;
-    grGet(GR_NUM_TMU, 4, &tmuCount);
+    grGet(GR_NUM_TMU, 4, (FxI32*)&tmuCount); // FxI32 is long on Windows, also 32 bits
     screenWidth = width;
     screenHeight = height;
 

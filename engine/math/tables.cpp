@@ -8,13 +8,15 @@ float cosTable[361];
 float sinTable[361];
 uint32_t sqrtTable[256];
 
+#include "math/angle_tables.h"
+
+// The values the C library's double-precision cos and sin of DegToRad(d) give,
+// rounded to float; taken from fixed bit patterns, since another C library
+// (Windows') may round the last bit of a few of them the other way.
 void angleTablesInit(void)
 {
-    for (int d = 0; d <= 360; d++) {
-        double radians = DegToRad((float)d);
-        cosTable[d] = (float)cos(radians);
-        sinTable[d] = (float)sin(radians);
-    }
+    memcpy(cosTable, cosTableBits, sizeof cosTable);
+    memcpy(sinTable, sinTableBits, sizeof sinTable);
 }
 
 static uint32_t floatBits(float f)

@@ -18,6 +18,17 @@
 #include <cstdint>
 
 #include "obx_glide_ext.h"
+
+#ifndef __linux__
+// The headers declare stippling for Linux only; the device keeps it on
+// Windows too.
+typedef FxI32 GrStippleMode_t;
+typedef FxU32 GrStipplePattern_t;
+extern "C" {
+FX_ENTRY void FX_CALL grStippleMode(GrStippleMode_t mode);
+FX_ENTRY void FX_CALL grStipplePattern(GrStipplePattern_t mode);
+}
+#endif
 #include "trace.h"
 
 #ifndef GR_TEXFMT_ARGB_8888

@@ -22,9 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include <linux/futex.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "platform.h"
 
 namespace {
 
@@ -96,7 +94,7 @@ Event commandsCame, workDone;
 void eventWake(Event& e)
 {
     e.number.fetch_add(1);
-    syscall(SYS_futex, (uint32_t*)&e.number, FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
+    wordWakeAll(&e.number);
 }
 
 template <typename Cond> void eventSleep(Event& e, Cond ready)
@@ -106,7 +104,7 @@ template <typename Cond> void eventSleep(Event& e, Cond ready)
         uint32_t n = e.number.load();
         if (ready())
             break;
-        syscall(SYS_futex, (uint32_t*)&e.number, FUTEX_WAIT_PRIVATE, n, nullptr, nullptr, 0);
+        wordWait(&e.number, n);
     }
     e.sleepers.fetch_sub(1);
 }
@@ -138,7 +136,7 @@ void reclaim(void)
     size_t kept = 0;
     for (Retired& r : retired) {
         if (r.at <= done)
-            free(r.memory);
+            alignedFree(r.memory);
         else
             retired[kept++] = r;
     }
@@ -284,7 +282,7 @@ void queueStart(int threads)
     queueStop();
     if (threads <= 0)
         return;
-    ring = (uint8_t*)aligned_alloc(64, RING_BYTES);
+    ring = (uint8_t*)alignedAlloc(64, RING_BYTES);
     if (!ring)
         return;
     head.store(0);
@@ -294,7 +292,7 @@ void queueStart(int threads)
     lfbLocks = 0;
     workers.resize((size_t)threads);
     for (int i = 0; i < threads; i++) {
-        Worker* w = new (aligned_alloc(alignof(Worker), sizeof(Worker))) Worker;
+        Worker* w = new (alignedAlloc(alignof(Worker), sizeof(Worker))) Worker;
         w->index = i;
         w->tail.store(0);
         w->span.pixelsWritten = 0;
@@ -314,11 +312,11 @@ void queueStop(void)
         w->thread.join();
         directSpan.pixelsWritten += w->span.pixelsWritten;
         w->~Worker();
-        free(w);
+        alignedFree(w);
     }
     workers.clear();
     reclaim();
-    free(ring);
+    alignedFree(ring);
     ring = nullptr;
 }
 
@@ -345,7 +343,7 @@ void queueLfbLock(bool locked)
 void queueRetire(void* memory)
 {
     if (workers.empty()) {
-        free(memory);
+        alignedFree(memory);
         return;
     }
     retired.push_back({memory, writeAt});

@@ -98,7 +98,7 @@ void grSplash(float x, float y, float width, float height, FxU32 frame)
 }
 
 // Not declared in glide.h, but exported by the real library.
-void grGlideGetVersion(char version[80])
+void FX_CALL grGlideGetVersion(char version[80])
 {
     TRACE("grGlideGetVersion(ptr)");
     if (version)

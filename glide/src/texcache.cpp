@@ -3,6 +3,7 @@
 // as any byte it was decoded from (or the palette / NCC table it used)
 // changes, so drawing always shows what texture memory holds.
 #include "pixel.h"
+#include "platform.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -353,7 +354,7 @@ const TextureData* texCacheLookup(int tmu)
         entryFree(*at - 1);
     int index = entryClaim(texels);
     size_t head = (sizeof(TextureData) + 63) & ~(size_t)63;
-    TextureData* data = (TextureData*)aligned_alloc(64, (head + texels * 4 + 63) & ~(size_t)63);
+    TextureData* data = (TextureData*)alignedAlloc(64, (head + texels * 4 + 63) & ~(size_t)63);
     if (!data) {
         freeEntries.push_back(index);
         return nullptr;

@@ -65,7 +65,7 @@ bool texLevelSelected(GrLOD_t lod, FxU32 evenOdd)
 
 static uint32_t levelBytes(GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_t format)
 {
-    int w, h;
+    int w = 0, h = 0;
     texLevelSize(lod, aspect, &w, &h);
     return (uint32_t)(w * h * texFormatBytes(format));
 }
@@ -91,7 +91,7 @@ static uint32_t memRequired(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t 
     for (GrLOD_t l = smallLod; l <= largeLod; l++) {
         if (!texLevelSelected(l, evenOdd))
             continue;
-        int w, h;
+        int w = 0, h = 0;
         texLevelSize(l, aspect, &w, &h);
         if ((evenOdd & GR_MIPMAPLEVELMASK_BOTH) != GR_MIPMAPLEVELMASK_BOTH) {
             w = w < 2 ? 2 : w;

@@ -2,12 +2,11 @@
 // swapping.
 #include "pixel.h"
 
-#include <SDL.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 struct ResolutionSize {
     int width, height;
@@ -65,6 +64,13 @@ uint32_t colorToArgb(GrColor_t c, GrColorFormat_t format)
     default: return c;
     }
     return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+static uint64_t steadyNanoseconds(void)
+{
+    return (uint64_t)std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 static void freeBuffers(void)
@@ -295,13 +301,13 @@ void grBufferSwap(FxU32 swap_interval)
         dumpFrame(shown);
     if (dev.presenter) {
         if (swap_interval > 0) {
-            uint64_t frequency = SDL_GetPerformanceFrequency();
+            uint64_t frequency = 1000000000u; // nanoseconds of the steady clock
             uint64_t wanted = dev.lastSwapTicks + frequency * (swap_interval > 8 ? 8 : swap_interval) / 60;
-            uint64_t now = SDL_GetPerformanceCounter();
+            uint64_t now = steadyNanoseconds();
             if (dev.lastSwapTicks && now < wanted)
-                SDL_Delay((Uint32)((wanted - now) * 1000 / frequency));
+                std::this_thread::sleep_for(std::chrono::milliseconds((wanted - now) / 1000000u));
         }
-        dev.lastSwapTicks = SDL_GetPerformanceCounter();
+        dev.lastSwapTicks = steadyNanoseconds();
         presentFrame(shown, dev.width, dev.height);
     }
     swapHistoryRecord();

@@ -2,7 +2,9 @@
 #include "obx_test.h"
 
 #include <fcntl.h>
+#if !defined(_WIN32)
 #include <ftw.h>
+#endif
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,11 +66,24 @@ void sessionDirEnter(const std::vector<std::string>& files)
     ASSERT_EQ(chdir(tempDir.c_str()), 0);
 }
 
+#if defined(_WIN32)
+static void treeRemove(const std::string& path)
+{
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
+}
+#else
 static int removeEntry(const char* path, const struct stat*, int, struct FTW*)
 {
     chmod(path, 0700);
     return remove(path);
 }
+
+static void treeRemove(const std::string& path)
+{
+    nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+#endif
 
 void sessionDirLeave(void)
 {
@@ -77,7 +92,7 @@ void sessionDirLeave(void)
     if (chdir(startDir.c_str()) != 0)
         ADD_FAILURE() << "cannot return to " << startDir;
     chmod(tempDir.c_str(), 0700);
-    nftw(tempDir.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    treeRemove(tempDir);
     tempDir.clear();
 }
 

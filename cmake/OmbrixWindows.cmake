@@ -1,0 +1,39 @@
+# What a Windows build (cmake/mingw-w64.cmake) needs beside the sources
+# shared with Linux. Included by the top-level CMakeLists.txt when WIN32.
+
+# The Glide SDK's 3dfx.h gives its functions __stdcall for Microsoft's
+# compiler only and nothing it knows for MinGW: GCC must call glide3x.dll the
+# way every Windows Glide program does.
+add_compile_definitions(__MSC__)
+add_compile_definitions(WIN32_LEAN_AND_MEAN)
+# The 32-bit build computes floats in SSE registers like the 64-bit one (each
+# operation rounded to single precision, the same pictures), and the device's
+# pixel loops need SSE2 anyway.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_compile_options(-msse2 -mfpmath=sse)
+endif()
+# The C++ runtime, libgcc and winpthreads are linked in: a program needs only
+# OmbrixDll.dll and glide3x.dll beside it.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+# Debian's header-only PNG writer (libstb-dev); its folder holds only stb.
+find_path(STB_INCLUDE_DIR stb_image_write.h PATHS /usr/include/stb REQUIRED NO_DEFAULT_PATH
+  NO_CMAKE_FIND_ROOT_PATH)
+
+# The data files are made by the generators of a Linux build (they need
+# FreeType and libpng): OBX_HOST_RUN_DIR is its run directory.
+set(OBX_HOST_RUN_DIR "${PROJECT_SOURCE_DIR}/build/run" CACHE PATH
+  "Run directory of a Linux build holding the data files")
+
+# GoogleTest from Debian's sources, built with MinGW.
+if(OBX_TESTS)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+endif()
+
+# Resources of executables are compiled by windres (OmbrixResources.cmake).
+enable_language(RC)
