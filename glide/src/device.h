@@ -304,6 +304,8 @@ void gammaApply(const Gamma& gamma, const uint16_t* pixels, uint32_t* out, int c
 void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c);
 void drawPoint(const Vertex* v);
 void drawLine(const Vertex* a, const Vertex* b);
+// A triangle and, for each edge flagged (a-b, b-c, c-a), an anti-aliased fringe.
+void drawTriangleEdges(const Vertex* a, const Vertex* b, const Vertex* c, const bool edges[3]);
 
 // Locks do not outlive their window (lfb.cpp).
 void lfbReleaseLocks(void);

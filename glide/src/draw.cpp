@@ -342,12 +342,12 @@ void grAADrawTriangle(const void* a, const void* b, const void* c, FxBool ab_ant
         reportError("grAADrawTriangle: null vertex");
         return;
     }
-    // Edges are not antialiased: the triangle is drawn as a plain one.
     Vertex va, vb, vc;
     vertexFetch(a, &va);
     vertexFetch(b, &vb);
     vertexFetch(c, &vc);
-    drawTriangle(&va, &vb, &vc);
+    const bool edges[3] = {ab_antialias != FXFALSE, bc_antialias != FXFALSE, ca_antialias != FXFALSE};
+    drawTriangleEdges(&va, &vb, &vc, edges);
 }
 
 void grDrawVertexArray(FxU32 mode, FxU32 Count, void* pointers)

@@ -225,6 +225,9 @@ void triangleDraw(Span* s, const Triangle* t, int part, int step)
     }
 }
 
+static void drawPointCovered(const Vertex* v, float fx, float fy);
+static void drawLineCovered(const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1);
+
 void drawPoint(const Vertex* v)
 {
     if (dev.stale)
@@ -232,6 +235,10 @@ void drawPoint(const Vertex* v)
     float fx, fy;
     if (!bufferPosition(v, &fx, &fy))
         return;
+    if (gs.enableFlags[GR_AA_ORDERED]) {
+        drawPointCovered(v, fx, fy);
+        return;
+    }
     // The pixel whose square holds the snapped point, in buffer space: with a
     // lower-left origin a point on a whole row number belongs to the row below
     // it, as the top edge of a clip window or drawing area is exclusive.
@@ -243,6 +250,34 @@ void drawPoint(const Vertex* v)
     setupConstant(&setup, v, (double)x + 0.5, (double)y + 0.5);
     PixelAt at = {(int)x, (int)y};
     submitPixels(&setup, &at, 1);
+}
+
+// The attributes of a line from a at (x0, y0) to b at (x1, y1): they change
+// along its major axis only, so every pixel of a column (or row) of it gets
+// the same.
+static void lineSetup(Setup* setup, const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1)
+{
+    bool xMajor = std::fabs(x1 - x0) >= std::fabs(y1 - y0);
+    double length = xMajor ? x1 - x0 : y1 - y0;
+    setupConstant(setup, a, x0, y0);
+    auto along = [&](Plane* p, double va, double vb) {
+        double g = (vb - va) / length;
+        p->at = va;
+        p->dx = xMajor ? g : 0.0;
+        p->dy = xMajor ? 0.0 : g;
+    };
+    along(&setup->r, colourValue(a->r), colourValue(b->r));
+    along(&setup->g, colourValue(a->g), colourValue(b->g));
+    along(&setup->b, colourValue(a->b), colourValue(b->b));
+    along(&setup->a, colourValue(a->a), colourValue(b->a));
+    along(&setup->z, a->z, b->z);
+    along(&setup->q, a->q, b->q);
+    along(&setup->fog, a->fog, b->fog);
+    for (int t = 0; t < MAX_TMU; t++) {
+        along(&setup->sq[t], a->sq[t], b->sq[t]);
+        along(&setup->tq[t], a->tq[t], b->tq[t]);
+        along(&setup->qt[t], a->qt[t], b->qt[t]);
+    }
 }
 
 // A line one pixel wide: along its major axis every pixel whose centre lies in
@@ -261,29 +296,14 @@ void drawLine(const Vertex* a, const Vertex* b)
     double dx = x1 - x0, dy = y1 - y0;
     if (dx == 0.0 && dy == 0.0)
         return;
+    if (gs.enableFlags[GR_AA_ORDERED]) {
+        drawLineCovered(a, b, x0, y0, x1, y1);
+        return;
+    }
     bool xMajor = std::fabs(dx) >= std::fabs(dy);
-    double length = xMajor ? dx : dy;
 
     Setup setup;
-    setupConstant(&setup, a, x0, y0);
-    auto along = [&](Plane* p, double va, double vb) {
-        double g = (vb - va) / length;
-        p->at = va;
-        p->dx = xMajor ? g : 0.0;
-        p->dy = xMajor ? 0.0 : g;
-    };
-    along(&setup.r, colourValue(a->r), colourValue(b->r));
-    along(&setup.g, colourValue(a->g), colourValue(b->g));
-    along(&setup.b, colourValue(a->b), colourValue(b->b));
-    along(&setup.a, colourValue(a->a), colourValue(b->a));
-    along(&setup.z, a->z, b->z);
-    along(&setup.q, a->q, b->q);
-    along(&setup.fog, a->fog, b->fog);
-    for (int t = 0; t < MAX_TMU; t++) {
-        along(&setup.sq[t], a->sq[t], b->sq[t]);
-        along(&setup.tq[t], a->tq[t], b->tq[t]);
-        along(&setup.qt[t], a->qt[t], b->qt[t]);
-    }
+    lineSetup(&setup, a, b, x0, y0, x1, y1);
 
     ClipRect clip = clipRect();
     double start = xMajor ? x0 : y0, end = xMajor ? x1 : y1;
@@ -315,4 +335,124 @@ void drawLine(const Vertex* a, const Vertex* b)
     }
     if (count)
         submitPixels(&setup, batch, count);
+}
+
+// ---------------------------------------------------------------------------
+// Anti-aliasing as Glide did it for the board: a primitive's coverage of each
+// pixel goes into the iterated alpha, and blending by SRC_ALPHA smooths its
+// edges. Points and lines while GR_AA_ORDERED is enabled; the edges
+// grAADrawTriangle names.
+
+// A pixel of a point or a line, its alpha (the primitive's own, at the pixel)
+// scaled by the share of the pixel the primitive covers.
+static void coveredPixel(const Setup& base, int64_t x, int64_t y, double coverage, const ClipRect& clip)
+{
+    if (coverage <= 0.0 || x < clip.x0 || x >= clip.x1 || y < clip.y0 || y >= clip.y1)
+        return;
+    const Plane& a = base.a;
+    double alpha = a.at + a.dx * ((double)x + 0.5 - base.refX) + a.dy * ((double)y + 0.5 - base.refY);
+    alpha = alpha < 0.0 ? 0.0 : (alpha > 255.0 ? 255.0 : alpha);
+    Setup s = base;
+    planeConstant(&s.a, alpha * coverage);
+    PixelAt at = {(int)x, (int)y};
+    submitPixels(&s, &at, 1);
+}
+
+// A point is a one-pixel square about its snapped position: each of the (at
+// most four) pixels it overlaps gets the overlapping area.
+static void drawPointCovered(const Vertex* v, float fx, float fy)
+{
+    double x = snap16(fx) / 16.0, y = snap16(fy) / 16.0;
+    double left = x - 0.5, top = y - 0.5;
+    int64_t x0 = (int64_t)std::floor(left), y0 = (int64_t)std::floor(top);
+    Setup setup;
+    setupConstant(&setup, v, x, y);
+    ClipRect clip = clipRect();
+    for (int64_t py = y0; py <= y0 + 1; py++) {
+        double h = std::fmin(top + 1.0, (double)py + 1.0) - std::fmax(top, (double)py);
+        for (int64_t px = x0; px <= x0 + 1; px++) {
+            double w = std::fmin(left + 1.0, (double)px + 1.0) - std::fmax(left, (double)px);
+            if (w > 0.0 && h > 0.0)
+                coveredPixel(setup, px, py, w * h, clip);
+        }
+    }
+}
+
+// A line one pixel wide, over the same major-axis pixels as a plain one: in
+// each, the two pixels across it that it passes between share its coverage
+// by how near their centres lie to it.
+static void drawLineCovered(const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1)
+{
+    double dx = x1 - x0, dy = y1 - y0;
+    bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    Setup setup;
+    lineSetup(&setup, a, b, x0, y0, x1, y1);
+    ClipRect clip = clipRect();
+    double start = xMajor ? x0 : y0, end = xMajor ? x1 : y1;
+    double slope = xMajor ? dy / dx : dx / dy;
+    int64_t first, last;
+    if (end > start) {
+        first = (int64_t)std::ceil(start - 0.5);
+        last = (int64_t)std::ceil(end - 0.5) - 1;
+    } else {
+        first = (int64_t)std::floor(end - 0.5) + 1;
+        last = (int64_t)std::floor(start - 0.5);
+    }
+    for (int64_t m = first; m <= last; m++) {
+        double minor = (xMajor ? y0 : x0) + ((double)m + 0.5 - start) * slope;
+        // Pixel n's centre lies (minor - 0.5 - n) before the line, pixel n + 1's just as far past it.
+        double below = minor - 0.5;
+        int64_t n = (int64_t)std::floor(below);
+        double f = below - (double)n;
+        for (int k = 0; k < 2; k++) {
+            int64_t across = n + k;
+            double coverage = k == 0 ? 1.0 - f : f;
+            coveredPixel(setup, xMajor ? m : across, xMajor ? across : m, coverage, clip);
+        }
+    }
+}
+
+// The fringe of edge a-b of a triangle whose third corner is c: a band one
+// pixel wide outside the edge, along whichever axis the edge crosses more
+// steeply, its alpha falling from the corners' to 0. The triangle itself
+// owns the pixels on the edge, so none is drawn twice.
+static void drawEdgeFringe(const Vertex* a, const Vertex* b, const Vertex* c)
+{
+    double dx = (double)b->x - a->x, dy = (double)b->y - a->y;
+    if (dx == 0.0 && dy == 0.0)
+        return;
+    Vertex outerA = *a, outerB = *b;
+    outerA.a = outerB.a = 0.0f;
+    if (std::fabs(dx) >= std::fabs(dy)) { // away from c, up or down
+        double lineY = a->y + ((double)c->x - a->x) * dy / dx;
+        float step = (double)c->y > lineY ? -1.0f : 1.0f;
+        outerA.y += step;
+        outerB.y += step;
+    } else { // left or right
+        double lineX = a->x + ((double)c->y - a->y) * dx / dy;
+        float step = (double)c->x > lineX ? -1.0f : 1.0f;
+        outerA.x += step;
+        outerB.x += step;
+    }
+    drawTriangle(a, b, &outerB);
+    drawTriangle(a, &outerB, &outerA);
+}
+
+void drawTriangleEdges(const Vertex* a, const Vertex* b, const Vertex* c, const bool edges[3])
+{
+    drawTriangle(a, b, c);
+    if (!edges[0] && !edges[1] && !edges[2])
+        return;
+    // The fringes go with the triangle: culled with it, never on their own.
+    double area = ((double)b->x - a->x) * ((double)c->y - a->y) - ((double)c->x - a->x) * ((double)b->y - a->y);
+    if (area == 0.0 || (gs.cullMode == GR_CULL_NEGATIVE && area < 0.0) ||
+        (gs.cullMode == GR_CULL_POSITIVE && area > 0.0))
+        return;
+    GrCullMode_t cull = gs.cullMode;
+    gs.cullMode = GR_CULL_DISABLE;
+    const Vertex* v[3] = {a, b, c};
+    for (int k = 0; k < 3; k++)
+        if (edges[k])
+            drawEdgeFringe(v[k], v[(k + 1) % 3], v[(k + 2) % 3]);
+    gs.cullMode = cull;
 }

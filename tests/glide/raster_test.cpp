@@ -319,6 +319,89 @@ TEST_F(RasterTest, VertexLayoutAtAnyOffsets)
     EXPECT_EQ(pixelAt(15, 15), WHITE);
 }
 
+TEST_F(RasterTest, AntiAliasedPrimitivesPutTheirCoverageInAlpha)
+{
+    // White over black, blended by the iterated alpha: a pixel shows the
+    // share of it the primitive covers.
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    auto grey = [](int v) { return rgb565(v, v, v); };
+    Vtx p = vtx(10.25f, 20.5f);
+    grDrawPoint(&p);
+    EXPECT_EQ(pixelAt(10, 20), WHITE); // plain: the pixel that holds it
+    EXPECT_EQ(pixelAt(9, 20), 0);
+    grBufferClear(0, 0, 0);
+
+    grEnable(GR_AA_ORDERED);
+    // A one-pixel square about the point: three quarters of pixel 10, a quarter of pixel 9.
+    grDrawPoint(&p);
+    EXPECT_EQ(pixelAt(10, 20), grey(191));
+    EXPECT_EQ(pixelAt(9, 20), grey(64));
+    EXPECT_EQ(pixelAt(11, 20), 0);
+    EXPECT_EQ(pixelAt(10, 19), 0);
+    EXPECT_EQ(pixelAt(10, 21), 0);
+    // On a pixel corner: a quarter of each of four pixels, through the vertex arrays too.
+    Vtx corner = vtx(40, 40);
+    grDrawVertexArrayContiguous(GR_POINTS, 1, &corner, sizeof corner);
+    for (int x : {39, 40})
+        for (int y : {39, 40})
+            EXPECT_EQ(pixelAt(x, y), grey(64)) << x << "," << y;
+    EXPECT_EQ(pixelAt(41, 40), 0);
+
+    // A line between two rows covers half of each; one along a row's middle, that row.
+    Vtx a = vtx(10, 30), b = vtx(20, 30), c = vtx(10, 50.5f), d = vtx(20, 50.5f);
+    grDrawLine(&a, &b);
+    grDrawLine(&c, &d);
+    for (int x = 10; x < 20; x++) {
+        EXPECT_EQ(pixelAt(x, 29), grey(128)) << x;
+        EXPECT_EQ(pixelAt(x, 30), grey(128)) << x;
+        EXPECT_EQ(pixelAt(x, 50), WHITE) << x;
+        EXPECT_EQ(pixelAt(x, 49), 0) << x;
+        EXPECT_EQ(pixelAt(x, 51), 0) << x;
+    }
+    EXPECT_EQ(pixelAt(20, 30), 0); // the end pixel is left out, as for plain lines
+    // A steep line spreads across columns the same way.
+    Vtx e = vtx(60, 10), f = vtx(60, 20);
+    grDrawLine(&e, &f);
+    EXPECT_EQ(pixelAt(59, 15), grey(128));
+    EXPECT_EQ(pixelAt(60, 15), grey(128));
+    grDisable(GR_AA_ORDERED);
+
+    // grAADrawTriangle: the flagged edges get a one-pixel fringe outside,
+    // its alpha falling from the vertices' to 0.
+    grBufferClear(0, 0, 0);
+    Vtx t0 = vtx(100, 100), t1 = vtx(300, 100), t2 = vtx(100, 140);
+    grAADrawTriangle(&t0, &t1, &t2, FXTRUE, FXFALSE, FXTRUE);
+    EXPECT_EQ(pixelAt(150, 100), WHITE);
+    EXPECT_EQ(pixelAt(150, 99), grey(128)); // above the top edge, half a pixel out
+    EXPECT_EQ(pixelAt(99, 110), grey(128)); // left of the left edge
+    EXPECT_EQ(pixelAt(150, 98), 0);
+    EXPECT_EQ(pixelAt(98, 110), 0);
+    // The slanted edge is not flagged: plain.
+    EXPECT_EQ(pixelAt(200, 119), WHITE);
+    EXPECT_EQ(pixelAt(200, 120), 0);
+    grBufferClear(0, 0, 0);
+    grAADrawTriangle(&t0, &t1, &t2, FXFALSE, FXTRUE, FXFALSE);
+    // Its line at x = 200.5 is y = 119.9: the pixel below, 0.6 out, gets 0.4.
+    EXPECT_EQ(pixelAt(200, 119), WHITE);
+    EXPECT_EQ(pixelAt(200, 120), grey(102));
+    EXPECT_EQ(pixelAt(200, 121), 0);
+    EXPECT_EQ(pixelAt(150, 99), 0);
+    // No edge flagged: the plain triangle.
+    grBufferClear(0, 0, 0);
+    grAADrawTriangle(&t0, &t1, &t2, FXFALSE, FXFALSE, FXFALSE);
+    std::vector<FxU16> aa = grab();
+    grBufferClear(0, 0, 0);
+    tri(t0, t1, t2);
+    EXPECT_EQ(grab(), aa);
+    // A culled triangle takes its fringes with it.
+    grCullMode(GR_CULL_NEGATIVE);
+    grBufferClear(0, 0, 0);
+    grAADrawTriangle(&t0, &t2, &t1, FXTRUE, FXTRUE, FXTRUE);
+    EXPECT_EQ(countPixels(0), 640 * 480);
+    grAADrawTriangle(&t0, &t1, &t2, FXTRUE, FXTRUE, FXTRUE);
+    EXPECT_EQ(pixelAt(150, 99), grey(128));
+}
+
 TEST_F(RasterTest, ClipCoordinatesGoThroughTheViewport)
 {
     // In clip coordinates the device divides by w and maps -1..1 onto the viewport.
