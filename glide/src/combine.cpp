@@ -5,9 +5,11 @@
 //     result = clamp(x * f / 255 + add), then 255 - result when inverted,
 // where x is (other or 0) minus (local or 0) as the function says, f the
 // factor (0..255) and the product is rounded to nearest.
-#include "simd.h"
+#include "stages.h"
 
-alignas(16) static const uint32_t zeroArray[SPAN_MAX] = {};
+namespace LANES {
+
+alignas(64) static const uint32_t zeroArray[SPAN_MAX] = {};
 
 static inline const uint32_t* inputArray(const Span* s, int which)
 {
@@ -63,150 +65,37 @@ static inline int factorValue(int factor, int unit, int localCh, int localAlpha,
 
 static inline int channel(uint32_t c, int shift) { return (int)((c >> shift) & 255); }
 
-// --- planning (at validation) ----------------------------------------------
-
-CombinePlan planColorUnit(const CombineUnit& u, int alphaLocal, int alphaOther)
-{
-    int local = u.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST : IN_ITER;
-    int other = u.other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
-    CombinePlan generic = {OP_GENERIC, 0, 0};
-    if (u.invert)
-        return generic;
-    switch (u.function) {
-    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
-    case GR_COMBINE_FUNCTION_LOCAL: return {OP_COPY, local, 0};
-    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {OP_COPY_ALPHA, alphaLocal, 0};
-    case GR_COMBINE_FUNCTION_SCALE_OTHER:
-        switch (u.factor) {
-        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
-        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, other, 0};
-        case GR_COMBINE_FACTOR_LOCAL: return {OP_MUL, other, local};
-        case GR_COMBINE_FACTOR_TEXTURE_RGB: return {OP_MUL, other, IN_TEX};
-        case GR_COMBINE_FACTOR_OTHER_ALPHA: return {OP_MUL_ALPHA, other, alphaOther};
-        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {OP_MUL_ALPHA, other, alphaLocal};
-        case GR_COMBINE_FACTOR_TEXTURE_ALPHA: return {OP_MUL_ALPHA, other, IN_TEX};
-        default: return generic;
-        }
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
-        // other * 255 / 255 is other exactly: a sum, cut at 255.
-        if (u.factor == GR_COMBINE_FACTOR_ONE)
-            return {OP_ADD, other, local};
-        return generic;
-    default: return generic;
-    }
-}
-
-CombinePlan planAlphaUnit(const CombineUnit& u)
-{
-    int local = u.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST
-                                                     : (u.local == GR_COMBINE_LOCAL_DEPTH ? IN_DEPTH_ALPHA : IN_ITER);
-    int other = u.other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
-    CombinePlan generic = {OP_GENERIC, 0, 0};
-    if (u.invert)
-        return generic;
-    switch (u.function) {
-    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
-    case GR_COMBINE_FUNCTION_LOCAL:
-    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {OP_COPY, local, 0};
-    case GR_COMBINE_FUNCTION_SCALE_OTHER:
-        switch (u.factor) {
-        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
-        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, other, 0};
-        case GR_COMBINE_FACTOR_LOCAL:
-        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {OP_MUL, other, local};
-        case GR_COMBINE_FACTOR_OTHER_ALPHA: return {OP_MUL, other, other};
-        case GR_COMBINE_FACTOR_TEXTURE_ALPHA:
-        case GR_COMBINE_FACTOR_TEXTURE_RGB: return {OP_MUL, other, IN_TEX};
-        default: return generic;
-        }
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA:
-        if (u.factor == GR_COMBINE_FACTOR_ONE)
-            return {OP_ADD, other, local};
-        return generic;
-    default: return generic;
-    }
-}
-
-CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, FxBool invert, bool alpha)
-{
-    CombinePlan generic = {OP_GENERIC, 0, 0};
-    if (invert)
-        return generic;
-    switch (function) {
-    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
-    case GR_COMBINE_FUNCTION_LOCAL: return {OP_COPY, IN_TEXEL, 0};
-    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {alpha ? OP_COPY : OP_COPY_ALPHA, IN_TEXEL, 0};
-    case GR_COMBINE_FUNCTION_SCALE_OTHER:
-        switch (factor) {
-        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
-        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, IN_UPSTREAM, 0};
-        case GR_COMBINE_FACTOR_LOCAL: return {OP_MUL, IN_UPSTREAM, IN_TEXEL};
-        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {alpha ? OP_MUL : OP_MUL_ALPHA, IN_UPSTREAM, IN_TEXEL};
-        default: return generic;
-        }
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
-        if (factor == GR_COMBINE_FACTOR_ONE)
-            return {OP_ADD, IN_UPSTREAM, IN_TEXEL};
-        return generic;
-    default: return generic;
-    }
-}
-
 // --- evaluation --------------------------------------------------------------
 
 // Runs a planned (non-general) unit over the span, writing the channels of
 // `mask` in out. For the alpha channel OP_MUL and OP_MUL_ALPHA agree.
-static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n,
-                    bool wide)
+template <int OP> static void runOp(const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n)
 {
-    if (wide) {
-        runPlanAvx2(p.op, a, b, out, mask, n);
-        return;
+    I keep = splatI((int32_t)~mask), take = splatI((int32_t)mask);
+    for (int i = 0; i < n; i += W) {
+        I v;
+        switch (OP) {
+        case OP_ZERO: v = zeroI(); break;
+        case OP_COPY: v = loadI(a + i); break;
+        case OP_COPY_ALPHA: v = alphaEverywhere(loadI(a + i)); break;
+        case OP_ADD: v = addSat8(loadI(a + i), loadI(b + i)); break;
+        case OP_MUL: v = mulArgb(loadI(a + i), loadI(b + i)); break;
+        default: v = mulArgb(loadI(a + i), alphaEverywhere(loadI(b + i))); break; // OP_MUL_ALPHA
+        }
+        storeI(out + i, orI(andI(loadI(out + i), keep), andI(v, take)));
     }
+}
+
+static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n)
+{
     switch (p.op) {
-    case OP_ZERO:
-        for (int i = 0; i < n; i++)
-            out[i] &= ~mask;
-        break;
-    case OP_COPY:
-        for (int i = 0; i < n; i++)
-            out[i] = (out[i] & ~mask) | (a[i] & mask);
-        break;
-    case OP_COPY_ALPHA:
-        for (int i = 0; i < n; i++) {
-            uint32_t al = a[i] >> 24;
-            out[i] = (out[i] & ~mask) | (((al << 24) | (al << 16) | (al << 8) | al) & mask);
-        }
-        break;
-    case OP_ADD: {
-        __m128i keep = _mm_set1_epi32((int)~mask), take = _mm_set1_epi32((int)mask);
-        for (int i = 0; i < n; i += 4) {
-            __m128i v = _mm_adds_epu8(_mm_loadu_si128((const __m128i*)(a + i)), _mm_loadu_si128((const __m128i*)(b + i)));
-            __m128i o = _mm_loadu_si128((const __m128i*)(out + i));
-            _mm_storeu_si128((__m128i*)(out + i), _mm_or_si128(_mm_and_si128(o, keep), _mm_and_si128(v, take)));
-        }
-        break;
-    }
-    case OP_MUL:
-    case OP_MUL_ALPHA: {
-        // Per channel a * b / 255 rounded (b's alpha in every channel for
-        // OP_MUL_ALPHA), four pixels at a time.
-        __m128i keep = _mm_set1_epi32((int)~mask), take = _mm_set1_epi32((int)mask);
-        for (int i = 0; i < n; i += 4) {
-            __m128i x = _mm_loadu_si128((const __m128i*)(a + i));
-            __m128i y = _mm_loadu_si128((const __m128i*)(b + i));
-            if (p.op == OP_MUL_ALPHA) {
-                y = _mm_srli_epi32(y, 24);
-                y = _mm_or_si128(y, _mm_slli_epi32(y, 8));
-                y = _mm_or_si128(y, _mm_slli_epi32(y, 16));
-            }
-            __m128i v = mulArgb4(x, y);
-            __m128i o = _mm_loadu_si128((const __m128i*)(out + i));
-            _mm_storeu_si128((__m128i*)(out + i), _mm_or_si128(_mm_and_si128(o, keep), _mm_and_si128(v, take)));
-        }
-        break;
-    }
+    case OP_ZERO: runOp<OP_ZERO>(a, b, out, mask, n); break;
+    case OP_COPY: runOp<OP_COPY>(a, b, out, mask, n); break;
+    case OP_COPY_ALPHA: runOp<OP_COPY_ALPHA>(a, b, out, mask, n); break;
+    case OP_ADD: runOp<OP_ADD>(a, b, out, mask, n); break;
+    case OP_MUL: runOp<OP_MUL>(a, b, out, mask, n); break;
+    case OP_MUL_ALPHA: runOp<OP_MUL_ALPHA>(a, b, out, mask, n); break;
+    default: break;
     }
 }
 
@@ -263,17 +152,17 @@ void stageCombine(Span* s)
     // pass over all four channels. For the alpha channel OP_MUL and
     // OP_MUL_ALPHA agree.
     if (c.op != OP_GENERIC && c.a == a.a && c.b == a.b && (c.op == a.op || (c.op == OP_MUL_ALPHA && a.op == OP_MUL))) {
-        runPlan(c, inputArray(s, c.a), inputArray(s, c.b), out, 0xFFFFFFFFu, n, P.avx2);
+        runPlan(c, inputArray(s, c.a), inputArray(s, c.b), out, 0xFFFFFFFFu, n);
         return;
     }
     if (P.colorPlan.op == OP_GENERIC)
         colorGeneric(s, out);
     else
-        runPlan(P.colorPlan, inputArray(s, P.colorPlan.a), inputArray(s, P.colorPlan.b), out, 0x00FFFFFFu, n, P.avx2);
+        runPlan(P.colorPlan, inputArray(s, P.colorPlan.a), inputArray(s, P.colorPlan.b), out, 0x00FFFFFFu, n);
     if (P.alphaPlan.op == OP_GENERIC)
         alphaGeneric(s, out);
     else
-        runPlan(P.alphaPlan, inputArray(s, P.alphaPlan.a), inputArray(s, P.alphaPlan.b), out, 0xFF000000u, n, P.avx2);
+        runPlan(P.alphaPlan, inputArray(s, P.alphaPlan.a), inputArray(s, P.alphaPlan.b), out, 0xFF000000u, n);
 }
 
 // Detail factor from the level of detail: grows by 2^scale per quarter level
@@ -294,8 +183,8 @@ void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, 
     const CombinePlan& alpha = P.tmuAlphaPlan[tmu];
     auto pick = [&](int which) { return which == IN_TEXEL ? local : (which == IN_UPSTREAM ? other : zeroArray); };
     if (rgb.op != OP_GENERIC && alpha.op != OP_GENERIC) {
-        runPlan(rgb, pick(rgb.a), pick(rgb.b), out, 0x00FFFFFFu, n, P.avx2);
-        runPlan(alpha, pick(alpha.a), pick(alpha.b), out, 0xFF000000u, n, P.avx2);
+        runPlan(rgb, pick(rgb.a), pick(rgb.b), out, 0x00FFFFFFu, n);
+        runPlan(alpha, pick(alpha.a), pick(alpha.b), out, 0xFF000000u, n);
         return;
     }
     for (int i = 0; i < n; i++) {
@@ -353,3 +242,5 @@ void stageAlphaTest(Span* s)
         if (!compare(function, s->color32[i] >> 24, ref))
             s->live[i] = 0;
 }
+
+} // namespace LANES

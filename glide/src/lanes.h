@@ -79,8 +79,7 @@ SIMD_INLINE I andnotI(I a, I b) { return _mm256_andnot_si256(a, b); } // ~a & b
 SIMD_INLINE I shl32(I v, int n) { return _mm256_slli_epi32(v, n); }
 SIMD_INLINE I shr32(I v, int n) { return _mm256_srli_epi32(v, n); } // logical
 SIMD_INLINE I sar32(I v, int n) { return _mm256_srai_epi32(v, n); } // arithmetic
-SIMD_INLINE I shlv32(I v, I n) { return _mm256_sllv_epi32(v, n); }  // each lane by its own count
-SIMD_INLINE I sarv32(I v, I n) { return _mm256_srav_epi32(v, n); }
+SIMD_INLINE I sarv32(I v, I n) { return _mm256_srav_epi32(v, n); } // each lane by its own count
 SIMD_INLINE I greater32(I a, I b) { return _mm256_cmpgt_epi32(a, b); } // all ones where a > b (signed)
 SIMD_INLINE I equal32(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
 SIMD_INLINE I min32(I a, I b) { return _mm256_min_epi32(a, b); }
@@ -201,15 +200,6 @@ SIMD_INLINE I shl32(I v, int n) { return _mm_slli_epi32(v, n); }
 SIMD_INLINE I shr32(I v, int n) { return _mm_srli_epi32(v, n); }
 SIMD_INLINE I sar32(I v, int n) { return _mm_srai_epi32(v, n); }
 // SSE2 has no per-lane shift counts: lane by lane.
-SIMD_INLINE I shlv32(I v, I n)
-{
-    alignas(16) int32_t a[4], c[4];
-    _mm_store_si128((__m128i*)a, v);
-    _mm_store_si128((__m128i*)c, n);
-    for (int k = 0; k < 4; k++)
-        a[k] = (int32_t)((uint32_t)a[k] << c[k]);
-    return _mm_load_si128((const __m128i*)a);
-}
 SIMD_INLINE I sarv32(I v, I n)
 {
     alignas(16) int32_t a[4], c[4];
@@ -297,6 +287,9 @@ SIMD_INLINE I pairOrder(I v) { return v; }
 #endif
 
 // --- built on the above, the same for every width ---
+
+// a * b for lanes of 0..0xFFFF whose products stay below 2^16.
+SIMD_INLINE I mulSmall(I a, I b) { return mul16(a, b); }
 
 // clampf(v, lo, hi) lane by lane; NaN becomes lo.
 SIMD_INLINE F clampF(F v, F lo, F hi) { return minF(maxF(v, lo), hi); }

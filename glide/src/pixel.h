@@ -98,17 +98,18 @@ struct CombinePlan {
     int a, b; // Input values
 };
 
-// A decoded texture's levels as the wide sampler reads them: level k's texels
-// start offset[k] texels after `base`, it is 1 << widthLog2[k] texels wide and
-// 1 << heightLog2[k] high, and its fixed-point coordinates are those of level
-// 0 shifted right by shiftS[k] and shiftT[k] (every level's scale is level
-// 0's divided by a power of two).
+// A decoded texture's levels as the lanes sampler (texture.cpp) reads them:
+// level k's texels start offset[k] texels after `base`, it is width[k] =
+// 1 << widthLog2[k] texels wide and height[k] high, and its fixed-point
+// coordinates are those of level 0 shifted right by shiftS[k] and shiftT[k]
+// (every level's scale is level 0's divided by a power of two).
 struct LevelTable {
     const uint32_t* base;
     float scaleS, scaleT; // of level 0
     alignas(32) int32_t offset[16];
+    alignas(32) int32_t width[16];
     alignas(32) int32_t widthLog2[16];
-    alignas(32) int32_t heightLog2[16];
+    alignas(32) int32_t height[16];
     alignas(32) int32_t shiftS[16];
     alignas(32) int32_t shiftT[16];
 };
@@ -143,7 +144,6 @@ struct Pipeline {
     uint32_t fogColor, chromaKey;
     alignas(16) uint32_t constArray[SPAN_MAX]; // the constant colour repeated, an input like any other
 
-    bool avx2; // the 256-bit loops may run
     bool blendReadsPrefog, fogActive;
     bool tmuLod[MAX_TMU];        // level of detail computed per pixel
     bool tmuCombineLod[MAX_TMU]; // the unit's combine reads it
@@ -217,33 +217,6 @@ Span* callerSpan(void);
 // number modulo `step` is `part` (step 1: every row).
 void triangleDraw(Span* s, const Triangle* t, int part, int step);
 
-// Stages, by file (the rest are in stages.h).
-// texture.cpp
-void stageTexture1(Span* s);
-void stageTexture0(Span* s);
-// combine.cpp
-void stageChromaKey(Span* s);
-void stageCombine(Span* s);
-void stageAlphaTest(Span* s);
-CombinePlan planColorUnit(const CombineUnit& unit, int alphaLocal, int alphaOther);
-CombinePlan planAlphaUnit(const CombineUnit& unit);
-CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, FxBool invert, bool alpha);
-// Runs one texture unit's combine: local = its texels, other = upstream.
-void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, uint32_t* out);
-// blend.cpp
-void stageBlend(Span* s);
-void stageWrite(Span* s);
-
-// 256-bit versions (avx2.cpp), used when the processor has AVX2. Each draws
-// exactly what its 128-bit counterpart draws.
-// Samples unit t for the span, as sampleUnit does; false when the span needs
-// the general loop (coordinates too far out).
-bool sampleUnitAvx2(Span* s, int t, uint32_t* out);
-void runPlanAvx2(int op, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n);
-// These cover the span's pixels in whole groups and return how many they did.
-void blendAvx2(Span* s); // colour channels of every pixel, alpha kept
-int writeAvx2(Span* s, bool rgb, bool depth, unsigned* written);
-
 // A decoded texture and its level table (texcache.cpp).
 struct TextureData {
     DecodedTexture decoded;
@@ -251,7 +224,6 @@ struct TextureData {
 };
 // The decoded form of what TMU `tmu` currently has as source, or null.
 const TextureData* texCacheLookup(int tmu);
-void levelTableBuild(LevelTable* lt, const DecodedTexture* tex); // texture.cpp
 
 // Shared arithmetic -------------------------------------------------------
 

@@ -21,6 +21,19 @@ void stageFogZ(Span* s);
 void stageFogAlpha(Span* s);
 void stageFogCoord(Span* s);
 void stageFog(Span* s);
+// texture.cpp
+void stageTexture1(Span* s);
+void stageTexture0(Span* s);
+// combine.cpp
+void stageChromaKey(Span* s);
+void stageCombine(Span* s);
+void stageAlphaTest(Span* s);
+// Runs one texture unit's combine: local = its texels, other = upstream.
+void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, uint32_t* out);
+// blend.cpp
+void stageBlend(Span* s);
+// write.cpp
+void stageWrite(Span* s);
 
 } // namespace LANES
 

@@ -294,6 +294,32 @@ static void entryAtFit(void)
     entryAtCount = count;
 }
 
+// The decoded levels as the lanes sampler reads them (pixel.h).
+static void levelTableBuild(LevelTable* lt, const DecodedTexture* tex)
+{
+    const uint32_t* base = tex->levels[0].texels;
+    for (int k = 1; k < tex->levelCount; k++)
+        if (tex->levels[k].texels < base)
+            base = tex->levels[k].texels;
+    lt->base = base;
+    lt->scaleS = tex->levels[0].scaleS;
+    lt->scaleT = tex->levels[0].scaleT;
+    for (int k = 0; k < 16; k++) {
+        const TexLevel& l = tex->levels[k < tex->levelCount ? k : tex->levelCount - 1];
+        lt->offset[k] = (int32_t)(l.texels - base);
+        lt->width[k] = l.width;
+        lt->widthLog2[k] = l.widthLog2;
+        lt->height[k] = l.height;
+        int ss = 0, sh = 0;
+        while (l.scaleS * (float)(1 << ss) < lt->scaleS)
+            ss++;
+        while (l.scaleT * (float)(1 << sh) < lt->scaleT)
+            sh++;
+        lt->shiftS[k] = ss;
+        lt->shiftT[k] = sh;
+    }
+}
+
 const TextureData* texCacheLookup(int tmu)
 {
     entryAtFit();

@@ -13,11 +13,260 @@
 // Above 0 the minification filter applies. Mipmapping picks the nearest level
 // (fraction rounded at 1/2, or at the ordered-dither threshold of the pixel's
 // place when dithered mipmapping is allowed).
-#include "simd.h"
+//
+// A span is sampled W pixels at a time from the level table (the lanes
+// path); coordinates too far out for its fixed point send the span to the
+// general path, which samples the same texels pixel by pixel.
+#include "stages.h"
 
-#include <cmath>
+namespace LANES {
 
-alignas(16) static const uint32_t zeroTexels[SPAN_MAX] = {};
+alignas(64) static const uint32_t zeroTexels[SPAN_MAX] = {};
+
+// --- the level of detail ---
+
+// The derivatives of a primitive's texture planes for unit t, and the unit's
+// offset of the level of detail.
+struct Gradients {
+    F dsx, dtx, dqx, dsy, dty, dqy;
+    I offset;
+};
+
+static inline Gradients gradients(const Setup* st, int t, int32_t offset)
+{
+    Gradients g;
+    g.dsx = splat((float)st->sq[t].dx);
+    g.dtx = splat((float)st->tq[t].dx);
+    g.dqx = splat((float)st->qt[t].dx);
+    g.dsy = splat((float)st->sq[t].dy);
+    g.dty = splat((float)st->tq[t].dy);
+    g.dqy = splat((float)st->qt[t].dy);
+    g.offset = splatI(offset);
+    return g;
+}
+
+// ds/dx = (d(s/w)/dx - s * d(1/w)/dx) * w and so on, r = w;
+// rho = max(|ds/dx|, |dt/dx|, |ds/dy|, |dt/dy|); its log2 is the float's
+// exponent and top mantissa bits read as one fixed-point number.
+static inline I levelOfDetail(const Gradients& g, F r, F ss, F tt)
+{
+    F sign = splat(-0.0f);
+    F a = andnotF(sign, mulF(subF(g.dsx, mulF(ss, g.dqx)), r));
+    F b = andnotF(sign, mulF(subF(g.dtx, mulF(tt, g.dqx)), r));
+    F c = andnotF(sign, mulF(subF(g.dsy, mulF(ss, g.dqy)), r));
+    F d = andnotF(sign, mulF(subF(g.dty, mulF(tt, g.dqy)), r));
+    // rho = a > b ? a : b, and so on: maxps keeps its second operand on NaN
+    F rho = maxF(d, maxF(c, maxF(b, a)));
+    I lod = sub32(sar32(bitsI(rho), 15), splatI(127 << 8));
+    I positive = bitsI(greaterF(rho, splat(0.0f)));
+    return add32(select(positive, lod, splatI(-(1 << 20))), g.offset);
+}
+
+static const int32_t lodDither[4][4] = {
+    {8, 136, 40, 168}, {200, 72, 232, 104}, {56, 184, 24, 152}, {248, 120, 216, 88}};
+
+// --- the lanes path ---
+
+// A texel index in [0, size) by the addressing mode (as wrapCoord).
+static inline I wrapLanes(I i, I size, int mode)
+{
+    I one = splatI(1);
+    I last = sub32(size, one);
+    switch (mode) {
+    case GR_TEXTURECLAMP_CLAMP: return min32(max32(i, zeroI()), last);
+    case GR_TEXTURECLAMP_MIRROR_EXT: {
+        I period = sub32(add32(size, size), one);
+        I m = andI(i, period);
+        return select(greater32(m, last), sub32(period, m), m);
+    }
+    default: return andI(i, last);
+    }
+}
+
+// Per channel (a * (256 - w) + b * w) >> 8 on 16-bit lanes.
+static inline I lerp16(I a, I b, I w, I iw) { return shr16(add16(mul16(a, iw), mul16(b, w)), 8); }
+
+// W bilinear mixes (as bilerp): a b the upper texels, c d the lower ones, fu
+// fv the weights 0..255 in 32-bit lanes.
+static inline I bilerpLanes(I a, I b, I c, I d, I fu, I fv)
+{
+    I full = splat16(256);
+    // Each pixel's weight in the four 16-bit lanes of its channels.
+    fu = orI(fu, shl32(fu, 16));
+    fv = orI(fv, shl32(fv, 16));
+    I wuLo = lowLanesTwice(fu), wuHi = highLanesTwice(fu);
+    I wvLo = lowLanesTwice(fv), wvHi = highLanesTwice(fv);
+    I iuLo = sub16(full, wuLo), iuHi = sub16(full, wuHi);
+    I ivLo = sub16(full, wvLo), ivHi = sub16(full, wvHi);
+    I topLo = lerp16(lowBytes(a), lowBytes(b), wuLo, iuLo);
+    I topHi = lerp16(highBytes(a), highBytes(b), wuHi, iuHi);
+    I botLo = lerp16(lowBytes(c), lowBytes(d), wuLo, iuLo);
+    I botHi = lerp16(highBytes(c), highBytes(d), wuHi, iuHi);
+    return packBytes(lerp16(topLo, botLo, wvLo, ivLo), lerp16(topHi, botHi, wvHi, ivHi));
+}
+
+// Samples unit t for the span W pixels at a time from its level table; false
+// when a coordinate is too far out for it (the span then takes the general
+// path).
+static bool sampleLanes(Span* s, int t, uint32_t* out)
+{
+    const Pipeline& P = *s->path;
+    const Setup* st = s->setup;
+    const TmuState& u = P.st.tmu[t];
+    const LevelTable& lt = *P.levelTable[t];
+    const int n = s->n;
+    const F sq0 = splat(planeStart(st->sq[t], s)), dsq = splat((float)st->sq[t].dx);
+    const F tq0 = splat(planeStart(st->tq[t], s)), dtq = splat((float)st->tq[t].dx);
+    const F q0 = splat(planeStart(st->qt[t], s)), dq = splat((float)st->qt[t].dx);
+    const F one = splat(1.0f);
+
+    const bool lodOn = P.tmuLod[t];
+    const Gradients g = gradients(st, t, P.tmuLodOffset[t]);
+
+    const bool mipmap = P.tmuMipmap[t];
+    const I lastLevel = splatI(P.texture[t]->levelCount - 1);
+    I round = splatI(128);
+    if (P.tmuDither[t]) {
+        alignas(32) int32_t row[W];
+        for (int k = 0; k < W; k++)
+            row[k] = lodDither[s->y & 3][(s->x + k) & 3];
+        round = loadI(row);
+    }
+    const bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR;
+    const bool magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
+    const I minHalf = splatI(minBilinear ? 128 : 0), magHalf = splatI(magBilinear ? 128 : 0);
+    const I minWeights = splatI(minBilinear ? 255 : 0), magWeights = splatI(magBilinear ? 255 : 0);
+    const bool anyBilinear = magBilinear || (lodOn && minBilinear);
+
+    const F scaleS = splat(lt.scaleS), scaleT = splat(lt.scaleT);
+    const F limit = splat(1073741824.0f);
+    const F absMask = bitsF(splatI(0x7FFFFFFF));
+    const int modeS = u.clampS, modeT = u.clampT;
+    const I zero = zeroI(), oneI = splatI(1), low8 = splatI(255);
+
+    // With q the same over the whole primitive, 1/q and the level of detail
+    // are too (the terms in d(1/w) vanish for any finite s and t, which the
+    // range check below guarantees): both once for the span.
+    const bool affine = st->qt[t].dx == 0.0 && st->qt[t].dy == 0.0;
+    const F rConst = divF(one, addF(q0, mulF(splat(0.0f), dq)));
+    I lodConst = splatI(-(1 << 20));
+    if (affine && lodOn)
+        lodConst = levelOfDetail(g, rConst, splat(0.0f), splat(0.0f));
+    // One level for every pixel of the span: its numbers once.
+    const bool oneLevel = !mipmap || !lodOn || (affine && !P.tmuDither[t]);
+    int level0 = 0;
+    if (mipmap && lodOn && affine) {
+        int32_t lod0 = firstI(lodConst);
+        if (lod0 > 0) {
+            level0 = (lod0 + 128) >> 8;
+            level0 = level0 < P.texture[t]->levelCount - 1 ? level0 : P.texture[t]->levelCount - 1;
+        }
+    }
+    const int shiftS0 = lt.shiftS[level0], shiftT0 = lt.shiftT[level0];
+
+    // Coordinates, levels and filters of every pixel first: a pixel too far
+    // out sends the whole span to the general path before any texel is
+    // fetched.
+    alignas(32) int32_t uf[SPAN_MAX], vf[SPAN_MAX], level[SPAN_MAX], weights[SPAN_MAX];
+    const F count = splat((float)n), width = splat((float)W);
+    F index = iota();
+    for (int i = 0; i < n; i += W, index = addF(index, width)) {
+        F sq = addF(sq0, mulF(index, dsq)), tq = addF(tq0, mulF(index, dtq));
+        F r = affine ? rConst : divF(one, addF(q0, mulF(index, dq)));
+        F ss = mulF(sq, r), tt = mulF(tq, r);
+
+        I lod = lodConst;
+        if (lodOn) {
+            if (!affine)
+                lod = levelOfDetail(g, r, ss, tt);
+            storeI(s->lod + i, lod);
+        }
+        I minified = greater32(lod, zero);
+        I lv = zero;
+        if (mipmap)
+            lv = andI(min32(sar32(add32(lod, round), 8), lastLevel), minified);
+        I half = select(minified, minHalf, magHalf);
+
+        F su = mulF(ss, scaleS), tv = mulF(tt, scaleT);
+        F valid = lessF(index, count);
+        F inside = andF(lessF(andF(su, absMask), limit), lessF(andF(tv, absMask), limit));
+        if (signsF(andnotF(inside, valid)) != 0)
+            return false;
+        I x = floorI(su), y = floorI(tv);
+        if (oneLevel) {
+            x = sar32(x, shiftS0);
+            y = sar32(y, shiftT0);
+        } else {
+            x = sarv32(x, lookup16(lt.shiftS, lv));
+            y = sarv32(y, lookup16(lt.shiftT, lv));
+        }
+        storeI(uf + i, sub32(x, half));
+        storeI(vf + i, sub32(y, half));
+        storeI(level + i, lv);
+        storeI(weights + i, select(minified, minWeights, magWeights));
+    }
+
+    // Texels by plain loads: gathers cost more than the loads they stand for.
+    // Where every pixel's right neighbour lies next to it in memory (all but
+    // the texture's edges) one 64-bit load fetches both.
+    const uint32_t* base = lt.base;
+    const int lw0 = lt.widthLog2[level0];
+    const I width0 = splatI(lt.width[level0]), height0 = splatI(lt.height[level0]);
+    const I offset0 = splatI(lt.offset[level0]);
+    alignas(32) int32_t top[W], bottom[W], right[W];
+    alignas(32) uint64_t pairs[2 * W];
+    alignas(32) uint32_t quad[4 * W];
+    for (int i = 0; i < n; i += W) {
+        I x = loadI(uf + i), y = loadI(vf + i);
+        I sides = width0, lines = height0, offset = offset0;
+        if (!oneLevel) {
+            I lv = loadI(level + i);
+            sides = lookup16(lt.width, lv);
+            lines = lookup16(lt.height, lv);
+            offset = lookup16(lt.offset, lv);
+        }
+        // The first texel of a row of the pixel's level.
+        auto rowStart = [&](I row) { return add32(offset, oneLevel ? shl32(row, lw0) : mulSmall(row, sides)); };
+        I u0 = sar32(x, 8), v0 = sar32(y, 8);
+        I col0 = wrapLanes(u0, sides, modeS);
+        storeI(top, add32(rowStart(wrapLanes(v0, lines, modeT)), col0));
+        if (!anyBilinear) {
+            for (int k = 0; k < W; k++)
+                out[i + k] = base[top[k]];
+            continue;
+        }
+        I col1 = wrapLanes(add32(u0, oneI), sides, modeS);
+        storeI(bottom, add32(rowStart(wrapLanes(add32(v0, oneI), lines, modeT)), col0));
+        I w = loadI(weights + i);
+        I fu = andI(andI(x, low8), w), fv = andI(andI(y, low8), w);
+        I a, b, c, d;
+        if (allSet(equal32(col1, add32(col0, oneI)))) {
+            for (int k = 0; k < W; k++) {
+                memcpy(&pairs[k], base + top[k], 8);
+                memcpy(&pairs[W + k], base + bottom[k], 8);
+            }
+            pairsSplit(pairs, &a, &b);
+            pairsSplit(pairs + W, &c, &d);
+            storeI(out + i, pairOrder(bilerpLanes(a, b, c, d, pairOrder(fu), pairOrder(fv))));
+            continue;
+        }
+        storeI(right, sub32(col1, col0));
+        for (int k = 0; k < W; k++) {
+            quad[k] = base[top[k]];
+            quad[W + k] = base[top[k] + right[k]];
+            quad[2 * W + k] = base[bottom[k]];
+            quad[3 * W + k] = base[bottom[k] + right[k]];
+        }
+        a = loadI(quad);
+        b = loadI(quad + W);
+        c = loadI(quad + 2 * W);
+        d = loadI(quad + 3 * W);
+        storeI(out + i, bilerpLanes(a, b, c, d, fu, fv));
+    }
+    return true;
+}
+
+// --- the general path ---
 
 static inline int wrapCoord(int i, int size, int mode)
 {
@@ -145,70 +394,46 @@ template <bool BILINEAR> static FetchFn fetchFor(int modeS, int modeT)
 static void sampleRun(const Span* s, const TexLevel& l, bool bilinear, FetchFn fetch, int from, int to,
                       uint32_t* out)
 {
-    alignas(16) int32_t uf[SPAN_MAX + 4], vf[SPAN_MAX + 4];
-    __m128 scaleS = _mm_set1_ps(l.scaleS), scaleT = _mm_set1_ps(l.scaleT);
+    alignas(32) int32_t uf[SPAN_MAX + LANES_MAX], vf[SPAN_MAX + LANES_MAX];
+    F scaleS = splat(l.scaleS), scaleT = splat(l.scaleT);
     // Coordinates beyond 2^30 / 256 texels are pinned; wrap and clamp treat
     // them like any far coordinate.
-    __m128 lo = _mm_set1_ps(-1073741824.0f), hi = _mm_set1_ps(1073741824.0f);
-    __m128i half = _mm_set1_epi32(bilinear ? 128 : 0);
-    for (int i = from, k = 0; i < to; i += 4, k += 4) {
-        __m128 su = clamp4(_mm_mul_ps(_mm_loadu_ps(s->s + i), scaleS), lo, hi);
-        __m128 tv = clamp4(_mm_mul_ps(_mm_loadu_ps(s->t + i), scaleT), lo, hi);
-        _mm_store_si128((__m128i*)(uf + k), _mm_sub_epi32(floor4(su), half));
-        _mm_store_si128((__m128i*)(vf + k), _mm_sub_epi32(floor4(tv), half));
+    F lo = splat(-1073741824.0f), hi = splat(1073741824.0f);
+    I half = splatI(bilinear ? 128 : 0);
+    for (int i = from, k = 0; i < to; i += W, k += W) {
+        F su = clampF(mulF(loadF(s->s + i), scaleS), lo, hi);
+        F tv = clampF(mulF(loadF(s->t + i), scaleT), lo, hi);
+        storeI(uf + k, sub32(floorI(su), half));
+        storeI(vf + k, sub32(floorI(tv), half));
     }
     fetch(l, uf, vf, out + from, to - from);
 }
 
-static const int32_t lodDither[4][4] = {
-    {8, 136, 40, 168}, {200, 72, 232, 104}, {56, 184, 24, 152}, {248, 120, 216, 88}};
-
-// Fills out[] with the filtered texels of unit t.
-static void sampleUnit(Span* s, int t, uint32_t* out)
+// Fills out[] with the filtered texels of unit t pixel by pixel, whatever
+// the coordinates, and with opaque white when the unit has no texture.
+static void sampleGeneral(Span* s, int t, uint32_t* out)
 {
     const Pipeline& P = *s->path;
     const DecodedTexture* tex = P.texture[t];
     int n = s->n;
-    if (tex && P.avx2 && sampleUnitAvx2(s, t, out))
-        return;
     const Setup* st = s->setup;
-    alignas(16) float sq[SPAN_MAX], tq[SPAN_MAX], q[SPAN_MAX];
+    alignas(32) float sq[SPAN_MAX], tq[SPAN_MAX], q[SPAN_MAX];
     planeRamp(sq, st->sq[t], s);
     planeRamp(tq, st->tq[t], s);
     planeRamp(q, st->qt[t], s);
-    __m128 one = _mm_set1_ps(1.0f);
-    for (int i = 0; i < n; i += 4) {
-        __m128 r = _mm_div_ps(one, _mm_load_ps(q + i));
-        _mm_storeu_ps(s->r + i, r);
-        _mm_storeu_ps(s->s + i, _mm_mul_ps(_mm_load_ps(sq + i), r));
-        _mm_storeu_ps(s->t + i, _mm_mul_ps(_mm_load_ps(tq + i), r));
+    F one = splat(1.0f);
+    for (int i = 0; i < n; i += W) {
+        F r = divF(one, loadF(q + i));
+        storeF(s->r + i, r);
+        storeF(s->s + i, mulF(loadF(sq + i), r));
+        storeF(s->t + i, mulF(loadF(tq + i), r));
     }
 
     const TmuState& u = P.st.tmu[t];
     if (P.tmuLod[t]) {
-        float dsx = (float)st->sq[t].dx, dtx = (float)st->tq[t].dx, dqx = (float)st->qt[t].dx;
-        float dsy = (float)st->sq[t].dy, dty = (float)st->tq[t].dy, dqy = (float)st->qt[t].dy;
-        // Four at a time: ds/dx = (d(s/w)/dx - s * d(1/w)/dx) * w and so on;
-        // rho = max(|ds/dx|, |dt/dx|, |ds/dy|, |dt/dy|); its log2 is the float's
-        // exponent and top mantissa bits read as one fixed-point number.
-        __m128i offset = _mm_set1_epi32(P.tmuLodOffset[t]);
-        __m128 sign = _mm_set1_ps(-0.0f), zero = _mm_setzero_ps();
-        __m128 vdsx = _mm_set1_ps(dsx), vdtx = _mm_set1_ps(dtx), vdqx = _mm_set1_ps(dqx);
-        __m128 vdsy = _mm_set1_ps(dsy), vdty = _mm_set1_ps(dty), vdqy = _mm_set1_ps(dqy);
-        for (int i = 0; i < n; i += 4) {
-            __m128 r = _mm_loadu_ps(s->r + i), ss = _mm_loadu_ps(s->s + i), tt = _mm_loadu_ps(s->t + i);
-            __m128 a = _mm_andnot_ps(sign, _mm_mul_ps(_mm_sub_ps(vdsx, _mm_mul_ps(ss, vdqx)), r));
-            __m128 b = _mm_andnot_ps(sign, _mm_mul_ps(_mm_sub_ps(vdtx, _mm_mul_ps(tt, vdqx)), r));
-            __m128 c = _mm_andnot_ps(sign, _mm_mul_ps(_mm_sub_ps(vdsy, _mm_mul_ps(ss, vdqy)), r));
-            __m128 d = _mm_andnot_ps(sign, _mm_mul_ps(_mm_sub_ps(vdty, _mm_mul_ps(tt, vdqy)), r));
-            // rho = a > b ? a : b, and so on: maxps keeps its second operand on NaN
-            __m128 rho = _mm_max_ps(d, _mm_max_ps(c, _mm_max_ps(b, a)));
-            __m128i lod = _mm_sub_epi32(_mm_srai_epi32(_mm_castps_si128(rho), 15), _mm_set1_epi32(127 << 8));
-            __m128 positive = _mm_cmpgt_ps(rho, zero);
-            lod = _mm_or_si128(_mm_and_si128(_mm_castps_si128(positive), lod),
-                               _mm_andnot_si128(_mm_castps_si128(positive), _mm_set1_epi32(-(1 << 20))));
-            _mm_store_si128((__m128i*)(s->lod + i), _mm_add_epi32(lod, offset));
-        }
+        Gradients g = gradients(st, t, P.tmuLodOffset[t]);
+        for (int i = 0; i < n; i += W)
+            storeI(s->lod + i, levelOfDetail(g, loadF(s->r + i), loadF(s->s + i), loadF(s->t + i)));
     }
     // Without a texture the unit reads opaque white (its level of detail
     // still feeds its combine).
@@ -229,7 +454,7 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
     // that level.
     int last = tex->levelCount - 1;
     bool mipmap = P.tmuMipmap[t], dither = P.tmuDither[t];
-    alignas(16) int choice[SPAN_MAX + 4]; // level * 2 + minified
+    alignas(32) int choice[SPAN_MAX + LANES_MAX]; // level * 2 + minified
     int changes = 0;
     for (int i = 0; i < n; i++) {
         int32_t lod = s->lod[i];
@@ -256,51 +481,32 @@ static void sampleUnit(Span* s, int t, uint32_t* out)
         }
         return;
     }
-    alignas(16) float scaleS[SPAN_MAX + 4], scaleT[SPAN_MAX + 4];
-    alignas(16) int32_t half[SPAN_MAX + 4];
+    alignas(32) float scaleS[SPAN_MAX + LANES_MAX], scaleT[SPAN_MAX + LANES_MAX];
+    alignas(32) int32_t half[SPAN_MAX + LANES_MAX];
     for (int i = 0; i < n; i++) {
         const TexLevel& l = tex->levels[choice[i] >> 1];
         scaleS[i] = l.scaleS;
         scaleT[i] = l.scaleT;
         half[i] = ((choice[i] & 1) ? minBilinear : magBilinear) ? 128 : 0;
     }
-    alignas(16) int32_t uf[SPAN_MAX + 4], vf[SPAN_MAX + 4];
-    __m128 lo = _mm_set1_ps(-1073741824.0f), hi = _mm_set1_ps(1073741824.0f);
-    for (int i = 0; i < n; i += 4) {
-        __m128 su = clamp4(_mm_mul_ps(_mm_loadu_ps(s->s + i), _mm_load_ps(scaleS + i)), lo, hi);
-        __m128 tv = clamp4(_mm_mul_ps(_mm_loadu_ps(s->t + i), _mm_load_ps(scaleT + i)), lo, hi);
-        __m128i h = _mm_load_si128((const __m128i*)(half + i));
-        _mm_store_si128((__m128i*)(uf + i), _mm_sub_epi32(floor4(su), h));
-        _mm_store_si128((__m128i*)(vf + i), _mm_sub_epi32(floor4(tv), h));
+    alignas(32) int32_t uf[SPAN_MAX + LANES_MAX], vf[SPAN_MAX + LANES_MAX];
+    F lo = splat(-1073741824.0f), hi = splat(1073741824.0f);
+    for (int i = 0; i < n; i += W) {
+        F su = clampF(mulF(loadF(s->s + i), loadF(scaleS + i)), lo, hi);
+        F tv = clampF(mulF(loadF(s->t + i), loadF(scaleT + i)), lo, hi);
+        I h = loadI(half + i);
+        storeI(uf + i, sub32(floorI(su), h));
+        storeI(vf + i, sub32(floorI(tv), h));
     }
     mixedFor(u.clampS, u.clampT)(tex, choice, minBilinear, magBilinear, uf, vf, out, n);
 }
 
-void levelTableBuild(LevelTable* lt, const DecodedTexture* tex)
+// Fills out[] with the filtered texels of unit t.
+static void sampleUnit(Span* s, int t, uint32_t* out)
 {
-    const uint32_t* base = tex->levels[0].texels;
-    for (int k = 1; k < tex->levelCount; k++)
-        if (tex->levels[k].texels < base)
-            base = tex->levels[k].texels;
-    lt->base = base;
-    lt->scaleS = tex->levels[0].scaleS;
-    lt->scaleT = tex->levels[0].scaleT;
-    for (int k = 0; k < 16; k++) {
-        const TexLevel& l = tex->levels[k < tex->levelCount ? k : tex->levelCount - 1];
-        lt->offset[k] = (int32_t)(l.texels - base);
-        lt->widthLog2[k] = l.widthLog2;
-        int hl = 0;
-        while ((1 << hl) < l.height)
-            hl++;
-        lt->heightLog2[k] = hl;
-        int ss = 0, sh = 0;
-        while (l.scaleS * (float)(1 << ss) < lt->scaleS)
-            ss++;
-        while (l.scaleT * (float)(1 << sh) < lt->scaleT)
-            sh++;
-        lt->shiftS[k] = ss;
-        lt->shiftT[k] = sh;
-    }
+    if (s->path->texture[t] && sampleLanes(s, t, out))
+        return;
+    sampleGeneral(s, t, out);
 }
 
 // TMU1 has nothing upstream: its "other" input is zero.
@@ -328,3 +534,5 @@ void stageTexture0(Span* s)
         sampleUnit(s, 0, s->texel);
     combineTmu(s, 0, s->texel, upstream, s->tex[0]);
 }
+
+} // namespace LANES

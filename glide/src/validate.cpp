@@ -89,6 +89,96 @@ void tmuInputs(const TmuState& u, bool* local, bool* upstream, bool* lod)
     }
 }
 
+// How each combine unit is evaluated: the common settings get short loops
+// of their own (CombineOp), everything else the general formula.
+CombinePlan planColorUnit(const CombineUnit& u, int alphaLocal, int alphaOther)
+{
+    int local = u.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST : IN_ITER;
+    int other = u.other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
+    CombinePlan generic = {OP_GENERIC, 0, 0};
+    if (u.invert)
+        return generic;
+    switch (u.function) {
+    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
+    case GR_COMBINE_FUNCTION_LOCAL: return {OP_COPY, local, 0};
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {OP_COPY_ALPHA, alphaLocal, 0};
+    case GR_COMBINE_FUNCTION_SCALE_OTHER:
+        switch (u.factor) {
+        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
+        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, other, 0};
+        case GR_COMBINE_FACTOR_LOCAL: return {OP_MUL, other, local};
+        case GR_COMBINE_FACTOR_TEXTURE_RGB: return {OP_MUL, other, IN_TEX};
+        case GR_COMBINE_FACTOR_OTHER_ALPHA: return {OP_MUL_ALPHA, other, alphaOther};
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {OP_MUL_ALPHA, other, alphaLocal};
+        case GR_COMBINE_FACTOR_TEXTURE_ALPHA: return {OP_MUL_ALPHA, other, IN_TEX};
+        default: return generic;
+        }
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
+        // other * 255 / 255 is other exactly: a sum, cut at 255.
+        if (u.factor == GR_COMBINE_FACTOR_ONE)
+            return {OP_ADD, other, local};
+        return generic;
+    default: return generic;
+    }
+}
+
+CombinePlan planAlphaUnit(const CombineUnit& u)
+{
+    int local = u.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST
+                                                     : (u.local == GR_COMBINE_LOCAL_DEPTH ? IN_DEPTH_ALPHA : IN_ITER);
+    int other = u.other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
+    CombinePlan generic = {OP_GENERIC, 0, 0};
+    if (u.invert)
+        return generic;
+    switch (u.function) {
+    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
+    case GR_COMBINE_FUNCTION_LOCAL:
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {OP_COPY, local, 0};
+    case GR_COMBINE_FUNCTION_SCALE_OTHER:
+        switch (u.factor) {
+        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
+        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, other, 0};
+        case GR_COMBINE_FACTOR_LOCAL:
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {OP_MUL, other, local};
+        case GR_COMBINE_FACTOR_OTHER_ALPHA: return {OP_MUL, other, other};
+        case GR_COMBINE_FACTOR_TEXTURE_ALPHA:
+        case GR_COMBINE_FACTOR_TEXTURE_RGB: return {OP_MUL, other, IN_TEX};
+        default: return generic;
+        }
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA:
+        if (u.factor == GR_COMBINE_FACTOR_ONE)
+            return {OP_ADD, other, local};
+        return generic;
+    default: return generic;
+    }
+}
+
+CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, FxBool invert, bool alpha)
+{
+    CombinePlan generic = {OP_GENERIC, 0, 0};
+    if (invert)
+        return generic;
+    switch (function) {
+    case GR_COMBINE_FUNCTION_ZERO: return {OP_ZERO, 0, 0};
+    case GR_COMBINE_FUNCTION_LOCAL: return {OP_COPY, IN_TEXEL, 0};
+    case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return {alpha ? OP_COPY : OP_COPY_ALPHA, IN_TEXEL, 0};
+    case GR_COMBINE_FUNCTION_SCALE_OTHER:
+        switch (factor) {
+        case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
+        case GR_COMBINE_FACTOR_ONE: return {OP_COPY, IN_UPSTREAM, 0};
+        case GR_COMBINE_FACTOR_LOCAL: return {OP_MUL, IN_UPSTREAM, IN_TEXEL};
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {alpha ? OP_MUL : OP_MUL_ALPHA, IN_UPSTREAM, IN_TEXEL};
+        default: return generic;
+        }
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
+        if (factor == GR_COMBINE_FACTOR_ONE)
+            return {OP_ADD, IN_UPSTREAM, IN_TEXEL};
+        return generic;
+    default: return generic;
+    }
+}
+
 // Unit t's decoded texture and what follows from it.
 void unitTexture(Pipeline& p, int t)
 {
@@ -272,7 +362,6 @@ void validatePipeline(void)
         add(S.blend);
     add(S.write);
 
-    p.avx2 = dev.config.avx2;
     p.color = renderTarget();
     p.aux = dev.auxBuffer;
     p.width = dev.width;
