@@ -11,7 +11,7 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Scan3ds scan;
     scan3ds(data, size, &scan);
     if (scan.meshNameCount < 0 || scan.meshNameCount > SCAN_NAMES || scan.mapCount < 0 ||
-        scan.mapCount > SCAN_NAMES || scan.meshNameCount > scan.meshes)
+        scan.mapCount > SCAN_MAPS || scan.meshNameCount > scan.meshes)
         __builtin_trap();
     for (int i = 0; i < scan.mapCount; i++) {
         size_t n = strnlen(scan.maps[i], SCAN_NAME_BYTES);

@@ -99,8 +99,8 @@ static uint8_t* fileRead(const char* path, size_t* size)
 enum { TEXTURE_MISSING, TEXTURE_FOUND, TEXTURE_CONVERTED };
 
 typedef struct Textures {
-    int how[SCAN_NAMES];
-    char picture[SCAN_NAMES][SCAN_NAME_BYTES]; /* the picture a converted one came from */
+    int how[SCAN_MAPS];
+    char picture[SCAN_MAPS][SCAN_NAME_BYTES]; /* the picture a converted one came from */
 } Textures;
 
 static int fileExists(const char* path)
@@ -159,7 +159,7 @@ static void texturesPrepare(const Scan3ds* scan, const char* directory, Textures
 {
     memset(t, 0, sizeof *t);
     char temp[PATH_MAX] = "";
-    int made[SCAN_NAMES] = {0};
+    int made[SCAN_MAPS] = {0};
     int progress = isatty(fileno(stderr));
     for (int i = 0; i < scan->mapCount; i++) {
         const char* name = scan->maps[i];
@@ -830,7 +830,7 @@ int main(int argc, char** argv)
     /* The view for this model's shape (a flat one is seen from higher up). */
     viewReset(&view);
     viewPose(&view);
-    int how[SCAN_NAMES];
+    int how[SCAN_MAPS];
     for (int i = 0; i < scan.mapCount; i++)
         how[i] = obxTextureLoad(scan.maps[i], 0) != NULL ? textures.how[i] : TEXTURE_MISSING;
     reportPrint(view.path, &scan, view.object, how, &textures);

@@ -40,7 +40,7 @@ static void mapAdd(Scan3ds* s, const char* mapName)
     for (int i = 0; i < s->mapCount; i++)
         if (strcmp(s->maps[i], name) == 0)
             return;
-    if (s->mapCount < SCAN_NAMES)
+    if (s->mapCount < SCAN_MAPS)
         strcpy(s->maps[s->mapCount++], name);
 }
 

@@ -15,7 +15,7 @@
 extern "C" {
 #endif
 
-enum { SCAN_NAMES = 32, SCAN_NAME_BYTES = 81 };
+enum { SCAN_NAMES = 32, SCAN_MAPS = 256, SCAN_NAME_BYTES = 81 };
 
 typedef struct Scan3ds {
     int isMain;          /* the file starts with a main chunk */
@@ -26,8 +26,8 @@ typedef struct Scan3ds {
     int materials;
     int meshNameCount;   /* names kept, at most SCAN_NAMES */
     char meshNames[SCAN_NAMES][SCAN_NAME_BYTES];
-    int mapCount;        /* texture files named by materials, each once, at most SCAN_NAMES */
-    char maps[SCAN_NAMES][SCAN_NAME_BYTES];
+    int mapCount;        /* texture files named by materials, each once, at most SCAN_MAPS */
+    char maps[SCAN_MAPS][SCAN_NAME_BYTES];
 } Scan3ds;
 
 /* Scans the bytes of a file. */
