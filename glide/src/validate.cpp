@@ -214,39 +214,39 @@ bool onlySourcesDiffer(const GlideState& a, const GlideState& b)
     return memcmp((const void*)&a, (const void*)&c, sizeof c) == 0;
 }
 
-} // namespace
+// What the state asks of the path, read by every planning step below.
+struct Needs {
+    unsigned inputs; // bit per Input value: what the frame-buffer units (and the chroma key) read
+    int fogBase;     // the fog mode without its flags
+    bool chroma, depthOn, wDepth, blendOn;
+};
 
-void validatePipeline(void)
+// Programs set the same state again and again (a texture source or a colour
+// per polygon): when nothing the path depends on changed, it stays; when
+// only textures changed, only they are looked up again. True when the path
+// stands.
+bool pathKept(Pipeline& p)
 {
-    Pipeline& p = pixelPath;
-    // Programs set the same state again and again (a texture source or a
-    // colour per polygon): when nothing the path depends on changed, it stays;
-    // when only textures changed, only they are looked up again.
-    if (p.valid && p.color == renderTarget() && p.aux == dev.auxBuffer) {
-        bool same = memcmp((const void*)&p.st, (const void*)&gs, sizeof gs) == 0;
-        if (same && p.cacheGeneration == texCacheGeneration) {
-            dev.stale = false;
-            return;
-        }
-        if (same || onlySourcesDiffer(p.st, gs)) {
-            for (int t = 0; t < MAX_TMU; t++)
-                if (p.tmuSampled[t])
-                    unitTexture(p, t);
-            memcpy((void*)&p.st, (const void*)&gs, sizeof gs);
-            p.cacheGeneration = texCacheGeneration;
-            dev.stale = false;
-            queuePathChanged();
-            return;
-        }
-    }
-    p.stageCount = 0;
-    p.planeStages = 0;
-    auto add = [](Stage stage) { pixelPath.stages[pixelPath.stageCount++] = stage; };
-    auto addFromPlanes = [](Stage stage) {
-        pixelPath.planeStages |= 1u << pixelPath.stageCount;
-        pixelPath.stages[pixelPath.stageCount++] = stage;
-    };
+    if (!p.valid || p.color != renderTarget() || p.aux != dev.auxBuffer)
+        return false;
+    bool same = memcmp((const void*)&p.st, (const void*)&gs, sizeof gs) == 0;
+    if (same && p.cacheGeneration == texCacheGeneration)
+        return true;
+    if (!same && !onlySourcesDiffer(p.st, gs))
+        return false;
+    for (int t = 0; t < MAX_TMU; t++)
+        if (p.tmuSampled[t])
+            unitTexture(p, t);
+    memcpy((void*)&p.st, (const void*)&gs, sizeof gs);
+    p.cacheGeneration = texCacheGeneration;
+    queuePathChanged();
+    return true;
+}
 
+// The frame-buffer combine units: their inputs, how each is evaluated, and
+// what they read.
+void planCombine(Pipeline& p, Needs& needs)
+{
     const CombineUnit& cc = gs.colorCombine;
     const CombineUnit& ac = gs.alphaCombine;
     p.colorLocal = cc.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST : IN_ITER;
@@ -257,30 +257,34 @@ void validatePipeline(void)
     p.colorPlan = planColorUnit(cc, p.alphaLocal, p.alphaOther);
     p.alphaPlan = planAlphaUnit(ac);
 
-    bool chroma = gs.chromakeyMode == GR_CHROMAKEY_ENABLE;
     unsigned rgbUses = unitInputs(cc.function, cc.factor, p.colorLocal, p.colorOther, p.alphaLocal, p.alphaOther);
     unsigned alphaUses = unitInputs(ac.function, ac.factor, p.alphaLocal, p.alphaOther, p.alphaLocal, p.alphaOther);
-    if (chroma)
+    if (needs.chroma)
         rgbUses |= 1u << p.colorOther;
-    unsigned uses = rgbUses | alphaUses;
-    int fogBase = gs.fogMode & 0xFF;
-    p.fogActive = fogBase != GR_FOG_DISABLE;
+    needs.inputs = rgbUses | alphaUses;
+}
 
-    p.needIterColor = (uses & (1u << IN_ITER)) != 0;
-    p.needIterAlpha = p.needIterColor || fogBase == GR_FOG_WITH_ITERATED_ALPHA_EXT;
-    bool depthOn = gs.depthMode != GR_DEPTHBUFFER_DISABLE && dev.auxBuffer;
-    bool wDepthMode = gs.depthMode == GR_DEPTHBUFFER_WBUFFER || gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
-    p.needQ = (depthOn && wDepthMode) || fogBase == GR_FOG_WITH_TABLE_ON_Q;
-    p.needZ = (depthOn && !wDepthMode) || fogBase == GR_FOG_WITH_ITERATED_Z || (uses & (1u << IN_DEPTH_ALPHA));
-    p.needFogCoord = fogBase == GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT;
-    p.depthBias = gs.depthBias;
+// Which interpolants the stages read.
+void planInterpolants(Pipeline& p, const Needs& needs)
+{
+    p.fogActive = needs.fogBase != GR_FOG_DISABLE;
+    p.needIterColor = (needs.inputs & (1u << IN_ITER)) != 0;
+    p.needIterAlpha = p.needIterColor || needs.fogBase == GR_FOG_WITH_ITERATED_ALPHA_EXT;
+    p.needQ = (needs.depthOn && needs.wDepth) || needs.fogBase == GR_FOG_WITH_TABLE_ON_Q;
+    p.needZ = (needs.depthOn && !needs.wDepth) || needs.fogBase == GR_FOG_WITH_ITERATED_Z ||
+              (needs.inputs & (1u << IN_DEPTH_ALPHA));
+    p.needFogCoord = needs.fogBase == GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT;
+}
 
-    // Texture units, from the frame buffer's end of the chain up.
+// The texture units that take part, from the frame buffer's end of the chain
+// up, their combines and their textures.
+void planTextures(Pipeline& p, const Needs& needs)
+{
     p.tmuSampled[0] = p.tmuSampled[1] = false;
     p.texture[0] = p.texture[1] = nullptr;
     p.levelTable[0] = p.levelTable[1] = nullptr;
     p.tmuUpstream = -1;
-    bool unitActive[MAX_TMU] = {(uses & (1u << IN_TEX)) != 0, false};
+    bool unitActive[MAX_TMU] = {(needs.inputs & (1u << IN_TEX)) != 0, false};
     for (int t = 0; t < MAX_TMU; t++) {
         if (!unitActive[t])
             continue;
@@ -299,24 +303,19 @@ void validatePipeline(void)
         p.tmuCombineLod[t] = lod && generic;
         unitTexture(p, t);
     }
+}
 
+// The constants, the depth test, blending and what is written.
+void planOutput(Pipeline& p, Needs& needs)
+{
     uint32_t constant = colorToArgb(gs.constantColor, dev.colorFormat);
     for (int i = 0; i < SPAN_MAX; i++)
         p.constArray[i] = constant;
     p.fogColor = colorToArgb(gs.fogColor, dev.colorFormat);
     p.chromaKey = colorToArgb(gs.chromakeyValue, dev.colorFormat) & 0x00FFFFFFu;
 
-    bool blendOn = !(gs.blendRgbSrc == GR_BLEND_ONE && gs.blendRgbDst == GR_BLEND_ZERO);
-    p.alphaBuffer = dev.auxBuffer && gs.depthMode == GR_DEPTHBUFFER_DISABLE;
-    p.writeRgb = gs.colorMaskRgb;
-    p.writeDepth = depthOn && gs.depthMask;
-    p.writeAlpha = p.alphaBuffer && gs.colorMaskAlpha;
-    if (p.writeAlpha && !(gs.blendAlphaSrc == GR_BLEND_ONE && gs.blendAlphaDst == GR_BLEND_ZERO))
-        blendOn = true;
-    p.blendReadsPrefog = blendOn && (gs.blendRgbDst == GR_BLEND_PREFOG_COLOR || gs.blendAlphaDst == GR_BLEND_PREFOG_COLOR);
-    p.ditherMode = gs.ditherMode;
-
     // The depth test's outcomes that pass, and the bias as a depth value.
+    p.depthBias = gs.depthBias;
     int f = gs.depthFunction;
     p.depthPassLess = f == GR_CMP_LESS || f == GR_CMP_LEQUAL || f == GR_CMP_NOTEQUAL || f == GR_CMP_ALWAYS;
     p.depthPassEqual = f == GR_CMP_EQUAL || f == GR_CMP_LEQUAL || f == GR_CMP_GEQUAL || f == GR_CMP_ALWAYS;
@@ -326,31 +325,52 @@ void validatePipeline(void)
                     gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
     p.depthBiasValue = (uint16_t)(p.depthBias < 0 ? 0 : (p.depthBias > 0xFFFF ? 0xFFFF : p.depthBias));
 
-    // The stages, in the order of the hardware, of the widest lanes the
-    // processor has.
+    needs.blendOn = !(gs.blendRgbSrc == GR_BLEND_ONE && gs.blendRgbDst == GR_BLEND_ZERO);
+    p.alphaBuffer = dev.auxBuffer && gs.depthMode == GR_DEPTHBUFFER_DISABLE;
+    p.writeRgb = gs.colorMaskRgb;
+    p.writeDepth = needs.depthOn && gs.depthMask;
+    p.writeAlpha = p.alphaBuffer && gs.colorMaskAlpha;
+    if (p.writeAlpha && !(gs.blendAlphaSrc == GR_BLEND_ONE && gs.blendAlphaDst == GR_BLEND_ZERO))
+        needs.blendOn = true;
+    p.blendReadsPrefog = needs.blendOn &&
+                         (gs.blendRgbDst == GR_BLEND_PREFOG_COLOR || gs.blendAlphaDst == GR_BLEND_PREFOG_COLOR);
+    p.ditherMode = gs.ditherMode;
+}
+
+// The stages, in the order of the hardware, of the widest lanes the
+// processor has.
+void planStages(Pipeline& p, const Needs& needs)
+{
     const StageTable& S = dev.config.avx2 ? avx2::stageTable : sse2::stageTable;
+    p.stageCount = 0;
+    p.planeStages = 0;
+    auto add = [&p](Stage stage) { p.stages[p.stageCount++] = stage; };
+    auto addFromPlanes = [&p](Stage stage) {
+        p.planeStages |= 1u << p.stageCount;
+        p.stages[p.stageCount++] = stage;
+    };
     if (p.needIterColor || p.needIterAlpha)
         addFromPlanes(S.iterColor);
     if (p.needQ)
         addFromPlanes(S.iterQ);
-    if (uses & (1u << IN_DEPTH_ALPHA))
+    if (needs.inputs & (1u << IN_DEPTH_ALPHA))
         add(S.depthAlpha);
     if (p.tmuUpstream >= 0)
         add(S.texture1);
-    if (unitActive[0])
+    if (needs.inputs & (1u << IN_TEX))
         add(S.texture0);
-    if (chroma)
+    if (needs.chroma)
         add(S.chromaKey);
     add(S.combine);
     if (gs.alphaTestFunction != GR_CMP_ALWAYS)
         add(S.alphaTest);
-    if (depthOn) {
-        addFromPlanes(wDepthMode ? S.depthW : S.depthZ);
+    if (needs.depthOn) {
+        addFromPlanes(needs.wDepth ? S.depthW : S.depthZ);
         if (gs.depthFunction != GR_CMP_ALWAYS)
             add(S.depthTest);
     }
     if (p.fogActive) {
-        switch (fogBase) {
+        switch (needs.fogBase) {
         case GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT: add(S.fogCoord); break;
         case GR_FOG_WITH_TABLE_ON_Q: add(S.fogW); break;
         case GR_FOG_WITH_ITERATED_Z: add(S.fogZ); break;
@@ -358,9 +378,30 @@ void validatePipeline(void)
         }
         add(S.fog);
     }
-    if (blendOn)
+    if (needs.blendOn)
         add(S.blend);
     add(S.write);
+}
+
+} // namespace
+
+void validatePipeline(void)
+{
+    Pipeline& p = pixelPath;
+    if (pathKept(p)) {
+        dev.stale = false;
+        return;
+    }
+    Needs needs = {};
+    needs.fogBase = gs.fogMode & 0xFF;
+    needs.chroma = gs.chromakeyMode == GR_CHROMAKEY_ENABLE;
+    needs.depthOn = gs.depthMode != GR_DEPTHBUFFER_DISABLE && dev.auxBuffer;
+    needs.wDepth = gs.depthMode == GR_DEPTHBUFFER_WBUFFER || gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
+    planCombine(p, needs);
+    planInterpolants(p, needs);
+    planTextures(p, needs);
+    planOutput(p, needs);
+    planStages(p, needs);
 
     p.color = renderTarget();
     p.aux = dev.auxBuffer;
