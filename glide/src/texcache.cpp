@@ -35,7 +35,6 @@ struct CacheEntry {
     uint32_t tableVersion; // version of the table it was decoded with
     int older, newer;      // neighbours in the use order, -1 at its ends
     TextureData* data;     // one block: the description, then the texels
-    uint32_t* texels;
     size_t texelCount;
 };
 
@@ -320,20 +319,28 @@ static void levelTableBuild(LevelTable* lt, const DecodedTexture* tex)
     }
 }
 
-const TextureData* texCacheLookup(int tmu)
+// The key of what unit `tmu` has as source; false when it has none.
+static bool sourceKey(int tmu, Key* key)
 {
-    entryAtFit();
     const TmuState& u = gs.tmu[tmu];
     if (!u.sourceValid || !texInfoValid(u.smallLod, u.largeLod, u.aspect, u.format))
-        return nullptr;
+        return false;
     int table = (u.format == GR_TEXFMT_YIQ_422 || u.format == GR_TEXFMT_AYIQ_8422) ? (gs.nccTable == 1 ? 1 : 0) : 0;
-    Key key = {tmu, u.sourceAddress, u.sourceEvenOdd, u.smallLod, u.largeLod, u.aspect, u.format, table};
-    // Each unit's last answer first: the same texture is asked for again and
-    // again.
-    static Key lastKey[MAX_TMU];
-    static int lastIndex[MAX_TMU] = {-1, -1};
-    static uint32_t lastGeneration[MAX_TMU];
-    int i = -1;
+    *key = {tmu, u.sourceAddress, u.sourceEvenOdd, u.smallLod, u.largeLod, u.aspect, u.format, table};
+    return true;
+}
+
+// Each unit's last answer, asked for first: the same texture is asked for
+// again and again.
+static Key lastKey[MAX_TMU];
+static int lastIndex[MAX_TMU] = {-1, -1};
+static uint32_t lastGeneration[MAX_TMU];
+
+// The entry decoded from exactly this source with the current tables, made
+// the newest in the use order; -1 when there is none.
+static int cacheFind(const Key& key)
+{
+    int tmu = key.tmu, i = -1;
     if (lastIndex[tmu] >= 0 && lastGeneration[tmu] == texCacheGeneration && lastKey[tmu] == key) {
         i = lastIndex[tmu];
     } else {
@@ -341,90 +348,68 @@ const TextureData* texCacheLookup(int tmu)
         if (slot && *slot > 0 && cache[(size_t)(*slot - 1)].key == key)
             i = *slot - 1;
     }
-    if (i >= 0) {
-        CacheEntry& e = cache[(size_t)i];
-        if (!formatUsesTable(u.format) || e.tableVersion == tableVersion) {
-            useListRemove(i);
-            useListPushNewest(i);
-            lastKey[tmu] = key;
-            lastIndex[tmu] = i;
-            lastGeneration[tmu] = texCacheGeneration;
-            return e.data;
-        }
+    if (i < 0)
+        return -1;
+    if (formatUsesTable(key.format) && cache[(size_t)i].tableVersion != tableVersion) {
         entryFree(i); // decoded with an older table
+        return -1;
     }
+    useListRemove(i);
+    useListPushNewest(i);
+    lastKey[tmu] = key;
+    lastIndex[tmu] = i;
+    lastGeneration[tmu] = texCacheGeneration;
+    return i;
+}
 
-    // Decode it. Levels outside the even/odd half stored here borrow the
-    // nearest stored level.
-    uint32_t stored = texLevelOffset(u.smallLod - 1, u.largeLod, u.aspect, u.format, u.sourceEvenOdd);
-    if (u.sourceAddress % 16 != 0 || u.sourceAddress > dev.texMemSize || stored > dev.texMemSize - u.sourceAddress)
-        return nullptr;
-    size_t texels = 0;
-    for (GrLOD_t l = u.largeLod; l >= u.smallLod; l--) {
-        int w, h;
-        texLevelSize(l, u.aspect, &w, &h);
-        if (texLevelSelected(l, u.sourceEvenOdd))
-            texels += (size_t)w * (size_t)h;
-    }
-    // A single level the even/odd mask leaves out: nothing is stored to
-    // sample, and the unit reads as having no texture.
-    if (texels == 0)
-        return nullptr;
-    // One decoded copy per byte of texture memory: another reading of the
-    // same bytes (a texture that took over an older one's place) goes.
-    texCacheInvalidateRange(tmu, u.sourceAddress, u.sourceAddress + (stored ? stored : 1));
-    int32_t* at = entryAtSlot(key);
-    if (!at)
-        return nullptr; // no memory for the address index
-    if (*at > 0)
-        entryFree(*at - 1);
-    int index = entryClaim(texels);
-    size_t head = (sizeof(TextureData) + 63) & ~(size_t)63;
-    TextureData* data = (TextureData*)alignedAlloc(64, (head + texels * 4 + 63) & ~(size_t)63);
-    if (!data) {
-        freeEntries.push_back(index);
-        return nullptr;
-    }
-    uint32_t* buffer = (uint32_t*)((char*)data + head);
+// The entry `index` as the decoded copy of `key`, reading `stored` bytes of
+// texture memory: found by its start address and by the bytes it reads, the
+// newest in the use order.
+static void cacheIndex(int index, const Key& key, uint32_t stored, TextureData* data, size_t texels)
+{
     CacheEntry* e = &cache[(size_t)index];
     e->used = true;
     e->key = key;
-    e->end = u.sourceAddress + stored;
+    e->end = key.start + stored;
     e->tableVersion = tableVersion;
     e->data = data;
-    e->texels = buffer;
     e->texelCount = texels;
     cacheTexels += texels;
     useListPushNewest(index);
-    *at = index + 1;
+    *entryAtSlot(key) = index + 1;
     entriesUsed++;
-    byStart[tmu][sizeClass(stored)].insert({key.start, index});
+    byStart[key.tmu][sizeClass(stored)].insert({key.start, index});
+}
 
+// Decodes the texture of `key` from texture memory into `data`, its texels
+// into `out`. Levels outside the even/odd half stored here borrow the
+// nearest stored level.
+static void textureDecode(const Key& key, TextureData* data, uint32_t* out)
+{
     DecodedTexture& d = data->decoded;
-    d.largeLod = u.largeLod;
-    d.levelCount = u.largeLod - u.smallLod + 1;
-    int bpt = texFormatBytes(u.format);
-    float sRange = u.aspect >= 0 ? 256.0f : (float)(256 >> -u.aspect);
-    float tRange = u.aspect <= 0 ? 256.0f : (float)(256 >> u.aspect);
-    uint32_t* out = buffer;
-    const uint8_t* mem = dev.texMem[tmu] + u.sourceAddress;
+    d.largeLod = key.largeLod;
+    d.levelCount = key.largeLod - key.smallLod + 1;
+    int bpt = texFormatBytes(key.format);
+    float sRange = key.aspect >= 0 ? 256.0f : (float)(256 >> -key.aspect);
+    float tRange = key.aspect <= 0 ? 256.0f : (float)(256 >> key.aspect);
+    const uint8_t* mem = dev.texMem[key.tmu] + key.start;
     for (int i = 0; i < d.levelCount; i++) {
-        GrLOD_t l = u.largeLod - i;
+        GrLOD_t l = key.largeLod - i;
         TexLevel& level = d.levels[i];
-        texLevelSize(l, u.aspect, &level.width, &level.height);
+        texLevelSize(l, key.aspect, &level.width, &level.height);
         level.widthLog2 = 0;
         while ((1 << level.widthLog2) < level.width)
             level.widthLog2++;
         level.scaleS = (float)level.width * 256.0f / sRange;
         level.scaleT = (float)level.height * 256.0f / tRange;
-        if (!texLevelSelected(l, u.sourceEvenOdd)) {
+        if (!texLevelSelected(l, key.evenOdd)) {
             level.texels = nullptr;
             continue;
         }
-        const uint8_t* src = mem + texLevelOffset(l, u.largeLod, u.aspect, u.format, u.sourceEvenOdd);
+        const uint8_t* src = mem + texLevelOffset(l, key.largeLod, key.aspect, key.format, key.evenOdd);
         int count = level.width * level.height;
         for (int k = 0; k < count; k++)
-            out[k] = decodeTexel(src + (size_t)k * bpt, u.format, table);
+            out[k] = decodeTexel(src + (size_t)k * bpt, key.format, key.table);
         level.texels = out;
         out += count;
     }
@@ -439,5 +424,49 @@ const TextureData* texCacheLookup(int tmu)
         d.levels[i] = d.levels[from];
     }
     levelTableBuild(&data->table, &d);
+}
+
+const TextureData* texCacheLookup(int tmu)
+{
+    entryAtFit();
+    Key key;
+    if (!sourceKey(tmu, &key))
+        return nullptr;
+    int found = cacheFind(key);
+    if (found >= 0)
+        return cache[(size_t)found].data;
+
+    // The bytes the texture reads must lie in texture memory.
+    uint32_t stored = texLevelOffset(key.smallLod - 1, key.largeLod, key.aspect, key.format, key.evenOdd);
+    if (key.start % 16 != 0 || key.start > dev.texMemSize || stored > dev.texMemSize - key.start)
+        return nullptr;
+    size_t texels = 0;
+    for (GrLOD_t l = key.largeLod; l >= key.smallLod; l--) {
+        int w, h;
+        texLevelSize(l, key.aspect, &w, &h);
+        if (texLevelSelected(l, key.evenOdd))
+            texels += (size_t)w * (size_t)h;
+    }
+    // A single level the even/odd mask leaves out: nothing is stored to
+    // sample, and the unit reads as having no texture.
+    if (texels == 0)
+        return nullptr;
+    // One decoded copy per byte of texture memory: another reading of the
+    // same bytes (a texture that took over an older one's place) goes.
+    texCacheInvalidateRange(tmu, key.start, key.start + (stored ? stored : 1));
+    int32_t* at = entryAtSlot(key);
+    if (!at)
+        return nullptr; // no memory for the address index
+    if (*at > 0)
+        entryFree(*at - 1);
+    int index = entryClaim(texels);
+    size_t head = (sizeof(TextureData) + 63) & ~(size_t)63;
+    TextureData* data = (TextureData*)alignedAlloc(64, (head + texels * 4 + 63) & ~(size_t)63);
+    if (!data) {
+        freeEntries.push_back(index);
+        return nullptr;
+    }
+    cacheIndex(index, key, stored, data, texels);
+    textureDecode(key, data, (uint32_t*)((char*)data + head));
     return data;
 }
