@@ -185,23 +185,27 @@ struct Workload {
     bool (*setup)(void);
     void (*frame)(int frame);
     bool llvmpipe;      // obx-bench-llvmpipe draws it too
+    const char* texmem; // texture memory per unit (OBX_GLIDE_TEXMEM), null for the default
 };
 
 // The scenes of the scene benchmark (bench/scenes): the tank, the landscape,
-// 20 000 particles and the whole demo.
+// 20 000 particles and the whole demo; the demo also on 64 KB of texture
+// memory per unit, where nearly every texture and light map takes another's
+// slot when drawn.
 bool tankSetup(void) { return sceneTankBuild() != 0; }
 bool landscapeSetup(void) { return sceneLandscapeBuild() != 0; }
 bool particlesSetup(void) { return sceneParticlesBuild() != 0; }
 bool demoSetup(void) { return sceneDemoBuild() != 0; }
 
 const Workload workloads[] = {
-    {"fill", false, fillSetup, fillFrame, true},
-    {"fill4b", false, fillSetup, fill4bFrame, true},
-    {"mesh", true, meshSetup, meshFrame, false},
-    {"tank", true, tankSetup, sceneTankFrame, false},
-    {"landscape", true, landscapeSetup, sceneLandscapeFrame, false},
-    {"particles", true, particlesSetup, sceneParticlesFrame, false},
-    {"demo", true, demoSetup, sceneDemoFrame, false},
+    {"fill", false, fillSetup, fillFrame, true, nullptr},
+    {"fill4b", false, fillSetup, fill4bFrame, true, nullptr},
+    {"mesh", true, meshSetup, meshFrame, false, nullptr},
+    {"tank", true, tankSetup, sceneTankFrame, false, nullptr},
+    {"landscape", true, landscapeSetup, sceneLandscapeFrame, false, nullptr},
+    {"particles", true, particlesSetup, sceneParticlesFrame, false, nullptr},
+    {"demo", true, demoSetup, sceneDemoFrame, false, nullptr},
+    {"demo64k", true, demoSetup, sceneDemoFrame, false, "64K"},
 };
 
 const Workload* workloadFind(const char* name)
@@ -223,6 +227,8 @@ int runOne(const char* name, int width, double seconds)
     screenWidth = width == 1024 ? 1024 : 640;
     screenHeight = width == 1024 ? 768 : 480;
     setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+    if (w->texmem)
+        setenv("OBX_GLIDE_TEXMEM", w->texmem, 1);
     bool up = w->engine ? obxInitialize(NULL, width == 1024 ? 2 : 0) == 1 : glideOpen(width);
     if (!up || !w->setup()) {
         fprintf(stderr, "%s: cannot start (run from the run directory)\n", name);

@@ -35,6 +35,20 @@ int textureUnit(const TextureRecord* texture);
 // downloading it first when it is stale or has no slot.
 void textureSelect(TextureRecord* texture);
 
+// Takeover candidates (texture_evict.cpp). The victim is the first record of
+// the list (newest first) of the texture's unit that owns a slot of at least
+// its size and was not used in the last rendered frame, else the first that
+// owns such a slot at all; found without walking the list.
+TextureRecord* textureVictimFind(const TextureRecord* texture, int unit);
+// After texture took victim's slot.
+void textureVictimTaken(TextureRecord* victim, TextureRecord* texture);
+// After the end of a frame cleared the texture's usedRecently.
+void textureVictimUnused(const TextureRecord* texture);
+// The list starts anew.
+void textureVictimsReset(void);
+// Candidates looked at by the searches so far (for tests and benchmarks).
+extern uint64_t textureVictimChecks;
+
 // Use accounting around each world render: afterwards, usedRecently is 1
 // exactly for the textures selected during it.
 void textureFrameBegin(void);

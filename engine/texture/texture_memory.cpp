@@ -63,6 +63,7 @@ void textureMemoryInit(void)
 {
     textureList = NULL;
     textureAccountingReset();
+    textureVictimsReset();
     textureListGeneration++;
     memset(textureMemoryMin, 0, sizeof textureMemoryMin);
     memset(textureMemoryMax, 0, sizeof textureMemoryMax);

@@ -15,27 +15,6 @@ static GrChipID_t textureChip(int unit)
     return unit == 0 ? GR_TMU0 : GR_TMU1;
 }
 
-// Whether victim's slot could hold texture on the given unit.
-static int textureSlotFits(const TextureRecord* victim, const TextureRecord* texture, int unit)
-{
-    if (victim == texture || !victim->resident || victim->slotSize < texture->size)
-        return 0;
-    return textureUnit(victim) == unit;
-}
-
-static TextureRecord* textureFindVictim(const TextureRecord* texture, int unit)
-{
-    for (TextureRecord* t = textureList; t; t = t->next) {
-        if (!t->usedRecently && textureSlotFits(t, texture, unit))
-            return t;
-    }
-    for (TextureRecord* t = textureList; t; t = t->next) {
-        if (textureSlotFits(t, texture, unit))
-            return t;
-    }
-    return NULL;
-}
-
 // The frame's use accounting touches only the records that take part: those
 // counted since the frame began, those marked recently used, and records
 // pushed onto the list since it last looked (new records arrive at the head).
@@ -104,7 +83,7 @@ void textureSelect(TextureRecord* texture)
     // Records without texels (a slot that lost its texels) cannot be sent.
     if (!info->data)
         return;
-    TextureRecord* victim = textureFindVictim(texture, unit);
+    TextureRecord* victim = textureVictimFind(texture, unit);
     if (!victim)
         return;   // the previous texture source stays in effect
     texture->address = victim->address;
@@ -112,6 +91,7 @@ void textureSelect(TextureRecord* texture)
     texture->resident = 1;
     texture->slotSize = victim->slotSize;
     texture->needsDownload = 0;
+    textureVictimTaken(victim, texture);
     grTexDownloadMipMap(chip, texture->address, GR_MIPMAPLEVELMASK_BOTH, info);
     grTexSource(chip, texture->address, GR_MIPMAPLEVELMASK_BOTH, info);
 }
@@ -130,9 +110,10 @@ void textureFrameEnd(void)
     size_t kept = 0;
     for (size_t i = 0; i < markedRecent.count; i++) {
         TextureRecord* t = markedRecent.items[i];
-        if (t->useCount == 0)
+        if (t->useCount == 0) {
             t->usedRecently = 0;
-        else
+            textureVictimUnused(t);
+        } else
             markedRecent.items[kept++] = t;
     }
     markedRecent.count = kept;

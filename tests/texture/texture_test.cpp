@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <deque>
 #include <fstream>
 
 #include "obx_test.h"
@@ -365,4 +366,130 @@ TEST_F(TextureTest, PercentInAFileNameIsLoggedLiterally)
     ASSERT_NE(load("100%s%d%n.3df", 8), nullptr);
     obxShutdown();
     EXPECT_NE(fileRead("Ombrix.log").find("Loading texture: 100%s%d%n.3df\n\n"), std::string::npos);
+}
+
+namespace {
+
+// The victim the rule names: walking the list from the head, the first
+// resident record of the unit with a slot of at least the texture's size not
+// used in the last frame, else the first such record at all.
+TextureRecord* victimByWalk(const TextureRecord* texture)
+{
+    int unit = textureUnit(texture);
+    for (int pass = 0; pass < 2; pass++) {
+        for (TextureRecord* t = textureList; t; t = t->next) {
+            if (t != texture && t->resident && t->slotSize >= texture->size && textureUnit(t) == unit &&
+                (pass == 1 || !t->usedRecently))
+                return t;
+        }
+    }
+    return nullptr;
+}
+
+// Records of 64 bytes pushed onto the cache the way the landscape pushes its
+// light maps: with a slot while there is room, else without.
+std::vector<TextureRecord*> lightMapsPush(std::deque<TextureRecord>& store, int count, uint8_t tmu)
+{
+    static uint8_t texels[64];
+    std::vector<TextureRecord*> pushed;
+    for (int i = 0; i < count; i++) {
+        store.emplace_back();
+        TextureRecord* t = &store.back();
+        memset(t, 0, sizeof *t);
+        t->info = {GR_LOD_LOG2_8, GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, GR_TEXFMT_INTENSITY_8, texels};
+        t->size = t->slotSize = 64;
+        t->tmu = tmu;
+        t->address = textureMemoryAlloc(textureUnit(t), 64);
+        t->resident = t->address != TEXTURE_NO_ROOM;
+        t->usedRecently = 1;
+        t->next = textureList;
+        textureList = t;
+        pushed.push_back(t);
+    }
+    return pushed;
+}
+
+}  // namespace
+
+TEST_F(TextureTest, TakeoversChooseTheVictimsOfAWalkOfTheList)
+{
+    // A small memory on two units, light maps and textures of many sizes
+    // loaded as the frames go, and frames that use a random few of them.
+    start(2, "24K");
+    std::deque<TextureRecord> store;
+    std::vector<TextureRecord*> all;
+    uint32_t random = 12345;
+    auto next = [&](uint32_t n) {
+        random = random * 1103515245u + 12345u;
+        return (random >> 8) % n;
+    };
+    int takeovers = 0, misses = 0;
+    for (int frame = 0; frame < 150; frame++) {
+        if (frame % 3 == 0) {
+            int side = 4 << next(6);   // 128 x 128 fits no slot
+            TextureRecord* t = load("t" + std::to_string(frame) + ".3df", side, (char)next(2));
+            ASSERT_NE(t, nullptr);
+            all.push_back(t);
+        }
+        if (frame % 10 == 0) {
+            std::vector<TextureRecord*> more = lightMapsPush(store, 40, (uint8_t)next(2));
+            all.insert(all.end(), more.begin(), more.end());
+        }
+        textureFrameBegin();
+        for (int k = 0; k < 30; k++) {
+            TextureRecord* t = all[next((uint32_t)all.size())];
+            if (t->resident) {
+                textureSelect(t);
+                continue;
+            }
+            TextureRecord* expected = victimByWalk(t);
+            uint32_t slot = expected ? expected->address : 0;
+            textureSelect(t);
+            if (!expected) {
+                EXPECT_EQ(t->resident, 0);
+                misses++;
+                continue;
+            }
+            EXPECT_EQ(expected->resident, 0) << "frame " << frame << ", selection " << k;
+            EXPECT_EQ(t->resident, 1);
+            EXPECT_EQ(t->address, slot);
+            takeovers++;
+        }
+        textureFrameEnd();
+    }
+    EXPECT_GT(takeovers, 800);
+    EXPECT_GT(misses, 10);
+    textureList = nullptr;   // the light maps end with the test
+}
+
+TEST_F(TextureTest, AVictimIsFoundInAFewStepsHoweverLongTheList)
+{
+    // Light maps far beyond the memory, drawn in a window that moves across
+    // them as a camera moves over a landscape: nearly every selection takes
+    // a slot over. The candidates looked at per takeover stay few whether
+    // the list holds two thousand records or sixty thousand.
+    double perTakeover[2];
+    const int counts[2] = {2000, 60000};
+    for (int run = 0; run < 2; run++) {
+        start(1, "64K");
+        std::deque<TextureRecord> store;
+        std::vector<TextureRecord*> maps = lightMapsPush(store, counts[run], 0);
+        uint64_t checksBefore = textureVictimChecks;
+        int takeovers = 0;
+        for (int frame = 0; frame < 60; frame++) {
+            textureFrameBegin();
+            for (int k = 0; k < 1500; k++) {
+                TextureRecord* t = maps[(size_t)(frame * 25 + k) % maps.size()];
+                takeovers += !t->resident;
+                textureSelect(t);
+            }
+            textureFrameEnd();
+        }
+        ASSERT_GT(takeovers, 1000);
+        perTakeover[run] = (double)(textureVictimChecks - checksBefore) / takeovers;
+        textureList = nullptr;
+        engineStop();
+    }
+    EXPECT_LE(perTakeover[0], 3.0);
+    EXPECT_LE(perTakeover[1], 3.0);
 }
