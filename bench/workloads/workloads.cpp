@@ -1,12 +1,14 @@
 // The performance table: fixed workloads rendered headless on the software
 // device (the fill workloads, a lit torus, and the scene benchmark's tank,
 // landscape, particles and whole demo), frames and millions of pixels per
-// second at 640 x 480 and 1024 x 768, with the device's rasterizer on the application's thread (0)
-// and on one or two threads of its own; the fill workloads also on Mesa's
-// llvmpipe (obx-bench-llvmpipe, when built) in the same run.
+// second at 640 x 480 and 1024 x 768, with the device's rasterizer on the
+// application's thread (0) and on one or two threads of its own; the fill
+// workloads also on Mesa's llvmpipe (obx-bench-llvmpipe, when built) in the
+// same run.
 //
 //   obx-bench-workloads [--seconds S] [--rounds N] [--only a,b] [--threads 0,1,2]
-//                       [--sizes 640,1024] [--no-llvmpipe]
+//                       [--sizes 640,1024] [--no-llvmpipe] [--before DIR]
+//                       [--busy N] [--cpu K]
 //
 // Each measurement runs in a fresh process (the device reads its thread
 // count at start-up); the rounds are interleaved and the table shows
@@ -14,14 +16,25 @@
 // machine. Pixels are those written by the device (for llvmpipe: those the
 // quads cover). To add a workload, add an entry to `workloads` below.
 //
+// --before DIR measures the obx-bench-workloads of another build too (DIR is
+// its run directory, with its data files), interleaved with this one, for a
+// before-and-after table from one run. --busy N keeps N processes spinning
+// while it measures, as other work on a shared machine would; --cpu K pins
+// every measurement (not the spinners) to processor K.
+//
 //   obx-bench-workloads --run NAME WIDTH SECONDS   (one measurement)
+//   obx-bench-workloads --frames NAME WIDTH N      (exactly N frames after the
+//                                                   warm-up, for instruction counts)
 #include <glide.h>
 #include <libgen.h>
 #include <limits.h>
 #include <math.h>
+#include <sched.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -216,8 +229,9 @@ const Workload* workloadFind(const char* name)
     return nullptr;
 }
 
-// One measurement in this process: "RESULT frames/s Mpixels/s".
-int runOne(const char* name, int width, double seconds)
+// One measurement in this process: "RESULT frames/s Mpixels/s". Runs for
+// `seconds`, or exactly `frameCount` frames when that is positive.
+int runOne(const char* name, int width, double seconds, int frameCount)
 {
     const Workload* w = workloadFind(name);
     if (!w) {
@@ -249,7 +263,7 @@ int runOne(const char* name, int width, double seconds)
         w->frame(warm + frames);
         frames++;
         elapsed = now() - start;
-    } while (elapsed < seconds);
+    } while (frameCount > 0 ? frames < frameCount : elapsed < seconds);
     GrObxStats s;
     stats(&s);
     printf("RESULT %.2f %.2f\n", frames / elapsed, (double)s.pixelsWritten / elapsed / 1e6);
@@ -261,14 +275,17 @@ int runOne(const char* name, int width, double seconds)
 // --- the table ------------------------------------------------------------------------
 
 std::string selfDir;
+int pinTo = -1; // processor every measurement runs on, or -1
 
 struct Result {
     double fps = 0, mpix = 0;
     bool ok = false;
 };
 
-// Runs a program with one extra environment variable and reads its RESULT line.
-Result runChild(const std::vector<std::string>& args, const char* envName, const std::string& envValue)
+// Runs a program in `dir` with one extra environment variable and reads its
+// RESULT line.
+Result runChild(const std::vector<std::string>& args, const std::string& dir, const char* envName,
+                const std::string& envValue)
 {
     Result r;
     int fd[2];
@@ -279,7 +296,16 @@ Result runChild(const std::vector<std::string>& args, const char* envName, const
         dup2(fd[1], 1);
         close(fd[0]);
         close(fd[1]);
+        if (chdir(dir.c_str()) != 0)
+            _exit(127);
         setenv(envName, envValue.c_str(), 1);
+        if (pinTo >= 0) {
+            cpu_set_t set;
+            CPU_ZERO(&set);
+            CPU_SET(pinTo, &set);
+            if (sched_setaffinity(0, sizeof set, &set) != 0)
+                _exit(127);
+        }
         std::vector<char*> argv;
         for (const std::string& a : args)
             argv.push_back((char*)a.c_str());
@@ -300,6 +326,38 @@ Result runChild(const std::vector<std::string>& args, const char* envName, const
     if (at != std::string::npos && sscanf(out.c_str() + at, "RESULT %lf %lf", &r.fps, &r.mpix) == 2)
         r.ok = true;
     return r;
+}
+
+// The spinning helpers of --busy: each spins until the table is done, and
+// in any case no longer than `limit` seconds or than this process lives.
+std::vector<pid_t> spinners;
+
+void spinnersStart(int count, double limit)
+{
+    pid_t parent = getpid();
+    for (int i = 0; i < count; i++) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            double end = now() + limit;
+            volatile uint64_t spin = 0;
+            while (getppid() == parent && now() < end)
+                for (int k = 0; k < 1000000; k++)
+                    spin = spin + 1;
+            _exit(0);
+        }
+        if (pid > 0)
+            spinners.push_back(pid);
+    }
+}
+
+void spinnersStop(void)
+{
+    for (pid_t pid : spinners) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    spinners.clear();
 }
 
 std::vector<std::string> split(const char* list)
@@ -329,7 +387,20 @@ double median(std::vector<double> v)
 
 struct Cell {
     std::vector<double> fps, mpix;
+    void add(const Result& r)
+    {
+        if (r.ok) {
+            fps.push_back(r.fps);
+            mpix.push_back(r.mpix);
+        }
+    }
 };
+
+const char* usage = "usage: obx-bench-workloads [--seconds S] [--rounds N] [--only a,b] [--threads 0,1,2]\n"
+                    "                           [--sizes 640,1024] [--no-llvmpipe] [--before DIR] [--busy N]\n"
+                    "                           [--cpu K]\n"
+                    "       obx-bench-workloads --run NAME WIDTH SECONDS\n"
+                    "       obx-bench-workloads --frames NAME WIDTH N\n";
 
 } // namespace
 
@@ -342,85 +413,145 @@ int main(int argc, char** argv)
             return 1;
     }
     if (argc >= 5 && strcmp(argv[1], "--run") == 0)
-        return runOne(argv[2], atoi(argv[3]), atof(argv[4]));
+        return runOne(argv[2], atoi(argv[3]), atof(argv[4]), 0);
+    if (argc >= 5 && strcmp(argv[1], "--frames") == 0)
+        return runOne(argv[2], atoi(argv[3]), 0.0, atoi(argv[4]) > 0 ? atoi(argv[4]) : 1);
 
     double seconds = 1.0;
-    int rounds = 3;
+    int rounds = 3, busy = 0;
     bool llvmpipe = true;
+    std::string beforeDir;
     std::vector<std::string> only, threads = {"0", "1", "2"}, sizes = {"640", "1024"};
     for (int i = 1; i < argc; i++) {
-        if (strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
+        bool value = i + 1 < argc;
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+            fputs(usage, stdout);
+            return 0;
+        } else if (strcmp(argv[i], "--seconds") == 0 && value)
             seconds = atof(argv[++i]);
-        else if (strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+        else if (strcmp(argv[i], "--rounds") == 0 && value)
             rounds = atoi(argv[++i]);
-        else if (strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+        else if (strcmp(argv[i], "--only") == 0 && value)
             only = split(argv[++i]);
-        else if (strcmp(argv[i], "--threads") == 0 && i + 1 < argc)
+        else if (strcmp(argv[i], "--threads") == 0 && value)
             threads = split(argv[++i]);
-        else if (strcmp(argv[i], "--sizes") == 0 && i + 1 < argc)
+        else if (strcmp(argv[i], "--sizes") == 0 && value)
             sizes = split(argv[++i]);
         else if (strcmp(argv[i], "--no-llvmpipe") == 0)
             llvmpipe = false;
+        else if (strcmp(argv[i], "--before") == 0 && value)
+            beforeDir = argv[++i];
+        else if (strcmp(argv[i], "--busy") == 0 && value)
+            busy = atoi(argv[++i]);
+        else if (strcmp(argv[i], "--cpu") == 0 && value)
+            pinTo = atoi(argv[++i]);
         else {
-            fprintf(stderr, "usage: obx-bench-workloads [--seconds S] [--rounds N] [--only a,b] "
-                            "[--threads 0,1,2] [--sizes 640,1024] [--no-llvmpipe]\n");
+            fputs(usage, stderr);
             return 2;
         }
+    }
+    if (!(seconds > 0.0) || rounds < 1 || busy < 0 || busy > 64 || pinTo < -1 || pinTo >= CPU_SETSIZE) {
+        fputs(usage, stderr);
+        return 2;
     }
     std::string self = selfDir + "/obx-bench-workloads", peer = selfDir + "/obx-bench-llvmpipe";
     if (llvmpipe && access(peer.c_str(), X_OK) != 0) {
         fprintf(stderr, "(obx-bench-llvmpipe not built: no llvmpipe columns)\n");
         llvmpipe = false;
     }
+    std::string before;
+    if (!beforeDir.empty()) {
+        before = beforeDir + "/obx-bench-workloads";
+        if (access(before.c_str(), X_OK) != 0) {
+            fprintf(stderr, "no %s\n", before.c_str());
+            return 2;
+        }
+    }
     std::vector<const Workload*> chosen;
     for (const Workload& w : workloads)
         if (only.empty() || std::find(only.begin(), only.end(), w.name) != only.end())
             chosen.push_back(&w);
 
-    // cells[workload][size][threads], device and llvmpipe.
+    // cells[workload][size][threads]: this build, the earlier one, llvmpipe.
     size_t W = chosen.size(), S = sizes.size(), T = threads.size();
-    std::vector<Cell> device(W * S * T), peerCells(W * S * T);
+    std::vector<Cell> device(W * S * T), earlier(W * S * T), peerCells(W * S * T);
     auto at = [&](size_t w, size_t s, size_t t) { return (w * S + s) * T + t; };
     std::string secondsText = std::to_string(seconds);
+    if (busy > 0) {
+        // Each measurement takes its seconds and about two more to start
+        // and warm up; the spinners stop by themselves well after that.
+        double runs = (double)(W * S * T) * rounds * (1 + !before.empty() + llvmpipe);
+        spinnersStart(busy, 2.0 * runs * (seconds + 2.0) + 60.0);
+    }
     for (int round = 0; round < rounds; round++) {
         fprintf(stderr, "round %d of %d\n", round + 1, rounds);
         for (size_t w = 0; w < W; w++)
             for (size_t s = 0; s < S; s++)
                 for (size_t t = 0; t < T; t++) {
-                    Result r = runChild({self, "--run", chosen[w]->name, sizes[s], secondsText}, "OBX_GLIDE_THREADS",
-                                        threads[t]);
-                    if (r.ok) {
-                        device[at(w, s, t)].fps.push_back(r.fps);
-                        device[at(w, s, t)].mpix.push_back(r.mpix);
+                    std::vector<std::string> args = {"", "--run", chosen[w]->name, sizes[s], secondsText};
+                    // Before and after take turns going first.
+                    for (int k = 0; k < 2; k++) {
+                        bool after = (k == 0) == (round % 2 == 0);
+                        if (!after && before.empty())
+                            continue;
+                        args[0] = after ? self : before;
+                        Result r = runChild(args, after ? selfDir : beforeDir, "OBX_GLIDE_THREADS", threads[t]);
+                        (after ? device : earlier)[at(w, s, t)].add(r);
                     }
                     if (llvmpipe && chosen[w]->llvmpipe) {
                         std::string h = sizes[s] == "1024" ? "768" : "480";
                         std::string width = sizes[s] == "1024" ? "1024" : "640";
-                        Result p = runChild({peer, chosen[w]->name, width, h, secondsText}, "LP_NUM_THREADS",
-                                            threads[t]);
-                        if (p.ok) {
-                            peerCells[at(w, s, t)].fps.push_back(p.fps);
-                            peerCells[at(w, s, t)].mpix.push_back(p.mpix);
-                        }
+                        Result p = runChild({peer, chosen[w]->name, width, h, secondsText}, selfDir,
+                                            "LP_NUM_THREADS", threads[t]);
+                        peerCells[at(w, s, t)].add(p);
                     }
                 }
     }
+    spinnersStop();
 
     printf("Workloads, headless, medians of %d rounds of %.1f s (threads: 0 = the application's thread, "
-           "n = n rasterizer threads; llvmpipe with LP_NUM_THREADS = n)\n\n",
+           "n = n rasterizer threads; llvmpipe with LP_NUM_THREADS = n)",
            rounds, seconds);
-    printf("| workload  | screen     | threads | frames/s | Mpixels/s |%s\n",
-           llvmpipe ? " llvmpipe frames/s | llvmpipe Mpixels/s | ratio |" : "");
-    printf("|-----------|------------|---------|----------|-----------|%s\n",
-           llvmpipe ? "-------------------|--------------------|-------|" : "");
+    if (busy > 0)
+        printf("; %d spinning process%s beside", busy, busy == 1 ? "" : "es");
+    if (pinTo >= 0)
+        printf("; pinned to processor %d", pinTo);
+    if (!before.empty())
+        printf("; before: %s", beforeDir.c_str());
+    printf("\n\n");
+    std::string title = "| workload  | screen     | threads |", rule = "|-----------|------------|---------|";
+    if (!before.empty()) {
+        title += " before frames/s |";
+        rule += "-----------------|";
+    }
+    title += " frames/s | Mpixels/s |";
+    rule += "----------|-----------|";
+    if (!before.empty()) {
+        title += " after/before |";
+        rule += "--------------|";
+    }
+    if (llvmpipe) {
+        title += " llvmpipe frames/s | llvmpipe Mpixels/s | ratio |";
+        rule += "-------------------|--------------------|-------|";
+    }
+    printf("%s\n%s\n", title.c_str(), rule.c_str());
     for (size_t w = 0; w < W; w++)
         for (size_t s = 0; s < S; s++)
             for (size_t t = 0; t < T; t++) {
                 const Cell& c = device[at(w, s, t)];
-                const char* screen = sizes[s] == "1024" ? "1024 x 768" : "640 x 480";
-                printf("| %-9s | %-10s | %7s | %8.1f | %9.1f |", chosen[w]->name, screen, threads[t].c_str(),
-                       median(c.fps), median(c.mpix));
+                const Cell& b = earlier[at(w, s, t)];
                 const Cell& p = peerCells[at(w, s, t)];
+                const char* screen = sizes[s] == "1024" ? "1024 x 768" : "640 x 480";
+                printf("| %-9s | %-10s | %7s |", chosen[w]->name, screen, threads[t].c_str());
+                if (!before.empty())
+                    printf(" %15.1f |", median(b.fps));
+                printf(" %8.1f | %9.1f |", median(c.fps), median(c.mpix));
+                if (!before.empty()) {
+                    if (median(b.fps) > 0.0)
+                        printf(" %12.2f |", median(c.fps) / median(b.fps));
+                    else
+                        printf(" %12s |", "");
+                }
                 if (llvmpipe && !p.mpix.empty())
                     printf(" %17.1f | %18.1f | %5.2f |", median(p.fps), median(p.mpix),
                            median(c.mpix) / median(p.mpix));
