@@ -300,12 +300,14 @@ bool dumpFramePng(const char* path, const uint16_t* pixels, int width, int heigh
 void gammaReset(void);
 void gammaApply(const Gamma& gamma, const uint16_t* pixels, uint32_t* out, int count);
 
-// Drawing (draw.cpp, raster.cpp, lines.cpp)
-void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c);
-void drawPoint(const Vertex* v);
-void drawLine(const Vertex* a, const Vertex* b);
+// Primitive setup (raster.cpp): a primitive read from the application's
+// vertices is snapped, clipped and turned into plane equations, then handed
+// to the rasterizer (dispatch.cpp).
+void setupTriangle(const Vertex* a, const Vertex* b, const Vertex* c);
+void setupPoint(const Vertex* v);
+void setupLine(const Vertex* a, const Vertex* b);
 // A triangle and, for each edge flagged (a-b, b-c, c-a), an anti-aliased fringe.
-void drawTriangleEdges(const Vertex* a, const Vertex* b, const Vertex* c, const bool edges[3]);
+void setupTriangleEdges(const Vertex* a, const Vertex* b, const Vertex* c, const bool edges[3]);
 
 // Locks do not outlive their window (lfb.cpp).
 void lfbReleaseLocks(void);

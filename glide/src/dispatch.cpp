@@ -249,7 +249,7 @@ void workerRun(Worker* w)
             case CMD_PIPELINE:
                 memcpy((void*)&w->path, (const void*)&((const PipelineCommand*)c)->path, sizeof w->path);
                 break;
-            case CMD_TRIANGLE: triangleDraw(&w->span, &((const TriangleCommand*)c)->triangle, part, step); break;
+            case CMD_TRIANGLE: triangleRows(&w->span, &((const TriangleCommand*)c)->triangle, part, step); break;
             case CMD_PIXELS: {
                 const PixelsCommand* p = (const PixelsCommand*)c;
                 pixelsDraw(&w->span, &p->setup, p->at, p->count, part, step);
@@ -353,7 +353,7 @@ void queueRetire(void* memory)
 void submitTriangle(const Triangle* t)
 {
     if (!queued()) {
-        triangleDraw(callerSpan(), t, 0, 1);
+        triangleRows(callerSpan(), t, 0, 1);
         return;
     }
     sendPathIfNew();

@@ -134,7 +134,7 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
     case GR_POINTS:
         for (FxU32 i = 0; i < count; i++) {
             vertexFetch(at(i), &a);
-            drawPoint(&a);
+            setupPoint(&a);
         }
         break;
     case GR_LINE_STRIP:
@@ -143,7 +143,7 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
         vertexFetch(at(0), &a);
         for (FxU32 i = 1; i < count; i++) {
             vertexFetch(at(i), &b);
-            drawLine(&a, &b);
+            setupLine(&a, &b);
             a = b;
         }
         break;
@@ -151,7 +151,7 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
         for (FxU32 i = 0; i + 1 < count; i += 2) {
             vertexFetch(at(i), &a);
             vertexFetch(at(i + 1), &b);
-            drawLine(&a, &b);
+            setupLine(&a, &b);
         }
         break;
     case GR_TRIANGLES:
@@ -159,7 +159,7 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
             vertexFetch(at(i), &a);
             vertexFetch(at(i + 1), &b);
             vertexFetch(at(i + 2), &c);
-            drawTriangle(&a, &b, &c);
+            setupTriangle(&a, &b, &c);
         }
         break;
     case GR_TRIANGLE_FAN:
@@ -168,7 +168,7 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
         for (FxU32 i = 0; i < count; i++) {
             vertexFetch(at(i), &c);
             if (dev.fanCount >= 2)
-                drawTriangle(&dev.fanHub, &dev.fanLast, &c);
+                setupTriangle(&dev.fanHub, &dev.fanLast, &c);
             if (dev.fanCount == 0)
                 dev.fanHub = c;
             dev.fanLast = c;
@@ -180,7 +180,7 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
         for (FxU32 i = 0; i < count; i++) {
             vertexFetch(at(i), &c);
             if (dev.fanCount >= 2)
-                drawTriangle(&dev.fanHub, &dev.fanLast, &c);
+                setupTriangle(&dev.fanHub, &dev.fanLast, &c);
             if (dev.fanCount == 0)
                 dev.fanHub = c;
             dev.fanLast = c;
@@ -199,9 +199,9 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
                 // Every second triangle swaps its first two vertices so the
                 // whole strip keeps one winding.
                 if (dev.stripOdd)
-                    drawTriangle(&dev.stripVertex[1], &dev.stripVertex[0], &c);
+                    setupTriangle(&dev.stripVertex[1], &dev.stripVertex[0], &c);
                 else
-                    drawTriangle(&dev.stripVertex[0], &dev.stripVertex[1], &c);
+                    setupTriangle(&dev.stripVertex[0], &dev.stripVertex[1], &c);
                 dev.stripOdd = !dev.stripOdd;
                 dev.stripVertex[0] = dev.stripVertex[1];
                 dev.stripVertex[1] = c;
@@ -284,7 +284,7 @@ void grDrawPoint(const void* pt)
     }
     Vertex v;
     vertexFetch(pt, &v);
-    drawPoint(&v);
+    setupPoint(&v);
 }
 
 void grDrawLine(const void* v1, const void* v2)
@@ -305,7 +305,7 @@ void grDrawLine(const void* v1, const void* v2)
     Vertex a, b;
     vertexFetch(v1, &a);
     vertexFetch(v2, &b);
-    drawLine(&a, &b);
+    setupLine(&a, &b);
 }
 
 void grDrawTriangle(const void* a, const void* b, const void* c)
@@ -328,7 +328,7 @@ void grDrawTriangle(const void* a, const void* b, const void* c)
     vertexFetch(a, &va);
     vertexFetch(b, &vb);
     vertexFetch(c, &vc);
-    drawTriangle(&va, &vb, &vc);
+    setupTriangle(&va, &vb, &vc);
 }
 
 void grAADrawTriangle(const void* a, const void* b, const void* c, FxBool ab_antialias, FxBool bc_antialias,
@@ -347,7 +347,7 @@ void grAADrawTriangle(const void* a, const void* b, const void* c, FxBool ab_ant
     vertexFetch(b, &vb);
     vertexFetch(c, &vc);
     const bool edges[3] = {ab_antialias != FXFALSE, bc_antialias != FXFALSE, ca_antialias != FXFALSE};
-    drawTriangleEdges(&va, &vb, &vc, edges);
+    setupTriangleEdges(&va, &vb, &vc, edges);
 }
 
 void grDrawVertexArray(FxU32 mode, FxU32 Count, void* pointers)

@@ -10,6 +10,12 @@
  *
  * A stage that fails a pixel clears its `live` flag; only the write stage
  * looks at the buffers' contents again.
+ *
+ * Each stage is written once, against the lane-width wrapper of lanes.h, in
+ * the file named for it (interpolate, texture, combine, depth, fog, blend,
+ * write); those sources are compiled once per instruction set, and
+ * validatePipeline() lists the stages from the table of the widest set the
+ * processor has (stages.h).
  */
 #ifndef OBX_GLIDE_PIXEL_H
 #define OBX_GLIDE_PIXEL_H
@@ -215,7 +221,7 @@ Span* callerSpan(void);
 
 // Draws rows rowFirst + k, rowFirst + k + step, ... of a triangle whose row
 // number modulo `step` is `part` (step 1: every row).
-void triangleDraw(Span* s, const Triangle* t, int part, int step);
+void triangleRows(Span* s, const Triangle* t, int part, int step);
 
 // A decoded texture and its level table (texcache.cpp).
 struct TextureData {

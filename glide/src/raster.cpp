@@ -118,7 +118,9 @@ static void setupConstant(Setup* s, const Vertex* v, double x, double y)
     }
 }
 
-void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
+// Triangle setup: snapped vertices, culling, the edge functions stepped row
+// by row and the attribute planes, handed to the rasterizer.
+void setupTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
 {
     if (dev.stale)
         validatePipeline();
@@ -197,7 +199,8 @@ void drawTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
     submitTriangle(&t);
 }
 
-void triangleDraw(Span* s, const Triangle* t, int part, int step)
+// Scan conversion: each row's span between the edges, through the pixel path.
+void triangleRows(Span* s, const Triangle* t, int part, int step)
 {
     int first = t->rowFirst + ((part - t->rowFirst) % step + step) % step;
     int64_t edgeC[3];
@@ -228,7 +231,7 @@ void triangleDraw(Span* s, const Triangle* t, int part, int step)
 static void drawPointCovered(const Vertex* v, float fx, float fy);
 static void drawLineCovered(const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1);
 
-void drawPoint(const Vertex* v)
+void setupPoint(const Vertex* v)
 {
     if (dev.stale)
         validatePipeline();
@@ -255,7 +258,7 @@ void drawPoint(const Vertex* v)
 // The attributes of a line from a at (x0, y0) to b at (x1, y1): they change
 // along its major axis only, so every pixel of a column (or row) of it gets
 // the same.
-static void lineSetup(Setup* setup, const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1)
+static void linePlanes(Setup* setup, const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1)
 {
     bool xMajor = std::fabs(x1 - x0) >= std::fabs(y1 - y0);
     double length = xMajor ? x1 - x0 : y1 - y0;
@@ -284,7 +287,7 @@ static void lineSetup(Setup* setup, const Vertex* a, const Vertex* b, double x0,
 // [start, end) gets one pixel, in the row (or column) the line crosses there.
 // Leaving out the end pixel lets strips share their vertices without drawing
 // them twice.
-void drawLine(const Vertex* a, const Vertex* b)
+void setupLine(const Vertex* a, const Vertex* b)
 {
     if (dev.stale)
         validatePipeline();
@@ -303,7 +306,7 @@ void drawLine(const Vertex* a, const Vertex* b)
     bool xMajor = std::fabs(dx) >= std::fabs(dy);
 
     Setup setup;
-    lineSetup(&setup, a, b, x0, y0, x1, y1);
+    linePlanes(&setup, a, b, x0, y0, x1, y1);
 
     ClipRect clip = clipRect();
     double start = xMajor ? x0 : y0, end = xMajor ? x1 : y1;
@@ -386,7 +389,7 @@ static void drawLineCovered(const Vertex* a, const Vertex* b, double x0, double 
     double dx = x1 - x0, dy = y1 - y0;
     bool xMajor = std::fabs(dx) >= std::fabs(dy);
     Setup setup;
-    lineSetup(&setup, a, b, x0, y0, x1, y1);
+    linePlanes(&setup, a, b, x0, y0, x1, y1);
     ClipRect clip = clipRect();
     double start = xMajor ? x0 : y0, end = xMajor ? x1 : y1;
     double slope = xMajor ? dy / dx : dx / dy;
@@ -434,13 +437,13 @@ static void drawEdgeFringe(const Vertex* a, const Vertex* b, const Vertex* c)
         outerA.x += step;
         outerB.x += step;
     }
-    drawTriangle(a, b, &outerB);
-    drawTriangle(a, &outerB, &outerA);
+    setupTriangle(a, b, &outerB);
+    setupTriangle(a, &outerB, &outerA);
 }
 
-void drawTriangleEdges(const Vertex* a, const Vertex* b, const Vertex* c, const bool edges[3])
+void setupTriangleEdges(const Vertex* a, const Vertex* b, const Vertex* c, const bool edges[3])
 {
-    drawTriangle(a, b, c);
+    setupTriangle(a, b, c);
     if (!edges[0] && !edges[1] && !edges[2])
         return;
     // The fringes go with the triangle: culled with it, never on their own.
