@@ -69,18 +69,29 @@ void sessionDirEnter(const std::vector<std::string>& files)
 #if defined(_WIN32)
 static void treeRemove(const std::string& path)
 {
+    chmod(path.c_str(), 0700);
     std::error_code error;
     std::filesystem::remove_all(path, error);
 }
 #else
+// Tests may leave read-only directories behind; they are opened up before
+// anything is removed. Only real directories: chmod follows a symbolic link
+// and would change the run directory's file it points to.
+static int openDirectory(const char* path, const struct stat*, int type, struct FTW*)
+{
+    if (type == FTW_D || type == FTW_DNR)
+        chmod(path, 0700);
+    return 0;
+}
+
 static int removeEntry(const char* path, const struct stat*, int, struct FTW*)
 {
-    chmod(path, 0700);
     return remove(path);
 }
 
 static void treeRemove(const std::string& path)
 {
+    nftw(path.c_str(), openDirectory, 16, FTW_PHYS);
     nftw(path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 #endif
@@ -91,7 +102,6 @@ void sessionDirLeave(void)
         return;
     if (chdir(startDir.c_str()) != 0)
         ADD_FAILURE() << "cannot return to " << startDir;
-    chmod(tempDir.c_str(), 0700);
     treeRemove(tempDir);
     tempDir.clear();
 }
