@@ -1,27 +1,13 @@
-#define _DEFAULT_SOURCE /* readlink */
 #include "app_window.h"
 
-#include <limits.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
-void dataDirectoryEnter(const char* program)
+#include "ombrix_util.h"
+
+int dataDirectoryEnter(const char* program)
 {
-    if (access("white.3df", R_OK) == 0)
-        return;
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return;
-    self[n] = '\0';
-    char* slash = strrchr(self, '/');
-    if (slash) {
-        *slash = '\0';
-        if (chdir(self) != 0)
-            fprintf(stderr, "%s: cannot enter %s\n", program, self);
-    }
+    return ombrixDataDirEnter(program);
 }
 
 SDL_Window* windowOpen(const char* title, int resolution, int headless)

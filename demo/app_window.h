@@ -6,9 +6,10 @@
 #include <SDL.h>
 
 /* The engine reads its data files from the current directory: stays when
- * they are here, else goes to the program's own directory (and says so on
- * stderr, under the program's name, when it cannot). */
-void dataDirectoryEnter(const char* program);
+ * they are here, else enters the program's own directory or the installed
+ * share/ombrix (ombrixDataDirEnter). 0, with what is missing and where it
+ * looked said on stderr under the program's name, when none has them. */
+int dataDirectoryEnter(const char* program);
 
 /* A shown, resizable window of the size of screen resolution 0..4 (0 when
  * out of range); null when headless is asked for, when there is no display

@@ -248,7 +248,8 @@ int main(int argc, char** argv)
         }
     }
     strcpy(o.out, out);
-    dataDirectoryEnter("obx-demo");
+    if (!dataDirectoryEnter("obx-demo"))
+        return 1;
 
     SDL_Window* window = windowOpen("Ombrix Demo", o.resolution, o.headless);
     if (!window)

@@ -784,7 +784,8 @@ int main(int argc, char** argv)
         }
     }
 
-    dataDirectoryEnter("obx-view");
+    if (!dataDirectoryEnter("obx-view"))
+        return 1;
     SDL_Window* window = windowOpen("Ombrix Viewer", o.resolution, o.headless);
     if (!window)
         setenv("OBX_GLIDE_DISPLAY", "headless", 1);
