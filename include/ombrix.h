@@ -11,6 +11,7 @@
 #ifndef OMBRIX_H
 #define OMBRIX_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 /* The version of the interface, as obxGetVersion reports it at run time. */
