@@ -115,7 +115,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${OBX_INSTALL_DOCDIR}/docs)
 if(EXISTS ${PROJECT_SOURCE_DIR}/examples)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${OBX_INSTALL_DOCDIR}/examples
-    FILES_MATCHING PATTERN "*.c" PATTERN "*.h" PATTERN "*.txt")
+    FILES_MATCHING PATTERN "*.c" PATTERN "*.h")
 endif()
 
 # The CMake package: Ombrix::Ombrix, Ombrix::Util, Ombrix::Glide3 and
