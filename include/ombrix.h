@@ -407,10 +407,15 @@ enum { OBX_CHARSET_OWN_MODE = 0, OBX_CHARSET_DEFAULT_MODE = 1 };
  * - A vector or colour passed by pointer is three consecutive floats and is
  *   copied unless a call says otherwise.
  * - Creating calls return a handle, or null on failure; calls that report
- *   success return 1 or 0; setters return nothing. Calls do not check their
- *   handles and arguments unless they say so. No error text reaches the
- *   caller: the log "Ombrix.log", in the current directory, says what was
- *   loaded and why start-up failed.
+ *   success return 1 or 0; setters return nothing. No error text reaches
+ *   the caller: the log "Ombrix.log", in the current directory, says what
+ *   was loaded and why start-up failed.
+ * - A null handle or null vector is harmless: a creating call then returns
+ *   null, a query its failure value (0, or -1 for a height) and any other
+ *   call does nothing, so a call on the result of a failed create is
+ *   ignored. Where a call says what null means, it means that. Other
+ *   arguments are not checked unless a call says so; deleting an object or
+ *   light twice is the caller's error.
  * - Files (textures, models, height maps) are read from the paths given,
  *   relative to the current directory; the engine's own data files
  *   "white.3df", "Init.3df" and "DefaultCS.3df" always from the current
@@ -560,9 +565,9 @@ void OBXAPI obxObjectAddVertex(Object* object, float x, float y, float z);
 
 /* Appends a triangle of three vertex indices. Its front is the side from
  * which index0, index1, index2 run clockwise on the screen; OBX_DOUBLE_SIDED
- * draws and lights it from both sides. `texture` must not be null (load
- * "white.3df" for a plain colour); s and t are 0..1 across the texture, one
- * pair per corner. */
+ * draws and lights it from both sides. `texture` null makes an untextured,
+ * white polygon; s and t are 0..1 across the texture, one pair per
+ * corner. */
 void OBXAPI obxObjectAddPolygon(Object* object, int index0, int index1, int index2,
                                 int doubleSided, TextureRecord* texture,
                                 float s0, float t0, float s1, float t1, float s2, float t2);
@@ -706,9 +711,9 @@ void OBXAPI obxBackgroundClear(void);
 /* A point light of colour r, g, b (0..1) at a world position, lighting
  * objects (not the landscape, which has its own light map). Its strength
  * falls by `attenuation` per unit of distance (0: none). `lensFlare` is a
- * flare drawn where the light is seen, or null. `extra` must point to three
- * values, which are copied and not used. Returns the light, or null when it
- * cannot be allocated. */
+ * flare drawn where the light is seen, or null. `extra` points to three
+ * values, which are copied and not used (null: zeros). Returns the light, or
+ * null when it cannot be allocated. */
 LightSource* OBXAPI obxLightsourceAdd(float r, float g, float b, float x, float y, float z,
                                       float attenuation, LensFlare* lensFlare,
                                       const uint32_t* extra);
@@ -748,8 +753,8 @@ void OBXAPI obxDynLightsourceDisable(DynamicLight* light);
  * through the light's point on the screen (1); negative values lie beyond
  * the centre. Note the order, sizes before positions. Added to the frame,
  * fading as the light leaves the view axis; hidden when anything drawn
- * covers the light's point. The arrays are copied; textures must not be
- * null. Null when it cannot be allocated. */
+ * covers the light's point. The arrays are copied. Null when it cannot be
+ * allocated or an element's texture is null. */
 LensFlare* OBXAPI obxLensflareCreate(int count, TextureRecord** textures, const float* halfSizes,
                                      const float* axisPositions);
 
@@ -807,7 +812,7 @@ void OBXAPI obxCharacterDraw(Glyph* glyph, float x, float y, float width, float 
 /* A bitmap: `texture` drawn as a rectangle, mode OBX_DRAW_OPAQUE or
  * OBX_DRAW_TRANSLUCENT with `opacity` 0..255; chromaKey OBX_CHROMAKEY_ON
  * leaves out texels of chromaColour (0..1; copied whenever the pointer is
- * not null). Null when the record cannot be allocated. */
+ * not null). Null when `texture` is null or the record cannot be allocated. */
 Bitmap* OBXAPI obxBitmapCreate(TextureRecord* texture, int mode, float opacity, int chromaKey,
                                const float* chromaColour);
 
@@ -889,7 +894,8 @@ void OBXAPI obxSkyboxDisable(void);
  * added to the frame (no depth test). A particle lives 50 to 99 frames,
  * fading from startColour to endColour (0..1), moving each frame by its
  * velocity (starting at `velocity`, multiplied by `damping` every frame)
- * plus a random drift of up to `spread` per axis. Vectors are copied.
+ * plus a random drift of up to `spread` per axis. Vectors are copied; a
+ * null texture draws the particles with the white texture.
  * Particles are released only by obxEmitterAddParticle(s). Null when the
  * pool cannot be allocated. Not in the world until obxEmitterAddToWorld. */
 ParticleEmitter* OBXAPI obxEmitterCreate(float x, float y, float z, int capacity,
@@ -915,7 +921,8 @@ void OBXAPI obxEmitterChangeProperties(ParticleEmitter* emitter, float x, float 
  * puffs from a square of +-spawnRadius around it (while its pool of
  * `capacity` has room); each is a square of half side puffSize, rises by
  * riseSpeed per frame with a random drift multiplied by `damping` each
- * frame, and fades out over puffLife frames. `velocity` is stored only. The
+ * frame, and fades out over puffLife frames (a null texture: white).
+ * `velocity` is stored only. The
  * stream is steady when puffsPerFrame * puffLife <= capacity. Null when the
  * pool cannot be allocated. Not in the world until
  * obxSmokeEmitterAddToWorld. */
