@@ -102,7 +102,7 @@ struct GlideState {
     GrDepthBufferMode_t depthMode;
     GrCmpFnc_t depthFunction;
     FxBool depthMask;
-    FxI32 depthBias;
+    FxI32 depthBias; // -0x8000..0x7FFF
     FxBool colorMaskRgb, colorMaskAlpha;
     GrChromakeyMode_t chromakeyMode;
     GrColor_t chromakeyValue;

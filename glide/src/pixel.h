@@ -155,7 +155,7 @@ struct Pipeline {
     bool tmuCombineLod[MAX_TMU]; // the unit's combine reads it
     bool writeRgb, writeDepth, writeAlpha, alphaBuffer;
     int ditherMode;
-    int32_t depthBias;
+    int32_t depthBias; // -0x8000..0x7FFF: the biased depth of any value fits in 32 bits
     // The depth test: which outcomes of comparing the new value with the
     // stored one pass, and the value compared in the *_COMPARE_TO_BIAS modes.
     bool depthPassLess, depthPassEqual, depthPassGreater;

@@ -90,6 +90,8 @@ static bool stateValid(const GlideState& s)
         return false;
     if (!validBool(s.depthMask) || !validBool(s.colorMaskRgb) || !validBool(s.colorMaskAlpha))
         return false;
+    if (s.depthBias < -0x8000 || s.depthBias > 0x7FFF)
+        return false;
     if (s.chromakeyMode != GR_CHROMAKEY_DISABLE && s.chromakeyMode != GR_CHROMAKEY_ENABLE)
         return false;
     if ((s.fogMode & 0xFF) > GR_FOG_WITH_ITERATED_ALPHA_EXT || (s.fogMode & ~(0xFF | GR_FOG_MULT2 | GR_FOG_ADD2)))
@@ -308,7 +310,9 @@ void grDepthBiasLevel(FxI32 level)
     TRACE("grDepthBiasLevel(%d)", level);
     if (!requireWindow("grDepthBiasLevel"))
         return;
-    gs.depthBias = level;
+    // The board keeps the level's low 16 bits, as a signed bias.
+    int32_t low = (int32_t)((uint32_t)level & 0xFFFFu);
+    gs.depthBias = low >= 0x8000 ? low - 0x10000 : low;
     markStale();
 }
 

@@ -2,6 +2,7 @@
 #include "glide_test_util.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -117,6 +118,66 @@ TEST_F(DepthTest, MaskBiasAndFailingTestsKeepTheBuffer)
     grDepthMask(FXTRUE);
     grBufferClear(0, 0, 0x11234); // the low 16 bits
     EXPECT_EQ(depthAt(25, 5), 0x1234);
+}
+
+// The bias level keeps its low 16 bits as a signed value, as the board's
+// Glide does, and the biased depth stays within 0..0xFFFF, whatever level the
+// application or a saved state gives.
+TEST_F(DepthTest, BiasLevelIsItsLowSixteenBitsSigned)
+{
+    const FxI32 levels[] = {0x7FFFFFFF, 0x10005, (FxI32)0x80000001, 0x7FFF, 0x8000, 40000, -70000};
+    const int bias[] = {-1, 5, 1, 32767, -32768, -25536, -4464};
+    grDepthBufferFunction(GR_CMP_ALWAYS);
+    for (int k = 0; k < 7; k++) {
+        grDepthBiasLevel(levels[k]);
+        grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
+        rectAtW(0, 0, 4, 4, 10, 255, 255, 255); // W value 0x3666
+        int w = 0x3666 + bias[k];
+        EXPECT_EQ(depthAt(1, 1), w < 0 ? 0 : (w > 0xFFFF ? 0xFFFF : w)) << "level " << levels[k];
+        grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+        for (float z : {1000.0f, 60000.0f}) {
+            Vtx v = vtx(0, 0);
+            v.z = z;
+            rect(0, 0, 4, 4, v);
+            int d = (int)z + bias[k];
+            EXPECT_EQ(depthAt(1, 1), d < 0 ? 0 : (d > 0xFFFF ? 0xFFFF : d)) << "level " << levels[k] << ", z " << z;
+        }
+    }
+    // Compared to the bias itself, a level of 0x10005 is a depth of 5.
+    grDepthBiasLevel(0x10005);
+    grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS);
+    grDepthBufferFunction(GR_CMP_LESS);
+    grBufferClear(0, 0, 6);
+    rectAtW(0, 0, 2, 2, 10, 255, 0, 0);
+    grColorMask(FXFALSE, FXFALSE);
+    grBufferClear(0, 0, 5);
+    grColorMask(FXTRUE, FXFALSE);
+    rectAtW(2, 0, 4, 2, 10, 0, 255, 0);
+    EXPECT_EQ(pixelAt(0, 0), rgb565(255, 0, 0));
+    EXPECT_EQ(pixelAt(3, 0), 0);
+
+    // A saved state holds the bias as set; one holding a bias no level gives
+    // is refused.
+    FxI32 size = 0;
+    ASSERT_EQ(grGet(GR_GLIDE_STATE_SIZE, 4, &size), 4u);
+    std::vector<char> state((size_t)size);
+    grDepthBiasLevel(0x12345A3C);
+    grGlideGetState(state.data());
+    std::vector<size_t> at;
+    for (size_t i = 0; i + 4 <= state.size(); i += 4) {
+        FxI32 v;
+        memcpy(&v, &state[i], 4);
+        if (v == 0x5A3C)
+            at.push_back(i);
+    }
+    ASSERT_EQ(at.size(), 1u);
+    glideErrors.clear();
+    grGlideSetState(state.data());
+    EXPECT_TRUE(glideErrors.empty());
+    FxI32 wild = 0x7FFFFFFF;
+    memcpy(&state[at[0]], &wild, 4);
+    grGlideSetState(state.data());
+    EXPECT_FALSE(glideErrors.empty());
 }
 
 TEST_F(DepthTest, ZBufferInterpolatesZ)
