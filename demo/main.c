@@ -55,11 +55,15 @@ static double secondsNow(void)
 
 /* ---- Start-up --------------------------------------------------------------------- */
 
-static void usage(void)
+static void usage(FILE* out)
 {
-    fprintf(stderr,
+    fprintf(out,
             "usage: obx-demo [--headless] [--frames N] [--shots F,F,...] [--out DIR]\n"
-            "                [--resolution 0..4] [--camera 1..5] [--fog | --no-fog] [--unpaced]\n");
+            "                [--resolution 0..4] [--camera 1..5] [--fog | --no-fog] [--unpaced]\n"
+            "Every part of the engine in one scene. In a window: 1..5 camera path, F fog,\n"
+            "space pause, F12 screenshot into --out, Escape quit. Headless (no display, or\n"
+            "--headless): --frames frames (default one tour of 2400), writing the frames\n"
+            "--shots names (default the middle of each camera path) as PNG into --out.\n");
 }
 
 static int optionsRead(int argc, char** argv, Options* o)
@@ -209,7 +213,11 @@ static int headlessRun(Options* o)
     Rate rate = {0, 0, 0};
     double start = secondsNow();
     int written = 0;
+    /* On a terminal the tour says how far it has come. */
+    int progress = isatty(STDERR_FILENO);
     for (int f = 1; f <= frames; f++) {
+        if (progress && (f % 60 == 0 || f == frames))
+            fprintf(stderr, "\robx-demo: frame %d of %d", f, frames);
         demoSceneAdvance();
         demoSceneRender(rate.shown);
         rateCount(&rate);
@@ -220,11 +228,16 @@ static int headlessRun(Options* o)
             snprintf(path, sizeof path, "%s/obx-demo-%05d.png", o->out, f);
             if (!screenshotShow(path))
                 return 1;
+            if (progress)
+                fprintf(stderr, "\r\033[K");
             printf("obx-demo: frame %d written to %s\n", f, path);
+            fflush(stdout);
             written++;
             break;
         }
     }
+    if (progress)
+        fprintf(stderr, "\r\033[K");
     double seconds = secondsNow() - start;
     printf("obx-demo: %d frames in %.1f s (%.1f frames/s), %d bumps, %u bytes allocated\n", frames,
            seconds, frames / seconds, demoCollisions(), obxNumBytesAllocated());
@@ -235,8 +248,14 @@ static int headlessRun(Options* o)
 int main(int argc, char** argv)
 {
     Options o;
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--help") == 0) {
+            usage(stdout);
+            return 0;
+        }
+    }
     if (!optionsRead(argc, argv, &o)) {
-        usage();
+        usage(stderr);
         return 2;
     }
     /* Shots go where asked, seen from where the program was started. */
@@ -264,7 +283,13 @@ int main(int argc, char** argv)
     }
     if (!o.paced)
         obxVSyncDisable();
-    if (!demoSceneBuild()) {
+    /* The landscape takes a moment to build. */
+    if (isatty(STDERR_FILENO))
+        fprintf(stderr, "obx-demo: building the scene...");
+    int built = demoSceneBuild();
+    if (isatty(STDERR_FILENO))
+        fprintf(stderr, "\r\033[K");
+    if (!built) {
         obxShutdown();
         return 1;
     }

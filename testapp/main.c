@@ -80,8 +80,29 @@ static void programEnd(void)
     SDL_Quit();
 }
 
-int main(void)
+/* The program takes no arguments; it explains itself with --help. */
+static int argumentsRead(int argc, char** argv)
 {
+    static const char usage[] =
+        "usage: OmbrixTest [--help]\n"
+        "The engine's test program: the tank, lit and flat-shaded, in one frame at\n"
+        "640 x 480; Escape ends it. Run it where tank.3ds and the data files are.\n";
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(usage, stdout);
+        return 0;
+    }
+    if (argc > 1) {
+        fputs(usage, stderr);
+        return 2;
+    }
+    return -1;
+}
+
+int main(int argc, char** argv)
+{
+    int code = argumentsRead(argc, argv);
+    if (code >= 0)
+        return code;
     mainWindow = mainWindowCreate();
     /* The engine takes the window's id in place of a window handle. */
     HWND window = mainWindow ? (HWND)(uintptr_t)SDL_GetWindowID(mainWindow) : NULL;

@@ -172,9 +172,18 @@ double measure(const Case& c, double seconds, double* triangles)
 
 int main(int argc, char** argv)
 {
-    double seconds = argc > 1 ? atof(argv[1]) : 1.0;
-    if (!(seconds > 0.0))
-        seconds = 1.0;
+    static const char usage[] = "usage: glide-fillrate [SECONDS [PATH]]\n"
+                                "The device's fill rate per pixel path (those whose name holds PATH).\n";
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(usage, stdout);
+        return 0;
+    }
+    char* end = NULL;
+    double seconds = argc > 1 ? strtod(argv[1], &end) : 1.0;
+    if (argc > 3 || (argc > 1 && (!(seconds > 0.0) || *end))) {
+        fputs(usage, stderr);
+        return 2;
+    }
     setenv("OBX_GLIDE_DISPLAY", "headless", 1);
     grGlideInit();
     grSstSelect(0);

@@ -124,11 +124,20 @@ int main(int argc, char** argv)
 {
     int frames = 300;
     const char* dump = NULL;
+    static const char usage[] = "usage: obx-bench-particles [FRAMES] [--dump PATTERN]\n"
+                                "Particle fountains and smoke columns, headless: frames, squares\n"
+                                "and pixels per second, and the rate of the update walk.\n";
     for (int i = 1; i < argc; i++) {
-        if (strcmp(argv[i], "--dump") == 0 && i + 1 < argc)
+        char* end = NULL;
+        if (strcmp(argv[i], "--dump") == 0 && i + 1 < argc) {
             dump = argv[++i];
-        else
-            frames = atoi(argv[i]) > 0 ? atoi(argv[i]) : frames;
+        } else if (strcmp(argv[i], "--help") == 0) {
+            fputs(usage, stdout);
+            return 0;
+        } else if ((frames = (int)strtol(argv[i], &end, 10)) < 1 || *end) {
+            fputs(usage, stderr);
+            return 2;
+        }
     }
     setenv("OBX_GLIDE_DISPLAY", "headless", 1);
     if (dump)

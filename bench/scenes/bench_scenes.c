@@ -112,9 +112,10 @@ static Result sceneRun(const BenchScene* scene, int resolution, int tmus, int fr
     return r;
 }
 
-static void usage(void)
+static void usage(FILE* out)
 {
-    fprintf(stderr, "usage: obx-bench-scenes [--frames N] [--tmu] [--scene NAME] [--dump DIR]\n");
+    fprintf(out, "usage: obx-bench-scenes [--frames N] [--tmu] [--scene NAME] [--dump DIR]\n"
+                 "Frames, polygons and pixels per second of the fixed scenes, headless.\n");
 }
 
 int main(int argc, char** argv)
@@ -131,13 +132,16 @@ int main(int argc, char** argv)
             only = argv[++i];
         else if (strcmp(argv[i], "--dump") == 0 && i + 1 < argc)
             dump = argv[++i];
-        else {
-            usage();
+        else if (strcmp(argv[i], "--help") == 0) {
+            usage(stdout);
+            return 0;
+        } else {
+            usage(stderr);
             return 2;
         }
     }
     if (frames < 1) {
-        usage();
+        usage(stderr);
         return 2;
     }
     static const int resolutions[2] = {0, 2};

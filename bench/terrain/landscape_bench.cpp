@@ -4,6 +4,7 @@
 //   obx-bench-landscape [loads, default 3] [frames, default 50]
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,8 +38,20 @@ bool enterProgramDirectory(void)
 
 int main(int argc, char** argv)
 {
-    int loads = argc > 1 ? atoi(argv[1]) : 3;
-    int frames = argc > 2 ? atoi(argv[2]) : 50;
+    static const char usage[] = "usage: obx-bench-landscape [LOADS [FRAMES]]\n"
+                                "The load time of terrain256.3df, its bytes and the time of a frame.\n";
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        fputs(usage, stdout);
+        return 0;
+    }
+    char* end = NULL;
+    int loads = argc > 1 ? (int)strtol(argv[1], &end, 10) : 3;
+    int bad = argc > 3 || (argc > 1 && (loads < 1 || *end));
+    int frames = argc > 2 ? (int)strtol(argv[2], &end, 10) : 50;
+    if (bad || (argc > 2 && (frames < 1 || *end))) {
+        fputs(usage, stderr);
+        return 2;
+    }
     setenv("OBX_GLIDE_DISPLAY", "headless", 1);
     if (!enterProgramDirectory() || !obxInitialize(NULL, 0)) {
         fprintf(stderr, "cannot start the engine\n");

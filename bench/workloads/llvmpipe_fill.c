@@ -59,6 +59,11 @@ static void quad(int width, int height, float offset, float alpha)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        printf("usage: obx-bench-llvmpipe fill|fill4b WIDTH HEIGHT SECONDS\n"
+               "A fill workload on Mesa's llvmpipe, for obx-bench-workloads.\n");
+        return 0;
+    }
     if (argc < 5 || (strcmp(argv[1], "fill") != 0 && strcmp(argv[1], "fill4b") != 0)) {
         fprintf(stderr, "usage: obx-bench-llvmpipe fill|fill4b WIDTH HEIGHT SECONDS\n");
         return 2;

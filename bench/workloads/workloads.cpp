@@ -445,7 +445,10 @@ int main(int argc, char** argv)
             busy = atoi(argv[++i]);
         else if (strcmp(argv[i], "--cpu") == 0 && value)
             pinTo = atoi(argv[++i]);
-        else {
+        else if (strcmp(argv[i], "--help") == 0) {
+            fputs(usage, stdout);
+            return 0;
+        } else {
             fputs(usage, stderr);
             return 2;
         }

@@ -167,6 +167,10 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--headless") == 0) {
             headless = true;
+        } else if (strcmp(argv[i], "--help") == 0) {
+            printf("usage: %s [--headless]\nThe software Glide device on its own, in a window or "
+                   "headless.\n", argv[0]);
+            return 0;
         } else {
             fprintf(stderr, "usage: %s [--headless]\n", argv[0]);
             return 2;

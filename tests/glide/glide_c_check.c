@@ -57,8 +57,14 @@ static void quad(float x0, float y0, float x1, float y1, Vertex v)
     grDrawTriangle(&a, &c, &d);
 }
 
-int main(void)
+int main(int argc, char** argv)
 {
+    if (argc > 1) {
+        int help = argc == 2 && strcmp(argv[1], "--help") == 0;
+        fputs("usage: glide-c-check\nA C program over the device's Glide headers draws one "
+              "textured, fogged frame.\n", help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
     GrContext_t context;
     FxI32 boards = 0;
     static unsigned short texels[8 * 8];

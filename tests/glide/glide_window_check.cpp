@@ -36,8 +36,14 @@ static void drawRed(void)
     grBufferSwap(0);
 }
 
-int main(void)
+int main(int argc, char** argv)
 {
+    if (argc > 1) {
+        bool help = argc == 2 && strcmp(argv[1], "--help") == 0;
+        fputs("usage: glide-window-check\nThe device draws into an SDL window of this program.\n",
+              help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         printf("no display: %s\n", SDL_GetError());

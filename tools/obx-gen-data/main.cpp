@@ -44,12 +44,14 @@ int main(int argc, char** argv) {
         {"logo", "OUT.3df BOLD.ttf", genLogo, 2},
         {"panel", "OUT.3df", genPanel, 1},
     };
-    if (argc >= 2) {
+    bool help = argc == 2 && strcmp(argv[1], "--help") == 0;
+    if (argc >= 2 && !help) {
         std::vector<std::string> args(argv + 2, argv + argc);
         for (const Command& c : commands)
             if (strcmp(argv[1], c.name) == 0 && args.size() == c.argumentCount) return c.run(args);
     }
-    fprintf(stderr, "usage: obx-gen-data WHAT ARGS...\n");
-    for (const Command& c : commands) fprintf(stderr, "  obx-gen-data %s %s\n", c.name, c.arguments);
-    return 2;
+    FILE* out = help ? stdout : stderr;
+    fprintf(out, "usage: obx-gen-data WHAT ARGS...\nWrites one family of the data files:\n");
+    for (const Command& c : commands) fprintf(out, "  obx-gen-data %s %s\n", c.name, c.arguments);
+    return help ? 0 : 2;
 }

@@ -4,13 +4,18 @@
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "ombrix.h"
 #include "ombrix_util.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
+    if (argc == 2 && strcmp(argv[1], "--help") == 0) {
+        printf("usage: consumer OUT.png\nDraws the tank and saves the frame.\n");
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
         fprintf(stderr, "usage: consumer OUT.png\n");
         return 2;
     }
