@@ -151,7 +151,8 @@ static void flareElementDraw(const FlareElement* element, float px, float py)
         flareCornerSet(&corners[k], &quad[4 * k]);
         pointers[k] = &corners[k];
     }
-    textureSelect(element->texture);
+    if (!textureSelect(element->texture))
+        return;
     grDrawVertexArray(GR_TRIANGLE_FAN, 4, pointers);
 }
 

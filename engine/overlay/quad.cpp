@@ -34,7 +34,8 @@ void overlayQuadDraw(TextureRecord* texture, float x, float y, float width, floa
     cornerSet(&bl, left, bottom, 0.0f, 256.0f);
     cornerSet(&br, right, bottom, 256.0f, 256.0f);
     cornerSet(&tr, right, top, 256.0f, 0.0f);
-    textureSelect(texture);
+    if (!textureSelect(texture))
+        return;   // drawn as without a texture: not at all
     grDrawTriangle(&tl, &bl, &br);
     grDrawTriangle(&br, &tr, &tl);
 }

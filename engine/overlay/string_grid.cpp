@@ -83,8 +83,7 @@ void obxStrDrawGrid(int column, int row, const char* text)
     grConstantColorValue(((uint32_t)gridOpacity << 24) + (channelByte(gridColour[0]) << 16) +
                          (channelByte(gridColour[1]) << 8) + channelByte(gridColour[2]));
     // Without a glyph sheet (no "DefaultCS.3df") there is nothing to draw.
-    if (gridTexture) {
-        textureSelect(gridTexture);
+    if (gridTexture && textureSelect(gridTexture)) {
         // Each cell is drawn one pixel smaller than its pitch from 15 of the 16
         // texels of its sheet cell, so neighbours never bleed into each other.
         const float right = (float)(cellW - 1), down = (float)(cellH - 1);

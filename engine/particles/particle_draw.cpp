@@ -18,11 +18,11 @@ void particleEmitterDraw(ParticleEmitter* emitter)
     grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
                    GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
-    spriteTextureSelect(emitter->texture);
+    int textured = spriteTextureSelect(emitter->texture);
 
     DrawVer corners[4];
     Particle* p = emitter->liveHead;
-    for (int32_t i = 0; i < emitter->liveCount && p; i++, p = p->next) {
+    for (int32_t i = 0; textured && i < emitter->liveCount && p; i++, p = p->next) {
         float x, y, z;
         transformPoint(&viewMatrix, p->position.x, p->position.y, p->position.z, &x, &y, &z);
         if (!spriteCorners(x, y, z, p->size, corners))

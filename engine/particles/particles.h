@@ -50,8 +50,9 @@ void smokeEmittersPass(void);
 int spriteCorners(float x, float y, float z, float size, DrawVer corners[4]);
 // Counts the square as a polygon drawn and sends it as one fan of four.
 void spriteDraw(DrawVer corners[4]);
-// The emitter's texture, or the engine's white texture when it has none.
-void spriteTextureSelect(TextureRecord* texture);
+// The emitter's texture, or the engine's white texture when it has none or
+// its texture can have no slot; 0 when neither can be drawn with.
+int spriteTextureSelect(TextureRecord* texture);
 
 // ---- Painter's order of emitters ------------------------------------------------------
 typedef struct EmitterDepth {

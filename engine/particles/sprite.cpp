@@ -72,10 +72,12 @@ void spriteDraw(DrawVer corners[4])
     grDrawVertexArray(GR_TRIANGLE_FAN, 4, fan);
 }
 
-void spriteTextureSelect(TextureRecord* texture)
+int spriteTextureSelect(TextureRecord* texture)
 {
-    if (!texture)
-        texture = textureFind("white.3df");
-    if (texture)
-        textureSelect(texture);
+    // Without a texture, or with one that can have no slot, a sprite is a
+    // square of white texels.
+    if (texture && textureSelect(texture))
+        return 1;
+    TextureRecord* white = textureFind("white.3df");
+    return white && textureSelect(white);
 }

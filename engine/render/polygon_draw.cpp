@@ -217,8 +217,9 @@ static void environmentLayer(const Object* object, const Polygon* polygon, int n
         e->r = e->g = e->b = 255.0f;
         drawPointers[j] = e;
     }
-    if (object->envTexture)
-        textureSelect(object->envTexture);
+    // Without environment texels there is no layer to lay over the polygon.
+    if (!object->envTexture || !textureSelect(object->envTexture))
+        return;
     // Truncated to a whole opacity and kept within the alpha byte.
     float alpha = object->envAlpha;
     GrColor_t opacity = alpha >= 255.0f ? 255u : (alpha >= 1.0f ? (GrColor_t)alpha : 0u);
@@ -274,11 +275,12 @@ void drawObject(Object* object)
             n = 3;
         }
 
-        if (polygon->kind == 2)
+        // A texture that can have no slot is drawn as none: the unit would
+        // show whichever texture it held before.
+        int untextured = polygon->kind == 2 || !polygon->texture || !textureSelect(polygon->texture);
+        if (untextured)
             grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
                            GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-        else if (polygon->texture)
-            textureSelect(polygon->texture);
         primitiveSend(drawPointers, n);
         performanceCounters.polygonsDrawn += 1;
 
@@ -292,7 +294,7 @@ void drawObject(Object* object)
                 v->b = kept[k][2];
             }
         }
-        if (polygon->kind == 2)
+        if (untextured)
             grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                            GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
         if (object->envMapped == 1)

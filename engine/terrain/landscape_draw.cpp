@@ -29,16 +29,24 @@ static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, in
         s->t1 = s->t0;
         pointers[i] = s;
     }
+    // A texture that can have no slot is never drawn with another's texels:
+    // a surface without one is white, lit by its light map; a leaf whose
+    // light map has none is left out, or on one unit stays unlit.
     TextureRecord* light = leaf->lightMap.lightTexture;
-    textureSelect(leaf->texture);
+    if (!textureSelect(leaf->texture)) {
+        TextureRecord* white = textureFind("white.3df");
+        if (!white || !textureSelect(white))
+            return;
+    }
     if (leaf->lightMap.lightTmu != 0) {
-        textureSelect(light);
+        if (!textureSelect(light))
+            return;
         grDrawVertexArray(GR_TRIANGLE_FAN, (FxU32)count, pointers);
     } else {
         grDrawVertexArray(GR_TRIANGLE_FAN, (FxU32)count, pointers);
         grAlphaBlendFunction(GR_BLEND_DST_COLOR, GR_BLEND_ZERO, GR_BLEND_ZERO, GR_BLEND_ZERO);
-        textureSelect(light);
-        grDrawVertexArray(GR_TRIANGLE_FAN, (FxU32)count, pointers);
+        if (textureSelect(light))
+            grDrawVertexArray(GR_TRIANGLE_FAN, (FxU32)count, pointers);
         grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                              GR_BLEND_ZERO);
     }

@@ -22,6 +22,9 @@ extern uint32_t textureMemoryMin[2];
 extern uint32_t textureMemoryMax[2];
 extern uint32_t textureMemoryCursor[2];
 extern uint32_t textureMemoryAlign;   // start addresses are multiples of this
+// The largest texture the board takes: log2 of its side, and of its aspect.
+extern int32_t textureMaxLodLog2;
+extern int32_t textureMaxAspectLog2;
 
 void textureMemoryInit(void);
 uint32_t textureMemoryAlloc(int unit, uint32_t bytes);
@@ -32,8 +35,10 @@ TextureRecord* textureFind(const char* fileName);
 int textureUnit(const TextureRecord* texture);
 
 // Makes texture the source of its unit for the drawing that follows,
-// downloading it first when it is stale or has no slot.
-void textureSelect(TextureRecord* texture);
+// downloading it first when it is stale or has no slot. 0 when it has no
+// slot and none can be taken over: the unit's source is then another
+// texture's, so the caller draws as if it had no texture.
+int textureSelect(TextureRecord* texture);
 
 // Takeover candidates (texture_evict.cpp). The victim is the first record of
 // the list (newest first) of the texture's unit that owns a slot of at least

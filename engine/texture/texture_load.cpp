@@ -29,12 +29,19 @@ TextureRecord* textureFind(const char* fileName)
 }
 
 // Reads the whole file into a new record holding only its Glide description
-// and texels; null when the file is unreadable or memory runs out.
-static TextureRecord* textureReadFile(const char* fileName, Gu3dfInfo* fileInfo, int logIt)
+// and texels; null when the file is unreadable or memory runs out. A texture
+// for the board (`forBoard`) is logged, and refused like an unreadable file
+// when it is larger or longer than the board takes: the board would refuse
+// to hold it, and whatever texture it held before would be drawn instead.
+static TextureRecord* textureReadFile(const char* fileName, Gu3dfInfo* fileInfo, int forBoard)
 {
     if (!gu3dfGetInfo(fileName, fileInfo))
         return NULL;
-    if (logIt) {
+    if (forBoard) {
+        int aspect = fileInfo->header.aspect_ratio;
+        if (fileInfo->header.large_lod > textureMaxLodLog2 ||
+            (aspect < 0 ? -aspect : aspect) > textureMaxAspectLog2)
+            return NULL;
         logWrite("Loading texture: ");
         logWrite(fileName);
         logWrite("\n\n");

@@ -10,6 +10,8 @@ uint32_t textureMemoryMin[2];
 uint32_t textureMemoryMax[2];
 uint32_t textureMemoryCursor[2];
 uint32_t textureMemoryAlign = 16;
+int32_t textureMaxLodLog2 = GR_LOD_LOG2_256;
+int32_t textureMaxAspectLog2 = GR_ASPECT_LOG2_8x1;
 
 static const uint32_t twoMegabytes = 0x200000;
 
@@ -71,6 +73,15 @@ void textureMemoryInit(void)
     FxI32 align = 0;
     grGet(GR_TEXTURE_ALIGN, sizeof align, &align);
     textureMemoryAlign = (align > 0 && (align & (align - 1)) == 0) ? (uint32_t)align : 16;
+    FxI32 maxSize = 0, maxAspect = -1;
+    grGet(GR_MAX_TEXTURE_SIZE, sizeof maxSize, &maxSize);
+    grGet(GR_MAX_TEXTURE_ASPECT_RATIO, sizeof maxAspect, &maxAspect);
+    textureMaxLodLog2 = GR_LOD_LOG2_256;
+    for (int lod = GR_LOD_LOG2_1; lod <= 11; lod++) {
+        if (maxSize == (1 << lod))
+            textureMaxLodLog2 = lod;
+    }
+    textureMaxAspectLog2 = maxAspect >= 0 && maxAspect <= GR_ASPECT_LOG2_8x1 ? maxAspect : GR_ASPECT_LOG2_8x1;
     textureMemoryMin[0] = grTexMinAddress(GR_TMU0);
     textureMemoryMax[0] = grTexMaxAddress(GR_TMU0);
     textureMemoryCursor[0] = textureMemoryMin[0];

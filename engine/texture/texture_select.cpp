@@ -62,7 +62,7 @@ void textureAccountingReset(void)
     knownHead = NULL;
 }
 
-void textureSelect(TextureRecord* texture)
+int textureSelect(TextureRecord* texture)
 {
     if (texture->useCount++ == 0)
         recordListPush(&countedSinceBegin, texture);
@@ -78,14 +78,14 @@ void textureSelect(TextureRecord* texture)
             grTexDownloadMipMap(chip, texture->address, GR_MIPMAPLEVELMASK_BOTH, info);
             texture->needsDownload = 0;
         }
-        return;
+        return 1;
     }
     // Records without texels (a slot that lost its texels) cannot be sent.
     if (!info->data)
-        return;
+        return 0;
     TextureRecord* victim = textureVictimFind(texture, unit);
     if (!victim)
-        return;   // the previous texture source stays in effect
+        return 0;   // the previous texture source stays in effect
     texture->address = victim->address;
     victim->resident = 0;
     texture->resident = 1;
@@ -94,6 +94,7 @@ void textureSelect(TextureRecord* texture)
     textureVictimTaken(victim, texture);
     grTexDownloadMipMap(chip, texture->address, GR_MIPMAPLEVELMASK_BOTH, info);
     grTexSource(chip, texture->address, GR_MIPMAPLEVELMASK_BOTH, info);
+    return 1;
 }
 
 void textureFrameBegin(void)

@@ -277,3 +277,27 @@ TEST_F(LoaderTest, FileLoadIsLoggedAndNeedsNoWriteAccess)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "2: writable, 3: cannot change user, 1: refused";
 }
+
+TEST_F(LoaderTest, AMapTheBoardCannotHoldLeavesItsFacesInTheirColours)
+{
+    // 512 x 512 is more than the board takes: the texture is refused as a
+    // missing file is, so its faces are drawn untextured, never with the
+    // texture the board held before.
+    write3dfRgb565("HUGE.3df", 512, 512, 0x001F, false);
+    write3dfRgb565("FINE.3df", 256, 256, 0xF800, false);
+    Bytes file = encode3ds(file3ds({
+        materialChunk({"HUGE", {}, {colour24(10, 20, 30)}, false, "HUGE.TGA"}),
+        materialChunk({"FINE", {}, {}, false, "FINE.TGA"}),
+        meshChunk(squareMesh("A", 0, 0, "HUGE")), meshChunk(squareMesh("B", 1, 0, "FINE")),
+    }));
+    Object* object = loadFromFile(file, 0.0f, 1);
+    ASSERT_NE(object, nullptr);
+    for (int p = 0; p < 2; p++) {
+        EXPECT_EQ(object->polygons[p].texture, nullptr);
+        EXPECT_EQ(object->polygons[p].kind, 2);
+    }
+    ASSERT_NE(object->polygons[2].texture, nullptr);
+    EXPECT_STREQ(object->polygons[2].texture->name, "FINE.3df");
+    EXPECT_EQ(logText().find("HUGE"), std::string::npos);
+    obxObjectDelete(object);
+}

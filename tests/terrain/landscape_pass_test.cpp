@@ -430,3 +430,34 @@ TEST_F(LandscapePassTest, HeadlessFrameShowsLitGroundOnOneUnit)
     start(1);
     pictureCheck();
 }
+
+TEST_F(LandscapePassTest, ASurfaceThatCanHaveNoSlotIsDrawnWhiteUnderItsLightMaps)
+{
+    // On 64 KB a 256 x 256 surface never has a slot: the ground is drawn as
+    // with the white texture, lit by its light maps, never with whatever
+    // texture the unit held before.
+    for (int units : {1, 2}) {
+        Frame frames[2];
+        for (int run = 0; run < 2; run++) {
+            ASSERT_EQ(landscapeEngineStart(units, "64K"), 1);
+            TextureRecord* surface = run == 0 ? obxTextureLoad("grass.3df", 0) : whiteTexture();
+            ASSERT_NE(surface, nullptr);
+            const float sun[3] = {0.5f, 1.0f, 0.3f};
+            Landscape* land = obxLandscapeLoadFromFile("terrain64.3df", 0, surface, 2000, 2000, 150,
+                                                       sun, 0.6f);
+            ASSERT_NE(land, nullptr);
+            obxLandscapeAddToWorld(land);
+            obxAmbientlightLight(0.1f, 0.1f, 0.1f);
+            cameraPut(0, 320, -1100, 15);
+            frameRender();
+            frames[run] = frameRender();
+            EXPECT_EQ(surface->resident, run);
+            engineStop();
+        }
+        int ground = 0;
+        for (int x = 0; x < 640; x++)
+            ground += frames[0].at(x, 80) != 0;
+        EXPECT_EQ(ground, 640) << units << " units";
+        EXPECT_TRUE(frames[0].colour == frames[1].colour) << units << " units";
+    }
+}

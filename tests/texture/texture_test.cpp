@@ -5,7 +5,7 @@
 #include <deque>
 #include <fstream>
 
-#include "obx_test.h"
+#include "obx_scene.h"
 #include "texture/texture.h"
 
 namespace {
@@ -492,4 +492,78 @@ TEST_F(TextureTest, AVictimIsFoundInAFewStepsHoweverLongTheList)
     }
     EXPECT_LE(perTakeover[0], 3.0);
     EXPECT_LE(perTakeover[1], 3.0);
+}
+
+TEST_F(TextureTest, TexturesTheBoardCannotHoldAreRefusedLikeMissingFiles)
+{
+    // The board takes 256 x 256 at most: larger files are refused where they
+    // are loaded, before their texels are read, and nothing is logged.
+    start();
+    write3dfRgb565("big512.3df", 512, 512, 0x001F, false);
+    write3dfRgb565("big2048.3df", 2048, 256, 0x07E0, false);
+    write3dfRgb565("long.3df", 256, 32, 0xF800);
+    TextureRecord* head = textureList;
+    uint32_t bytes = obxNumBytesAllocated();
+    EXPECT_EQ(obxTextureLoad("big512.3df", 0), nullptr);
+    EXPECT_EQ(obxTextureLoad("big2048.3df", 1), nullptr);
+    EXPECT_EQ(textureList, head);
+    EXPECT_EQ(obxNumBytesAllocated(), bytes);
+    TextureRecord* largest = obxTextureLoad("long.3df", 0);
+    ASSERT_NE(largest, nullptr);
+    EXPECT_EQ(largest->resident, 1);
+    obxShutdown();
+    std::string log = fileRead("Ombrix.log");
+    EXPECT_EQ(log.find("big"), std::string::npos);
+    EXPECT_NE(log.find("Loading texture: long.3df"), std::string::npos);
+}
+
+namespace {
+
+// A square facing the camera, from (x0, y0) to (x1, y1) at depth z.
+Object* squareCreate(float x0, float y0, float x1, float y1, float z, TextureRecord* texture)
+{
+    return meshCreate({{x0, y0, z}, {x0, y1, z}, {x1, y1, z}, {x1, y0, z}}, {{0, 1, 2}, {0, 2, 3}},
+                      texture, false, {0, 1, 0, 0, 1, 0, 0, 1, 1, 0, 1, 1});
+}
+
+}  // namespace
+
+TEST_F(TextureTest, ATextureThatCanHaveNoSlotIsDrawnAsNone)
+{
+    // On 64 KB the red texture has a slot and the blue one can never have
+    // one: the unit would still show red. The blue square, environment
+    // mapped with blue as well, is drawn as the square without a texture; a
+    // bitmap of blue draws nothing, as a bitmap without a texture would.
+    start(1, "64K");
+    write3dfRgb565("red.3df", 64, 64, 0xF800);
+    write3dfRgb565("blue.3df", 256, 256, 0x001F);
+    TextureRecord* red = obxTextureLoad("red.3df", 0);
+    TextureRecord* blue = obxTextureLoad("blue.3df", 0);
+    ASSERT_TRUE(red && blue);
+    ASSERT_EQ(red->resident, 1);
+    ASSERT_EQ(blue->resident, 0);
+    obxAmbientlightLight(1, 1, 1);
+    squareCreate(-6, -1, -2, 1, 20, red);   // farther: drawn first
+    Object* blueSquare = squareCreate(-1, -1, 1, 1, 10, blue);
+    obxObjectMakeEnviromentMapped(blueSquare, blue, 255);
+    squareCreate(2, -1, 4, 1, 10, nullptr);
+    Bitmap* bitmap = obxBitmapCreate(blue, 0, 0, 0, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+
+    obxBackgroundClear();
+    obxWorldRender(0);
+    obxSetRenderState(0);
+    obxBitmapDrawXY(bitmap, 0, 0, 64, 48);
+    obxSetRenderState(1);
+    Frame frame = frameGrab();
+    EXPECT_EQ(blue->resident, 0);
+    uint16_t redPixel = frame.at(256, 240), bluePixel = frame.at(320, 240);
+    uint16_t plainPixel = frame.at(320 + 96, 240);
+    EXPECT_EQ(redPixel, 0xF800);
+    EXPECT_EQ(plainPixel, 0xFFFF);
+    EXPECT_EQ(bluePixel, plainPixel);
+    for (int y = 480 - 48; y < 480; y++) {
+        for (int x = 0; x < 64; x++)
+            ASSERT_EQ(frame.at(x, y), 0) << x << ", " << y;
+    }
 }
