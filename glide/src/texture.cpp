@@ -105,10 +105,19 @@ static inline I bilerpLanes(I a, I b, I c, I d, I fu, I fv)
     return packBytes(lerp16(topLo, botLo, wvLo, ivLo), lerp16(topHi, botHi, wvHi, ivHi));
 }
 
-// Samples unit t for the span W pixels at a time from its level table; false
-// when a coordinate is too far out for it (the span then takes the general
-// path).
-static bool sampleLanes(Span* s, int t, uint32_t* out)
+// Where each pixel of a span samples its texels: fixed-point coordinates in
+// its level (8 fraction bits, moved half a texel back when bilinear), the
+// level, and the bilinear weights' mask (255, or 0 for point sampling).
+struct LaneCoords {
+    alignas(32) int32_t u[SPAN_MAX], v[SPAN_MAX], level[SPAN_MAX], weights[SPAN_MAX];
+    bool oneLevel; // every pixel samples level `level0`
+    int level0;
+};
+
+// Coordinates, levels and filters of every pixel of the span for unit t, and
+// its level of detail when the unit needs it; false when a coordinate is too
+// far out for the fixed point (before any texel is fetched).
+static bool laneCoordinates(Span* s, int t, LaneCoords* c)
 {
     const Pipeline& P = *s->path;
     const Setup* st = s->setup;
@@ -122,9 +131,8 @@ static bool sampleLanes(Span* s, int t, uint32_t* out)
 
     const bool lodOn = P.tmuLod[t];
     const Gradients g = gradients(st, t, P.tmuLodOffset[t]);
-
     const bool mipmap = P.tmuMipmap[t];
-    const I lastLevel = splatI(P.texture[t]->levelCount - 1);
+    const int lastLevel = P.texture[t]->levelCount - 1;
     I round = splatI(128);
     if (P.tmuDither[t]) {
         alignas(32) int32_t row[W];
@@ -136,13 +144,10 @@ static bool sampleLanes(Span* s, int t, uint32_t* out)
     const bool magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
     const I minHalf = splatI(minBilinear ? 128 : 0), magHalf = splatI(magBilinear ? 128 : 0);
     const I minWeights = splatI(minBilinear ? 255 : 0), magWeights = splatI(magBilinear ? 255 : 0);
-    const bool anyBilinear = magBilinear || (lodOn && minBilinear);
-
     const F scaleS = splat(lt.scaleS), scaleT = splat(lt.scaleT);
     const F limit = splat(1073741824.0f);
     const F absMask = bitsF(splatI(0x7FFFFFFF));
-    const int modeS = u.clampS, modeT = u.clampT;
-    const I zero = zeroI(), oneI = splatI(1), low8 = splatI(255);
+    const I zero = zeroI();
 
     // With q the same over the whole primitive, 1/q and the level of detail
     // are too (the terms in d(1/w) vanish for any finite s and t, which the
@@ -153,21 +158,17 @@ static bool sampleLanes(Span* s, int t, uint32_t* out)
     if (affine && lodOn)
         lodConst = levelOfDetail(g, rConst, splat(0.0f), splat(0.0f));
     // One level for every pixel of the span: its numbers once.
-    const bool oneLevel = !mipmap || !lodOn || (affine && !P.tmuDither[t]);
-    int level0 = 0;
+    c->oneLevel = !mipmap || !lodOn || (affine && !P.tmuDither[t]);
+    c->level0 = 0;
     if (mipmap && lodOn && affine) {
         int32_t lod0 = firstI(lodConst);
         if (lod0 > 0) {
-            level0 = (lod0 + 128) >> 8;
-            level0 = level0 < P.texture[t]->levelCount - 1 ? level0 : P.texture[t]->levelCount - 1;
+            int level = (lod0 + 128) >> 8;
+            c->level0 = level < lastLevel ? level : lastLevel;
         }
     }
-    const int shiftS0 = lt.shiftS[level0], shiftT0 = lt.shiftT[level0];
+    const int shiftS0 = lt.shiftS[c->level0], shiftT0 = lt.shiftT[c->level0];
 
-    // Coordinates, levels and filters of every pixel first: a pixel too far
-    // out sends the whole span to the general path before any texel is
-    // fetched.
-    alignas(32) int32_t uf[SPAN_MAX], vf[SPAN_MAX], level[SPAN_MAX], weights[SPAN_MAX];
     const F count = splat((float)n), width = splat((float)W);
     F index = iota();
     for (int i = 0; i < n; i += W, index = addF(index, width)) {
@@ -184,7 +185,7 @@ static bool sampleLanes(Span* s, int t, uint32_t* out)
         I minified = greater32(lod, zero);
         I lv = zero;
         if (mipmap)
-            lv = andI(min32(sar32(add32(lod, round), 8), lastLevel), minified);
+            lv = andI(min32(sar32(add32(lod, round), 8), splatI(lastLevel)), minified);
         I half = select(minified, minHalf, magHalf);
 
         F su = mulF(ss, scaleS), tv = mulF(tt, scaleT);
@@ -193,40 +194,52 @@ static bool sampleLanes(Span* s, int t, uint32_t* out)
         if (signsF(andnotF(inside, valid)) != 0)
             return false;
         I x = floorI(su), y = floorI(tv);
-        if (oneLevel) {
+        if (c->oneLevel) {
             x = sar32(x, shiftS0);
             y = sar32(y, shiftT0);
         } else {
             x = sarv32(x, lookup16(lt.shiftS, lv));
             y = sarv32(y, lookup16(lt.shiftT, lv));
         }
-        storeI(uf + i, sub32(x, half));
-        storeI(vf + i, sub32(y, half));
-        storeI(level + i, lv);
-        storeI(weights + i, select(minified, minWeights, magWeights));
+        storeI(c->u + i, sub32(x, half));
+        storeI(c->v + i, sub32(y, half));
+        storeI(c->level + i, lv);
+        storeI(c->weights + i, select(minified, minWeights, magWeights));
     }
+    return true;
+}
 
-    // Texels by plain loads: gathers cost more than the loads they stand for.
-    // Where every pixel's right neighbour lies next to it in memory (all but
-    // the texture's edges) one 64-bit load fetches both.
+// The filtered texels of unit t at the coordinates worked out for the span.
+// Texels by plain loads: gathers cost more than the loads they stand for.
+// Where every pixel's right neighbour lies next to it in memory (all but the
+// texture's edges) one 64-bit load fetches both.
+static void laneTexels(const Span* s, int t, const LaneCoords& c, uint32_t* out)
+{
+    const Pipeline& P = *s->path;
+    const TmuState& u = P.st.tmu[t];
+    const LevelTable& lt = *P.levelTable[t];
+    const int modeS = u.clampS, modeT = u.clampT;
+    const bool anyBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR ||
+                             (P.tmuLod[t] && u.minFilter == GR_TEXTUREFILTER_BILINEAR);
     const uint32_t* base = lt.base;
-    const int lw0 = lt.widthLog2[level0];
-    const I width0 = splatI(lt.width[level0]), height0 = splatI(lt.height[level0]);
-    const I offset0 = splatI(lt.offset[level0]);
+    const int lw0 = lt.widthLog2[c.level0];
+    const I width0 = splatI(lt.width[c.level0]), height0 = splatI(lt.height[c.level0]);
+    const I offset0 = splatI(lt.offset[c.level0]);
+    const I oneI = splatI(1), low8 = splatI(255);
     alignas(32) int32_t top[W], bottom[W], right[W];
     alignas(32) uint64_t pairs[2 * W];
     alignas(32) uint32_t quad[4 * W];
-    for (int i = 0; i < n; i += W) {
-        I x = loadI(uf + i), y = loadI(vf + i);
+    for (int i = 0; i < s->n; i += W) {
+        I x = loadI(c.u + i), y = loadI(c.v + i);
         I sides = width0, lines = height0, offset = offset0;
-        if (!oneLevel) {
-            I lv = loadI(level + i);
+        if (!c.oneLevel) {
+            I lv = loadI(c.level + i);
             sides = lookup16(lt.width, lv);
             lines = lookup16(lt.height, lv);
             offset = lookup16(lt.offset, lv);
         }
         // The first texel of a row of the pixel's level.
-        auto rowStart = [&](I row) { return add32(offset, oneLevel ? shl32(row, lw0) : mulSmall(row, sides)); };
+        auto rowStart = [&](I row) { return add32(offset, c.oneLevel ? shl32(row, lw0) : mulSmall(row, sides)); };
         I u0 = sar32(x, 8), v0 = sar32(y, 8);
         I col0 = wrapLanes(u0, sides, modeS);
         storeI(top, add32(rowStart(wrapLanes(v0, lines, modeT)), col0));
@@ -237,17 +250,17 @@ static bool sampleLanes(Span* s, int t, uint32_t* out)
         }
         I col1 = wrapLanes(add32(u0, oneI), sides, modeS);
         storeI(bottom, add32(rowStart(wrapLanes(add32(v0, oneI), lines, modeT)), col0));
-        I w = loadI(weights + i);
+        I w = loadI(c.weights + i);
         I fu = andI(andI(x, low8), w), fv = andI(andI(y, low8), w);
-        I a, b, c, d;
+        I a, b, cc, d;
         if (allSet(equal32(col1, add32(col0, oneI)))) {
             for (int k = 0; k < W; k++) {
                 memcpy(&pairs[k], base + top[k], 8);
                 memcpy(&pairs[W + k], base + bottom[k], 8);
             }
             pairsSplit(pairs, &a, &b);
-            pairsSplit(pairs + W, &c, &d);
-            storeI(out + i, pairOrder(bilerpLanes(a, b, c, d, pairOrder(fu), pairOrder(fv))));
+            pairsSplit(pairs + W, &cc, &d);
+            storeI(out + i, pairOrder(bilerpLanes(a, b, cc, d, pairOrder(fu), pairOrder(fv))));
             continue;
         }
         storeI(right, sub32(col1, col0));
@@ -259,10 +272,21 @@ static bool sampleLanes(Span* s, int t, uint32_t* out)
         }
         a = loadI(quad);
         b = loadI(quad + W);
-        c = loadI(quad + 2 * W);
+        cc = loadI(quad + 2 * W);
         d = loadI(quad + 3 * W);
-        storeI(out + i, bilerpLanes(a, b, c, d, fu, fv));
+        storeI(out + i, bilerpLanes(a, b, cc, d, fu, fv));
     }
+}
+
+// Samples unit t for the span W pixels at a time from its level table; false
+// when a coordinate is too far out for it (the span then takes the general
+// path).
+static bool sampleLanes(Span* s, int t, uint32_t* out)
+{
+    LaneCoords c;
+    if (!laneCoordinates(s, t, &c))
+        return false;
+    laneTexels(s, t, c, out);
     return true;
 }
 
@@ -409,12 +433,11 @@ static void sampleRun(const Span* s, const TexLevel& l, bool bilinear, FetchFn f
     fetch(l, uf, vf, out + from, to - from);
 }
 
-// Fills out[] with the filtered texels of unit t pixel by pixel, whatever
-// the coordinates, and with opaque white when the unit has no texture.
-static void sampleGeneral(Span* s, int t, uint32_t* out)
+// The span's perspective-correct coordinates (s->s, s->t and 1/q in s->r)
+// for unit t, and its level of detail when the unit needs it.
+static void generalCoordinates(Span* s, int t)
 {
     const Pipeline& P = *s->path;
-    const DecodedTexture* tex = P.texture[t];
     int n = s->n;
     const Setup* st = s->setup;
     alignas(32) float sq[SPAN_MAX], tq[SPAN_MAX], q[SPAN_MAX];
@@ -428,21 +451,20 @@ static void sampleGeneral(Span* s, int t, uint32_t* out)
         storeF(s->s + i, mulF(loadF(sq + i), r));
         storeF(s->t + i, mulF(loadF(tq + i), r));
     }
-
-    const TmuState& u = P.st.tmu[t];
     if (P.tmuLod[t]) {
         Gradients g = gradients(st, t, P.tmuLodOffset[t]);
         for (int i = 0; i < n; i += W)
             storeI(s->lod + i, levelOfDetail(g, loadF(s->r + i), loadF(s->s + i), loadF(s->t + i)));
     }
-    // Without a texture the unit reads opaque white (its level of detail
-    // still feeds its combine).
-    if (!tex) {
-        for (int i = 0; i < n; i++)
-            out[i] = 0xFFFFFFFFu;
-        return;
-    }
+}
 
+// Fills out[] with the filtered texels of texture `tex` for unit t pixel by
+// pixel, whatever the coordinates.
+static void generalTexels(Span* s, int t, const DecodedTexture* tex, uint32_t* out)
+{
+    const Pipeline& P = *s->path;
+    const TmuState& u = P.st.tmu[t];
+    int n = s->n;
     bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR, magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
     if (!P.tmuLod[t]) { // one level, one filter for the whole span
         FetchFn fetch = magBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
@@ -501,12 +523,21 @@ static void sampleGeneral(Span* s, int t, uint32_t* out)
     mixedFor(u.clampS, u.clampT)(tex, choice, minBilinear, magBilinear, uf, vf, out, n);
 }
 
-// Fills out[] with the filtered texels of unit t.
+// Fills out[] with the filtered texels of unit t: W pixels at a time when
+// the coordinates allow, else pixel by pixel. Without a texture the unit
+// reads opaque white (its level of detail still feeds its combine).
 static void sampleUnit(Span* s, int t, uint32_t* out)
 {
-    if (s->path->texture[t] && sampleLanes(s, t, out))
+    const DecodedTexture* tex = s->path->texture[t];
+    if (tex && sampleLanes(s, t, out))
         return;
-    sampleGeneral(s, t, out);
+    generalCoordinates(s, t);
+    if (tex) {
+        generalTexels(s, t, tex, out);
+        return;
+    }
+    for (int i = 0; i < s->n; i++)
+        out[i] = 0xFFFFFFFFu;
 }
 
 // TMU1 has nothing upstream: its "other" input is zero.
