@@ -2,14 +2,17 @@
 // through a queue to rasterizer threads of the device's own, as the real board
 // ran beside the processor.
 //
-// The queue is a ring of commands the application's thread writes and every
-// rasterizer thread reads, in order: a new pixel path, a triangle, a few
-// pixels of a point or line, a clear. Each thread draws only the rows whose
-// number modulo the thread count is its own, so every pixel sees its commands
-// in the order they were given and the picture is the same bit for bit as
-// when drawn on one thread. Whatever reads or writes the buffers from the
-// application's side (swaps, frame-buffer reads and writes, grFinish, the
-// statistics) first waits for the queue to drain.
+// The screen is cut into bands of BAND_ROWS rows. The application's thread
+// sets each primitive up once, writes it into a ring of commands and notes
+// it in every band it touches; a thread draws a whole band at a time, its
+// commands in the order they were given, and no two threads draw one band
+// at once. So every pixel meets its commands in order and the picture is the
+// same bit for bit as on one thread, while each thread walks only the rows
+// of its bands. The threads take whichever band has work: one that is slow
+// or descheduled holds up only the band in its hands. Whatever reads or
+// writes the buffers from the application's side (swaps, frame-buffer reads
+// and writes, grFinish, the statistics) first waits for the queue to drain,
+// and while the application's thread waits it draws bands itself.
 #include "pixel.h"
 
 #include <emmintrin.h>
@@ -26,60 +29,76 @@
 
 namespace {
 
-enum CommandKind : uint32_t { CMD_PAD, CMD_PIPELINE, CMD_TRIANGLE, CMD_PIXELS, CMD_CLEAR, CMD_QUIT };
+enum CommandKind : uint32_t { CMD_PIPELINE, CMD_TRIANGLE, CMD_PIXELS, CMD_CLEAR };
 
-// Every command starts on a 64-byte boundary with this header; `size` is the
-// whole command's, padding included.
-struct alignas(64) CommandHeader {
+// Every command starts on a 64-byte boundary with this header. `size` is
+// the whole command's, padding included. The ring keeps everything from
+// the oldest `pathAt` of a command not yet drawn: a command's pixel path
+// lies before it in the ring.
+struct CommandHeader {
     uint32_t kind;
     uint32_t size;
+    uint64_t pathAt;      // ring position of the pixel path it is drawn with (its own when it has none)
+    const Pipeline* path; // that path
 };
 
-struct PixelsCommand {
+struct alignas(64) PixelsCommand {
     CommandHeader header;
     Setup setup;
     int count;
     PixelAt at[64];
 };
 
-struct PipelineCommand {
+struct alignas(64) PipelineCommand {
     CommandHeader header;
     Pipeline path;
 };
 
-struct TriangleCommand {
+struct alignas(64) TriangleCommand {
     CommandHeader header;
     Triangle triangle;
 };
 
-struct ClearCommand {
+struct alignas(64) ClearJobCommand {
     CommandHeader header;
     ClearJob job;
 };
 
-struct QuitCommand {
-    CommandHeader header;
-};
-
 const size_t RING_BYTES = 4u << 20;
+// Rows per band: small enough that two threads share the small primitives
+// of a scene evenly, large enough that most of them lie in one band.
+const int BAND_ROWS = 16;
+// Commands a band can have waiting (a power of two).
+const uint64_t BAND_ENTRIES = 4096;
+
+struct alignas(64) Band {
+    std::atomic<uint32_t> owner;     // 1 while a thread draws the band
+    int rowBegin, rowEnd;            // its rows, half-open
+    uint32_t* entries;               // ring of commands (ring offset / 64), BAND_ENTRIES long
+    uint64_t written;                // entries written (the application's thread's own count)
+    alignas(64) std::atomic<uint64_t> published; // entries the threads may draw
+    alignas(64) std::atomic<uint64_t> done;      // entries drawn
+};
 
 struct Worker {
     std::thread thread;
-    int index;
-    alignas(64) std::atomic<uint64_t> tail; // bytes of the ring done
+    int firstBand; // where it starts looking for work
     alignas(64) Span span;
-    Pipeline path;
 };
 
 // The span record of pixels drawn on the application's thread.
 Span directSpan;
 
 uint8_t* ring;
-alignas(64) std::atomic<uint64_t> head; // bytes of the ring written
-uint64_t writeAt;                       // = head once the command being written is committed
+uint64_t writeAt; // ring position of the next command (bytes since the start)
+Band* bands;
+int bandCount;
 std::vector<Worker*> workers;
-bool pathSent;  // the workers have the current pixel path
-int lfbLocks;   // while the application holds the frame buffer, no queue
+std::atomic<bool> quitting;
+bool pathSent;   // the ring holds the current pixel path, at pathAt
+uint64_t pathAt;
+const Pipeline* pathInRing;
+int lfbLocks; // while the application holds the frame buffer, no queue
 
 // Sleeping and waking. A sleeper counts itself, checks once more what it
 // waits for, and sleeps on an event number; a waker changes what the sleeper
@@ -110,32 +129,48 @@ template <typename Cond> void eventSleep(Event& e, Cond ready)
 }
 
 // Texel buffers of decoded textures the queue may still read, freed once
-// every worker is past the point where they were dropped. Never destroyed,
-// like the texture cache: workers may still run when the program ends.
+// every command given before they were dropped is drawn. Never destroyed,
+// like the texture cache: threads may still run when the program ends.
 struct Retired {
     void* memory;
     uint64_t at;
 };
 std::vector<Retired>& retired = *new std::vector<Retired>;
 
-uint64_t slowestTail(void)
+const CommandHeader* commandAt(uint32_t entry) { return (const CommandHeader*)(ring + (size_t)entry * 64); }
+
+// The oldest ring position a command not yet drawn still reads (writeAt
+// when every command is drawn).
+uint64_t oldestNeeded(void)
 {
-    uint64_t t = UINT64_MAX;
-    for (Worker* w : workers) {
-        uint64_t v = w->tail.load(std::memory_order_seq_cst);
-        t = v < t ? v : t;
+    uint64_t oldest = writeAt;
+    for (int i = 0; i < bandCount; i++) {
+        Band& b = bands[i];
+        uint64_t done = b.done.load(std::memory_order_acquire);
+        if (done != b.written) {
+            uint64_t at = commandAt(b.entries[done % BAND_ENTRIES])->pathAt;
+            oldest = at < oldest ? at : oldest;
+        }
     }
-    return t;
+    return oldest;
+}
+
+bool allDrawn(void)
+{
+    for (int i = 0; i < bandCount; i++)
+        if (bands[i].done.load(std::memory_order_acquire) != bands[i].written)
+            return false;
+    return true;
 }
 
 void reclaim(void)
 {
     if (retired.empty())
         return;
-    uint64_t done = workers.empty() ? UINT64_MAX : slowestTail();
+    uint64_t needed = workers.empty() ? UINT64_MAX : oldestNeeded();
     size_t kept = 0;
     for (Retired& r : retired) {
-        if (r.at <= done)
+        if (r.at <= needed)
             alignedFree(r.memory);
         else
             retired[kept++] = r;
@@ -143,9 +178,74 @@ void reclaim(void)
     retired.resize(kept);
 }
 
-// Sleeping workers are woken by a command with much to draw, once this many
-// bytes of commands wait, or when the application waits for the queue: a wake
-// costs more than a small triangle.
+// Draws one command's rows within a band.
+void commandDraw(Span* s, const CommandHeader* c, int rowBegin, int rowEnd)
+{
+    s->path = c->path;
+    switch (c->kind) {
+    case CMD_TRIANGLE: triangleRows(s, &((const TriangleCommand*)c)->triangle, rowBegin, rowEnd); break;
+    case CMD_PIXELS: {
+        const PixelsCommand* p = (const PixelsCommand*)c;
+        pixelsDraw(s, &p->setup, p->at, p->count, rowBegin, rowEnd);
+        break;
+    }
+    case CMD_CLEAR: clearRows(&((const ClearJobCommand*)c)->job, rowBegin, rowEnd); break;
+    default: break;
+    }
+}
+
+// Draws everything a band has waiting; the caller owns the band.
+void bandDraw(Span* s, Band& b)
+{
+    uint64_t done = b.done.load(std::memory_order_relaxed);
+    for (;;) {
+        uint64_t published = b.published.load(std::memory_order_acquire);
+        if (done == published)
+            return;
+        for (; done != published; done++) {
+            commandDraw(s, commandAt(b.entries[done % BAND_ENTRIES]), b.rowBegin, b.rowEnd);
+            b.done.store(done + 1, std::memory_order_release);
+        }
+    }
+}
+
+bool bandClaimable(const Band& b)
+{
+    return b.owner.load(std::memory_order_relaxed) == 0 &&
+           b.done.load(std::memory_order_relaxed) != b.published.load(std::memory_order_acquire);
+}
+
+bool anyClaimable(void)
+{
+    for (int i = 0; i < bandCount; i++)
+        if (bandClaimable(bands[i]))
+            return true;
+    return false;
+}
+
+// Claims the first band from `first` on that has work no one draws, and
+// draws it; false when there is none.
+bool drawSomeBand(Span* s, int first)
+{
+    for (int k = 0; k < bandCount; k++) {
+        Band& b = bands[(first + k) % bandCount];
+        if (!bandClaimable(b))
+            continue;
+        uint32_t free = 0;
+        if (!b.owner.compare_exchange_strong(free, 1, std::memory_order_acquire))
+            continue;
+        bandDraw(s, b);
+        b.owner.store(0, std::memory_order_release);
+        if (workDone.sleepers.load() > 0)
+            eventWake(workDone);
+        return true;
+    }
+    return false;
+}
+
+// Sleeping threads are woken by a command with much to draw, once this many
+// bytes of commands wait, or when the application waits for the queue: a
+// wake costs more than a small triangle.
 const uint64_t WAKE_BYTES = 256u << 10;
 uint64_t wokenAt; // the write position at the last wake
 
@@ -156,62 +256,61 @@ void wakeWorkers(void)
         eventWake(commandsCame);
 }
 
-void publish(uint64_t to, bool large)
-{
-    head.store(to);
-    if (commandsCame.sleepers.load() > 0 && (large || to - wokenAt >= WAKE_BYTES))
-        wakeWorkers();
-}
-
-// The application's thread waits until every worker has done the ring up to
-// `target` (cond() says whether that is so), spinning a little and then
-// sleeping until the worker that gets there wakes it.
-std::atomic<uint64_t> waitTarget;
-
-template <typename Cond> void producerWait(uint64_t target, Cond cond)
+// The application's thread waits until cond() holds, drawing bands no one
+// else draws meanwhile, then spinning a little and sleeping until a thread
+// finishes a band.
+template <typename Cond> void producerWait(Cond cond)
 {
     if (cond())
         return;
     wakeWorkers();
-    for (int spin = 0; spin < 64; spin++) {
+    for (;;) {
         if (cond())
             return;
-        _mm_pause();
+        if (drawSomeBand(&directSpan, 0))
+            continue;
+        bool ready = false;
+        for (int spin = 0; spin < 64 && !ready; spin++) {
+            _mm_pause();
+            ready = cond() || anyClaimable();
+        }
+        if (!ready)
+            eventSleep(workDone, [&] { return cond() || anyClaimable(); });
     }
-    waitTarget.store(target);
-    eventSleep(workDone, cond);
 }
 
-// Room for a command of `bytes` (a multiple of 64) at the write position.
+// Room for a command of `bytes` (a multiple of 64) at the write position;
+// no command wraps round the ring's end.
 void* reserve(size_t bytes)
 {
     size_t pos = (size_t)(writeAt % RING_BYTES);
-    if (pos + bytes > RING_BYTES) { // no command wraps: pad to the ring's end
-        size_t pad = RING_BYTES - pos;
-        producerWait(writeAt + pad - RING_BYTES, [&] { return writeAt + pad - slowestTail() <= RING_BYTES; });
-        CommandHeader* h = (CommandHeader*)(ring + pos);
-        h->kind = CMD_PAD;
-        h->size = (uint32_t)pad;
-        writeAt += pad;
+    if (pos + bytes > RING_BYTES) {
+        writeAt += RING_BYTES - pos;
         pos = 0;
     }
-    producerWait(writeAt + bytes - RING_BYTES, [&] { return writeAt + bytes - slowestTail() <= RING_BYTES; });
+    // The current pixel path stays for the commands still to come, unless
+    // it lies so far back that it would hold up the ring: then the next
+    // command that needs it sends a fresh copy.
+    if (pathSent && writeAt + bytes - pathAt > RING_BYTES / 2)
+        pathSent = false;
+    producerWait([&] {
+        uint64_t oldest = oldestNeeded();
+        if (pathSent && pathAt < oldest)
+            oldest = pathAt;
+        return writeAt + bytes - oldest <= RING_BYTES;
+    });
     return ring + pos;
 }
 
-template <typename T> T* commandBegin(CommandKind kind, size_t bytes = sizeof(T))
+template <typename T> T* commandBegin(CommandKind kind)
 {
-    bytes = (bytes + 63) & ~(size_t)63;
-    T* c = (T*)reserve(bytes);
+    static_assert(sizeof(T) % 64 == 0, "commands fill whole 64-byte blocks");
+    T* c = (T*)reserve(sizeof(T));
     c->header.kind = kind;
-    c->header.size = (uint32_t)bytes;
+    c->header.size = (uint32_t)sizeof(T);
+    c->header.pathAt = writeAt;
+    c->header.path = nullptr;
     return c;
-}
-
-void commandEnd(const CommandHeader* h, bool large = false)
-{
-    writeAt += h->size;
-    publish(writeAt, large);
 }
 
 void sendPathIfNew(void)
@@ -220,53 +319,66 @@ void sendPathIfNew(void)
         return;
     PipelineCommand* c = commandBegin<PipelineCommand>(CMD_PIPELINE);
     memcpy((void*)&c->path, (const void*)&pixelPath, sizeof pixelPath);
-    commandEnd(&c->header);
+    pathAt = writeAt;
+    pathInRing = &c->path;
+    writeAt += c->header.size;
     pathSent = true;
+}
+
+// Notes the command just written in the bands of rows [rowFirst, rowLast]
+// and lets the threads have it.
+void commandEnd(CommandHeader* h, int rowFirst, int rowLast, bool large)
+{
+    if (h->kind != CMD_CLEAR) {
+        h->pathAt = pathAt;
+        h->path = pathInRing;
+    }
+    uint32_t entry = (uint32_t)((writeAt % RING_BYTES) / 64);
+    writeAt += h->size;
+    int first = rowFirst / BAND_ROWS, last = rowLast / BAND_ROWS;
+    first = first < 0 ? 0 : first;
+    last = last < bandCount ? last : bandCount - 1;
+    for (int i = first; i <= last; i++) {
+        Band& b = bands[i];
+        if (b.written - b.done.load(std::memory_order_acquire) == BAND_ENTRIES)
+            producerWait([&] { return b.written - b.done.load(std::memory_order_acquire) < BAND_ENTRIES; });
+        b.entries[b.written % BAND_ENTRIES] = entry;
+        b.written++;
+        b.published.store(b.written, std::memory_order_release);
+    }
+    if (commandsCame.sleepers.load() > 0 && (large || writeAt - wokenAt >= WAKE_BYTES))
+        wakeWorkers();
 }
 
 bool queued(void) { return !workers.empty() && lfbLocks == 0; }
 
 void workerRun(Worker* w)
 {
-    int part = w->index, step = (int)workers.size();
-    uint64_t tail = 0;
-    w->span.path = &w->path;
+    w->span.path = nullptr;
     for (;;) {
-        uint64_t h = head.load(std::memory_order_acquire);
-        if (tail == h) {
-            bool ready = false;
-            for (int spin = 0; spin < 64 && !ready; spin++) {
-                _mm_pause();
-                ready = head.load(std::memory_order_acquire) != tail;
-            }
-            if (!ready)
-                eventSleep(commandsCame, [&] { return head.load() != tail; });
+        if (drawSomeBand(&w->span, w->firstBand))
             continue;
+        if (quitting.load())
+            return;
+        bool ready = false;
+        for (int spin = 0; spin < 64 && !ready; spin++) {
+            _mm_pause();
+            ready = anyClaimable();
         }
-        while (tail != h) {
-            const CommandHeader* c = (const CommandHeader*)(ring + tail % RING_BYTES);
-            switch (c->kind) {
-            case CMD_PIPELINE:
-                memcpy((void*)&w->path, (const void*)&((const PipelineCommand*)c)->path, sizeof w->path);
-                break;
-            case CMD_TRIANGLE: triangleRows(&w->span, &((const TriangleCommand*)c)->triangle, part, step); break;
-            case CMD_PIXELS: {
-                const PixelsCommand* p = (const PixelsCommand*)c;
-                pixelsDraw(&w->span, &p->setup, p->at, p->count, part, step);
-                break;
-            }
-            case CMD_CLEAR: clearRows(&((const ClearCommand*)c)->job, part, step); break;
-            case CMD_QUIT:
-                w->tail.store(tail + c->size);
-                return;
-            default: break;
-            }
-            tail += c->size;
-            w->tail.store(tail);
-            if (workDone.sleepers.load() > 0 && tail >= waitTarget.load())
-                eventWake(workDone);
-        }
+        if (!ready)
+            eventSleep(commandsCame, [] { return quitting.load() || anyClaimable(); });
     }
+}
+
+void bandsFree(void)
+{
+    for (int i = 0; i < bandCount; i++) {
+        free(bands[i].entries);
+        bands[i].~Band();
+    }
+    alignedFree(bands);
+    bands = nullptr;
+    bandCount = 0;
 }
 
 } // namespace
@@ -280,21 +392,45 @@ Span* callerSpan(void)
 void queueStart(int threads)
 {
     queueStop();
-    if (threads <= 0)
+    if (threads <= 0 || dev.height <= 0)
         return;
     ring = (uint8_t*)alignedAlloc(64, RING_BYTES);
-    if (!ring)
+    int count = (dev.height + BAND_ROWS - 1) / BAND_ROWS;
+    bands = (Band*)alignedAlloc(alignof(Band), sizeof(Band) * (size_t)count);
+    if (!ring || !bands) {
+        alignedFree(ring);
+        alignedFree(bands);
+        ring = nullptr;
+        bands = nullptr;
         return;
-    head.store(0);
+    }
+    for (int i = 0; i < count; i++) {
+        Band* b = new (&bands[i]) Band;
+        b->owner.store(0);
+        b->rowBegin = i * BAND_ROWS;
+        b->rowEnd = b->rowBegin + BAND_ROWS;
+        b->entries = (uint32_t*)malloc(sizeof(uint32_t) * BAND_ENTRIES);
+        b->written = 0;
+        b->published.store(0);
+        b->done.store(0);
+        bandCount = i + 1;
+        if (!b->entries) {
+            bandsFree();
+            alignedFree(ring);
+            ring = nullptr;
+            return;
+        }
+    }
     writeAt = 0;
     wokenAt = 0;
     pathSent = false;
     lfbLocks = 0;
+    quitting.store(false);
     workers.resize((size_t)threads);
     for (int i = 0; i < threads; i++) {
         Worker* w = new (alignedAlloc(alignof(Worker), sizeof(Worker))) Worker;
-        w->index = i;
-        w->tail.store(0);
+        // Each begins in a part of the screen of its own.
+        w->firstBand = count * i / threads;
         w->span.pixelsWritten = 0;
         workers[(size_t)i] = w;
     }
@@ -306,8 +442,9 @@ void queueStop(void)
 {
     if (workers.empty())
         return;
-    QuitCommand* quit = commandBegin<QuitCommand>(CMD_QUIT);
-    commandEnd(&quit->header, true);
+    queueDrain();
+    quitting.store(true);
+    eventWake(commandsCame);
     for (Worker* w : workers) {
         w->thread.join();
         directSpan.pixelsWritten += w->span.pixelsWritten;
@@ -316,6 +453,7 @@ void queueStop(void)
     }
     workers.clear();
     reclaim();
+    bandsFree();
     alignedFree(ring);
     ring = nullptr;
 }
@@ -324,7 +462,7 @@ void queueDrain(void)
 {
     if (workers.empty())
         return;
-    producerWait(writeAt, [] { return slowestTail() == writeAt; });
+    producerWait(allDrawn);
     reclaim();
 }
 
@@ -353,19 +491,19 @@ void queueRetire(void* memory)
 void submitTriangle(const Triangle* t)
 {
     if (!queued()) {
-        triangleRows(callerSpan(), t, 0, 1);
+        triangleRows(callerSpan(), t, t->rowFirst, t->rowLast + 1);
         return;
     }
     sendPathIfNew();
     TriangleCommand* c = commandBegin<TriangleCommand>(CMD_TRIANGLE);
     c->triangle = *t;
-    commandEnd(&c->header, t->rowLast - t->rowFirst >= 32);
+    commandEnd(&c->header, t->rowFirst, t->rowLast, t->rowLast - t->rowFirst >= 32);
 }
 
 void submitPixels(const Setup* setup, const PixelAt* at, int count)
 {
     if (!queued()) {
-        pixelsDraw(callerSpan(), setup, at, count, 0, 1);
+        pixelsDraw(callerSpan(), setup, at, count, INT_MIN, INT_MAX);
         return;
     }
     sendPathIfNew();
@@ -373,18 +511,23 @@ void submitPixels(const Setup* setup, const PixelAt* at, int count)
     c->setup = *setup;
     c->count = count;
     memcpy(c->at, at, sizeof(PixelAt) * (size_t)count);
-    commandEnd(&c->header);
+    int top = INT_MAX, bottom = INT_MIN;
+    for (int i = 0; i < count; i++) {
+        top = at[i].y < top ? at[i].y : top;
+        bottom = at[i].y > bottom ? at[i].y : bottom;
+    }
+    commandEnd(&c->header, top, bottom, false);
 }
 
 void submitClear(const ClearJob* job)
 {
     if (!queued()) {
-        clearRows(job, 0, 1);
+        clearRows(job, job->rect.y0, job->rect.y1);
         return;
     }
-    ClearCommand* c = commandBegin<ClearCommand>(CMD_CLEAR);
+    ClearJobCommand* c = commandBegin<ClearJobCommand>(CMD_CLEAR);
     c->job = *job;
-    commandEnd(&c->header, true);
+    commandEnd(&c->header, job->rect.y0, job->rect.y1 - 1, true);
 }
 
 void statsRead(GrObxStats* out)

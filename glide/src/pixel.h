@@ -196,8 +196,8 @@ struct PixelAt {
     int x, y;
 };
 
-// Draws the pixels whose row modulo `step` is `part`.
-void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int part, int step);
+// Draws the pixels in rows [rowBegin, rowEnd).
+void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int rowBegin, int rowEnd);
 
 // A clear of the render target and the aux buffer inside a rectangle.
 struct ClearJob {
@@ -207,8 +207,8 @@ struct ClearJob {
     ClipRect rect;
     uint16_t colorValue, auxValue;
 };
-// Clears the rows whose number modulo `step` is `part` (window.cpp).
-void clearRows(const ClearJob* job, int part, int step);
+// Clears the job's rows within [rowBegin, rowEnd) (window.cpp).
+void clearRows(const ClearJob* job, int rowBegin, int rowEnd);
 void submitClear(const ClearJob* job);
 
 // Hands a primitive to the rasterizer (dispatch.cpp): drawn at once on the
@@ -219,9 +219,8 @@ void submitPixels(const Setup* setup, const PixelAt* at, int count);
 // buffer writes through the pixel path), set to the current pixel path.
 Span* callerSpan(void);
 
-// Draws rows rowFirst + k, rowFirst + k + step, ... of a triangle whose row
-// number modulo `step` is `part` (step 1: every row).
-void triangleRows(Span* s, const Triangle* t, int part, int step);
+// Draws the rows of a triangle that lie in [rowBegin, rowEnd).
+void triangleRows(Span* s, const Triangle* t, int rowBegin, int rowEnd);
 
 // A decoded texture and its level table (texcache.cpp).
 struct TextureData {

@@ -200,13 +200,14 @@ void setupTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
 }
 
 // Scan conversion: each row's span between the edges, through the pixel path.
-void triangleRows(Span* s, const Triangle* t, int part, int step)
+void triangleRows(Span* s, const Triangle* t, int rowBegin, int rowEnd)
 {
-    int first = t->rowFirst + ((part - t->rowFirst) % step + step) % step;
+    int first = t->rowFirst > rowBegin ? t->rowFirst : rowBegin;
+    int last = t->rowLast < rowEnd - 1 ? t->rowLast : rowEnd - 1;
     int64_t edgeC[3];
     for (int k = 0; k < 3; k++)
         edgeC[k] = t->edgeC[k] + (int64_t)(first - t->rowFirst) * t->edgeStep[k];
-    for (int row = first; row <= t->rowLast; row += step) {
+    for (int row = first; row <= last; row++) {
         int64_t left = t->clipX0, right = t->clipX1 - 1;
         for (int k = 0; k < 3; k++) {
             int64_t A = t->edgeA[k], need = t->edgeThreshold[k] - edgeC[k];
@@ -221,7 +222,7 @@ void triangleRows(Span* s, const Triangle* t, int part, int step)
             } else if (need > 0) {
                 right = left - 1; // a horizontal edge this row lies outside of
             }
-            edgeC[k] += step * t->edgeStep[k];
+            edgeC[k] += t->edgeStep[k];
         }
         if (left <= right)
             spanDraw(s, &t->setup, row, (int)left, (int)right + 1);

@@ -22,9 +22,9 @@ void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1)
     }
 }
 
-void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int part, int step)
+void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int rowBegin, int rowEnd)
 {
     for (int i = 0; i < count; i++)
-        if (at[i].y % step == part)
+        if (at[i].y >= rowBegin && at[i].y < rowEnd)
             spanDraw(s, setup, at[i].y, at[i].x, at[i].x + 1);
 }

@@ -228,11 +228,11 @@ void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU32 depth)
 
 } // extern "C"
 
-void clearRows(const ClearJob* job, int part, int step)
+void clearRows(const ClearJob* job, int rowBegin, int rowEnd)
 {
     const ClipRect& r = job->rect;
-    int first = r.y0 + ((part - r.y0) % step + step) % step;
-    for (int y = first; y < r.y1; y += step) {
+    int first = r.y0 > rowBegin ? r.y0 : rowBegin, end = r.y1 < rowEnd ? r.y1 : rowEnd;
+    for (int y = first; y < end; y++) {
         if (job->color) {
             uint16_t* row = job->color + (size_t)y * job->width;
             for (int x = r.x0; x < r.x1; x++)

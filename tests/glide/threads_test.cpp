@@ -94,6 +94,58 @@ TEST(DeviceThreads, WhatWasDrawnIsThereWhenReadBack)
     grGlideShutdown();
 }
 
+// Far more queued work than the queue holds, all in a few rows, blended so
+// that order shows: first tens of thousands of small triangles under one
+// state, then as many that each change the constant colour (a new pixel path
+// each), with no wait for the queue between them.
+std::vector<FxU16> crowdedRowsDraw(const char* threads, unsigned long long* written)
+{
+    ScopedEnv t("OBX_GLIDE_THREADS", threads);
+    grGlideInit();
+    grSstSelect(0);
+    GrContext_t context =
+        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    EXPECT_NE(context, (GrContext_t)0);
+    useFullLayout();
+    extension<GrObxStatsResetProc>("grObxStatsReset")();
+    grBufferClear(0, 0, 0);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    flatShading();
+    const int count = 30000;
+    for (int k = 0; k < count; k++) {
+        float x = (float)((k * 7) % 630), y = 100.0f + (float)(k % 13);
+        tri(vtx(x, y, (float)(k % 256), 90, 200, 140), vtx(x + 9, y + 1, 30, (float)(k % 200), 60, 100),
+            vtx(x + 2, y + 3.5f, 250, 40, (float)(k % 120), 200));
+    }
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
+                   GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+    for (int k = 0; k < count; k++) {
+        grConstantColorValue(0xFF000000u | (FxU32)(k * 2654435761u >> 8));
+        float x = (float)((k * 11) % 630), y = 102.0f + (float)(k % 17);
+        tri(vtx(x, y, 0, 0, 0, 120), vtx(x + 8, y, 0, 0, 0, 60), vtx(x + 3, y + 4, 0, 0, 0, 220));
+    }
+    std::vector<FxU16> pixels = grab();
+    GrObxStats stats;
+    extension<GrObxStatsProc>("grObxStats")(&stats);
+    *written = stats.pixelsWritten;
+    grSstWinClose(context);
+    grGlideShutdown();
+    return pixels;
+}
+
+TEST(DeviceThreads, MoreWorkInAFewRowsThanTheQueueHoldsDrawsAsWithoutThreads)
+{
+    unsigned long long reference = 0;
+    std::vector<FxU16> expected = crowdedRowsDraw("0", &reference);
+    EXPECT_GT(reference, 100000u);
+    for (const char* threads : {"1", "2"}) {
+        unsigned long long written = 0;
+        std::vector<FxU16> drawn = crowdedRowsDraw(threads, &written);
+        EXPECT_TRUE(drawn == expected) << threads << " threads";
+        EXPECT_EQ(written, reference) << threads << " threads";
+    }
+}
+
 // Ending without closing Glide, with or without rasterizer threads: no crash
 // and, under the leak sanitizer, no decoded texture lost at exit (the exit
 // code would say so).
