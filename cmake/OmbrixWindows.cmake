@@ -19,20 +19,28 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # Debian's header-only PNG writer (libstb-dev); its folder holds only stb.
 find_path(STB_INCLUDE_DIR stb_image_write.h PATHS /usr/include/stb REQUIRED NO_DEFAULT_PATH
   NO_CMAKE_FIND_ROOT_PATH)
+# Sources that name it <stb/...>: a folder holding only that one.
+set(STB_PARENT_INCLUDE_DIR ${CMAKE_BINARY_DIR}/stb-include)
+file(MAKE_DIRECTORY ${STB_PARENT_INCLUDE_DIR})
+file(CREATE_LINK ${STB_INCLUDE_DIR} ${STB_PARENT_INCLUDE_DIR}/stb SYMBOLIC)
 
 # The data files are made by the generators of a Linux build (they need
 # FreeType and libpng): OBX_HOST_RUN_DIR is its run directory.
 set(OBX_HOST_RUN_DIR "${PROJECT_SOURCE_DIR}/build/run" CACHE PATH
   "Run directory of a Linux build holding the data files")
 
-# GoogleTest from Debian's sources, built with MinGW.
+# GoogleTest from Debian's sources, built with MinGW. Test programs are
+# listed when the tests run (under Wine), not at build time.
 if(OBX_TESTS)
+  set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  add_library(GTest::gtest ALIAS gtest)
-  add_library(GTest::gtest_main ALIAS gtest_main)
+  if(NOT TARGET GTest::gtest)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+  endif()
 endif()
 
 # Resources of executables are compiled by windres (OmbrixResources.cmake).

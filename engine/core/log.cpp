@@ -5,7 +5,9 @@ FILE* logFile;
 
 void logOpen(void)
 {
-    logFile = fopen("Ombrix.log", "w");
+    // Binary: the texts reach the file byte for byte, "\n" as it is also on
+    // Windows.
+    logFile = fopen("Ombrix.log", "wb");
     logWrite("Ombrix Logfile\n\n");
 }
 

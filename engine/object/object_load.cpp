@@ -15,7 +15,8 @@ static Scene* fileParse(FILE* file)
     if (size >= 0 && fseek(file, 0, SEEK_SET) == 0) {
         ChunkReader reader;
         // A chunk length is 32 bits: no 3DS file reaches beyond that.
-        chunkReaderFile(&reader, file, size > (long)UINT32_MAX ? UINT32_MAX : (uint32_t)size);
+        // (Compared as 64 bits: long is 32 on Windows, where (long)UINT32_MAX is -1.)
+        chunkReaderFile(&reader, file, (uint64_t)size > UINT32_MAX ? UINT32_MAX : (uint32_t)size);
         scene = sceneParse(&reader);
     }
     fclose(file);

@@ -48,11 +48,21 @@ static void paintFrame(HDC dc, const Presenter* p)
     info.masks[0] = 0xF800;
     info.masks[1] = 0x07E0;
     info.masks[2] = 0x001F;
+    const void* bits = frontBuffer();
+    // Through the display's gamma tables, when they are not the identity.
+    std::vector<uint32_t> shown;
+    if (!dev.gamma.identity) {
+        shown.resize((size_t)p->width * p->height);
+        gammaApply(dev.gamma, frontBuffer(), shown.data(), p->width * p->height);
+        info.header.biBitCount = 32;
+        info.header.biCompression = BI_RGB;
+        bits = shown.data();
+    }
     RECT client;
     GetClientRect(p->window, &client);
     SetStretchBltMode(dc, COLORONCOLOR);
     StretchDIBits(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, 0, p->width, p->height,
-                  frontBuffer(), (const BITMAPINFO*)&info, DIB_RGB_COLORS, SRCCOPY);
+                  bits, (const BITMAPINFO*)&info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 // Our part of the window's messages: the picture is ours to paint and covers
@@ -179,9 +189,12 @@ void presentClose(void)
 
 bool dumpFramePng(const char* path, const uint16_t* pixels, int width, int height)
 {
+    // The frame as the display shows it, through its gamma tables.
+    std::vector<uint32_t> shown((size_t)width * height);
+    gammaApply(dev.gamma, pixels, shown.data(), width * height);
     std::vector<unsigned char> rgb((size_t)width * height * 3);
     for (size_t i = 0; i < (size_t)width * height; i++) {
-        uint32_t c = expand565(pixels[i]);
+        uint32_t c = shown[i];
         rgb[i * 3 + 0] = (unsigned char)(c >> 16);
         rgb[i * 3 + 1] = (unsigned char)(c >> 8);
         rgb[i * 3 + 2] = (unsigned char)c;

@@ -23,7 +23,12 @@ TEST(Resource, OtherTypeNameOrIdIsNotFound)
     EXPECT_EQ(resourceRead(103, "FILE_3DS", &size), nullptr);   // id exists as OTHER
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(resourceRead(101, "OTHER", &size), nullptr);
+#if defined(_WIN32)
+    // Windows compares resource type names without regard to case.
+    EXPECT_NE(resourceRead(101, "file_3ds", &size), nullptr);
+#else
     EXPECT_EQ(resourceRead(101, "file_3ds", &size), nullptr);
+#endif
     EXPECT_EQ(resourceRead(101, "FILE_3D", &size), nullptr);
     EXPECT_EQ(resourceRead(999, "FILE_3DS", &size), nullptr);
     EXPECT_EQ(resourceRead(101, NULL, &size), nullptr);

@@ -5,12 +5,18 @@
 #define OBX_TEST_WIN32_COMPAT_H
 #ifdef __cplusplus
 
+#define _USE_MATH_DEFINES // M_PI
 #include <direct.h>
 #include <io.h>
 #include <process.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// Windows' headers define near and far away; tests use them as names.
+#include <windows.h>
+#undef near
+#undef far
 
 #include <filesystem>
 #include <random>
@@ -51,11 +57,22 @@ inline char* mkdtemp(char* pattern)
     return nullptr;
 }
 
-// Windows programs need rights to make links: the file is copied.
+// Windows programs need rights to make links: the file, or the folder with
+// the files it holds, is copied. Files whose names Windows cannot hold (a
+// glyph file of '*' or '?') are left out.
 inline int symlink(const char* target, const char* path)
 {
+    namespace fs = std::filesystem;
     std::error_code error;
-    return std::filesystem::copy_file(target, path, error) ? 0 : -1;
+    if (!fs::is_directory(target, error))
+        return fs::copy_file(target, path, error) ? 0 : -1;
+    if (!fs::create_directory(path, error))
+        return -1;
+    for (const fs::directory_entry& entry : fs::directory_iterator(target, error)) {
+        std::error_code ignored;
+        fs::copy_file(entry.path(), fs::path(path) / entry.path().filename(), ignored);
+    }
+    return error ? -1 : 0;
 }
 
 #endif
