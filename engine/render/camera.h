@@ -38,6 +38,13 @@ void viewMatrixBuild(void);
 void viewPlanesBuild(void);
 
 // Projects a camera-space point (z > 0) onto the drawing area; returns q = 1/z.
-float projectToScreen(float x, float y, float z, float* screenX, float* screenY);
+// Every renderer projects through this one formula.
+static inline float projectToScreen(float x, float y, float z, float* screenX, float* screenY)
+{
+    float q = 1.0f / z;
+    *screenX = (x * q + 1.0f) * viewportHalfWidth + viewportMinX;
+    *screenY = (y * q + 1.0f) * viewportHalfHeight + viewportMinY;
+    return q;
+}
 
 #endif

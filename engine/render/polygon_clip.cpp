@@ -2,134 +2,122 @@
 // of the landscape and the screen-quad clipper of flares and sprites.
 #include "render/render.h"
 
-VertexRecord clipVertices[CLIP_MAX_VERTICES];
-VertexRecord clipScratch[CLIP_MAX_VERTICES];
-float clipEnvCoords[CLIP_MAX_VERTICES][2];
-float clipEnvScratch[CLIP_MAX_VERTICES][2];
-uint8_t envActive;
+// What a boundary limits: camera depth before projection, or a screen
+// coordinate after it.
+enum { CLIP_ON_DEPTH, CLIP_ON_Y, CLIP_ON_X };
 
-typedef float VertexRecord::*VertexField;
-
-// One boundary: the coordinate it limits, where, which side is inside, and
-// the fields carried along to a crossing point.
+// One boundary: the coordinate it limits, where, and which side is inside.
 typedef struct ClipBoundary {
-    VertexField coordinate;
+    int coordinate;
     float bound;
-    int insideBelow;            // 1: inside when u < bound; 0: when u >= bound
-    const VertexField* fields;
-    int fieldCount;
+    int insideBelow;   // 1: inside when u < bound; 0: when u >= bound
 } ClipBoundary;
 
-static const VertexField depthFields[] = {&VertexRecord::x, &VertexRecord::y,
-                                          &VertexRecord::r, &VertexRecord::g,
-                                          &VertexRecord::b, &VertexRecord::s0,
-                                          &VertexRecord::t0};
-// Screen-space fields are interpolated linearly on the screen; the texture
-// coordinates have been multiplied by q already, so this is the
-// perspective-correct interpolation, and q itself goes the same way.
-static const VertexField horizontalEdgeFields[] = {&VertexRecord::x, &VertexRecord::q,
-                                                   &VertexRecord::r, &VertexRecord::g,
-                                                   &VertexRecord::b, &VertexRecord::s0,
-                                                   &VertexRecord::t0};
-static const VertexField verticalEdgeFields[] = {&VertexRecord::y, &VertexRecord::q,
-                                                 &VertexRecord::r, &VertexRecord::g,
-                                                 &VertexRecord::b, &VertexRecord::s0,
-                                                 &VertexRecord::t0};
-
-static int clipInside(const ClipBoundary* b, const VertexRecord* v)
+static float clipCoordinate(const ClipBoundary* b, const PolygonVertex* v)
 {
-    float u = v->*(b->coordinate);
+    if (b->coordinate == CLIP_ON_DEPTH)
+        return v->w;
+    return b->coordinate == CLIP_ON_Y ? v->y : v->x;
+}
+
+static int clipInside(const ClipBoundary* b, const PolygonVertex* v)
+{
+    float u = clipCoordinate(b, v);
     return b->insideBelow ? u < b->bound : u >= b->bound;
 }
 
-// Appends the point where the edge start-end crosses the boundary.
-static void clipCrossing(const ClipBoundary* b, const VertexRecord* start, const VertexRecord* end,
-                         int is, int ie, VertexRecord* out, int o)
+static float lerp(float from, float to, float t)
 {
-    float su = start->*(b->coordinate);
-    float t = (1.0f / (end->*(b->coordinate) - su)) * (b->bound - su);
-    VertexRecord* v = &out[o];
+    return from + (to - from) * t;
+}
+
+// The point where the edge start-end crosses the boundary: a copy of start
+// with the clipped coordinate on the boundary and the others interpolated.
+// Before projection x and y go along; after it the other screen coordinate
+// and q. The texture coordinates have been multiplied by q by then, so
+// interpolating them linearly on the screen is the perspective-correct
+// interpolation.
+static void clipCrossing(const ClipBoundary* b, const PolygonVertex* start,
+                         const PolygonVertex* end, PolygonVertex* v)
+{
+    float su = clipCoordinate(b, start);
+    float t = (1.0f / (clipCoordinate(b, end) - su)) * (b->bound - su);
     *v = *start;
-    v->*(b->coordinate) = b->bound;
-    for (int f = 0; f < b->fieldCount; f++) {
-        VertexField field = b->fields[f];
-        v->*field = start->*field + (end->*field - start->*field) * t;
+    if (b->coordinate == CLIP_ON_DEPTH) {
+        v->w = b->bound;
+        v->x = lerp(start->x, end->x, t);
+        v->y = lerp(start->y, end->y, t);
+    } else if (b->coordinate == CLIP_ON_Y) {
+        v->y = b->bound;
+        v->x = lerp(start->x, end->x, t);
+        v->q = lerp(start->q, end->q, t);
+    } else {
+        v->x = b->bound;
+        v->y = lerp(start->y, end->y, t);
+        v->q = lerp(start->q, end->q, t);
     }
-    if (envActive) {
-        for (int c = 0; c < 2; c++)
-            clipEnvScratch[o][c] =
-                clipEnvCoords[is][c] + (clipEnvCoords[ie][c] - clipEnvCoords[is][c]) * t;
-    }
+    v->r = lerp(start->r, end->r, t);
+    v->g = lerp(start->g, end->g, t);
+    v->b = lerp(start->b, end->b, t);
+    v->s0 = lerp(start->s0, end->s0, t);
+    v->t0 = lerp(start->t0, end->t0, t);
+    v->envS = lerp(start->envS, end->envS, t);
+    v->envT = lerp(start->envT, end->envT, t);
 }
 
-static void clipVertexCopy(const VertexRecord* in, int i, VertexRecord* out, int o)
-{
-    out[o] = in[i];
-    if (envActive) {
-        clipEnvScratch[o][0] = clipEnvCoords[i][0];
-        clipEnvScratch[o][1] = clipEnvCoords[i][1];
-    }
-}
-
-static void clipAgainst(const ClipBoundary* b, int* count, VertexRecord* vertices,
-                        VertexRecord* scratch)
+static void clipAgainst(const ClipBoundary* b, int* count, PolygonVertex* vertices,
+                        PolygonVertex* scratch)
 {
     int n = *count, emitted = 0;
     // A convex polygon gains at most one corner per boundary; the room check
     // only matters for degenerate input (NaN corners and the like).
     for (int i = 0; i < n && emitted + 2 <= CLIP_MAX_VERTICES; i++) {
-        int j = (i + 1) % n;
-        const VertexRecord* start = &vertices[i];
-        const VertexRecord* end = &vertices[j];
+        const PolygonVertex* start = &vertices[i];
+        const PolygonVertex* end = &vertices[(i + 1) % n];
         int startIn = clipInside(b, start), endIn = clipInside(b, end);
         if (startIn)
-            clipVertexCopy(vertices, i, scratch, emitted++);
+            scratch[emitted++] = *start;
         if (startIn != endIn)
-            clipCrossing(b, start, end, i, j, scratch, emitted++);
+            clipCrossing(b, start, end, &scratch[emitted++]);
     }
-    for (int o = 0; o < emitted; o++) {
+    for (int o = 0; o < emitted; o++)
         vertices[o] = scratch[o];
-        if (envActive) {
-            clipEnvCoords[o][0] = clipEnvScratch[o][0];
-            clipEnvCoords[o][1] = clipEnvScratch[o][1];
-        }
-    }
     *count = emitted;
 }
 
-void clipNear(int* count, VertexRecord* vertices, VertexRecord* scratch)
+void clipNear(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {&VertexRecord::w, nearDistance, 0, depthFields, 7};
+    const ClipBoundary b = {CLIP_ON_DEPTH, nearDistance, 0};
     clipAgainst(&b, count, vertices, scratch);
 }
 
-void clipFar(int* count, VertexRecord* vertices, VertexRecord* scratch)
+void clipFar(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {&VertexRecord::w, farDistance, 1, depthFields, 7};
+    const ClipBoundary b = {CLIP_ON_DEPTH, farDistance, 1};
     clipAgainst(&b, count, vertices, scratch);
 }
 
-void clipTop(int* count, VertexRecord* vertices, VertexRecord* scratch)
+void clipTop(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {&VertexRecord::y, viewportMaxY, 1, horizontalEdgeFields, 7};
+    const ClipBoundary b = {CLIP_ON_Y, viewportMaxY, 1};
     clipAgainst(&b, count, vertices, scratch);
 }
 
-void clipBottom(int* count, VertexRecord* vertices, VertexRecord* scratch)
+void clipBottom(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {&VertexRecord::y, viewportMinY, 0, horizontalEdgeFields, 7};
+    const ClipBoundary b = {CLIP_ON_Y, viewportMinY, 0};
     clipAgainst(&b, count, vertices, scratch);
 }
 
-void clipLeft(int* count, VertexRecord* vertices, VertexRecord* scratch)
+void clipLeft(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {&VertexRecord::x, viewportMinX, 0, verticalEdgeFields, 7};
+    const ClipBoundary b = {CLIP_ON_X, viewportMinX, 0};
     clipAgainst(&b, count, vertices, scratch);
 }
 
-void clipRight(int* count, VertexRecord* vertices, VertexRecord* scratch)
+void clipRight(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {&VertexRecord::x, viewportMaxX, 1, verticalEdgeFields, 7};
+    const ClipBoundary b = {CLIP_ON_X, viewportMaxX, 1};
     clipAgainst(&b, count, vertices, scratch);
 }
 

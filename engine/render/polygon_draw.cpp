@@ -70,14 +70,45 @@ static void edgePullIn(float* x, float* y)
         *y = viewportMinY + step;
 }
 
-// Screen vertices of the polygon being drawn and pointers to them.
-static DrawVer directVertices[3];
+// The corners of the polygon being drawn, the environment layer over it and
+// the pointers Glide is handed (one more for a closed outline).
+static PolygonVertex corners[CLIP_MAX_VERTICES];
+static PolygonVertex cornerScratch[CLIP_MAX_VERTICES];
 static DrawVer envVertices[CLIP_MAX_VERTICES];
 static void* drawPointers[CLIP_MAX_VERTICES + 1];
 
-// Direct path of a polygon wholly inside the view volume: the shared vertex
-// records take the corner's texture coordinates and (until drawn) colour.
-static void directPathBuild(const Object* object, const Polygon* polygon, float kept[3][3])
+// Corner k in camera space, before projection: the vertex record's position,
+// the colour and texture coordinates given, and the environment-map
+// coordinates of the vertex, all scaled to 0..255.
+static void cornerSet(const Object* object, const Polygon* polygon, int k, const float colour[3],
+                      float s, float t)
+{
+    int i = polygon->indices[k];
+    const VertexRecord* v = &object->vertexRecords[i];
+    PolygonVertex* c = &corners[k];
+    c->x = v->x;
+    c->y = v->y;
+    c->w = v->w;
+    c->spare = 0.0f;
+    c->q = 0.0f;
+    c->r = colour[0] * 255.0f;
+    c->g = colour[1] * 255.0f;
+    c->b = colour[2] * 255.0f;
+    c->s0 = s * 255.0f;
+    c->t0 = t * 255.0f;
+    c->s1 = c->t1 = 0.0f;
+    if (object->envMapped != 0) {
+        c->envS = object->envCoords[i][0] * 255.0f;
+        c->envT = object->envCoords[i][1] * 255.0f;
+    } else {
+        c->envS = c->envT = 0.0f;
+    }
+}
+
+// The corners of a polygon that needs no clipping come through its shared
+// vertex records: each record takes the corner's texture coordinates (kept
+// afterwards) and, until the polygon is drawn, its colour.
+static void cornersFromRecords(const Object* object, const Polygon* polygon, float kept[3][3])
 {
     int flat = object->shadingType == 3;
     for (int k = 0; k < 3; k++) {
@@ -96,88 +127,67 @@ static void directPathBuild(const Object* object, const Polygon* polygon, float 
         v->r = colour[0];
         v->g = colour[1];
         v->b = colour[2];
-
-        DrawVer* s = &directVertices[k];
-        float q = 1.0f / v->w;
-        s->x = (v->x * q + 1.0f) * viewportHalfWidth + viewportMinX;
-        s->y = (v->y * q + 1.0f) * viewportHalfHeight + viewportMinY;
-        snapToSubpixel(&s->x);
-        snapToSubpixel(&s->y);
-        if (currentPrimitive != GR_TRIANGLE_FAN)
-            edgePullIn(&s->x, &s->y);
-        s->w = v->w;
-        s->q = q;
-        s->r = v->r * 255.0f;
-        s->g = v->g * 255.0f;
-        s->b = v->b * 255.0f;
-        s->s0 = s->s1 = v->s0 * 255.0f * q;
-        s->t0 = s->t1 = v->t0 * 255.0f * q;
-        drawPointers[k] = s;
+        cornerSet(object, polygon, k, colour, v->s0, v->t0);
     }
 }
 
-// Clipping path: corners copied out, clipped at near and far in camera
-// space, projected, clipped at the screen sides. Returns the corner count,
-// 0 when nothing is left.
-static int clipPathBuild(const Object* object, const Polygon* polygon)
+// The corners of a polygon to be clipped take their values from the polygon
+// itself; the shared records stay as they are.
+static void cornersFromPolygon(const Object* object, const Polygon* polygon)
 {
-    envActive = (uint8_t)(object->envMapped != 0);
-    int count = 3;
     for (int k = 0; k < 3; k++) {
-        int i = polygon->indices[k];
-        const VertexRecord* v = &object->vertexRecords[i];
-        VertexRecord* c = &clipVertices[k];
         float colour[3];
         cornerColour(object, polygon, k, colour);
-        c->x = v->x;
-        c->y = v->y;
-        c->w = v->w;
-        c->spare = 0.0f;
-        c->q = 0.0f;
-        c->r = colour[0] * 255.0f;
-        c->g = colour[1] * 255.0f;
-        c->b = colour[2] * 255.0f;
-        c->s0 = polygon->texCoords[2 * k] * 255.0f;
-        c->t0 = polygon->texCoords[2 * k + 1] * 255.0f;
-        c->s1 = c->t1 = 0.0f;
-        if (envActive) {
-            clipEnvCoords[k][0] = object->envCoords[i][0] * 255.0f;
-            clipEnvCoords[k][1] = object->envCoords[i][1] * 255.0f;
-        }
+        cornerSet(object, polygon, k, colour, polygon->texCoords[2 * k],
+                  polygon->texCoords[2 * k + 1]);
     }
-    uint32_t codes = polygon->clipCodes;
-    if (codes & CLIP_NEAR)
-        clipNear(&count, clipVertices, clipScratch);
-    if (codes & CLIP_FAR)
-        clipFar(&count, clipVertices, clipScratch);
-    if (count == 0)
-        return 0;
-    for (int j = 0; j < count; j++) {
-        VertexRecord* c = &clipVertices[j];
-        float q = 1.0f / c->w;
-        c->x = (c->x * q + 1.0f) * viewportHalfWidth + viewportMinX;
-        c->y = (c->y * q + 1.0f) * viewportHalfHeight + viewportMinY;
+}
+
+// Onto the drawing area: screen x, y and q = 1 / w, the texture coordinates
+// multiplied by q for perspective.
+static void cornersProject(int n)
+{
+    for (int j = 0; j < n; j++) {
+        PolygonVertex* c = &corners[j];
+        float q = projectToScreen(c->x, c->y, c->w, &c->x, &c->y);
         c->q = q;
         c->s0 *= q;
         c->t0 *= q;
-        if (envActive) {
-            clipEnvCoords[j][0] *= q;
-            clipEnvCoords[j][1] *= q;
-        }
+        c->envS *= q;
+        c->envT *= q;
     }
+}
+
+// Near and far in camera space, as the clip codes ask; returns the corners left.
+static int cornersClipDepth(uint32_t codes, int n)
+{
+    if (codes & CLIP_NEAR)
+        clipNear(&n, corners, cornerScratch);
+    if (codes & CLIP_FAR)
+        clipFar(&n, corners, cornerScratch);
+    return n;
+}
+
+// The sides of the drawing area on the screen, as the clip codes ask.
+static int cornersClipSides(uint32_t codes, int n)
+{
     if (codes & CLIP_TOP)
-        clipTop(&count, clipVertices, clipScratch);
+        clipTop(&n, corners, cornerScratch);
     if (codes & CLIP_BOTTOM)
-        clipBottom(&count, clipVertices, clipScratch);
+        clipBottom(&n, corners, cornerScratch);
     if (codes & CLIP_LEFT)
-        clipLeft(&count, clipVertices, clipScratch);
+        clipLeft(&n, corners, cornerScratch);
     if (codes & CLIP_RIGHT)
-        clipRight(&count, clipVertices, clipScratch);
-    // Fewer than three corners only come from degenerate input: nothing to draw.
-    if (count < 3)
-        return 0;
-    for (int j = 0; j < count; j++) {
-        VertexRecord* c = &clipVertices[j];
+        clipRight(&n, corners, cornerScratch);
+    return n;
+}
+
+// Snapped to 1/16 pixel, unit 1 given unit 0's texture coordinates, and
+// pointed to for Glide.
+static void cornersSnap(int n)
+{
+    for (int j = 0; j < n; j++) {
+        PolygonVertex* c = &corners[j];
         c->s1 = c->s0;
         c->t1 = c->t0;
         snapToSubpixel(&c->x);
@@ -186,34 +196,76 @@ static int clipPathBuild(const Object* object, const Polygon* polygon)
             edgePullIn(&c->x, &c->y);
         drawPointers[j] = c;
     }
-    return count;
 }
 
-// The environment layer over a polygon of n screen vertices: the
-// environment texture at the per-vertex coordinates, blended with opacity
-// envAlpha / 255.
-static void environmentLayer(const Object* object, const Polygon* polygon, int n, int clipped)
+// The screen corners of a polygon: built, clipped where its clip codes say,
+// projected and snapped. Returns how many there are, 0 when nothing is left.
+static int polygonCorners(const Object* object, const Polygon* polygon, int clipped,
+                          float kept[3][3])
+{
+    int n = 3;
+    if (clipped) {
+        cornersFromPolygon(object, polygon);
+        n = cornersClipDepth(polygon->clipCodes, n);
+        if (n == 0)
+            return 0;
+    } else {
+        cornersFromRecords(object, polygon, kept);
+    }
+    cornersProject(n);
+    if (clipped) {
+        n = cornersClipSides(polygon->clipCodes, n);
+        // Fewer than three corners only come from degenerate input: nothing to draw.
+        if (n < 3)
+            return 0;
+    }
+    cornersSnap(n);
+    return n;
+}
+
+// The polygon in its texture, or in its vertex colours alone when it has
+// none (or its texture no slot), as the object's primitive; counted as drawn.
+static void polygonSend(const Polygon* polygon, int n)
+{
+    // A texture that can have no slot is drawn as none: the unit would
+    // show whichever texture it held before.
+    int untextured = polygon->kind == 2 || !polygon->texture || !textureSelect(polygon->texture);
+    if (untextured)
+        grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
+                       GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+    primitiveSend(drawPointers, n);
+    performanceCounters.polygonsDrawn += 1;
+    if (untextured)
+        grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                       GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+}
+
+// The shared vertex records get their light back (last corner first, so a
+// corner repeated in one polygon ends with its own value).
+static void recordsLightRestore(const Object* object, const Polygon* polygon,
+                                const float kept[3][3])
+{
+    for (int k = 2; k >= 0; k--) {
+        VertexRecord* v = &object->vertexRecords[polygon->indices[k]];
+        v->r = kept[k][0];
+        v->g = kept[k][1];
+        v->b = kept[k][2];
+    }
+}
+
+// The environment layer over the polygon's n screen corners: the environment
+// texture at their coordinates, blended with opacity envAlpha / 255.
+static void environmentLayer(const Object* object, int n)
 {
     for (int j = 0; j < n; j++) {
+        const PolygonVertex* c = &corners[j];
         DrawVer* e = &envVertices[j];
-        if (clipped) {
-            const VertexRecord* c = &clipVertices[j];
-            e->x = c->x;
-            e->y = c->y;
-            e->w = c->w;
-            e->q = c->q;
-            e->s0 = e->s1 = clipEnvCoords[j][0];
-            e->t0 = e->t1 = clipEnvCoords[j][1];
-        } else {
-            const DrawVer* s = &directVertices[j];
-            const float* env = object->envCoords[polygon->indices[j]];
-            e->x = s->x;
-            e->y = s->y;
-            e->w = s->w;
-            e->q = s->q;
-            e->s0 = e->s1 = env[0] * 255.0f * s->q;
-            e->t0 = e->t1 = env[1] * 255.0f * s->q;
-        }
+        e->x = c->x;
+        e->y = c->y;
+        e->w = c->w;
+        e->q = c->q;
+        e->s0 = e->s1 = c->envS;
+        e->t0 = e->t1 = c->envT;
         e->r = e->g = e->b = 255.0f;
         drawPointers[j] = e;
     }
@@ -265,39 +317,13 @@ void drawObject(Object* object)
             clipped = 1;
         }
         float kept[3][3];
-        int n;
-        if (clipped) {
-            n = clipPathBuild(object, polygon);
-            if (n == 0)
-                continue;
-        } else {
-            directPathBuild(object, polygon, kept);
-            n = 3;
-        }
-
-        // A texture that can have no slot is drawn as none: the unit would
-        // show whichever texture it held before.
-        int untextured = polygon->kind == 2 || !polygon->texture || !textureSelect(polygon->texture);
-        if (untextured)
-            grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
-                           GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-        primitiveSend(drawPointers, n);
-        performanceCounters.polygonsDrawn += 1;
-
-        // The shared vertex records get their light back (last corner first,
-        // so a corner repeated in one polygon ends with its own value).
-        if (!clipped && !flat) {
-            for (int k = 2; k >= 0; k--) {
-                VertexRecord* v = &object->vertexRecords[polygon->indices[k]];
-                v->r = kept[k][0];
-                v->g = kept[k][1];
-                v->b = kept[k][2];
-            }
-        }
-        if (untextured)
-            grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                           GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+        int n = polygonCorners(object, polygon, clipped, kept);
+        if (n == 0)
+            continue;
+        polygonSend(polygon, n);
+        if (!clipped && !flat)
+            recordsLightRestore(object, polygon, kept);
         if (object->envMapped == 1)
-            environmentLayer(object, polygon, n, clipped);
+            environmentLayer(object, n);
     }
 }

@@ -64,25 +64,32 @@ int objectShowsBackFaces(const Object* object);
 void drawObject(Object* object);
 
 // ---- Polygon clippers -----------------------------------------------------------
+// A corner of the polygon being drawn, with every attribute it carries: camera
+// x, y and depth w until it is projected, screen x, y and q = 1 / w after.
+// Colours are 0..255; the texture and environment-map coordinates are in
+// texels (0..255), multiplied by q once projected. Its first 48 bytes are a
+// DrawVer, so Glide takes it as it is.
+typedef struct PolygonVertex {
+    float x, y, w, spare;
+    float q;
+    float r, g, b;
+    float s0, t0, s1, t1;
+    float envS, envT;
+} PolygonVertex;
+
 // A triangle clipped by all six planes has at most nine corners.
 #define CLIP_MAX_VERTICES 50
-extern VertexRecord clipVertices[CLIP_MAX_VERTICES];
-extern VertexRecord clipScratch[CLIP_MAX_VERTICES];
-// Environment-map s, t travelling with clipVertices while envActive is set.
-extern float clipEnvCoords[CLIP_MAX_VERTICES][2];
-extern float clipEnvScratch[CLIP_MAX_VERTICES][2];
-extern uint8_t envActive;
 
 // Each clips the polygon of *count corners in vertices against one boundary
 // (Sutherland-Hodgman), using scratch as its output, and leaves the result in
 // vertices. Near and far work on camera depth w before projection; the four
 // sides on screen x and y after it.
-void clipNear(int* count, VertexRecord* vertices, VertexRecord* scratch);
-void clipFar(int* count, VertexRecord* vertices, VertexRecord* scratch);
-void clipTop(int* count, VertexRecord* vertices, VertexRecord* scratch);
-void clipBottom(int* count, VertexRecord* vertices, VertexRecord* scratch);
-void clipLeft(int* count, VertexRecord* vertices, VertexRecord* scratch);
-void clipRight(int* count, VertexRecord* vertices, VertexRecord* scratch);
+void clipNear(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
+void clipFar(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
+void clipTop(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
+void clipBottom(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
+void clipLeft(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
+void clipRight(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
 
 // The landscape's clip vertex: a position, a spare float and three pairs of
 // attributes.

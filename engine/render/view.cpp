@@ -54,11 +54,3 @@ void viewPlanesBuild(void)
     viewPlaneSet(VIEW_PLANE_LEFT, -h, 0.0f, -h, 0.0f);
     viewPlaneSet(VIEW_PLANE_BOTTOM, 0.0f, -h, -h, 0.0f);
 }
-
-float projectToScreen(float x, float y, float z, float* screenX, float* screenY)
-{
-    float q = 1.0f / z;
-    *screenX = (x * q + 1.0f) * viewportHalfWidth + viewportMinX;
-    *screenY = (y * q + 1.0f) * viewportHalfHeight + viewportMinY;
-    return q;
-}

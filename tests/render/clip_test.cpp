@@ -10,14 +10,13 @@
 
 namespace {
 
+// The polygon being clipped and the clippers' output buffer.
+PolygonVertex clipVertices[CLIP_MAX_VERTICES];
+PolygonVertex clipScratch[CLIP_MAX_VERTICES];
+
 class ClipTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        sceneOffline();
-        envActive = 0;
-    }
-    void TearDown() override { envActive = 0; }
+    void SetUp() override { sceneOffline(); }
 
     // Puts a polygon of corners (x, y, w) with a colour channel r and a
     // texture coordinate s per corner into clipVertices.
@@ -25,7 +24,7 @@ protected:
     {
         int n = 0;
         for (const auto& c : corners) {
-            VertexRecord* v = &clipVertices[n++];
+            PolygonVertex* v = &clipVertices[n++];
             memset(v, 0, sizeof *v);
             v->x = c[0];
             v->y = c[1];
@@ -60,10 +59,9 @@ TEST_F(ClipTest, NearClipCutsOneCornerIntoAQuadrilateral)
     // Corner 0 behind the near distance 2: the edges 2-0 and 0-1 are cut at
     // w = 2, giving four corners in order.
     int n = load({{0, 0, 0, 0, 0}, {4, 0, 4, 100, 1}, {0, 4, 4, 200, 2}});
-    envActive = 1;
-    clipEnvCoords[0][0] = 10;
-    clipEnvCoords[1][0] = 30;
-    clipEnvCoords[2][0] = 50;
+    clipVertices[0].envS = 10;
+    clipVertices[1].envS = 30;
+    clipVertices[2].envS = 50;
     clipNear(&n, clipVertices, clipScratch);
     ASSERT_EQ(n, 4);
     // Edge 0-1 cut halfway.
@@ -71,14 +69,14 @@ TEST_F(ClipTest, NearClipCutsOneCornerIntoAQuadrilateral)
     EXPECT_EQ(clipVertices[0].x, 2.0f);
     EXPECT_EQ(clipVertices[0].r, 50.0f);
     EXPECT_EQ(clipVertices[0].s0, 0.5f);
-    EXPECT_EQ(clipEnvCoords[0][0], 20.0f);
+    EXPECT_EQ(clipVertices[0].envS, 20.0f);
     EXPECT_EQ(clipVertices[1].x, 4.0f);
     EXPECT_EQ(clipVertices[2].y, 4.0f);
     // Edge 2-0 cut halfway.
     EXPECT_EQ(clipVertices[3].w, 2.0f);
     EXPECT_EQ(clipVertices[3].y, 2.0f);
     EXPECT_EQ(clipVertices[3].r, 100.0f);
-    EXPECT_EQ(clipEnvCoords[3][0], 30.0f);
+    EXPECT_EQ(clipVertices[3].envS, 30.0f);
 
     // A polygon wholly inside a boundary is unchanged; wholly outside, gone.
     int m = load({{0, 0, 10, 1, 0}, {1, 0, 10, 2, 0}, {0, 1, 10, 3, 0}});
@@ -116,7 +114,7 @@ TEST_F(ClipTest, ScreenClippersInterpolateAfterProjection)
     };
     const float qs[3] = {1.0f, 0.5f, 0.25f}, ss[3] = {0.0f, 128.0f, 64.0f};
     for (int i = 0; i < n; i++) {
-        const VertexRecord& v = clipVertices[i];
+        const PolygonVertex& v = clipVertices[i];
         EXPECT_GE(v.x, 0.0f);
         EXPECT_LE(v.y, 480.0f);
         EXPECT_NEAR(v.q, plane(v.x, v.y, qs), 1e-5) << i;
@@ -126,7 +124,7 @@ TEST_F(ClipTest, ScreenClippersInterpolateAfterProjection)
     const float t = (1.0f / 360.0f) * 240.0f;
     bool found = false;
     for (int i = 0; i < n; i++) {
-        const VertexRecord& v = clipVertices[i];
+        const PolygonVertex& v = clipVertices[i];
         if (v.y == 480.0f && fabsf(v.x - (-100.0f + 420.0f * t)) < 1e-3f) {
             EXPECT_NEAR(v.q, 1.0f + (0.5f - 1.0f) * t, 1e-6);
             EXPECT_NEAR(v.s0, 128.0f * t, 1e-4);
