@@ -29,13 +29,9 @@ int spriteCorners(float x, float y, float z, float size, DrawVer corners[4])
           z >= nearDistance && z <= farDistance))
         return 0;
 
-    float q = 1.0f / z;
-    float left = (x - s) * q, right = (x + s) * q;
-    float bottom = (y - s) * q, top = (y + s) * q;
-    left = (left + 1.0f) * viewportHalfWidth + viewportMinX;
-    right = (right + 1.0f) * viewportHalfWidth + viewportMinX;
-    bottom = (bottom + 1.0f) * viewportHalfHeight + viewportMinY;
-    top = (top + 1.0f) * viewportHalfHeight + viewportMinY;
+    float left, right, bottom, top;
+    float q = projectToScreen(x - s, y - s, z, &left, &bottom);
+    projectToScreen(x + s, y + s, z, &right, &top);
     // A square too large for single precision has no texture coordinates
     // to cut it by.
     if (!(right - left <= FLT_MAX && top - bottom <= FLT_MAX))

@@ -15,9 +15,7 @@ static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, in
     for (int i = 0; i < count; i++) {
         const LandscapeVertex* v = &polygon[i];
         LandscapeVertex* s = &screen[i];
-        float q = 1.0f / v->z;
-        s->x = (v->x * q + 1.0f) * viewportHalfWidth + viewportMinX;
-        s->y = (v->y * q + 1.0f) * viewportHalfHeight + viewportMinY;
+        float q = projectToScreen(v->x, v->y, v->z, &s->x, &s->y);
         snapToSubpixel(&s->x);
         snapToSubpixel(&s->y);
         s->z = v->z;
