@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/public.h"
+#include "public.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <glide.h>
 #include <glideutl.h>
 
-#include "core/public.h"
+#include "public.h"
 
 // ---- Log ("Ombrix.log" in the current directory) -------------------------
 extern FILE* logFile;               // null when the log is closed or could not be created
@@ -44,6 +44,14 @@ void liveRecordRemove(LiveRecords* set, const void* record, const char* call);
 // Returns the bytes of resource (typeName, id) of the running program, or null
 // when it is absent or empty (*outSize still tells the size found, 0 if none).
 const void* resourceRead(uint16_t id, const char* typeName, uint32_t* outSize);
+
+// ---- Colours ------------------------------------------------------------------
+// The byte of a value 0..255 (an opacity or a colour channel): truncated,
+// held to 0..255.
+uint32_t channelByte(float value);
+// The 0x00RRGGBB word Glide gets for a 0..1 colour: each channel times 255,
+// truncated, held to 0..255.
+GrColor_t colourWord(const float* rgb);
 
 // ---- Floating point -------------------------------------------------------
 extern float snapConstant;          // 1.5 * 2^19: adding and subtracting it rounds to 1/16

@@ -3,7 +3,7 @@
 #include <stdint.h>
 
 #include "core/core.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 float screenWidth, screenHeight;
 float scale2dX, scale2dY;

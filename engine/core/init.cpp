@@ -8,10 +8,10 @@
 #include "object/object.h"
 #include "overlay/overlay.h"
 #include "particles/particles.h"
-#include "render/camera.h"
 #include "render/render.h"
 #include "terrain/terrain.h"
 #include "texture/texture.h"
+#include "view/view.h"
 
 HWND appWindow;
 GrContext_t glideContext;

@@ -8,8 +8,9 @@
 
 #include "core/core.h"
 #include "light/light.h"
-#include "render/render.h"
 #include "texture/texture.h"
+#include "view/clip.h"
+#include "view/view.h"
 
 static const uint16_t flareMarker = 0xFFFF;   // white in RGB 565
 

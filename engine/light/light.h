@@ -3,7 +3,7 @@
 #ifndef OBX_LIGHT_LIGHT_H
 #define OBX_LIGHT_LIGHT_H
 
-#include "core/public.h"
+#include "public.h"
 
 // The world's light sources, doubly linked in order of creation and held
 // through one member (the newest after an add, a neighbour after a delete).

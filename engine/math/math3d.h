@@ -8,7 +8,7 @@
 
 #include <stdint.h>
 
-#include "core/public.h"
+#include "public.h"
 
 // Entry d holds cos and sin of d whole degrees, d = 0..360.
 extern float cosTable[361];

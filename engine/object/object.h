@@ -9,7 +9,7 @@
 #include <stdio.h>
 
 #include "core/core.h"
-#include "core/public.h"
+#include "public.h"
 
 // The world's objects, linked through prev and next in the order added.
 extern Object* worldObjects;       // first object added, null when empty

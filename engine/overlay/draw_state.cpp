@@ -2,24 +2,12 @@
 // opacity, and the chroma key, switched on and off only when it changes.
 #include "core/core.h"
 #include "overlay/overlay.h"
-#include "render/render.h"
 
 int32_t chromaKeyFlag;
 
 void chromaKeyFlagReset(void)
 {
     chromaKeyFlag = 0;
-}
-
-uint32_t channelByte(float value)
-{
-    // Out-of-range values are held to the byte rather than spilling into
-    // the neighbouring bytes of a colour word.
-    if (!(value >= 0.0f))
-        return 0;
-    if (value >= 255.0f)
-        return 255;
-    return (uint32_t)value;
 }
 
 void overlayOpacitySet(int32_t mode, float opacity)

@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "core/public.h"
+#include "public.h"
 
 // ---- Shared 2D drawing state --------------------------------------------------
 // 1 while Glide's chroma-key mode is on for 2D drawing.
@@ -20,9 +20,6 @@ void overlayOpacitySet(int32_t mode, float opacity);
 // Chroma keying of a 2D draw: switched on (once) with the key colour
 // (0..1 per channel) when chromaKey is 1, switched off when it is 0.
 void overlayChromaKeySet(int32_t chromaKey, const float* chromaColour);
-// The byte of a value 0..255 (an opacity or a colour channel): truncated,
-// held to 0..255.
-uint32_t channelByte(float value);
 
 // Draws the texture stretched over the virtual rectangle with its top-left
 // corner at (x, y): two triangles, vertex colour white, q = 1, texture

@@ -6,7 +6,7 @@
 
 #include "math/math3d.h"
 #include "particles/particles.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 static EmitterDepth particleOrderInitial[EMITTER_ORDER_INITIAL];
 static EmitterDepth smokeOrderInitial[EMITTER_ORDER_INITIAL];

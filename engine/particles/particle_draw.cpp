@@ -1,9 +1,9 @@
 // Drawing a particle emitter: each live particle a square of its colour
 // facing the camera, added onto the picture without a depth test.
 #include "core/core.h"
-#include "particles/particles.h"
-#include "render/camera.h"
 #include "math/math3d.h"
+#include "particles/particles.h"
+#include "view/view.h"
 
 void particleEmitterDraw(ParticleEmitter* emitter)
 {

@@ -8,7 +8,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "core/public.h"
+#include "public.h"
 
 // ---- Random generator ---------------------------------------------------------
 // Linear congruential: state * 214013 + 2531011 modulo 2^32, giving bits 16..30

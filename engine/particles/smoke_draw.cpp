@@ -3,7 +3,7 @@
 #include "core/core.h"
 #include "math/math3d.h"
 #include "particles/particles.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 // Grey (64, 64, 64) with alpha = the whole part of the opacity.
 static GrColor_t puffColour(float opacity)

@@ -4,8 +4,9 @@
 
 #include "core/core.h"
 #include "particles/particles.h"
-#include "render/render.h"
 #include "texture/texture.h"
+#include "view/clip.h"
+#include "view/view.h"
 
 static void cornerSet(DrawVer* corner, float x, float y, float z, float q, float s, float t)
 {

@@ -8,17 +8,13 @@
 
 #include <glide.h>
 
-#include "core/public.h"
-#include "render/camera.h"
+#include "public.h"
+#include "view/view.h"
 
 // ---- World render -----------------------------------------------------------
 extern float backgroundColour[3];     // 0..1; every buffer clear uses it
 extern int32_t frameShown;            // 1 once the frame has been swapped to the screen
 void backgroundInit(void);            // black (obxInitialize)
-
-// The 0x00RRGGBB word Glide gets for a 0..1 colour: each channel times 255,
-// truncated, limited to 0..255.
-GrColor_t colourWord(const float* rgb);
 
 // The objects that passed the visibility test this frame, farthest first
 // after sorting, each with its centre's camera-space depth.
@@ -90,23 +86,5 @@ void clipTop(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
 void clipBottom(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
 void clipLeft(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
 void clipRight(int* count, PolygonVertex* vertices, PolygonVertex* scratch);
-
-// The landscape's clip vertex: a position, a spare float and three pairs of
-// attributes.
-typedef struct ClipVertex {
-    float x, y, z, spare;
-    float pair1[2];
-    float pair2[2];
-    float pair3[2];
-} ClipVertex;
-// Clips an edge against a view plane. Returns 0 when both ends are outside,
-// 2 when both are inside (copied to out), 1 when one end was replaced by the
-// crossing point (whose second pair is set to its first).
-int clipEdgeToPlane(const ViewPlane* plane, const ClipVertex edge[2], ClipVertex out[2]);
-
-// Clips a screen-aligned quad to the drawing area. The quad is four corners
-// of x, y, s, t: left-top, left-bottom, right-bottom, right-top (y up); s and
-// t come out in 0..1 across the unclipped quad.
-void clipScreenQuad(float quad[16]);
 
 #endif

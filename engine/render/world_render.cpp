@@ -29,21 +29,6 @@ void backgroundInit(void)
     backgroundColour[2] = 0.0f;
 }
 
-static GrColor_t colourByte(float channel)
-{
-    float value = channel * 255.0f;
-    if (!(value >= 0.0f))
-        return 0;
-    if (value >= 255.0f)
-        return 255;
-    return (GrColor_t)value;
-}
-
-GrColor_t colourWord(const float* rgb)
-{
-    return (colourByte(rgb[0]) << 16) + (colourByte(rgb[1]) << 8) + colourByte(rgb[2]);
-}
-
 void obxBackgroundSetColor(const float* rgb)
 {
     if (!rgb)

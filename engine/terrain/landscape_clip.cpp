@@ -1,8 +1,8 @@
 // Clipping the two triangles of a leaf against the view planes it crosses,
 // edge by edge through the shared edge clipper, into buffers of at most
 // LEAF_CLIP_MAX corners.
-#include "render/render.h"
 #include "terrain/terrain.h"
+#include "view/clip.h"
 
 static void clipVertexFrom(const LandscapeVertex* v, ClipVertex* c)
 {

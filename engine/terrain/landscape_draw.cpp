@@ -1,9 +1,9 @@
 // Drawing the visible leaves: each as one textured fan (or two clipped
 // ones), the surface texture modulated by the leaf's light map.
 #include "core/core.h"
-#include "render/render.h"
 #include "terrain/terrain.h"
 #include "texture/texture.h"
+#include "view/view.h"
 
 // Projects the polygon's corners and sends them as one fan: in one pass with
 // the light map on unit 1, or in two on a single unit, the second

@@ -3,8 +3,8 @@
 #include "core/core.h"
 #include "light/light.h"
 #include "math/math3d.h"
-#include "render/render.h"
 #include "terrain/terrain.h"
+#include "view/view.h"
 
 int patchCull(LandscapePatch* patch)
 {

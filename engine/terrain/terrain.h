@@ -5,8 +5,8 @@
 
 #include <stdint.h>
 
-#include "core/public.h"
-#include "render/camera.h"
+#include "public.h"
+#include "view/view.h"
 
 // The sky box: a textured cube always centred on the camera, drawn first.
 extern Object* skybox;             // null when there is none

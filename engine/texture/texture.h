@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-#include "core/public.h"
+#include "public.h"
 
 // textureMemoryAlloc's answer when a unit has no room left.
 #define TEXTURE_NO_ROOM 0xFFFFFFFFu

@@ -10,9 +10,9 @@
 #include "fuzz_input.h"
 #include "light/light.h"
 #include "math/math3d.h"
-#include "render/camera.h"
 #include "terrain/terrain.h"
 #include "texture/texture.h"
+#include "view/view.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "light/light.h"
 #include "object/object.h"
 #include "overlay/overlay.h"
-#include "render/camera.h"
 #include "terrain/terrain.h"
 #include "texture/texture.h"
+#include "view/view.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Display settings that need no Glide window.
 #include "obx_test.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 TEST(Display, DriverInfoAndVersionNeedNoStartUp)
 {

@@ -3,11 +3,11 @@
 // crashing far from its cause.
 #include <string.h>
 
-#include "obx_scene.h"
 #include "object/object.h"
+#include "obx_scene.h"
 #include "overlay/overlay.h"
 #include "particles/particles.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 namespace {
 

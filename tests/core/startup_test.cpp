@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "obx_test.h"
-#include "render/camera.h"
 #include "texture/texture.h"
+#include "view/view.h"
 
 namespace {
 

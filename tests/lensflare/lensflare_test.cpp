@@ -7,8 +7,8 @@
 #include "light/light.h"
 #include "math/math3d.h"
 #include "obx_overlay.h"
-#include "render/camera.h"
 #include "terrain/terrain.h"
+#include "view/view.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/public.h"
+#include "public.h"
 
 using Bytes = std::vector<uint8_t>;
 

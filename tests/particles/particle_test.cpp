@@ -6,7 +6,7 @@
 #include <string>
 
 #include "particle_scene.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 namespace {
 

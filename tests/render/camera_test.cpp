@@ -5,7 +5,7 @@
 
 #include "math/math3d.h"
 #include "obx_test.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 namespace {
 

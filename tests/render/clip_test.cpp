@@ -7,6 +7,7 @@
 
 #include "obx_scene.h"
 #include "render/render.h"
+#include "view/clip.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <string.h>
 
 #include "math/math3d.h"
-#include "obx_overlay.h"
 #include "object/object.h"
-#include "render/camera.h"
+#include "obx_overlay.h"
 #include "terrain/terrain.h"
+#include "view/view.h"
 
 namespace {
 

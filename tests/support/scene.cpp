@@ -9,8 +9,8 @@
 #include "light/light.h"
 #include "math/math3d.h"
 #include "object/object.h"
-#include "render/camera.h"
 #include "render/render.h"
+#include "view/view.h"
 
 void sceneOffline(void)
 {

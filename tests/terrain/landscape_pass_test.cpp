@@ -5,10 +5,10 @@
 #include "landscape_scene.h"
 #include "light/light.h"
 #include "math/math3d.h"
-#include "render/camera.h"
 #include "render/render.h"
 #include "terrain/terrain.h"
 #include "texture/texture.h"
+#include "view/view.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The view matrix, the view volume and the projection onto the drawing area.
 #include "math/math3d.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 Matrix viewMatrix;
 float nearDistance = 2.0f;

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "math/math3d.h"
-#include "render/camera.h"
+#include "view/view.h"
 
 Camera defaultCamera;
 Camera* activeCamera = &defaultCamera;

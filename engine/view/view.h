@@ -1,9 +1,9 @@
 // Camera and view volume: the active camera, the view matrix, the six view
 // planes, the drawing area and the perspective projection onto it.
-#ifndef OBX_RENDER_CAMERA_H
-#define OBX_RENDER_CAMERA_H
+#ifndef OBX_VIEW_VIEW_H
+#define OBX_VIEW_VIEW_H
 
-#include "core/public.h"
+#include "public.h"
 
 // A camera-space point p is inside when dot(normal, p) < offset.
 typedef struct ViewPlane {
