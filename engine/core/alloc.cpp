@@ -6,6 +6,11 @@
 
 uint32_t bytesAllocated;
 
+void allocationCountReset(void)
+{
+    bytesAllocated = 0;
+}
+
 void* countedAlloc(size_t size)
 {
     // malloc(0) may return null or a unique pointer; ask for one byte so a

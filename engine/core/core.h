@@ -22,6 +22,7 @@ void logClose(void);
 // ---- Counted allocation --------------------------------------------------
 extern uint32_t bytesAllocated;     // requested bytes since the last obxInitialize
 void* countedAlloc(size_t size);    // malloc that adds size to bytesAllocated on success
+void allocationCountReset(void);    // bytesAllocated = 0 (the start of obxInitialize)
 
 // ---- Records the application may delete (objects, light sources) ------------
 // Debug builds keep them, so that deleting one twice stops at once, naming the
@@ -58,28 +59,57 @@ extern float snapConstant;          // 1.5 * 2^19: adding and subtracting it rou
 void fpuSetup(void);
 void snapToSubpixel(float* value);
 
-// ---- Display and Glide context ---------------------------------------------
+// ---- Glide: board, window and focus ------------------------------------------------
 extern HWND appWindow;              // the application's window, kept for obxSetFocus
 extern GrContext_t glideContext;
 extern GrScreenResolution_t glideResolution;
-extern float screenWidth, screenHeight;
-extern float scale2dX, scale2dY;    // screen size / 640 x 480: the 2D drawing space
 extern int32_t tmuCount;            // texture units on the board
 extern uint32_t depthClearValue;    // farthest W-buffer value
+extern int32_t focusLost;
+extern uint8_t* glideState;         // Glide state saved while the focus is lost
+
+// The start-up steps of Glide itself, in the order obxInitialize takes them.
+// Those returning int give 0 on failure.
+int glideBoardCheck(void);          // logs when there is no board
+void glideStart(void);              // Glide, the FPU, the hardware logged, board 0
+int displayModeCheck(int resolutionIndex);   // the board offers the mode
+int glideWindowStart(HWND window);  // keeps the window and opens Glide's
+void displaySizeSet(int resolutionIndex);    // texture units and screen size
+void textureUnitsDefaultSet(void);  // filtering, mipmaps, clamping, unit 0's combine
+void depthDefaultSet(void);         // W buffer, LEQUAL, alpha test always
+// Declares the engine's draw vertex (DrawVer) to Glide: the object default
+// that passes changing the layout restore.
+void vertexLayoutSet(void);
+void depthClearValueInit(void);
+int glideStateBufferCreate(void);   // room for the state while the focus is lost
+// Opens the Glide window with the resolution and window kept at start-up.
+GrContext_t glideWindowOpen(void);
+// Focus: the state saved and the window closed; the window reopened and the
+// state restored (1 when it was). Each does nothing when already done.
+void glideWindowSave(void);
+int glideWindowRestore(void);
+// Closes the window, if open, and shuts Glide down.
+void glideShutdown(void);
+
+// ---- Display settings and counters -------------------------------------------
+extern float screenWidth, screenHeight;
+extern float scale2dX, scale2dY;    // screen size / 640 x 480: the 2D drawing space
 extern int32_t fogMode;             // 0 off, 1 linear table fog, others stored only
 extern uint8_t* fogTable;           // one byte per Glide fog-table entry
 extern int32_t vsyncFlag;           // swap interval passed to grBufferSwap
 extern uint32_t frameCount;
 extern PerformanceCounters performanceCounters;
 
-// ---- Focus -------------------------------------------------------------------
-extern int32_t focusLost;
-extern uint8_t* glideState;         // Glide state saved while the focus is lost
-
-// Opens the Glide window with the resolution and window kept at start-up.
-GrContext_t glideWindowOpen(void);
-// Declares the engine's draw vertex (DrawVer) to Glide: the object default
-// that passes changing the layout restore.
-void vertexLayoutSet(void);
+void scale2dSet(void);              // from the screen size
+int fogTableCreate(void);
+// Fills the fog table linearly from w = nearW to w = farW and hands it to Glide.
+void fogTableLinear(float nearW, float farW);
+void fogModeReset(void);            // fog off, no Glide call
+// The counters: a polygon handed to Glide, a frame rendered.
+static inline void polygonCounted(void)
+{
+    performanceCounters.polygonsDrawn += 1;
+}
+void frameCounted(void);
 
 #endif

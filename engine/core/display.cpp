@@ -23,12 +23,7 @@ void obxResolutionGet(float* width, float* height)
 
 void obxRenderWindowSet(int x, int y, int width, int height)
 {
-    viewportMinX = (float)x;
-    viewportMinY = (float)y;
-    viewportHalfWidth = (float)width / 2.0f;
-    viewportHalfHeight = (float)height / 2.0f;
-    viewportMaxX = (float)((int64_t)x + width);
-    viewportMaxY = (float)((int64_t)y + height);
+    viewportSet(x, y, width, height);
 }
 
 void obxDriverGetInfo(DriverInfo* info)
@@ -73,13 +68,45 @@ PerformanceCounters* obxPerformanceGet(void)
     return &performanceCounters;
 }
 
+void scale2dSet(void)
+{
+    scale2dX = screenWidth / 640.0f;
+    scale2dY = screenHeight / 480.0f;
+}
+
+void frameCounted(void)
+{
+    frameCount += 1;
+    performanceCounters.framesRendered += 1;
+}
+
+int fogTableCreate(void)
+{
+    FxI32 fogEntries = 0;
+    grGet(GR_FOG_TABLE_ENTRIES, 4, &fogEntries);
+    if (fogEntries < 64)
+        fogEntries = 64;   // the gu helpers always write a whole 64-entry table
+    fogTable = (uint8_t*)countedAlloc((size_t)fogEntries);
+    return fogTable != NULL;
+}
+
+void fogTableLinear(float nearW, float farW)
+{
+    guFogGenerateLinear(fogTable, nearW, farW);
+    grFogTable(fogTable);
+}
+
+void fogModeReset(void)
+{
+    fogMode = 0;
+}
+
 void obxFogSetMode(int mode)
 {
     if (mode == 0) {
         grFogMode(GR_FOG_DISABLE);
     } else if (mode == 1) {
-        guFogGenerateLinear(fogTable, nearDistance, farDistance);
-        grFogTable(fogTable);
+        fogTableLinear(nearDistance, farDistance);
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
     }
     fogMode = mode;
@@ -102,6 +129,5 @@ void obxFogSetColor(const float* rgb)
 
 void obxFarClippingPlaneSet(float distance)
 {
-    farDistance = distance;
-    viewPlanesBuild();
+    viewFarDistanceSet(distance);
 }

@@ -65,7 +65,7 @@ int spriteCorners(float x, float y, float z, float size, DrawVer corners[4])
 void spriteDraw(DrawVer corners[4])
 {
     void* fan[4] = {&corners[0], &corners[1], &corners[2], &corners[3]};
-    performanceCounters.polygonsDrawn += 1;
+    polygonCounted();
     grDrawVertexArray(GR_TRIANGLE_FAN, 4, fan);
 }
 

@@ -234,7 +234,7 @@ static void polygonSend(const Polygon* polygon, int n)
         grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
                        GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
     primitiveSend(drawPointers, n);
-    performanceCounters.polygonsDrawn += 1;
+    polygonCounted();
     if (untextured)
         grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                        GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);

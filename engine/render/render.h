@@ -1,6 +1,6 @@
-// Rendering: the world render pipeline, the per-object stages that prepare an
-// object for drawing, polygon drawing, and the clippers other renderers share.
-// The camera, view volume and projection are in camera.h.
+// Rendering: the objects pass of the world render, the per-object stages that
+// prepare an object for drawing, and polygon drawing with its clippers. The
+// camera, view volume and projection are in view/view.h.
 #ifndef OBX_RENDER_RENDER_H
 #define OBX_RENDER_RENDER_H
 
@@ -11,11 +11,7 @@
 #include "public.h"
 #include "view/view.h"
 
-// ---- World render -----------------------------------------------------------
-extern float backgroundColour[3];     // 0..1; every buffer clear uses it
-extern int32_t frameShown;            // 1 once the frame has been swapped to the screen
-void backgroundInit(void);            // black (obxInitialize)
-
+// ---- Objects pass -------------------------------------------------------------
 // The objects that passed the visibility test this frame, farthest first
 // after sorting, each with its centre's camera-space depth.
 typedef struct VisibleObject {
@@ -32,6 +28,9 @@ float objectCull(Object* object);
 // Painter's order of two world positions: -1 when a is farther from the
 // camera than b, 1 when nearer, 0 at equal depth.
 int compareDepth(const Vector* a, const Vector* b);
+// Culls the world's objects, sorts the visible ones farthest first, and
+// prepares and draws each in turn.
+void objectsPass(void);
 
 // ---- Object preparation, run in this order on each object -----------------------
 void objectWorldVertices(Object* object);   // vertices + position

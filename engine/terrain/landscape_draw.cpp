@@ -48,7 +48,7 @@ static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, in
         grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                              GR_BLEND_ZERO);
     }
-    performanceCounters.polygonsDrawn += 1;
+    polygonCounted();
 }
 
 void landscapeDraw(Landscape* landscape)

@@ -14,6 +14,11 @@ void cameraDefaultInit(void)
     memset(&defaultCamera, 0, sizeof defaultCamera);
 }
 
+void cameraDefaultActivate(void)
+{
+    activeCamera = &defaultCamera;
+}
+
 Camera* obxCameraCreate(float x, float y, float z, float rotX, float rotY, float rotZ)
 {
     // Cameras belong to the application and come from the general heap.

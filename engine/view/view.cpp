@@ -1,4 +1,6 @@
 // The view matrix, the view volume and the projection onto the drawing area.
+#include <stdint.h>
+
 #include "math/math3d.h"
 #include "view/view.h"
 
@@ -9,6 +11,28 @@ ViewPlane viewPlanes[VIEW_PLANE_COUNT];
 
 float viewportMinX, viewportMinY, viewportMaxX, viewportMaxY;
 float viewportHalfWidth, viewportHalfHeight;
+
+void viewDistancesInit(void)
+{
+    nearDistance = 2.0f;
+    farDistance = 3000.0f;
+}
+
+void viewFarDistanceSet(float distance)
+{
+    farDistance = distance;
+    viewPlanesBuild();
+}
+
+void viewportSet(int x, int y, int width, int height)
+{
+    viewportMinX = (float)x;
+    viewportMinY = (float)y;
+    viewportHalfWidth = (float)width / 2.0f;
+    viewportHalfHeight = (float)height / 2.0f;
+    viewportMaxX = (float)((int64_t)x + width);
+    viewportMaxY = (float)((int64_t)y + height);
+}
 
 void viewportSetFullScreen(float width, float height)
 {

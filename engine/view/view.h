@@ -28,6 +28,14 @@ extern float viewportHalfWidth, viewportHalfHeight;
 
 // The default camera at the origin, looking along +z, with nothing pending.
 void cameraDefaultInit(void);
+// The default camera becomes the active one.
+void cameraDefaultActivate(void);
+// Near 2, far 3000.
+void viewDistancesInit(void);
+// A new far distance, and the view planes with it.
+void viewFarDistanceSet(float distance);
+// The drawing area: x, y its lower-left corner in pixels, then its size.
+void viewportSet(int x, int y, int width, int height);
 // The drawing area covering the whole screen.
 void viewportSetFullScreen(float width, float height);
 

@@ -7,6 +7,7 @@
 #include "object/object.h"
 #include "obx_scene.h"
 #include "render/render.h"
+#include "world/world.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "object/object.h"
 #include "render/render.h"
 #include "view/view.h"
+#include "world/world.h"
 
 void sceneOffline(void)
 {

@@ -1,58 +1,18 @@
-// The world render: one frame of the 3D world into the back buffer, pass by
-// pass, and the calls that show it and clear the background.
+// The objects pass of the world render: the world's objects culled by their
+// bounding spheres, the visible ones sorted farthest first, then each
+// prepared and drawn in turn.
 #include <math.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "core/core.h"
-#include "light/light.h"
 #include "math/math3d.h"
 #include "object/object.h"
-#include "overlay/overlay.h"
-#include "particles/particles.h"
 #include "render/render.h"
-#include "terrain/terrain.h"
-#include "texture/texture.h"
-
-float backgroundColour[3];
-int32_t frameShown;
 
 static VisibleObject visibleObjectsInitial[VISIBLE_OBJECTS_INITIAL];
 VisibleObject* visibleObjects = visibleObjectsInitial;
 static int32_t visibleObjectCapacity = VISIBLE_OBJECTS_INITIAL;
 int32_t visibleObjectCount;
-
-void backgroundInit(void)
-{
-    backgroundColour[0] = 0.0f;
-    backgroundColour[1] = 0.0f;
-    backgroundColour[2] = 0.0f;
-}
-
-void obxBackgroundSetColor(const float* rgb)
-{
-    if (!rgb)
-        return;
-    backgroundColour[0] = rgb[0];
-    backgroundColour[1] = rgb[1];
-    backgroundColour[2] = rgb[2];
-}
-
-void obxBackgroundClear(void)
-{
-    // The colour buffer only: the depth buffer keeps what it holds.
-    grDepthMask(FXFALSE);
-    grBufferClear(colourWord(backgroundColour), 0, depthClearValue);
-    grDepthMask(FXTRUE);
-}
-
-void obxWorldDisplay(void)
-{
-    if (frameShown)
-        return;
-    grBufferSwap(vsyncFlag ? 1 : 0);
-    frameShown = 1;
-}
 
 float objectCull(Object* object)
 {
@@ -119,9 +79,7 @@ static int visibleObjectFartherFirst(const void* a, const void* b)
     return (da < db) - (da > db);
 }
 
-// Culls the world's objects, sorts the visible ones farthest first, and
-// prepares and draws each in turn.
-static void objectsPass(void)
+void objectsPass(void)
 {
     visibleObjectCount = 0;
     for (Object* object = worldObjects; object; object = object->next) {
@@ -144,36 +102,4 @@ static void objectsPass(void)
         objectLighting(object);
         drawObject(object);
     }
-}
-
-void obxWorldRender(int display)
-{
-    frameShown = 0;
-    textureFrameBegin();
-
-    // Depth only: the colour buffer keeps the previous picture unless the
-    // application cleared it.
-    grColorMask(FXFALSE, FXFALSE);
-    grBufferClear(colourWord(backgroundColour), 0, depthClearValue);
-    grColorMask(FXTRUE, FXFALSE);
-
-    cameraUpdate();
-    grChromakeyMode(GR_CHROMAKEY_DISABLE);
-    chromaKeyFlagReset();
-    viewMatrixBuild();
-
-    skyboxPass();
-    flareMarkPass();
-    landscapePass();
-    objectsPass();
-    particleEmittersPass();
-    smokeEmittersPass();
-    flareDrawPass();
-
-    dynamicLightsEndFrame();
-    textureFrameEnd();
-    if (display == 1)
-        obxWorldDisplay();
-    frameCount += 1;
-    performanceCounters.framesRendered += 1;
 }

@@ -1,0 +1,77 @@
+// The world render: one frame of the 3D world into the back buffer, pass by
+// pass, and the calls that show it and clear the background.
+#include "core/core.h"
+#include "light/light.h"
+#include "overlay/overlay.h"
+#include "particles/particles.h"
+#include "render/render.h"
+#include "terrain/terrain.h"
+#include "texture/texture.h"
+#include "view/view.h"
+#include "world/world.h"
+
+float backgroundColour[3];
+int32_t frameShown;
+
+void backgroundInit(void)
+{
+    backgroundColour[0] = 0.0f;
+    backgroundColour[1] = 0.0f;
+    backgroundColour[2] = 0.0f;
+}
+
+void obxBackgroundSetColor(const float* rgb)
+{
+    if (!rgb)
+        return;
+    backgroundColour[0] = rgb[0];
+    backgroundColour[1] = rgb[1];
+    backgroundColour[2] = rgb[2];
+}
+
+void obxBackgroundClear(void)
+{
+    // The colour buffer only: the depth buffer keeps what it holds.
+    grDepthMask(FXFALSE);
+    grBufferClear(colourWord(backgroundColour), 0, depthClearValue);
+    grDepthMask(FXTRUE);
+}
+
+void obxWorldDisplay(void)
+{
+    if (frameShown)
+        return;
+    grBufferSwap(vsyncFlag ? 1 : 0);
+    frameShown = 1;
+}
+
+void obxWorldRender(int display)
+{
+    frameShown = 0;
+    textureFrameBegin();
+
+    // Depth only: the colour buffer keeps the previous picture unless the
+    // application cleared it.
+    grColorMask(FXFALSE, FXFALSE);
+    grBufferClear(colourWord(backgroundColour), 0, depthClearValue);
+    grColorMask(FXTRUE, FXFALSE);
+
+    cameraUpdate();
+    grChromakeyMode(GR_CHROMAKEY_DISABLE);
+    chromaKeyFlagReset();
+    viewMatrixBuild();
+
+    skyboxPass();
+    flareMarkPass();
+    landscapePass();
+    objectsPass();
+    particleEmittersPass();
+    smokeEmittersPass();
+    flareDrawPass();
+
+    dynamicLightsEndFrame();
+    textureFrameEnd();
+    if (display == 1)
+        obxWorldDisplay();
+    frameCounted();
+}
