@@ -106,7 +106,7 @@ void obxFogSetMode(int mode)
     if (mode == 0) {
         grFogMode(GR_FOG_DISABLE);
     } else if (mode == 1) {
-        fogTableLinear(nearDistance, farDistance);
+        fogTableLinear(view.nearDistance, view.farDistance);
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
     }
     fogMode = mode;

@@ -25,14 +25,14 @@ typedef struct FlarePoint {
 // or outside the drawing area (edges included).
 static int flarePointFind(const LightSource* light, FlarePoint* point)
 {
-    MatXVer(&viewMatrix, &light->position, &point->view);
-    if (!(point->view.z > nearDistance))
+    MatXVer(&view.matrix, &light->position, &point->view);
+    if (!(point->view.z > view.nearDistance))
         return 0;
     projectToScreen(point->view.x, point->view.y, point->view.z, &point->x, &point->y);
     snapToSubpixel(&point->x);
     snapToSubpixel(&point->y);
-    if (!(point->x >= viewportMinX && point->x <= viewportMaxX && point->y >= viewportMinY &&
-          point->y <= viewportMaxY))
+    if (!(point->x >= view.viewport.minX && point->x <= view.viewport.maxX && point->y >= view.viewport.minY &&
+          point->y <= view.viewport.maxY))
         return 0;
     // A point on the right or bottom edge of the screen (or of a drawing area
     // reaching past it) addresses the pixel just outside; take the nearest
@@ -97,12 +97,12 @@ static void flareStateRestore(void)
 // The light's alpha: the cosine of its angle off the view axis, times 255.
 // The table square root runs short by less than 1/256, so on the axis the
 // product stays below 256.
-static uint32_t flareAlpha(const Ver* view)
+static uint32_t flareAlpha(const Ver* lightView)
 {
     // A light so far away that its squared distance overflows is brought
     // nearer by powers of two (exact; the cosine does not change), or the
     // square root would be taken of infinity.
-    float v[3] = {view->x, view->y, view->z};
+    float v[3] = {lightView->x, lightView->y, lightView->z};
     while (isfinite(v[0]) && isfinite(v[1]) && isfinite(v[2]) &&
            v[0] * v[0] + v[1] * v[1] + v[2] * v[2] > FLT_MAX) {
         for (int k = 0; k < 3; k++)
@@ -136,8 +136,8 @@ static void flareElementDraw(const FlareElement* element, float px, float py)
     float h = element->halfSize;
     // A square without area, or wholly outside the drawing area, draws
     // nothing: the screen clipper only moves edges inward.
-    if (!element->texture || !(h > 0.0f) || !(px + h > viewportMinX) ||
-        !(px - h < viewportMaxX) || !(py + h > viewportMinY) || !(py - h < viewportMaxY))
+    if (!element->texture || !(h > 0.0f) || !(px + h > view.viewport.minX) ||
+        !(px - h < view.viewport.maxX) || !(py + h > view.viewport.minY) || !(py - h < view.viewport.maxY))
         return;
     float quad[16] = {
         px - h, py + h, 0, 0,   // left top
@@ -171,7 +171,7 @@ void flareDrawPass(void)
         // Something drawn over the marker hides the light.
         if (pixel != flareMarker)
             continue;
-        float cx = viewportHalfWidth + viewportMinX, cy = viewportHalfHeight + viewportMinY;
+        float cx = view.viewport.halfWidth + view.viewport.minX, cy = view.viewport.halfHeight + view.viewport.minY;
         float dx = point.x - cx, dy = point.y - cy;
         flareStateSet(flareAlpha(&point.view));
         const LensFlare* flare = light->lensFlare;

@@ -47,7 +47,7 @@ void emitterOrderAppend(EmitterOrder* order, void* emitter, const Vector* positi
     if (!emitterOrderReserve(order))
         return;
     float x, y, z;
-    transformPoint(&viewMatrix, position->x, position->y, position->z, &x, &y, &z);
+    transformPoint(&view.matrix, position->x, position->y, position->z, &x, &y, &z);
     EmitterDepth* item = &order->items[order->count];
     item->depth = z;
     item->index = order->count;

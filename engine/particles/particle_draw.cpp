@@ -24,7 +24,7 @@ void particleEmitterDraw(ParticleEmitter* emitter)
     Particle* p = emitter->liveHead;
     for (int32_t i = 0; textured && i < emitter->liveCount && p; i++, p = p->next) {
         float x, y, z;
-        transformPoint(&viewMatrix, p->position.x, p->position.y, p->position.z, &x, &y, &z);
+        transformPoint(&view.matrix, p->position.x, p->position.y, p->position.z, &x, &y, &z);
         if (!spriteCorners(x, y, z, p->size, corners))
             continue;
         float r = p->colour[0] * 255.0f, g = p->colour[1] * 255.0f, b = p->colour[2] * 255.0f;

@@ -34,7 +34,7 @@ void smokeEmitterDraw(SmokeEmitter* emitter)
     SmokePuff* p = emitter->liveHead;
     for (int32_t i = 0; textured && i < emitter->liveCount && p; i++, p = p->next) {
         float x, y, z;
-        transformPoint(&viewMatrix, p->position.x, p->position.y, p->position.z, &x, &y, &z);
+        transformPoint(&view.matrix, p->position.x, p->position.y, p->position.z, &x, &y, &z);
         if (!spriteCorners(x, y, z, p->size, corners))
             continue;
         // The colour comes from the constant colour alone.

@@ -27,7 +27,7 @@ int spriteCorners(float x, float y, float z, float size, DrawVer corners[4])
     // Written as the conditions for drawing, so that a point or size that is
     // not a number is never drawn.
     if (!(s > 0.0f && x + s >= -z && x - s <= z && y + s >= -z && y - s <= z &&
-          z >= nearDistance && z <= farDistance))
+          z >= view.nearDistance && z <= view.farDistance))
         return 0;
 
     float left, right, bottom, top;

@@ -20,7 +20,7 @@ void objectViewTransform(Object* object)
     for (int i = 0; i < object->vertexCount; i++) {
         const Vector* v = &object->worldVertices[i];
         VertexRecord* record = &object->vertexRecords[i];
-        transformPoint(&viewMatrix, v->x, v->y, v->z, &record->x, &record->y, &record->w);
+        transformPoint(&view.matrix, v->x, v->y, v->z, &record->x, &record->y, &record->w);
     }
 }
 
@@ -35,9 +35,9 @@ uint32_t vertexClipCode(const VertexRecord* v)
         code |= 4u;
     if (v->y > v->w)
         code |= 8u;
-    if (v->w > farDistance)
+    if (v->w > view.farDistance)
         code |= 16u;
-    if (v->w < nearDistance)
+    if (v->w < view.nearDistance)
         code |= 32u;
     return code;
 }
@@ -80,7 +80,7 @@ void objectBackFaces(Object* object)
     }
     // Outlines and points draw back faces as well, so those get light too.
     int backFacesDrawn = objectShowsBackFaces(object);
-    const float* eye = activeCamera->position;
+    const float* eye = view.camera->position;
     for (int p = 0; p < object->polygonCount; p++) {
         Polygon* polygon = &object->polygons[p];
         polygon->backFacing = 0;

@@ -17,9 +17,9 @@ int32_t visibleObjectCount;
 float objectCull(Object* object)
 {
     Ver p;
-    MatXVer(&viewMatrix, &object->position, &p);
+    MatXVer(&view.matrix, &object->position, &p);
     float r = object->radius;
-    float nearZ = nearDistance, farZ = farDistance;
+    float nearZ = view.nearDistance, farZ = view.farDistance;
     object->culled = 0;
     object->whollyInside = 1;
     // The sides are compared against the 45-degree planes without
@@ -40,8 +40,8 @@ float objectCull(Object* object)
 int compareDepth(const Vector* a, const Vector* b)
 {
     Ver pa, pb;
-    MatXVer(&viewMatrix, a, &pa);
-    MatXVer(&viewMatrix, b, &pb);
+    MatXVer(&view.matrix, a, &pa);
+    MatXVer(&view.matrix, b, &pb);
     if (pa.z > pb.z)
         return -1;
     if (pa.z < pb.z)

@@ -88,36 +88,36 @@ static void clipAgainst(const ClipBoundary* b, int* count, PolygonVertex* vertic
 
 void clipNear(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {CLIP_ON_DEPTH, nearDistance, 0};
+    const ClipBoundary b = {CLIP_ON_DEPTH, view.nearDistance, 0};
     clipAgainst(&b, count, vertices, scratch);
 }
 
 void clipFar(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {CLIP_ON_DEPTH, farDistance, 1};
+    const ClipBoundary b = {CLIP_ON_DEPTH, view.farDistance, 1};
     clipAgainst(&b, count, vertices, scratch);
 }
 
 void clipTop(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {CLIP_ON_Y, viewportMaxY, 1};
+    const ClipBoundary b = {CLIP_ON_Y, view.viewport.maxY, 1};
     clipAgainst(&b, count, vertices, scratch);
 }
 
 void clipBottom(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {CLIP_ON_Y, viewportMinY, 0};
+    const ClipBoundary b = {CLIP_ON_Y, view.viewport.minY, 0};
     clipAgainst(&b, count, vertices, scratch);
 }
 
 void clipLeft(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {CLIP_ON_X, viewportMinX, 0};
+    const ClipBoundary b = {CLIP_ON_X, view.viewport.minX, 0};
     clipAgainst(&b, count, vertices, scratch);
 }
 
 void clipRight(int* count, PolygonVertex* vertices, PolygonVertex* scratch)
 {
-    const ClipBoundary b = {CLIP_ON_X, viewportMaxX, 1};
+    const ClipBoundary b = {CLIP_ON_X, view.viewport.maxX, 1};
     clipAgainst(&b, count, vertices, scratch);
 }

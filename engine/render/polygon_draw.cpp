@@ -64,10 +64,10 @@ static void primitiveSend(void** pointers, int n)
 static void edgePullIn(float* x, float* y)
 {
     const float step = 1.0f / 16.0f;
-    if (*x > viewportMaxX - step)
-        *x = viewportMaxX - step;
-    if (*y < viewportMinY + step)
-        *y = viewportMinY + step;
+    if (*x > view.viewport.maxX - step)
+        *x = view.viewport.maxX - step;
+    if (*y < view.viewport.minY + step)
+        *y = view.viewport.minY + step;
 }
 
 // The corners of the polygon being drawn, the environment layer over it and

@@ -87,7 +87,7 @@ void leafClip(LandscapePatch* leaf, unsigned planeMask)
         int plane = order[p];
         if (!(planeMask & (1u << plane)))
             continue;
-        leaf->clipCountA = (int8_t)leafPolygonClip(&viewPlanes[plane], leaf->clipA, leaf->clipCountA);
-        leaf->clipCountB = (int8_t)leafPolygonClip(&viewPlanes[plane], leaf->clipB, leaf->clipCountB);
+        leaf->clipCountA = (int8_t)leafPolygonClip(&view.planes[plane], leaf->clipA, leaf->clipCountA);
+        leaf->clipCountB = (int8_t)leafPolygonClip(&view.planes[plane], leaf->clipB, leaf->clipCountB);
     }
 }

@@ -17,9 +17,9 @@ int patchCull(LandscapePatch* patch)
     for (int k = 0; k < 4; k++) {
         const Vector* c = &patch->corners[k];
         LandscapeVertex* v = &patch->viewCorners[k];
-        transformPoint(&viewMatrix, c->x, c->y, c->z, &v->x, &v->y, &v->z);
-        count[VIEW_PLANE_NEAR] += v->z <= nearDistance;
-        count[VIEW_PLANE_FAR] += v->z >= farDistance;
+        transformPoint(&view.matrix, c->x, c->y, c->z, &v->x, &v->y, &v->z);
+        count[VIEW_PLANE_NEAR] += v->z <= view.nearDistance;
+        count[VIEW_PLANE_FAR] += v->z >= view.farDistance;
         count[VIEW_PLANE_LEFT] += v->x <= -v->z;
         count[VIEW_PLANE_RIGHT] += v->x >= v->z;
         count[VIEW_PLANE_BOTTOM] += v->y <= -v->z;
@@ -60,7 +60,7 @@ int patchCull(LandscapePatch* patch)
 // triangles.
 static void leafBackFaceTest(Landscape* landscape, LandscapePatch* leaf)
 {
-    const float* eye = activeCamera->position;
+    const float* eye = view.camera->position;
     const Vector* c1 = &leaf->corners[1];
     const float d[3] = {eye[0] - c1->x, eye[1] - c1->y, eye[2] - c1->z};
     if (dotProduct(d, leaf->normalA) >= 0.0 || dotProduct(d, leaf->normalB) >= 0.0)

@@ -51,7 +51,7 @@ void patchLightMapCompute(LandscapePatch* patch, const float* normals, int sampl
 // it. Returns 1 when the patch is culled.
 int patchCull(LandscapePatch* patch);
 // Clips a leaf's triangles (already copied into clipA and clipB) against
-// each plane whose bit is set in planeMask (bit i: viewPlanes[i]), in the
+// each plane whose bit is set in planeMask (bit i: view.planes[i]), in the
 // order near, far, left, right, bottom, top.
 void leafClip(LandscapePatch* leaf, unsigned planeMask);
 // Clips one polygon of `count` corners against a plane; returns the new

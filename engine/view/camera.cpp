@@ -6,17 +6,14 @@
 #include "math/math3d.h"
 #include "view/view.h"
 
-Camera defaultCamera;
-Camera* activeCamera = &defaultCamera;
-
 void cameraDefaultInit(void)
 {
-    memset(&defaultCamera, 0, sizeof defaultCamera);
+    memset(&view.defaultCamera, 0, sizeof view.defaultCamera);
 }
 
 void cameraDefaultActivate(void)
 {
-    activeCamera = &defaultCamera;
+    view.camera = &view.defaultCamera;
 }
 
 Camera* obxCameraCreate(float x, float y, float z, float rotX, float rotY, float rotZ)
@@ -40,53 +37,53 @@ void obxCameraSetActive(Camera* camera)
 {
     if (!camera)
         return;
-    activeCamera = camera;
+    view.camera = camera;
 }
 
 void obxCameraMove(float x, float y, float z)
 {
-    activeCamera->position[0] = x;
-    activeCamera->position[1] = y;
-    activeCamera->position[2] = z;
+    view.camera->position[0] = x;
+    view.camera->position[1] = y;
+    view.camera->position[2] = z;
 }
 
 void obxCameraRotate(float rotX, float rotY, float rotZ)
 {
-    activeCamera->rotation[0] = rotX;
-    activeCamera->rotation[1] = rotY;
-    activeCamera->rotation[2] = rotZ;
+    view.camera->rotation[0] = rotX;
+    view.camera->rotation[1] = rotY;
+    view.camera->rotation[2] = rotZ;
 }
 
 void obxCameraMoveIncremental(int steps, const float* move, float turnX, float turnY, float turnZ)
 {
     // A move of no steps, or of a negative number of them, is no move.
     if (steps <= 0) {
-        activeCamera->stepsLeft = 0;
+        view.camera->stepsLeft = 0;
         return;
     }
     if (!move)
         return;
     float count = (float)steps;
-    activeCamera->stepsLeft = steps;
-    activeCamera->stepMove[0] = move[0] / count;
-    activeCamera->stepMove[1] = move[1] / count;
-    activeCamera->stepMove[2] = move[2] / count;
-    activeCamera->stepTurn[0] = turnX / count;
-    activeCamera->stepTurn[1] = turnY / count;
-    activeCamera->stepTurn[2] = turnZ / count;
+    view.camera->stepsLeft = steps;
+    view.camera->stepMove[0] = move[0] / count;
+    view.camera->stepMove[1] = move[1] / count;
+    view.camera->stepMove[2] = move[2] / count;
+    view.camera->stepTurn[0] = turnX / count;
+    view.camera->stepTurn[1] = turnY / count;
+    view.camera->stepTurn[2] = turnZ / count;
 }
 
 void obxCameraEnableSyncToPoint(float x, float y, float z)
 {
-    activeCamera->syncPoint[0] = x;
-    activeCamera->syncPoint[1] = y;
-    activeCamera->syncPoint[2] = z;
-    activeCamera->syncEnabled = 1;
+    view.camera->syncPoint[0] = x;
+    view.camera->syncPoint[1] = y;
+    view.camera->syncPoint[2] = z;
+    view.camera->syncEnabled = 1;
 }
 
 void obxCameraDisableSyncToPoint(void)
 {
-    activeCamera->syncEnabled = 0;
+    view.camera->syncEnabled = 0;
 }
 
 // The angle truncated toward zero to whole degrees and reduced by 360, the
@@ -127,7 +124,7 @@ static void cameraAim(Camera* camera)
 
 void cameraUpdate(void)
 {
-    Camera* camera = activeCamera;
+    Camera* camera = view.camera;
     if (camera->syncEnabled == 1) {
         cameraAim(camera);
         // While aiming a pending move still moves, but does not turn.

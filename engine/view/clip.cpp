@@ -69,27 +69,27 @@ void clipScreenQuad(float quad[16])
     float* p4 = &quad[12];
     float width = p4[0] - p1[0];
     float height = p1[1] - p2[1];
-    if (p1[0] < viewportMinX) {
-        p1[2] = p2[2] = (viewportMinX - p1[0]) / width;
-        p1[0] = p2[0] = viewportMinX;
+    if (p1[0] < view.viewport.minX) {
+        p1[2] = p2[2] = (view.viewport.minX - p1[0]) / width;
+        p1[0] = p2[0] = view.viewport.minX;
     } else {
         p1[2] = p2[2] = 0.0f;
     }
-    if (p4[0] > viewportMaxX) {
-        p4[2] = p3[2] = 1.0f - (p4[0] - viewportMaxX) / width;
-        p4[0] = p3[0] = viewportMaxX;
+    if (p4[0] > view.viewport.maxX) {
+        p4[2] = p3[2] = 1.0f - (p4[0] - view.viewport.maxX) / width;
+        p4[0] = p3[0] = view.viewport.maxX;
     } else {
         p4[2] = p3[2] = 1.0f;
     }
-    if (p2[1] < viewportMinY) {
-        p2[3] = p3[3] = (viewportMinY - p2[1]) / height;
-        p2[1] = p3[1] = viewportMinY;
+    if (p2[1] < view.viewport.minY) {
+        p2[3] = p3[3] = (view.viewport.minY - p2[1]) / height;
+        p2[1] = p3[1] = view.viewport.minY;
     } else {
         p2[3] = p3[3] = 0.0f;
     }
-    if (p1[1] > viewportMaxY) {
-        p1[3] = p4[3] = 1.0f - (p1[1] - viewportMaxY) / height;
-        p1[1] = p4[1] = viewportMaxY;
+    if (p1[1] > view.viewport.maxY) {
+        p1[3] = p4[3] = 1.0f - (p1[1] - view.viewport.maxY) / height;
+        p1[1] = p4[1] = view.viewport.maxY;
     } else {
         p1[3] = p4[3] = 1.0f;
     }

@@ -4,49 +4,65 @@
 #include "math/math3d.h"
 #include "view/view.h"
 
-Matrix viewMatrix;
-float nearDistance = 2.0f;
-float farDistance = 3000.0f;
-ViewPlane viewPlanes[VIEW_PLANE_COUNT];
-
-float viewportMinX, viewportMinY, viewportMaxX, viewportMaxY;
-float viewportHalfWidth, viewportHalfHeight;
+// The default camera is active and the distances are set from the start, so
+// that the view can be used before obxInitialize.
+ViewState view = {{}, &view.defaultCamera, {}, 2.0f, 3000.0f, {}, {}};
 
 void viewDistancesInit(void)
 {
-    nearDistance = 2.0f;
-    farDistance = 3000.0f;
+    view.nearDistance = 2.0f;
+    view.farDistance = 3000.0f;
 }
 
 void viewFarDistanceSet(float distance)
 {
-    farDistance = distance;
+    view.farDistance = distance;
     viewPlanesBuild();
 }
 
 void viewportSet(int x, int y, int width, int height)
 {
-    viewportMinX = (float)x;
-    viewportMinY = (float)y;
-    viewportHalfWidth = (float)width / 2.0f;
-    viewportHalfHeight = (float)height / 2.0f;
-    viewportMaxX = (float)((int64_t)x + width);
-    viewportMaxY = (float)((int64_t)y + height);
+    view.viewport.minX = (float)x;
+    view.viewport.minY = (float)y;
+    view.viewport.halfWidth = (float)width / 2.0f;
+    view.viewport.halfHeight = (float)height / 2.0f;
+    view.viewport.maxX = (float)((int64_t)x + width);
+    view.viewport.maxY = (float)((int64_t)y + height);
 }
 
 void viewportSetFullScreen(float width, float height)
 {
-    viewportMinX = 0.0f;
-    viewportMinY = 0.0f;
-    viewportMaxX = width;
-    viewportMaxY = height;
-    viewportHalfWidth = width / 2.0f;
-    viewportHalfHeight = height / 2.0f;
+    view.viewport.minX = 0.0f;
+    view.viewport.minY = 0.0f;
+    view.viewport.maxX = width;
+    view.viewport.maxY = height;
+    view.viewport.halfWidth = width / 2.0f;
+    view.viewport.halfHeight = height / 2.0f;
+}
+
+void viewCentreOnCamera(ViewKept* kept, float farDistance)
+{
+    kept->farDistance = view.farDistance;
+    viewFarDistanceSet(farDistance);
+    float* position = view.camera->position;
+    for (int i = 0; i < 3; i++) {
+        kept->position[i] = position[i];
+        position[i] = 0.0f;
+    }
+    viewMatrixBuild();
+}
+
+void viewRestore(const ViewKept* kept)
+{
+    viewFarDistanceSet(kept->farDistance);
+    for (int i = 0; i < 3; i++)
+        view.camera->position[i] = kept->position[i];
+    viewMatrixBuild();
 }
 
 void viewMatrixBuild(void)
 {
-    const Camera* camera = activeCamera;
+    const Camera* camera = view.camera;
     Matrix rx, ry, rz, t;
     matrixRotationX(&rx, 360.0f - camera->rotation[0]);
     matrixRotationY(&ry, 360.0f - camera->rotation[1]);
@@ -56,25 +72,25 @@ void viewMatrixBuild(void)
     matrixMultiply(&t, &ry);
     matrixMultiply(&ry, &rz);
     matrixMultiply(&rz, &rx);
-    matrixCopy(&rx, &viewMatrix);
+    matrixCopy(&rx, &view.matrix);
 }
 
 static void viewPlaneSet(int plane, float nx, float ny, float nz, float offset)
 {
-    viewPlanes[plane].normal[0] = nx;
-    viewPlanes[plane].normal[1] = ny;
-    viewPlanes[plane].normal[2] = nz;
-    viewPlanes[plane].offset = offset;
+    view.planes[plane].normal[0] = nx;
+    view.planes[plane].normal[1] = ny;
+    view.planes[plane].normal[2] = nz;
+    view.planes[plane].offset = offset;
 }
 
 void viewPlanesBuild(void)
 {
     // A 90-degree pyramid from the camera, cut at the near and far distances.
     const float h = 0.70710677f;
-    viewPlaneSet(VIEW_PLANE_FAR, 0.0f, 0.0f, 1.0f, farDistance);
+    viewPlaneSet(VIEW_PLANE_FAR, 0.0f, 0.0f, 1.0f, view.farDistance);
     viewPlaneSet(VIEW_PLANE_TOP, 0.0f, h, -h, 0.0f);
     viewPlaneSet(VIEW_PLANE_RIGHT, h, 0.0f, -h, 0.0f);
-    viewPlaneSet(VIEW_PLANE_NEAR, 0.0f, 0.0f, -1.0f, -nearDistance);
+    viewPlaneSet(VIEW_PLANE_NEAR, 0.0f, 0.0f, -1.0f, -view.nearDistance);
     viewPlaneSet(VIEW_PLANE_LEFT, -h, 0.0f, -h, 0.0f);
     viewPlaneSet(VIEW_PLANE_BOTTOM, 0.0f, -h, -h, 0.0f);
 }

@@ -11,20 +11,27 @@ typedef struct ViewPlane {
     float offset;
 } ViewPlane;
 
-// Order of viewPlanes.
+// Order of view.planes.
 enum { VIEW_PLANE_FAR, VIEW_PLANE_TOP, VIEW_PLANE_RIGHT, VIEW_PLANE_NEAR, VIEW_PLANE_LEFT,
        VIEW_PLANE_BOTTOM, VIEW_PLANE_COUNT };
 
-extern Camera defaultCamera;       // active until the application sets its own
-extern Camera* activeCamera;
-extern Matrix viewMatrix;          // world to camera space, rebuilt every frame
-extern float nearDistance;         // 2.0
-extern float farDistance;          // 3000.0 until obxFarClippingPlaneSet
-extern ViewPlane viewPlanes[VIEW_PLANE_COUNT];
-
 // The drawing area in Glide window coordinates (origin lower left).
-extern float viewportMinX, viewportMinY, viewportMaxX, viewportMaxY;
-extern float viewportHalfWidth, viewportHalfHeight;
+typedef struct Viewport {
+    float minX, minY, maxX, maxY;
+    float halfWidth, halfHeight;
+} Viewport;
+
+// The view: the camera it looks through, the view volume and the drawing area.
+typedef struct ViewState {
+    Camera defaultCamera;                 // active until the application sets its own
+    Camera* camera;                       // the active camera
+    Matrix matrix;                        // world to camera space, rebuilt every frame
+    float nearDistance;                   // 2.0
+    float farDistance;                    // 3000.0 until obxFarClippingPlaneSet
+    ViewPlane planes[VIEW_PLANE_COUNT];
+    Viewport viewport;
+} ViewState;
+extern ViewState view;
 
 // The default camera at the origin, looking along +z, with nothing pending.
 void cameraDefaultInit(void);
@@ -39,6 +46,16 @@ void viewportSet(int x, int y, int width, int height);
 // The drawing area covering the whole screen.
 void viewportSetFullScreen(float width, float height);
 
+// The view from the camera's own position, out to farDistance: the camera
+// moved to the origin and the view rebuilt; viewRestore puts back what
+// viewCentreOnCamera kept.
+typedef struct ViewKept {
+    float farDistance;
+    float position[3];
+} ViewKept;
+void viewCentreOnCamera(ViewKept* kept, float farDistance);
+void viewRestore(const ViewKept* kept);
+
 // Advances the active camera by one frame: a pending stepwise move, or
 // re-aiming at its sync point.
 void cameraUpdate(void);
@@ -50,8 +67,8 @@ void viewPlanesBuild(void);
 static inline float projectToScreen(float x, float y, float z, float* screenX, float* screenY)
 {
     float q = 1.0f / z;
-    *screenX = (x * q + 1.0f) * viewportHalfWidth + viewportMinX;
-    *screenY = (y * q + 1.0f) * viewportHalfHeight + viewportMinY;
+    *screenX = (x * q + 1.0f) * view.viewport.halfWidth + view.viewport.minX;
+    *screenY = (y * q + 1.0f) * view.viewport.halfHeight + view.viewport.minY;
     return q;
 }
 

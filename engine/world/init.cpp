@@ -61,7 +61,7 @@ int obxInitialize(HWND window, int resolutionIndex)
     if (!fogTableCreate())
         return 0;
     viewDistancesInit();
-    fogTableLinear(0.8f * farDistance, farDistance);
+    fogTableLinear(0.8f * view.farDistance, view.farDistance);
     // 13. The default camera; empty world lists.
     cameraDefaultInit();
     worldObjectsInit();

@@ -20,12 +20,12 @@ TEST(Display, DriverInfoAndVersionNeedNoStartUp)
 TEST(Display, RenderWindowMapsTheProjection)
 {
     obxRenderWindowSet(10, 20, 320, 241);
-    EXPECT_EQ(viewportMinX, 10.0f);
-    EXPECT_EQ(viewportMinY, 20.0f);
-    EXPECT_EQ(viewportMaxX, 330.0f);
-    EXPECT_EQ(viewportMaxY, 261.0f);
-    EXPECT_EQ(viewportHalfWidth, 160.0f);
-    EXPECT_EQ(viewportHalfHeight, 120.5f);
+    EXPECT_EQ(view.viewport.minX, 10.0f);
+    EXPECT_EQ(view.viewport.minY, 20.0f);
+    EXPECT_EQ(view.viewport.maxX, 330.0f);
+    EXPECT_EQ(view.viewport.maxY, 261.0f);
+    EXPECT_EQ(view.viewport.halfWidth, 160.0f);
+    EXPECT_EQ(view.viewport.halfHeight, 120.5f);
 
     obxRenderWindowSet(0, 0, 320, 240);   // the lower-left quarter of 640 x 480
     float x, y;
@@ -38,6 +38,6 @@ TEST(Display, RenderWindowMapsTheProjection)
     EXPECT_EQ(y, 120.0f);
 
     obxRenderWindowSet(2147483000, 0, 2000, 10);   // no overflow, passed on unchecked
-    EXPECT_EQ(viewportMaxX, (float)(2147483000.0 + 2000.0));
+    EXPECT_EQ(view.viewport.maxX, (float)(2147483000.0 + 2000.0));
 }
 

@@ -26,7 +26,7 @@ TEST_F(NullHandles, EveryCallIgnoresThemAndCreatorsReturnNull)
     SmokeEmitter* smoke = obxSmokeEmitterCreate(0, 0, 0, 4, white, 1, v3, 0.9f, 2, 1, 10, 1);
     ASSERT_TRUE(cube && light && dynamic && emitter && smoke);
     const Frame before = frameRender();
-    Camera* camera = activeCamera;
+    Camera* camera = view.camera;
 
     // Creators return null when a handle or vector they need is null.
     TextureRecord* none[1] = {nullptr};
@@ -129,7 +129,7 @@ TEST_F(NullHandles, EveryCallIgnoresThemAndCreatorsReturnNull)
     traceStop();
     EXPECT_EQ(traceText(), "");
 
-    EXPECT_EQ(activeCamera, camera);
+    EXPECT_EQ(view.camera, camera);
     EXPECT_EQ(camera->stepsLeft, 0);
     EXPECT_EQ(emitter->position.x, 0.0f);
     EXPECT_EQ(smoke->position.x, 0.0f);

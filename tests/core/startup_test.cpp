@@ -98,8 +98,8 @@ TEST_F(StartupTest, ResolutionIndexChoosesTheScreen)
         EXPECT_EQ(frame.height, (uint32_t)c.height);
         EXPECT_EQ(scale2dX, c.width / 640.0f);
         EXPECT_EQ(scale2dY, c.height / 480.0f);
-        EXPECT_EQ(viewportMaxX, c.width);
-        EXPECT_EQ(viewportHalfHeight, c.height / 2.0f);
+        EXPECT_EQ(view.viewport.maxX, c.width);
+        EXPECT_EQ(view.viewport.halfHeight, c.height / 2.0f);
         engineStop();
     }
 }
@@ -156,11 +156,11 @@ TEST_F(StartupTest, GlideSetUpInOrder)
     EXPECT_TRUE(traceCalls("grTexCombine").size() == 1);   // unit 1 keeps Glide's default
     EXPECT_TRUE(traceCalls("grFogMode").empty());           // fog stays off
     EXPECT_EQ(fogMode, 0);
-    EXPECT_EQ(farDistance, 3000.0f);
-    EXPECT_EQ(nearDistance, 2.0f);
+    EXPECT_EQ(view.farDistance, 3000.0f);
+    EXPECT_EQ(view.nearDistance, 2.0f);
     EXPECT_EQ(vsyncFlag, 1);
     EXPECT_EQ(depthClearValue, 0xFFFFu);
-    EXPECT_EQ(activeCamera, &defaultCamera);
+    EXPECT_EQ(view.camera, &view.defaultCamera);
     EXPECT_EQ(tmuCount, 2);
 }
 

@@ -18,14 +18,14 @@ protected:
         sqrtTableInit();
         angleTablesInit();
         cameraDefaultInit();
-        activeCamera = &defaultCamera;
-        nearDistance = 2.0f;
-        farDistance = 3000.0f;
+        view.camera = &view.defaultCamera;
+        view.nearDistance = 2.0f;
+        view.farDistance = 3000.0f;
         viewportSetFullScreen(640.0f, 480.0f);
     }
     void TearDown() override
     {
-        activeCamera = &defaultCamera;
+        view.camera = &view.defaultCamera;
         free(camera);
     }
 
@@ -52,7 +52,7 @@ protected:
     {
         viewMatrixBuild();
         Ver in = {x, y, z}, out;
-        MatXVer(&viewMatrix, &in, &out);
+        MatXVer(&view.matrix, &in, &out);
         return out;
     }
 };
@@ -136,10 +136,10 @@ TEST_F(CameraTest, StepTurnsAreWholeDegreesReducedBy360)
     cameraUpdate();
     EXPECT_EQ(camera->rotation[0], -5.0f);   // the remainder keeps the sign
     // ... and the view reads it as 355 degrees.
-    Matrix negative = (viewMatrixBuild(), viewMatrix);
+    Matrix negative = (viewMatrixBuild(), view.matrix);
     camera->rotation[0] = 355.0f;
     viewMatrixBuild();
-    EXPECT_EQ(memcmp(&negative, &viewMatrix, sizeof viewMatrix), 0);
+    EXPECT_EQ(memcmp(&negative, &view.matrix, sizeof view.matrix), 0);
 }
 
 TEST_F(CameraTest, NoStepsOrNegativeStepsMoveNothing)
@@ -203,18 +203,18 @@ TEST_F(CameraTest, AnyAngleStaysInsideTheTables)
     // Rotations far outside 0..360 read the tables wrapped, never beside them.
     use(0, 0, 0, -90, 720, 0);
     viewMatrixBuild();
-    Matrix wild = viewMatrix;
+    Matrix wild = view.matrix;
     camera->rotation[0] = 270;   // 360 + 90 reads entry 90, as 360 - 270 does
     camera->rotation[1] = 360;   // 360 - 720 wraps to entry 0, as 360 - 360 does
     viewMatrixBuild();
-    EXPECT_EQ(memcmp(&wild, &viewMatrix, sizeof wild), 0);
+    EXPECT_EQ(memcmp(&wild, &view.matrix, sizeof wild), 0);
     float huge[][3] = {{1e9f, -1e9f, 3e38f}, {NAN, -INFINITY, INFINITY}};
     for (auto& r : huge) {
         obxCameraRotate(r[0], r[1], r[2]);
         viewMatrixBuild();
         for (int row = 0; row < 3; row++)
             for (int col = 0; col < 3; col++)
-                EXPECT_LE(fabsf(viewMatrix.m[row][col]), 1.0f);
+                EXPECT_LE(fabsf(view.matrix.m[row][col]), 1.0f);
     }
     float still[3] = {0, 0, 0};
     obxCameraMoveIncremental(1, still, 1e38f, -1e38f, NAN);
@@ -226,16 +226,16 @@ TEST_F(CameraTest, ViewVolumeIsA90DegreePyramidCutAtNearAndFar)
 {
     viewPlanesBuild();
     auto inside = [](float x, float y, float z) {
-        for (const ViewPlane& plane : viewPlanes) {
+        for (const ViewPlane& plane : view.planes) {
             float d = plane.normal[0] * x + plane.normal[1] * y + plane.normal[2] * z;
             if (!(d < plane.offset))
                 return false;
         }
         return true;
     };
-    EXPECT_EQ(viewPlanes[VIEW_PLANE_FAR].offset, 3000.0f);
-    EXPECT_EQ(viewPlanes[VIEW_PLANE_NEAR].offset, -2.0f);
-    EXPECT_EQ(viewPlanes[VIEW_PLANE_RIGHT].normal[0], 0.70710677f);
+    EXPECT_EQ(view.planes[VIEW_PLANE_FAR].offset, 3000.0f);
+    EXPECT_EQ(view.planes[VIEW_PLANE_NEAR].offset, -2.0f);
+    EXPECT_EQ(view.planes[VIEW_PLANE_RIGHT].normal[0], 0.70710677f);
     EXPECT_TRUE(inside(0, 0, 10));
     EXPECT_TRUE(inside(9.9f, -9.9f, 10));
     EXPECT_FALSE(inside(10.1f, 0, 10));
@@ -244,7 +244,7 @@ TEST_F(CameraTest, ViewVolumeIsA90DegreePyramidCutAtNearAndFar)
     EXPECT_FALSE(inside(0, 0, 3000.5f));
 
     obxFarClippingPlaneSet(500.0f);
-    EXPECT_EQ(farDistance, 500.0f);
+    EXPECT_EQ(view.farDistance, 500.0f);
     EXPECT_FALSE(inside(0, 0, 501));
     EXPECT_TRUE(inside(0, 0, 499));
 }

@@ -84,7 +84,7 @@ TEST_F(ClipTest, NearClipCutsOneCornerIntoAQuadrilateral)
     clipFar(&m, clipVertices, clipScratch);
     EXPECT_EQ(m, 3);
     EXPECT_EQ(clipVertices[2].r, 3.0f);
-    farDistance = 5.0f;
+    view.farDistance = 5.0f;
     clipFar(&m, clipVertices, clipScratch);
     EXPECT_EQ(m, 0);
 }
@@ -137,7 +137,7 @@ TEST_F(ClipTest, ScreenClippersInterpolateAfterProjection)
 
 TEST_F(ClipTest, EdgeClipperKeepsTheInsideEnd)
 {
-    const ViewPlane& nearPlane = viewPlanes[VIEW_PLANE_NEAR];   // inside when z > 2
+    const ViewPlane& nearPlane = view.planes[VIEW_PLANE_NEAR];   // inside when z > 2
     ClipVertex edge[2], out[2];
     memset(out, 0, sizeof out);
 

@@ -98,7 +98,7 @@ TEST_F(PrepareTest, CullingBySphereRule)
         obxObjectDelete(o);
 
     // After obxFarClippingPlaneSet(500) a sphere wholly beyond 500 is culled.
-    farDistance = 500.0f;
+    view.farDistance = 500.0f;
     Object* beyond = sphereAt(0, 0, 520, 10);
     EXPECT_EQ(beyond->culled, 1);
     obxObjectDelete(beyond);

@@ -173,7 +173,7 @@ TEST_F(WorldRenderTest, FarObjectsAreDrawnFirst)
     ASSERT_EQ(visibleObjectCount, 3);
     EXPECT_EQ(visibleObjects[0].object, a);
     EXPECT_EQ(visibleObjects[2].object, b);
-    obxCameraSetActive(&defaultCamera);
+    obxCameraSetActive(&view.defaultCamera);
     free(camera);
 }
 

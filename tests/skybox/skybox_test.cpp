@@ -33,7 +33,7 @@ protected:
     int faceAhead()
     {
         const Ver axes[6] = {{0, 0, 1}, {-1, 0, 0}, {0, 0, -1}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
-        Matrix turnOnly = viewMatrix;
+        Matrix turnOnly = view.matrix;
         turnOnly.m[3][0] = turnOnly.m[3][1] = turnOnly.m[3][2] = 0.0f;
         int best = 0;
         float deepest = -2.0f;
@@ -125,12 +125,12 @@ TEST_F(Sky, MovingWithoutTurningShowsTheSameSky)
     Frame there = frameRender();
     EXPECT_TRUE(here.colour == there.colour);
     // The camera and the far distance are given back after the sky box.
-    EXPECT_EQ(activeCamera->position[2], 3000.0f);
-    EXPECT_EQ(farDistance, 3000.0f);
-    EXPECT_EQ(viewPlanes[VIEW_PLANE_FAR].offset, 3000.0f);
-    Matrix after = viewMatrix;
+    EXPECT_EQ(view.camera->position[2], 3000.0f);
+    EXPECT_EQ(view.farDistance, 3000.0f);
+    EXPECT_EQ(view.planes[VIEW_PLANE_FAR].offset, 3000.0f);
+    Matrix after = view.matrix;
     viewMatrixBuild();
-    EXPECT_EQ(memcmp(&after, &viewMatrix, sizeof after), 0);
+    EXPECT_EQ(memcmp(&after, &view.matrix, sizeof after), 0);
 }
 
 TEST_F(Sky, DrawnBeyondTheFarDistanceWhileObjectsAreNot)

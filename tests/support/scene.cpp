@@ -18,9 +18,9 @@ void sceneOffline(void)
     sqrtTableInit();
     angleTablesInit();
     cameraDefaultInit();
-    activeCamera = &defaultCamera;
-    nearDistance = 2.0f;
-    farDistance = 3000.0f;
+    view.camera = &view.defaultCamera;
+    view.nearDistance = 2.0f;
+    view.farDistance = 3000.0f;
     viewportSetFullScreen(640.0f, 480.0f);
     viewPlanesBuild();
     viewMatrixBuild();

@@ -404,7 +404,7 @@ void pictureCheck(void)
     obxDynLightsourceAdd(150, 0, h + 5, 0, 1, 1, 1);
     Frame after = frameRender();
     float vx, vy, vz, sx, sy;
-    transformPoint(&viewMatrix, 0, h, 0, &vx, &vy, &vz);
+    transformPoint(&view.matrix, 0, h, 0, &vx, &vy, &vz);
     projectToScreen(vx, vy, vz, &sx, &sy);
     ASSERT_GT(sx, 20);
     ASSERT_LT(sx, 620);
