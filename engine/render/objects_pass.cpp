@@ -10,9 +10,7 @@
 #include "render/render.h"
 
 static VisibleObject visibleObjectsInitial[VISIBLE_OBJECTS_INITIAL];
-VisibleObject* visibleObjects = visibleObjectsInitial;
-static int32_t visibleObjectCapacity = VISIBLE_OBJECTS_INITIAL;
-int32_t visibleObjectCount;
+RenderState render = {visibleObjectsInitial, 0, VISIBLE_OBJECTS_INITIAL, GR_TRIANGLE_FAN};
 
 float objectCull(Object* object)
 {
@@ -54,22 +52,23 @@ int compareDepth(const Vector* a, const Vector* b)
 // memory).
 static int visibleObjectsReserve(void)
 {
-    if (visibleObjectCount < visibleObjectCapacity)
+    if (render.visibleObjectCount < render.visibleObjectCapacity)
         return 1;
-    int32_t capacity = visibleObjectCapacity * 2;
+    int32_t capacity = render.visibleObjectCapacity * 2;
     size_t bytes = (size_t)capacity * sizeof(VisibleObject);
     VisibleObject* grown;
-    if (visibleObjects == visibleObjectsInitial) {
+    if (render.visibleObjects == visibleObjectsInitial) {
         grown = (VisibleObject*)malloc(bytes);
         if (grown)
-            memcpy(grown, visibleObjects, (size_t)visibleObjectCount * sizeof(VisibleObject));
+            memcpy(grown, render.visibleObjects,
+                   (size_t)render.visibleObjectCount * sizeof(VisibleObject));
     } else {
-        grown = (VisibleObject*)realloc(visibleObjects, bytes);
+        grown = (VisibleObject*)realloc(render.visibleObjects, bytes);
     }
     if (!grown)
         return 0;
-    visibleObjects = grown;
-    visibleObjectCapacity = capacity;
+    render.visibleObjects = grown;
+    render.visibleObjectCapacity = capacity;
     return 1;
 }
 
@@ -81,20 +80,20 @@ static int visibleObjectFartherFirst(const void* a, const void* b)
 
 void objectsPass(void)
 {
-    visibleObjectCount = 0;
+    render.visibleObjectCount = 0;
     for (Object* object = worldObjects; object; object = object->next) {
         float depth = objectCull(object);
         if (object->culled || !visibleObjectsReserve())
             continue;
-        visibleObjects[visibleObjectCount].depth = depth;
-        visibleObjects[visibleObjectCount].object = object;
-        visibleObjectCount++;
+        render.visibleObjects[render.visibleObjectCount].depth = depth;
+        render.visibleObjects[render.visibleObjectCount].object = object;
+        render.visibleObjectCount++;
     }
     // Each object's depth is found once; culled objects are never NaN here.
-    qsort(visibleObjects, (size_t)visibleObjectCount, sizeof(VisibleObject),
+    qsort(render.visibleObjects, (size_t)render.visibleObjectCount, sizeof(VisibleObject),
           visibleObjectFartherFirst);
-    for (int32_t i = 0; i < visibleObjectCount; i++) {
-        Object* object = visibleObjects[i].object;
+    for (int32_t i = 0; i < render.visibleObjectCount; i++) {
+        Object* object = render.visibleObjects[i].object;
         objectWorldVertices(object);
         objectViewTransform(object);
         objectClipCodes(object);

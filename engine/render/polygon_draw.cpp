@@ -5,11 +5,9 @@
 #include "render/render.h"
 #include "texture/texture.h"
 
-int32_t currentPrimitive = GR_TRIANGLE_FAN;
-
 void polygonDrawInit(void)
 {
-    currentPrimitive = GR_TRIANGLE_FAN;
+    render.currentPrimitive = GR_TRIANGLE_FAN;
 }
 
 int objectShowsBackFaces(const Object* object)
@@ -43,15 +41,15 @@ static void cornerColour(const Object* object, const Polygon* polygon, int k, fl
 // triangles, a closed outline, or points.
 static void primitiveSend(void** pointers, int n)
 {
-    if (currentPrimitive == GR_LINE_STRIP) {
+    if (render.currentPrimitive == GR_LINE_STRIP) {
         pointers[n] = pointers[0];
         grDrawVertexArray(GR_LINE_STRIP, (FxU32)n + 1, pointers);
-    } else if (currentPrimitive == GR_TRIANGLE_FAN) {
+    } else if (render.currentPrimitive == GR_TRIANGLE_FAN) {
         grDrawVertexArray(GR_TRIANGLE_FAN, 3, pointers);
         for (int j = 0; j + 4 <= n; j++)
             grDrawVertexArray(GR_TRIANGLE_FAN_CONTINUE, 1, pointers + 3 + j);
     } else {
-        grDrawVertexArray((FxU32)currentPrimitive, (FxU32)n, pointers);
+        grDrawVertexArray((FxU32)render.currentPrimitive, (FxU32)n, pointers);
     }
 }
 
@@ -192,7 +190,7 @@ static void cornersSnap(int n)
         c->t1 = c->t0;
         snapToSubpixel(&c->x);
         snapToSubpixel(&c->y);
-        if (currentPrimitive != GR_TRIANGLE_FAN)
+        if (render.currentPrimitive != GR_TRIANGLE_FAN)
             edgePullIn(&c->x, &c->y);
         drawPointers[j] = c;
     }
@@ -297,7 +295,7 @@ static int directPathSafe(const Object* object, const Polygon* polygon)
 
 void drawObject(Object* object)
 {
-    currentPrimitive = object->shape;
+    render.currentPrimitive = object->shape;
     if (object->translucent != 0)
         return;
     grConstantColorValue(0xFF000000);

@@ -19,8 +19,16 @@ typedef struct VisibleObject {
     Object* object;
 } VisibleObject;
 #define VISIBLE_OBJECTS_INITIAL 10000   // grown beyond this, never truncated
-extern VisibleObject* visibleObjects;
-extern int32_t visibleObjectCount;
+
+// What the renderer keeps between calls: the visible objects of the frame
+// and the primitive of the object being drawn.
+typedef struct RenderState {
+    VisibleObject* visibleObjects;
+    int32_t visibleObjectCount;
+    int32_t visibleObjectCapacity;
+    int32_t currentPrimitive;   // the shape of the object being drawn
+} RenderState;
+extern RenderState render;
 
 // Sets the object's culled and whollyInside flags against the view volume
 // from its bounding sphere; returns the centre's camera-space depth.
@@ -51,7 +59,6 @@ void objectLighting(Object* object);        // light sources, ambient, dynamic l
 uint32_t vertexClipCode(const VertexRecord* v);
 
 // ---- Polygon drawing --------------------------------------------------------------
-extern int32_t currentPrimitive;      // the shape of the object being drawn
 void polygonDrawInit(void);           // GR_TRIANGLE_FAN (obxInitialize)
 // 1 when the object's shape draws back faces too (outlines and points).
 int objectShowsBackFaces(const Object* object);

@@ -155,10 +155,10 @@ TEST_F(WorldRenderTest, FarObjectsAreDrawnFirst)
     traceStart();
     obxWorldRender(0);
     traceStop();
-    ASSERT_EQ(visibleObjectCount, 3);
-    EXPECT_EQ(visibleObjects[0].object, b);
-    EXPECT_EQ(visibleObjects[1].object, c);
-    EXPECT_EQ(visibleObjects[2].object, a);
+    ASSERT_EQ(render.visibleObjectCount, 3);
+    EXPECT_EQ(render.visibleObjects[0].object, b);
+    EXPECT_EQ(render.visibleObjects[1].object, c);
+    EXPECT_EQ(render.visibleObjects[2].object, a);
     // The first polygon drawn is the far cube's (right of the centre).
     std::vector<std::string> draws = traceCalls("grDrawVertexArray");
     ASSERT_GE(draws.size(), 6u);
@@ -170,9 +170,9 @@ TEST_F(WorldRenderTest, FarObjectsAreDrawnFirst)
     Camera* camera = obxCameraCreate(0, 0, 60, 0, 180, 0);
     obxCameraSetActive(camera);
     obxWorldRender(0);
-    ASSERT_EQ(visibleObjectCount, 3);
-    EXPECT_EQ(visibleObjects[0].object, a);
-    EXPECT_EQ(visibleObjects[2].object, b);
+    ASSERT_EQ(render.visibleObjectCount, 3);
+    EXPECT_EQ(render.visibleObjects[0].object, a);
+    EXPECT_EQ(render.visibleObjects[2].object, b);
     obxCameraSetActive(&view.defaultCamera);
     free(camera);
 }
@@ -186,7 +186,7 @@ TEST_F(WorldRenderTest, MoreThanTenThousandVisibleObjectsAreAllDrawn)
         triangleCreate({x, y, 200}, {x + 0.5f, y + 1, 200}, {x + 1, y, 200}, nullptr);
     }
     obxWorldRender(0);
-    EXPECT_EQ(visibleObjectCount, count);
+    EXPECT_EQ(render.visibleObjectCount, count);
     EXPECT_EQ(obxPerformanceGet()->polygonsDrawn, (uint32_t)count);
     obxWorldRender(0);
     EXPECT_EQ(obxPerformanceGet()->polygonsDrawn, 2u * count);
