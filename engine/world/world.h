@@ -8,8 +8,12 @@
 
 #include "public.h"
 
-extern float backgroundColour[3];     // 0..1; every buffer clear uses it
-extern int32_t frameShown;            // 1 once the frame has been swapped to the screen
+typedef struct WorldState {
+    float backgroundColour[3];   // 0..1; every buffer clear uses it
+    int32_t frameShown;          // 1 once the frame has been swapped to the screen
+} WorldState;
+extern WorldState world;
+
 void backgroundInit(void);            // black (obxInitialize)
 
 #endif

@@ -10,50 +10,49 @@
 #include "view/view.h"
 #include "world/world.h"
 
-float backgroundColour[3];
-int32_t frameShown;
+WorldState world;
 
 void backgroundInit(void)
 {
-    backgroundColour[0] = 0.0f;
-    backgroundColour[1] = 0.0f;
-    backgroundColour[2] = 0.0f;
+    world.backgroundColour[0] = 0.0f;
+    world.backgroundColour[1] = 0.0f;
+    world.backgroundColour[2] = 0.0f;
 }
 
 void obxBackgroundSetColor(const float* rgb)
 {
     if (!rgb)
         return;
-    backgroundColour[0] = rgb[0];
-    backgroundColour[1] = rgb[1];
-    backgroundColour[2] = rgb[2];
+    world.backgroundColour[0] = rgb[0];
+    world.backgroundColour[1] = rgb[1];
+    world.backgroundColour[2] = rgb[2];
 }
 
 void obxBackgroundClear(void)
 {
     // The colour buffer only: the depth buffer keeps what it holds.
     grDepthMask(FXFALSE);
-    grBufferClear(colourWord(backgroundColour), 0, depthClearValue);
+    grBufferClear(colourWord(world.backgroundColour), 0, depthClearValue);
     grDepthMask(FXTRUE);
 }
 
 void obxWorldDisplay(void)
 {
-    if (frameShown)
+    if (world.frameShown)
         return;
     grBufferSwap(vsyncFlag ? 1 : 0);
-    frameShown = 1;
+    world.frameShown = 1;
 }
 
 void obxWorldRender(int display)
 {
-    frameShown = 0;
+    world.frameShown = 0;
     textureFrameBegin();
 
     // Depth only: the colour buffer keeps the previous picture unless the
     // application cleared it.
     grColorMask(FXFALSE, FXFALSE);
-    grBufferClear(colourWord(backgroundColour), 0, depthClearValue);
+    grBufferClear(colourWord(world.backgroundColour), 0, depthClearValue);
     grColorMask(FXTRUE, FXFALSE);
 
     cameraUpdate();

@@ -69,7 +69,7 @@ TEST_F(WorldRenderTest, FrameCallsComeInTheOrderOfTheSteps)
         EXPECT_FALSE(startsWith(line, "grBufferSwap")) << line;
     EXPECT_EQ(traceCalls("grBufferSwap").size(), 1u);
     EXPECT_EQ(traceCalls("grBufferSwap")[0], "grBufferSwap(1)");
-    EXPECT_EQ(frameShown, 1);
+    EXPECT_EQ(world.frameShown, 1);
 }
 
 TEST_F(WorldRenderTest, OnlyDisplayOneSwaps)
