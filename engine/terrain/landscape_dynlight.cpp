@@ -48,9 +48,9 @@ static void leafLightAdd(LandscapePatch* leaf, const DynamicLight* light, int fi
     for (int r = 0; r < 8; r++) {
         for (int k = 0; k < 8; k++) {
             int i = r * 8 + k;
-            int amount = lightTexelAmount(light, corner0->x + lightMapOffsets[r][k][0],
+            int amount = lightTexelAmount(light, corner0->x + terrain.lightMapOffsets[r][k][0],
                                           map->lightHeights[i],
-                                          corner0->z + lightMapOffsets[r][k][1]);
+                                          corner0->z + terrain.lightMapOffsets[r][k][1]);
             int base = first ? map->staticLight[i] : map->dynamicLight[i];
             int sum = base + amount;
             map->dynamicLight[i] = (uint8_t)(sum < 255 ? sum : 255);
@@ -106,24 +106,19 @@ void landscapeLight(Landscape* landscape)
         leafLight(landscape->visibleLeaves[i]);
 }
 
-// The leaves drawn by the previous pass.
-static LandscapePatch** previousLeaves;
-static int32_t previousCapacity;
-static int32_t previousCount;
-
 void landscapeDrawnMarksUpdate(Landscape* landscape)
 {
-    for (int32_t i = 0; i < previousCount; i++)
-        previousLeaves[i]->drawnOnce = 0;
-    previousCount = 0;
+    for (int32_t i = 0; i < terrain.previousCount; i++)
+        terrain.previousLeaves[i]->drawnOnce = 0;
+    terrain.previousCount = 0;
     if (!landscape)
         return;
     int32_t count = landscape->visibleCount;
     for (int32_t i = 0; i < count; i++)
         landscape->visibleLeaves[i]->drawnOnce = 1;
-    if (count > previousCapacity) {
+    if (count > terrain.previousCapacity) {
         LandscapePatch** grown =
-            (LandscapePatch**)realloc(previousLeaves, (size_t)count * sizeof(LandscapePatch*));
+            (LandscapePatch**)realloc(terrain.previousLeaves, (size_t)count * sizeof(LandscapePatch*));
         if (!grown) {
             // Without room to remember them, these leaves rebuild their light
             // maps whenever they are next drawn: always right, only slower.
@@ -131,10 +126,10 @@ void landscapeDrawnMarksUpdate(Landscape* landscape)
                 landscape->visibleLeaves[i]->drawnOnce = 0;
             return;
         }
-        previousLeaves = grown;
-        previousCapacity = count;
+        terrain.previousLeaves = grown;
+        terrain.previousCapacity = count;
     }
     for (int32_t i = 0; i < count; i++)
-        previousLeaves[i] = landscape->visibleLeaves[i];
-    previousCount = count;
+        terrain.previousLeaves[i] = landscape->visibleLeaves[i];
+    terrain.previousCount = count;
 }

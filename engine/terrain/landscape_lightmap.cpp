@@ -7,17 +7,13 @@
 #include "terrain/terrain.h"
 #include "texture/texture.h"
 
-float landscapeLightDirection[3];
-float landscapeLightIntensity;
-float lightMapOffsets[8][8][2];
-
 void lightMapOffsetsBuild(int sampleCount, float sizeX, float sizeZ)
 {
     float cells = (float)(sampleCount - 1);
     for (int r = 0; r < 8; r++) {
         for (int k = 0; k < 8; k++) {
-            lightMapOffsets[r][k][0] = (float)k * sizeX / cells / 7.0f;
-            lightMapOffsets[r][k][1] = -(float)r * sizeZ / cells / 7.0f;
+            terrain.lightMapOffsets[r][k][0] = (float)k * sizeX / cells / 7.0f;
+            terrain.lightMapOffsets[r][k][1] = -(float)r * sizeZ / cells / 7.0f;
         }
     }
 }
@@ -37,13 +33,13 @@ float landscapeLightValue(const float n[3])
     float length = vectorLength(n);
     if (length == 0.0f)
         length = 0.0001f;
-    float d = landscapeLightDirection[0] * n[0];
-    d += landscapeLightDirection[1] * n[1];
-    d += landscapeLightDirection[2] * n[2];
+    float d = terrain.lightDirection[0] * n[0];
+    d += terrain.lightDirection[1] * n[1];
+    d += terrain.lightDirection[2] * n[2];
     d = d / length;
     // Wrap-around light: full along the light, half at right angles, none
     // against it.
-    float light = (d + 1.0f) * 0.5f * landscapeLightIntensity;
+    float light = (d + 1.0f) * 0.5f * terrain.lightIntensity;
     if (!(light > 0.0f))
         return 0.0f;   // NaN too
     return light < 1.0f ? light : 1.0f;

@@ -144,10 +144,10 @@ Landscape* obxLandscapeLoadFromFile(const char* heightMapFile, unsigned reserved
     // direction: without them there is nothing sensible to build.
     if (!surfaceTexture || !lightDirection)
         return NULL;
-    landscapeLightDirection[0] = lightDirection[0];
-    landscapeLightDirection[1] = lightDirection[1];
-    landscapeLightDirection[2] = lightDirection[2];
-    landscapeLightIntensity = lightIntensity;
+    terrain.lightDirection[0] = lightDirection[0];
+    terrain.lightDirection[1] = lightDirection[1];
+    terrain.lightDirection[2] = lightDirection[2];
+    terrain.lightIntensity = lightIntensity;
 
     Landscape* landscape = (Landscape*)countedAlloc(sizeof *landscape);
     if (!landscape)

@@ -114,17 +114,17 @@ static void objectStateRestore(void)
 
 static void landscapeTraverseLightDraw(Landscape* landscape)
 {
-    patchTraverse(landscape, worldLandscapeRoot);
+    patchTraverse(landscape, terrain.landscapeRoot);
     landscapeLight(landscape);
     landscapeDraw(landscape);
 }
 
 void landscapePass(void)
 {
-    Landscape* landscape = worldLandscape;
+    Landscape* landscape = terrain.landscape;
     if (landscape)
         landscape->visibleCount = 0;
-    if (landscape && worldLandscapeRoot) {
+    if (landscape && terrain.landscapeRoot) {
         landscapeStateSet();
         if (tmuCount > 1) {
             // Unit 1 hands its light map to unit 0, which multiplies its

@@ -3,25 +3,24 @@
 
 #include "terrain/terrain.h"
 
-Landscape* worldLandscape;
-LandscapePatch* worldLandscapeRoot;
+TerrainState terrain;
 
 void landscapeWorldInit(void)
 {
-    worldLandscape = NULL;
-    worldLandscapeRoot = NULL;
+    terrain.landscape = NULL;
+    terrain.landscapeRoot = NULL;
 }
 
 void obxLandscapeAddToWorld(Landscape* landscape)
 {
-    worldLandscape = landscape;
-    worldLandscapeRoot = landscape ? landscape->root : NULL;
+    terrain.landscape = landscape;
+    terrain.landscapeRoot = landscape ? landscape->root : NULL;
 }
 
 void obxLandscapeRemoveFromWorld(void)
 {
     // The landscape stays current and keeps its light maps; only drawing stops.
-    worldLandscapeRoot = NULL;
+    terrain.landscapeRoot = NULL;
 }
 
 float obxLandscapeGetHeightXZ(Landscape* landscape, float x, float z)

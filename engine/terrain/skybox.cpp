@@ -4,11 +4,9 @@
 #include "render/render.h"
 #include "terrain/terrain.h"
 
-Object* skybox;
-
 void skyboxInit(void)
 {
-    skybox = NULL;
+    terrain.skybox = NULL;
 }
 
 int obxSkyboxAdd(float halfSide, TextureRecord* t1, TextureRecord* t2, TextureRecord* t3,
@@ -49,11 +47,11 @@ int obxSkyboxAdd(float halfSide, TextureRecord* t1, TextureRecord* t2, TextureRe
     obxObjectSetShadingType(cube, 1);
     // It stays at the origin: its world vertices are found once.
     objectWorldVertices(cube);
-    skybox = cube;
+    terrain.skybox = cube;
     return 1;
 }
 
 void obxSkyboxDisable(void)
 {
-    skybox = NULL;
+    terrain.skybox = NULL;
 }

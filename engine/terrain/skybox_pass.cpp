@@ -6,7 +6,7 @@
 
 void skyboxPass(void)
 {
-    Object* cube = skybox;
+    Object* cube = terrain.skybox;
     if (!cube)
         return;
     ViewKept kept;

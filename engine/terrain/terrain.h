@@ -8,8 +8,27 @@
 #include "public.h"
 #include "view/view.h"
 
-// The sky box: a textured cube always centred on the camera, drawn first.
-extern Object* skybox;             // null when there is none
+typedef struct TerrainState {
+    // The sky box: a textured cube always centred on the camera, drawn
+    // first; null when there is none.
+    Object* skybox;
+    // The world's one landscape, the one last added (null if none), and its
+    // root while it is in the world.
+    Landscape* landscape;
+    LandscapePatch* landscapeRoot;
+    // The light a landscape is pre-lit with, kept from the last load.
+    float lightDirection[3];
+    float lightIntensity;
+    // Where texel (row r, column k) of a leaf's light map lies, as (x, z)
+    // from the leaf's corner 0: the 8 x 8 texels span the cell in 7 equal steps.
+    float lightMapOffsets[8][8][2];
+    // The leaves drawn by the previous landscape pass.
+    LandscapePatch** previousLeaves;
+    int32_t previousCapacity;
+    int32_t previousCount;
+} TerrainState;
+extern TerrainState terrain;
+
 void skyboxInit(void);             // no sky box (obxInitialize)
 // Draws the sky box, when one is set, seen from its own centre with the far
 // distance at 65535; restores the far distance, view planes and camera.
@@ -19,17 +38,7 @@ void skyboxPass(void);
 void landscapePass(void);
 
 // ---- Landscape: the world's one landscape --------------------------------------
-extern Landscape* worldLandscape;            // the one last added, null if none
-extern LandscapePatch* worldLandscapeRoot;   // its root while it is in the world
 void landscapeWorldInit(void);               // no landscape in the world (obxInitialize)
-
-// The light a landscape is pre-lit with, kept from the last load.
-extern float landscapeLightDirection[3];
-extern float landscapeLightIntensity;
-
-// Where texel (row r, column k) of a leaf's light map lies, as (x, z) from
-// the leaf's corner 0: the 8 x 8 texels span the cell in 7 equal steps.
-extern float lightMapOffsets[8][8][2];
 void lightMapOffsetsBuild(int sampleCount, float sizeX, float sizeZ);
 
 // ---- Landscape: static light maps (load time) ------------------------------------

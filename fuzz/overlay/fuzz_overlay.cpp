@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Object* sky = NULL;
     if (flags & 1) {
         obxSkyboxAdd(in.real(), white, white, NULL, white, white, white);
-        sky = skybox;
+        sky = terrain.skybox;
     }
     obxCameraMove(in.real(), in.real(), in.real());
     obxCameraRotate(in.real(), in.real(), in.real());

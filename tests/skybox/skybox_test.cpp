@@ -55,9 +55,9 @@ protected:
 
 TEST_F(Sky, CubeOfTwelveFullyBrightTriangles)
 {
-    EXPECT_EQ(skybox, nullptr);
+    EXPECT_EQ(terrain.skybox, nullptr);
     ASSERT_EQ(add(100.0f), 1);
-    Object* cube = skybox;
+    Object* cube = terrain.skybox;
     ASSERT_NE(cube, nullptr);
     EXPECT_EQ(cube->vertexCount, 8);
     ASSERT_EQ(cube->polygonCount, 12);
@@ -74,8 +74,8 @@ TEST_F(Sky, CubeOfTwelveFullyBrightTriangles)
 
     // A second sky box replaces the first.
     ASSERT_EQ(add(50.0f), 1);
-    EXPECT_NE(skybox, cube);
-    EXPECT_EQ(skybox->radius, 50.0f);
+    EXPECT_NE(terrain.skybox, cube);
+    EXPECT_EQ(terrain.skybox->radius, 50.0f);
 }
 
 TEST_F(Sky, EachFaceShowsItsTexture)
@@ -144,7 +144,7 @@ TEST_F(Sky, DrawnBeyondTheFarDistanceWhileObjectsAreNot)
 
     // Disabled: the background shows where the sky was.
     obxSkyboxDisable();
-    EXPECT_EQ(skybox, nullptr);
+    EXPECT_EQ(terrain.skybox, nullptr);
     const float grey[3] = {0.5f, 0.5f, 0.5f};
     obxBackgroundSetColor(grey);
     frame = frameRender();

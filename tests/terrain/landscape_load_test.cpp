@@ -108,8 +108,8 @@ TEST_F(LandscapeLoadTest, SixtyFourTexelMapMakesFourLevelsOfPatches)
         EXPECT_EQ(leaf->viewCorners[k].t1, st[k][1]);
     }
     // Loading does not touch the world.
-    EXPECT_EQ(worldLandscape, nullptr);
-    EXPECT_EQ(worldLandscapeRoot, nullptr);
+    EXPECT_EQ(terrain.landscape, nullptr);
+    EXPECT_EQ(terrain.landscapeRoot, nullptr);
 }
 
 TEST_F(LandscapeLoadTest, TwoHundredFiftySixTexelMapMakesFiveLevels)
@@ -300,11 +300,11 @@ TEST_F(LandscapeLoadTest, EveryPatchHasAnEightByEightLightMapTexture)
         t = t->next;
     }
     // Offsets of the texels from corner 0: a cell of 7 x 7 in 7 steps.
-    EXPECT_EQ(lightMapOffsets[0][0][0], 0.0f);
-    EXPECT_EQ(lightMapOffsets[0][3][0], 3.0f);
-    EXPECT_EQ(lightMapOffsets[5][0][1], -5.0f);
-    EXPECT_EQ(lightMapOffsets[7][7][0], 7.0f);
-    EXPECT_EQ(lightMapOffsets[7][7][1], -7.0f);
+    EXPECT_EQ(terrain.lightMapOffsets[0][0][0], 0.0f);
+    EXPECT_EQ(terrain.lightMapOffsets[0][3][0], 3.0f);
+    EXPECT_EQ(terrain.lightMapOffsets[5][0][1], -5.0f);
+    EXPECT_EQ(terrain.lightMapOffsets[7][7][0], 7.0f);
+    EXPECT_EQ(terrain.lightMapOffsets[7][7][1], -7.0f);
 }
 
 TEST_F(LandscapeLoadTest, OnOneUnitLightMapsShareUnitZero)
@@ -351,20 +351,20 @@ TEST_F(LandscapeLoadTest, AddingAndRemovingSetsTheWorldsLandscape)
     Landscape* b = load("terrain64.3df", 1000, 1000);
     ASSERT_TRUE(a && b);
     obxLandscapeAddToWorld(a);
-    EXPECT_EQ(worldLandscape, a);
-    EXPECT_EQ(worldLandscapeRoot, a->root);
+    EXPECT_EQ(terrain.landscape, a);
+    EXPECT_EQ(terrain.landscapeRoot, a->root);
     obxLandscapeRemoveFromWorld();
-    EXPECT_EQ(worldLandscape, a);
-    EXPECT_EQ(worldLandscapeRoot, nullptr);
+    EXPECT_EQ(terrain.landscape, a);
+    EXPECT_EQ(terrain.landscapeRoot, nullptr);
     obxLandscapeAddToWorld(b);
-    EXPECT_EQ(worldLandscapeRoot, b->root);
+    EXPECT_EQ(terrain.landscapeRoot, b->root);
     obxLandscapeAddToWorld(nullptr);
-    EXPECT_EQ(worldLandscape, nullptr);
-    EXPECT_EQ(worldLandscapeRoot, nullptr);
+    EXPECT_EQ(terrain.landscape, nullptr);
+    EXPECT_EQ(terrain.landscapeRoot, nullptr);
     // A new start of the engine has no landscape in the world.
     obxLandscapeAddToWorld(a);
     engineStop();
     start();
-    EXPECT_EQ(worldLandscape, nullptr);
-    EXPECT_EQ(worldLandscapeRoot, nullptr);
+    EXPECT_EQ(terrain.landscape, nullptr);
+    EXPECT_EQ(terrain.landscapeRoot, nullptr);
 }

@@ -99,7 +99,7 @@ TEST_F(LandscapePassTest, LeafCrossingOnlyTheNearPlaneIsDrawnAsTwoClippedFans)
     obxLandscapeAddToWorld(landscapeOfLeaf(leaf));
     obxPerformanceInit();
     std::vector<std::string> frame = frameTrace();
-    ASSERT_EQ(worldLandscape->visibleCount, 1);
+    ASSERT_EQ(terrain.landscape->visibleCount, 1);
     EXPECT_EQ(leaf->clipped, 1);
     ASSERT_EQ(leaf->clipCountA, 3);
     ASSERT_EQ(leaf->clipCountB, 4);
@@ -169,7 +169,7 @@ TEST_F(LandscapePassTest, ClippedPolygonsNeverOutgrowEightCorners)
         leafMake({{-100, -1, 100}, {-100, -1, -100}, {100, -1, -100}, {100, -1, 100}});
     obxLandscapeAddToWorld(landscapeOfLeaf(leaf));
     std::vector<std::string> frame = frameTrace();
-    ASSERT_EQ(worldLandscape->visibleCount, 1);
+    ASSERT_EQ(terrain.landscape->visibleCount, 1);
     EXPECT_EQ(leaf->clipped, 1);
     EXPECT_LE(leaf->clipCountA, LEAF_CLIP_MAX);
     // B holds the whole visible floor: near to far, between the sides.
