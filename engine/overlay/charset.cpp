@@ -7,20 +7,17 @@
 #include "core/core.h"
 #include "overlay/overlay.h"
 
-CharacterSet* currentCharacterSet;
-CharDrawParams defaultDrawParams;
-
 void characterSetsInit(void)
 {
-    currentCharacterSet = NULL;
-    memset(&defaultDrawParams, 0, sizeof defaultDrawParams);
-    defaultDrawParams.advance = 20.0f;
-    defaultDrawParams.glyphWidth = 20.0f;
-    defaultDrawParams.glyphHeight = 20.0f;
-    defaultDrawParams.opacity = 128.0f;
-    defaultDrawParams.mode = 0;
-    defaultDrawParams.chromaKey = 1;
-    chromaKeyFlag = 0;
+    overlay.characterSet = NULL;
+    memset(&overlay.defaultDrawParams, 0, sizeof overlay.defaultDrawParams);
+    overlay.defaultDrawParams.advance = 20.0f;
+    overlay.defaultDrawParams.glyphWidth = 20.0f;
+    overlay.defaultDrawParams.glyphHeight = 20.0f;
+    overlay.defaultDrawParams.opacity = 128.0f;
+    overlay.defaultDrawParams.mode = 0;
+    overlay.defaultDrawParams.chromaKey = 1;
+    overlay.chromaKeyFlag = 0;
 }
 
 // Stores the parameters of a set's own drawing mode; the key colour only
@@ -75,7 +72,7 @@ CharacterSet* obxCharactersetLoad(const char* prefix, int useDefaultMode, int mo
 
 void obxSetDefaultCharacterset(CharacterSet* set)
 {
-    currentCharacterSet = set;
+    overlay.characterSet = set;
 }
 
 void obxCharactersetSetDefaultDrawingMode(CharacterSet* set)

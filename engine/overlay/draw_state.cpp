@@ -3,11 +3,12 @@
 #include "core/core.h"
 #include "overlay/overlay.h"
 
-int32_t chromaKeyFlag;
+OverlayState overlay;
 
-void chromaKeyFlagReset(void)
+void chromaKeyDisable(void)
 {
-    chromaKeyFlag = 0;
+    grChromakeyMode(GR_CHROMAKEY_DISABLE);
+    overlay.chromaKeyFlag = 0;
 }
 
 void overlayOpacitySet(int32_t mode, float opacity)
@@ -21,13 +22,12 @@ void overlayOpacitySet(int32_t mode, float opacity)
 void overlayChromaKeySet(int32_t chromaKey, const float* chromaColour)
 {
     if (chromaKey == 1) {
-        if (chromaKeyFlag == 0) {
+        if (overlay.chromaKeyFlag == 0) {
             grChromakeyMode(GR_CHROMAKEY_ENABLE);
-            chromaKeyFlag = 1;
+            overlay.chromaKeyFlag = 1;
         }
         grChromakeyValue(colourWord(chromaColour));
-    } else if (chromaKey == 0 && chromaKeyFlag == 1) {
-        grChromakeyMode(GR_CHROMAKEY_DISABLE);
-        chromaKeyFlag = 0;
+    } else if (chromaKey == 0 && overlay.chromaKeyFlag == 1) {
+        chromaKeyDisable();
     }
 }

@@ -7,12 +7,26 @@
 
 #include "public.h"
 
+typedef struct OverlayState {
+    // 1 while Glide's chroma-key mode is on for 2D drawing.
+    int32_t chromaKeyFlag;
+    // The set obxStringDrawXY draws with; null after obxInitialize.
+    CharacterSet* characterSet;
+    // The engine's default drawing parameters, used by sets in default mode.
+    CharDrawParams defaultDrawParams;
+    // The string grid.
+    uint8_t gridOpacity;
+    float gridColour[3];                // 0..255 per channel
+    TextureRecord* gridTexture;         // the 16 x 16-cell glyph sheet, or null
+    TextureRecord* gridDefaultTexture;
+    int32_t gridColumns, gridRows;
+} OverlayState;
+extern OverlayState overlay;
+
 // ---- Shared 2D drawing state --------------------------------------------------
-// 1 while Glide's chroma-key mode is on for 2D drawing.
-extern int32_t chromaKeyFlag;
-// Every world render switches chroma keying off; the next bitmap that needs
-// it turns it on again.
-void chromaKeyFlagReset(void);
+// Chroma keying off. Every world render and the end of 2D drawing switch it
+// off; the next bitmap that needs it turns it on again.
+void chromaKeyDisable(void);
 
 // The constant colour of a 2D draw: mode 0 opaque, mode 1 black with alpha
 // `opacity` (0..255), other modes leave it as it is.
@@ -27,19 +41,10 @@ void overlayChromaKeySet(int32_t chromaKey, const float* chromaColour);
 void overlayQuadDraw(TextureRecord* texture, float x, float y, float width, float height);
 
 // ---- Character sets ---------------------------------------------------------------
-// The set obxStringDrawXY draws with; null after obxInitialize.
-extern CharacterSet* currentCharacterSet;
-// The engine's default drawing parameters, used by sets in default mode.
-extern CharDrawParams defaultDrawParams;
 // No current set, the default parameters, chroma-key flag off (obxInitialize).
 void characterSetsInit(void);
 
 // ---- String grid --------------------------------------------------------------------
-extern uint8_t gridOpacity;
-extern float gridColour[3];             // 0..255 per channel
-extern TextureRecord* gridTexture;      // the 16 x 16-cell glyph sheet, or null
-extern TextureRecord* gridDefaultTexture;
-extern int32_t gridColumns, gridRows;
 // Makes sheet the grid's default glyph sheet and restores every default
 // (obxInitialize).
 void stringGridInit(TextureRecord* sheet);

@@ -9,8 +9,7 @@ void obxSetRenderState(int state)
         if (fogMode != 0)
             grFogMode(GR_FOG_DISABLE);
     } else if (state == 1) {
-        grChromakeyMode(GR_CHROMAKEY_DISABLE);
-        chromaKeyFlag = 0;
+        chromaKeyDisable();
         if (fogMode != 0)
             obxFogSetMode(fogMode);
     }

@@ -6,44 +6,38 @@
 #include "overlay/overlay.h"
 #include "texture/texture.h"
 
-uint8_t gridOpacity;
-float gridColour[3];
-TextureRecord* gridTexture;
-TextureRecord* gridDefaultTexture;
-int32_t gridColumns, gridRows;
-
 void stringGridInit(TextureRecord* sheet)
 {
-    gridDefaultTexture = sheet;
+    overlay.gridDefaultTexture = sheet;
     obxStrDefaultProperties();
 }
 
 void obxStrDefaultProperties(void)
 {
-    gridOpacity = 255;
-    gridColour[0] = 255.0f;
-    gridColour[1] = 255.0f;
-    gridColour[2] = 255.0f;
-    gridTexture = gridDefaultTexture;
-    gridColumns = 40;
-    gridRows = 30;
+    overlay.gridOpacity = 255;
+    overlay.gridColour[0] = 255.0f;
+    overlay.gridColour[1] = 255.0f;
+    overlay.gridColour[2] = 255.0f;
+    overlay.gridTexture = overlay.gridDefaultTexture;
+    overlay.gridColumns = 40;
+    overlay.gridRows = 30;
 }
 
 void obxStrSetColor(float red, float green, float blue)
 {
-    gridColour[0] = red;
-    gridColour[1] = green;
-    gridColour[2] = blue;
+    overlay.gridColour[0] = red;
+    overlay.gridColour[1] = green;
+    overlay.gridColour[2] = blue;
 }
 
 void obxStrSetOpacity(unsigned char opacity)
 {
-    gridOpacity = opacity;
+    overlay.gridOpacity = opacity;
 }
 
 void obxStrSetTexture(TextureRecord* texture)
 {
-    gridTexture = texture;
+    overlay.gridTexture = texture;
 }
 
 void obxStrSetGridDimensions(int columns, int rows)
@@ -51,8 +45,8 @@ void obxStrSetGridDimensions(int columns, int rows)
     // A grid needs at least one cell each way: cell sizes divide by these.
     if (columns < 1 || rows < 1)
         return;
-    gridColumns = columns;
-    gridRows = rows;
+    overlay.gridColumns = columns;
+    overlay.gridRows = rows;
 }
 
 // A corner at screen (x, y) with sheet texel coordinates (s, t).
@@ -70,7 +64,7 @@ void obxStrDrawGrid(int column, int row, const char* text)
 {
     // Whole pixels, in 64 bits: far-off cells only land far off screen.
     const int64_t width = (int64_t)screenWidth, height = (int64_t)screenHeight;
-    const int64_t cellW = width / gridColumns, cellH = height / gridRows;
+    const int64_t cellW = width / overlay.gridColumns, cellH = height / overlay.gridRows;
     int64_t x = cellW * column;
     int64_t y = height - 1 - cellH * row;
 
@@ -80,10 +74,11 @@ void obxStrDrawGrid(int column, int row, const char* text)
     // The sheet's texels times the constant colour.
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                    GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-    grConstantColorValue(((uint32_t)gridOpacity << 24) + (channelByte(gridColour[0]) << 16) +
-                         (channelByte(gridColour[1]) << 8) + channelByte(gridColour[2]));
+    grConstantColorValue(((uint32_t)overlay.gridOpacity << 24) +
+                         (channelByte(overlay.gridColour[0]) << 16) +
+                         (channelByte(overlay.gridColour[1]) << 8) + channelByte(overlay.gridColour[2]));
     // Without a glyph sheet (no "DefaultCS.3df") there is nothing to draw.
-    if (gridTexture && textureSelect(gridTexture)) {
+    if (overlay.gridTexture && textureSelect(overlay.gridTexture)) {
         // Each cell is drawn one pixel smaller than its pitch from 15 of the 16
         // texels of its sheet cell, so neighbours never bleed into each other.
         const float right = (float)(cellW - 1), down = (float)(cellH - 1);
@@ -105,8 +100,7 @@ void obxStrDrawGrid(int column, int row, const char* text)
         }
     }
 
-    grChromakeyMode(GR_CHROMAKEY_DISABLE);
-    chromaKeyFlag = 0;
+    chromaKeyDisable();
     grChromakeyValue(0);
     grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,

@@ -12,10 +12,10 @@ void obxCharacterDraw(Glyph* glyph, float x, float y, float width, float height)
 void obxStringDrawXY(const char* text, float x, float y)
 {
     // Without a current character set there is nothing to draw with.
-    CharacterSet* set = currentCharacterSet;
+    CharacterSet* set = overlay.characterSet;
     if (!set)
         return;
-    const CharDrawParams* p = set->params.useDefaultMode == 1 ? &defaultDrawParams : &set->params;
+    const CharDrawParams* p = set->params.useDefaultMode == 1 ? &overlay.defaultDrawParams : &set->params;
     // The opacity is always the set's own, whichever parameters draw.
     overlayOpacitySet(p->mode, set->params.opacity);
     overlayChromaKeySet(p->chromaKey, p->chromaColour);

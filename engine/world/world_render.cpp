@@ -56,8 +56,7 @@ void obxWorldRender(int display)
     grColorMask(FXTRUE, FXFALSE);
 
     cameraUpdate();
-    grChromakeyMode(GR_CHROMAKEY_DISABLE);
-    chromaKeyFlagReset();
+    chromaKeyDisable();
     viewMatrixBuild();
 
     skyboxPass();

@@ -39,7 +39,7 @@ protected:
     {
         EngineTest::SetUp();
         ASSERT_NE(textureFind("DefaultCS.3df"), nullptr);
-        ASSERT_EQ(gridTexture, textureFind("DefaultCS.3df"));
+        ASSERT_EQ(overlay.gridTexture, textureFind("DefaultCS.3df"));
         backgroundFill(0, 0, 1);
     }
 };
@@ -48,8 +48,8 @@ protected:
 
 TEST_F(Grid, DefaultCellsAreSixteenPixelsAndShowTheSheet)
 {
-    EXPECT_EQ(gridColumns, 40);
-    EXPECT_EQ(gridRows, 30);
+    EXPECT_EQ(overlay.gridColumns, 40);
+    EXPECT_EQ(overlay.gridRows, 30);
     obxStrDrawGrid(0, 0, "A");
     Frame frame = frameGrab();
     // The top-left cell, drawn one pixel smaller than its 16 x 16 pitch.
@@ -95,16 +95,16 @@ TEST_F(Grid, DimensionsSetTheCellSizeAndBadOnesAreIgnored)
     // Zero or negative dimensions would divide by zero: the grid stays 80 x 60.
     obxStrSetGridDimensions(0, 30);
     obxStrSetGridDimensions(40, -1);
-    EXPECT_EQ(gridColumns, 80);
-    EXPECT_EQ(gridRows, 60);
+    EXPECT_EQ(overlay.gridColumns, 80);
+    EXPECT_EQ(overlay.gridRows, 60);
     traceStart();
     obxStrDrawGrid(1, 0, "A");
     traceStop();
     EXPECT_EQ(traceFirst("grDrawTriangle"), "grDrawTriangle({8 479} {8 472} {15 472})");
 
     obxStrDefaultProperties();
-    EXPECT_EQ(gridColumns, 40);
-    EXPECT_EQ(gridRows, 30);
+    EXPECT_EQ(overlay.gridColumns, 40);
+    EXPECT_EQ(overlay.gridRows, 30);
 }
 
 TEST_F(Grid, ColourOpacityAndTheStateAroundTheText)
@@ -128,7 +128,7 @@ TEST_F(Grid, ColourOpacityAndTheStateAroundTheText)
     EXPECT_EQ(traceCalls("grDrawTriangle"),
               (std::vector<std::string>{"grDrawTriangle({0 479} {0 464} {15 464})",
                                         "grDrawTriangle({15 464} {15 479} {0 479})"}));
-    EXPECT_EQ(chromaKeyFlag, 0);
+    EXPECT_EQ(overlay.chromaKeyFlag, 0);
 
     // A null text only sets and restores the state.
     traceStart();
@@ -147,14 +147,14 @@ TEST_F(Grid, ColourOpacityAndTheStateAroundTheText)
     EXPECT_TRUE(pixelShows(pixel, 128, 0, 127)) << std::hex << pixel;
     // The defaults bring the engine's sheet back.
     obxStrDefaultProperties();
-    EXPECT_EQ(gridTexture, textureFind("DefaultCS.3df"));
-    EXPECT_EQ(gridOpacity, 255);
+    EXPECT_EQ(overlay.gridTexture, textureFind("DefaultCS.3df"));
+    EXPECT_EQ(overlay.gridOpacity, 255);
 }
 
 TEST(GridWithoutSheet, DrawsNothingAndKeepsTheState)
 {
     ASSERT_EQ(engineStart(0, {"white.3df", "Init.3df"}), 1);
-    EXPECT_EQ(gridTexture, nullptr);
+    EXPECT_EQ(overlay.gridTexture, nullptr);
     traceStart();
     obxStrDrawGrid(0, 0, "AB");
     traceStop();

@@ -54,7 +54,7 @@ TEST(StartupPicture, FillsTheFrontBufferAtEveryResolution)
         ASSERT_GT(swap, 0);
         ASSERT_LT(swap + 1, (int)lines.size());
         EXPECT_EQ(lines[swap + 1], "grChromakeyMode(0)");
-        EXPECT_EQ(chromaKeyFlag, 0);
+        EXPECT_EQ(overlay.chromaKeyFlag, 0);
         engineStop();
     }
 }

@@ -178,7 +178,7 @@ TEST_F(TextDrawing, ChromaKeyModeChangesOnlyWhenNeeded)
     obxSetDefaultCharacterset(keyed);
     obxStringDrawXY("A", 0, 0);
     obxWorldRender(0);
-    EXPECT_EQ(chromaKeyFlag, 0);
+    EXPECT_EQ(overlay.chromaKeyFlag, 0);
     traceStart();
     obxStringDrawXY("A", 0, 0);
     traceStop();
@@ -188,7 +188,7 @@ TEST_F(TextDrawing, ChromaKeyModeChangesOnlyWhenNeeded)
 TEST_F(TextDrawing, WithoutACharacterSetOrTextLittleHappens)
 {
     // No current set after start-up: nothing is drawn and no state changes.
-    EXPECT_EQ(currentCharacterSet, nullptr);
+    EXPECT_EQ(overlay.characterSet, nullptr);
     traceStart();
     obxStringDrawXY("AB", 10, 10);
     obxStringDrawXY(nullptr, 10, 10);
@@ -221,7 +221,7 @@ TEST_F(TextDrawing, RenderStateSwitchesFogAndTheKey)
     EXPECT_EQ(traceLines(), std::vector<std::string>{"grChromakeyMode(0)"});
 
     obxFogSetMode(1);
-    chromaKeyFlag = 1;
+    overlay.chromaKeyFlag = 1;
     traceStart();
     obxSetRenderState(0);
     obxSetRenderState(1);
@@ -231,7 +231,7 @@ TEST_F(TextDrawing, RenderStateSwitchesFogAndTheKey)
     EXPECT_EQ(lines[0], "grFogMode(0)");
     EXPECT_EQ(lines[1], "grChromakeyMode(0)");
     EXPECT_EQ(lines.back(), "grFogMode(2)");
-    EXPECT_EQ(chromaKeyFlag, 0);
+    EXPECT_EQ(overlay.chromaKeyFlag, 0);
     EXPECT_EQ(fogMode, 1);
 }
 
