@@ -58,16 +58,16 @@ void smokeBuild(void)
 // Feeds the fountains a few particles a frame.
 void fountainsFeed(void)
 {
-    for (ParticleEmitter* e = particleEmitterList; e; e = e->next)
+    for (ParticleEmitter* e = particles.emitters; e; e = e->next)
         obxEmitterAddParticles(e, 5);
 }
 
 void sceneClear(void)
 {
-    while (particleEmitterList)
-        obxEmitterRemoveFromWorld(particleEmitterList);
-    while (smokeEmitterList)
-        obxSmokeEmitterRemoveFromWorld(smokeEmitterList);
+    while (particles.emitters)
+        obxEmitterRemoveFromWorld(particles.emitters);
+    while (particles.smokeEmitters)
+        obxSmokeEmitterRemoveFromWorld(particles.smokeEmitters);
 }
 
 void sceneRun(const char* name, int frames, bool show)

@@ -10,8 +10,12 @@
 
 static EmitterDepth particleOrderInitial[EMITTER_ORDER_INITIAL];
 static EmitterDepth smokeOrderInitial[EMITTER_ORDER_INITIAL];
-EmitterOrder particleEmitterOrder = {particleOrderInitial, 0, EMITTER_ORDER_INITIAL};
-EmitterOrder smokeEmitterOrder = {smokeOrderInitial, 0, EMITTER_ORDER_INITIAL};
+// The subsystem's state lives here, with the arrays its orders start in.
+ParticleState particles = {1,
+                           NULL,
+                           NULL,
+                           {particleOrderInitial, 0, EMITTER_ORDER_INITIAL},
+                           {smokeOrderInitial, 0, EMITTER_ORDER_INITIAL}};
 
 void emitterOrderClear(EmitterOrder* order)
 {

@@ -3,11 +3,9 @@
 #include "core/core.h"
 #include "particles/particles.h"
 
-ParticleEmitter* particleEmitterList;
-
 void particleEmittersInit(void)
 {
-    particleEmitterList = NULL;
+    particles.emitters = NULL;
 }
 
 ParticleEmitter* obxEmitterCreate(float x, float y, float z, int capacity,
@@ -53,14 +51,14 @@ void obxEmitterAddToWorld(ParticleEmitter* emitter)
 {
     if (!emitter)
         return;
-    worldListAdd(&particleEmitterList, emitter);
+    worldListAdd(&particles.emitters, emitter);
 }
 
 void obxEmitterRemoveFromWorld(ParticleEmitter* emitter)
 {
     if (!emitter)
         return;
-    worldListRemove(&particleEmitterList, emitter);
+    worldListRemove(&particles.emitters, emitter);
 }
 
 // A factor of -1.0, -0.98, ... 0.98 of the spread, from one draw.

@@ -4,9 +4,9 @@
 
 void particleEmittersPass(void)
 {
-    EmitterOrder* order = &particleEmitterOrder;
+    EmitterOrder* order = &particles.emitterOrder;
     emitterOrderClear(order);
-    for (ParticleEmitter* e = particleEmitterList; e; e = e->next)
+    for (ParticleEmitter* e = particles.emitters; e; e = e->next)
         emitterOrderAppend(order, e, &e->position);
     emitterOrderSort(order);
     for (int32_t i = 0; i < order->count; i++) {

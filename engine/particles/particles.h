@@ -14,12 +14,9 @@
 // Linear congruential: state * 214013 + 2531011 modulo 2^32, giving bits 16..30
 // of the new state (0..32767). It starts at 1 and is never reseeded, so the
 // same calls give the same particles on every run.
-extern uint32_t randomState;
 int32_t randomNext(void);
 
 // ---- World lists (new emitters at the front) ------------------------------------
-extern ParticleEmitter* particleEmitterList;
-extern SmokeEmitter* smokeEmitterList;
 void particleEmittersInit(void);   // empty list (obxInitialize)
 void smokeEmittersInit(void);      // empty list (obxInitialize)
 
@@ -70,8 +67,15 @@ typedef struct EmitterOrder {
     int32_t capacity;
 } EmitterOrder;
 #define EMITTER_ORDER_INITIAL 1000
-extern EmitterOrder particleEmitterOrder;
-extern EmitterOrder smokeEmitterOrder;
+
+typedef struct ParticleState {
+    uint32_t randomState;           // the generator's state, 1 at the start
+    ParticleEmitter* emitters;      // the world's lists, new emitters at the front
+    SmokeEmitter* smokeEmitters;
+    EmitterOrder emitterOrder;      // this frame's emitters of each kind in painter's order
+    EmitterOrder smokeOrder;
+} ParticleState;
+extern ParticleState particles;
 
 void emitterOrderClear(EmitterOrder* order);
 // Appends an emitter with the camera-space depth of its position.

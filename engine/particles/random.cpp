@@ -1,11 +1,9 @@
 // The engine's random generator, shared by particle and smoke emitters.
 #include "particles/particles.h"
 
-uint32_t randomState = 1;
-
 int32_t randomNext(void)
 {
     // Unsigned arithmetic wraps modulo 2^32 as the generator needs.
-    randomState = randomState * 214013u + 2531011u;
-    return (int32_t)((randomState >> 16) & 0x7FFFu);
+    particles.randomState = particles.randomState * 214013u + 2531011u;
+    return (int32_t)((particles.randomState >> 16) & 0x7FFFu);
 }

@@ -3,11 +3,9 @@
 #include "core/core.h"
 #include "particles/particles.h"
 
-SmokeEmitter* smokeEmitterList;
-
 void smokeEmittersInit(void)
 {
-    smokeEmitterList = NULL;
+    particles.smokeEmitters = NULL;
 }
 
 SmokeEmitter* obxSmokeEmitterCreate(float x, float y, float z, int capacity,
@@ -51,14 +49,14 @@ void obxSmokeEmitterAddToWorld(SmokeEmitter* emitter)
 {
     if (!emitter)
         return;
-    worldListAdd(&smokeEmitterList, emitter);
+    worldListAdd(&particles.smokeEmitters, emitter);
 }
 
 void obxSmokeEmitterRemoveFromWorld(SmokeEmitter* emitter)
 {
     if (!emitter)
         return;
-    worldListRemove(&smokeEmitterList, emitter);
+    worldListRemove(&particles.smokeEmitters, emitter);
 }
 
 void obxSmokeEmitterChangeProperties(SmokeEmitter* emitter, float x, float y, float z,

@@ -5,9 +5,9 @@
 
 void smokeEmittersPass(void)
 {
-    EmitterOrder* order = &smokeEmitterOrder;
+    EmitterOrder* order = &particles.smokeOrder;
     emitterOrderClear(order);
-    for (SmokeEmitter* e = smokeEmitterList; e; e = e->next)
+    for (SmokeEmitter* e = particles.smokeEmitters; e; e = e->next)
         emitterOrderAppend(order, e, &e->position);
     emitterOrderSort(order);
     for (int32_t i = 0; i < order->count; i++) {

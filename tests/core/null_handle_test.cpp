@@ -135,8 +135,8 @@ TEST_F(NullHandles, EveryCallIgnoresThemAndCreatorsReturnNull)
     EXPECT_EQ(smoke->position.x, 0.0f);
     EXPECT_EQ(worldObjects, cube);
     EXPECT_EQ(worldObjects->next, nullptr);
-    EXPECT_EQ(particleEmitterList, nullptr);
-    EXPECT_EQ(smokeEmitterList, nullptr);
+    EXPECT_EQ(particles.emitters, nullptr);
+    EXPECT_EQ(particles.smokeEmitters, nullptr);
     const Frame after = frameRender();
     EXPECT_TRUE(after.colour == before.colour);
 }

@@ -48,9 +48,9 @@ std::vector<SmokePuff*> livePuffs(const SmokeEmitter* emitter)
 void randomAimLife(int life)
 {
     for (;;) {
-        uint32_t state = randomState;
+        uint32_t state = particles.randomState;
         if (randomNext() % 50 + 50 == life) {
-            randomState = state;
+            particles.randomState = state;
             return;
         }
     }

@@ -61,7 +61,7 @@ float fanCentreX(const std::vector<float>& fan)
 // Runs first in its process: nothing has drawn from the generator yet.
 TEST_F(ParticleTest, RandomSequenceStartsFromOne)
 {
-    EXPECT_EQ(randomState, 1u);
+    EXPECT_EQ(particles.randomState, 1u);
     EmitterSetup setup;
     setup.spread = 2.0f;
     ParticleEmitter* emitter = emitterMake(setup);
@@ -92,10 +92,10 @@ TEST_F(ParticleTest, PoolHoldsAtMostItsCapacity)
             EXPECT_NE(live[i], live[j]);
     }
     // A full pool draws nothing from the generator.
-    uint32_t state = randomState;
+    uint32_t state = particles.randomState;
     obxEmitterAddParticles(emitter, 1000000);
     EXPECT_EQ(emitter->liveCount, 10);
-    EXPECT_EQ(randomState, state);
+    EXPECT_EQ(particles.randomState, state);
 
     ParticleEmitter* other = emitterMake();
     obxEmitterAddParticles(other, 0);
@@ -400,16 +400,16 @@ TEST_F(ParticleTest, WorldMembershipDecidesWhatMovesAndIsDrawn)
     obxEmitterAddParticle(only);
     int32_t life = only->liveHead->life;
     obxEmitterRemoveFromWorld(only);
-    EXPECT_EQ(particleEmitterList, nullptr);
+    EXPECT_EQ(particles.emitters, nullptr);
     EXPECT_EQ(frameDrawn(), 0u);
     EXPECT_EQ(only->liveHead->life, life);   // waits where it is
     obxEmitterRemoveFromWorld(only);         // not in the world: nothing happens
-    EXPECT_EQ(particleEmitterList, nullptr);
+    EXPECT_EQ(particles.emitters, nullptr);
 
     // Added twice, it is in the list once.
     obxEmitterAddToWorld(only);
     obxEmitterAddToWorld(only);
-    EXPECT_EQ(particleEmitterList, only);
+    EXPECT_EQ(particles.emitters, only);
     EXPECT_EQ(only->next, nullptr);
     EXPECT_EQ(frameDrawn(), 1u);
     EXPECT_EQ(only->liveHead->life, life - 1);
@@ -417,15 +417,15 @@ TEST_F(ParticleTest, WorldMembershipDecidesWhatMovesAndIsDrawn)
     // New emitters go to the front; removal joins the neighbours.
     ParticleEmitter* b = emitterMake();
     ParticleEmitter* c = emitterMake();
-    EXPECT_EQ(particleEmitterList, c);
+    EXPECT_EQ(particles.emitters, c);
     obxEmitterRemoveFromWorld(b);
     EXPECT_EQ(c->next, only);
     EXPECT_EQ(only->prev, c);
     obxEmitterRemoveFromWorld(c);
-    EXPECT_EQ(particleEmitterList, only);
+    EXPECT_EQ(particles.emitters, only);
     EXPECT_EQ(only->prev, nullptr);
     obxEmitterRemoveFromWorld(only);
-    EXPECT_EQ(particleEmitterList, nullptr);
+    EXPECT_EQ(particles.emitters, nullptr);
 }
 
 TEST_F(ParticleTest, ChangedPropertiesApplyToNewParticlesOnly)

@@ -66,7 +66,7 @@ TEST_F(SmokeTest, OpacityZeroStopsNewPuffsAndTheRestFadeOut)
     EXPECT_EQ(smoke->liveCount, 15);
     obxSmokeEmitterChangeOpacity(smoke, 0);
     EXPECT_EQ(smoke->puffsPerFrame, 0);
-    uint32_t state = randomState;
+    uint32_t state = particles.randomState;
     int frames = 0;
     while (smoke->liveCount > 0 && frames < 100) {
         frameDrawn();
@@ -74,7 +74,7 @@ TEST_F(SmokeTest, OpacityZeroStopsNewPuffsAndTheRestFadeOut)
     }
     // The youngest puffs had 9 frames left and retire at the update after.
     EXPECT_EQ(frames, 10);
-    EXPECT_EQ(randomState, state);
+    EXPECT_EQ(particles.randomState, state);
     EXPECT_EQ(frameDrawn(), 0u);
 
     // Denser again.
@@ -113,10 +113,10 @@ TEST_F(SmokeTest, PuffsStartAtWholeNumberOffsetsInTheSpawnSquare)
     EXPECT_EQ(zs.size(), 10u);
 
     // A full pool releases nothing more.
-    uint32_t state = randomState;
+    uint32_t state = particles.randomState;
     smokeEmitterRelease(smoke);
     EXPECT_EQ(smoke->liveCount, 1000);
-    EXPECT_EQ(randomState, state);
+    EXPECT_EQ(particles.randomState, state);
 }
 
 TEST_F(SmokeTest, SpawnRadiusBelowOneStartsPuffsOnTheEmitter)
@@ -131,7 +131,7 @@ TEST_F(SmokeTest, SpawnRadiusBelowOneStartsPuffsOnTheEmitter)
         setup.puffsPerFrame = 20;
         setup.inWorld = false;
         SmokeEmitter* smoke = smokeMake(setup);
-        uint32_t state = randomState;
+        uint32_t state = particles.randomState;
         smokeEmitterRelease(smoke);
         ASSERT_EQ(smoke->liveCount, 20);
         for (SmokePuff* p : livePuffs(smoke)) {
@@ -140,11 +140,11 @@ TEST_F(SmokeTest, SpawnRadiusBelowOneStartsPuffsOnTheEmitter)
             EXPECT_EQ(p->position.z, 3.5f) << radius;
         }
         // Every puff still takes its five draws, as with a wider square.
-        uint32_t after = randomState;
-        randomState = state;
+        uint32_t after = particles.randomState;
+        particles.randomState = state;
         for (int i = 0; i < 20 * 5; i++)
             randomNext();
-        EXPECT_EQ(randomState, after) << radius;
+        EXPECT_EQ(particles.randomState, after) << radius;
     }
 
     // A radius wider than every draw keeps the offsets whole and in range.
@@ -295,7 +295,7 @@ TEST_F(SmokeTest, WorldMembershipAndPainterOrderBeyondAThousand)
     obxSmokeEmitterAddToWorld(only);
     EXPECT_EQ(frameDrawn(), 1u);
     obxSmokeEmitterRemoveFromWorld(only);
-    EXPECT_EQ(smokeEmitterList, nullptr);
+    EXPECT_EQ(particles.smokeEmitters, nullptr);
     // Outside the world it releases, moves and draws nothing.
     int32_t life = only->liveHead->life;
     EXPECT_EQ(frameDrawn(), 0u);
