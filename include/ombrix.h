@@ -536,10 +536,11 @@ void OBXAPI MatXDrawVerToDrawVer(const Matrix* m, const DrawVer* in, DrawVer* ou
 /* Loads a 3DF texture file (make one with obx-texconv) on texture unit
  * OBX_TMU0 or OBX_TMU1 (unit 0 on a one-unit board). Loading the same name
  * again returns the same handle (names are compared byte for byte).
- * Returns null when the file cannot be read or is not a valid 3DF file. A
- * texture that finds no room in texture memory still loads: it takes the
- * place of one unused in the last frame when it is first drawn. Textures
- * live until the process ends. */
+ * Returns null when the file cannot be read, is not a valid 3DF file or is
+ * larger than the board holds (256 x 256, at most 8:1). A texture that finds
+ * no room in texture memory still loads: it takes the place of one unused in
+ * the last frame when it is first drawn, and while no place is large enough
+ * it is drawn as no texture. Textures live until the process ends. */
 TextureRecord* OBXAPI obxTextureLoad(const char* fileName, char useSecondTmu);
 
 /* Reads a 3DF file into host memory only, every call anew (for height maps
