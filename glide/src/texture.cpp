@@ -130,7 +130,9 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
     const F one = splat(1.0f);
 
     const bool lodOn = P.tmuLod[t];
-    const Gradients g = gradients(st, t, P.tmuLodOffset[t]);
+    Gradients g = {};
+    if (lodOn)
+        g = gradients(st, t, P.tmuLodOffset[t]);
     const bool mipmap = P.tmuMipmap[t];
     const int lastLevel = P.texture[t]->levelCount - 1;
     I round = splatI(128);
