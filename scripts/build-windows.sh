@@ -29,10 +29,10 @@ if [ "${1:-}" = "--test" ]; then
   # the whole run, so each test program starts in about a second.
   export WINEPREFIX="$PWD/build-windows/wine-prefix" WINEDEBUG=-all
   mkdir -p "$WINEPREFIX"
-  # Made before the tests start many programs at once (a first start takes
-  # seconds), then the server kept.
-  /usr/lib/wine/wine64 wineboot -u >/dev/null 2>&1 || true
   /usr/lib/wine/wineserver -p
+  # Made before the tests start many programs at once (a first start takes
+  # seconds).
+  /usr/lib/wine/wine64 wineboot -u >/dev/null 2>&1 || true
   trap '/usr/lib/wine/wineserver -k || true' EXIT
   status=0
   for arch in x86_64 i686; do
