@@ -13,6 +13,12 @@
 // writes the buffers from the application's side (swaps, frame-buffer reads
 // and writes, grFinish, the statistics) first waits for the queue to drain,
 // and while the application's thread waits it draws bands itself.
+//
+// A new pixel path goes into the ring whole, or, when it differs from the
+// last whole one in a few places (a new texture source, as a landscape sets
+// for every piece of ground), as the 64-byte blocks that differ. Each thread
+// keeps its own copy of the path it draws with and brings it up to date from
+// the ring when a command names another.
 #include "pixel.h"
 
 #include <emmintrin.h>
@@ -29,17 +35,34 @@
 
 namespace {
 
-enum CommandKind : uint32_t { CMD_PIPELINE, CMD_TRIANGLE, CMD_PIXELS, CMD_CLEAR };
+enum CommandKind : uint32_t { CMD_PIPELINE, CMD_PATH_DELTA, CMD_TRIANGLE, CMD_PIXELS, CMD_CLEAR };
+
+struct PathDelta;
 
 // Every command starts on a 64-byte boundary with this header. `size` is
 // the whole command's, padding included. The ring keeps everything from
 // the oldest `pathAt` of a command not yet drawn: a command's pixel path
-// lies before it in the ring.
+// (and the changes to it) lie before it in the ring. Ring positions count
+// bytes from the start and never repeat, so they also name a path.
 struct CommandHeader {
     uint32_t kind;
     uint32_t size;
-    uint64_t pathAt;      // ring position of the pixel path it is drawn with (its own when it has none)
-    const Pipeline* path; // that path
+    uint64_t pathAt;         // ring position of the whole pixel path it is drawn with (its own when it has none)
+    uint64_t deltaAt;        // ring position of the changes to that path, or NO_DELTA
+    const Pipeline* path;    // that path
+    const PathDelta* delta;  // and its changes
+};
+
+const uint64_t NO_DELTA = ~(uint64_t)0;
+
+// A pixel path in 64-byte blocks; a delta carries the blocks in which it
+// differs from the whole path before it, from byte 64 of the command on.
+enum { PATH_BLOCKS = (sizeof(Pipeline) + 63) / 64, DELTA_BLOCKS_MAX = 8 };
+static_assert(PATH_BLOCKS <= 32, "a delta's block mask is 32 bits");
+
+struct alignas(64) PathDelta {
+    CommandHeader header;
+    uint32_t blocks; // bit k: block k of the path follows
 };
 
 struct alignas(64) PixelsCommand {
@@ -80,14 +103,55 @@ struct alignas(64) Band {
     alignas(64) std::atomic<uint64_t> done;      // entries drawn
 };
 
+inline size_t blockBytes(int k) { return k + 1 < (int)PATH_BLOCKS ? 64 : sizeof(Pipeline) - 64 * (size_t)k; }
+
+// A thread's copy of the pixel path it draws with: a whole path from the
+// ring, with a delta's blocks in place.
+struct PathCopy {
+    Pipeline path;
+    uint64_t pathAt = NO_DELTA, deltaAt = NO_DELTA;
+    uint32_t blocks = 0; // the blocks the delta in place changed
+};
+
+void pathCopyUse(PathCopy& copy, const CommandHeader* c)
+{
+    if (c->pathAt != copy.pathAt) {
+        memcpy((void*)&copy.path, (const void*)c->path, sizeof(Pipeline));
+        copy.pathAt = c->pathAt;
+        copy.deltaAt = NO_DELTA;
+        copy.blocks = 0;
+    }
+    if (c->deltaAt == copy.deltaAt)
+        return;
+    uint8_t* to = (uint8_t*)&copy.path;
+    const uint8_t* whole = (const uint8_t*)c->path;
+    for (int k = 0; k < (int)PATH_BLOCKS; k++)
+        if (copy.blocks & (1u << k))
+            memcpy(to + 64 * k, whole + 64 * k, blockBytes(k));
+    copy.blocks = 0;
+    if (c->delta) {
+        const uint8_t* from = (const uint8_t*)c->delta + 64;
+        for (int k = 0; k < (int)PATH_BLOCKS; k++)
+            if (c->delta->blocks & (1u << k)) {
+                memcpy(to + 64 * k, from, blockBytes(k));
+                from += 64;
+            }
+        copy.blocks = c->delta->blocks;
+    }
+    copy.deltaAt = c->deltaAt;
+}
+
 struct Worker {
     std::thread thread;
     int firstBand; // where it starts looking for work
     alignas(64) Span span;
+    PathCopy copy;
 };
 
-// The span record of pixels drawn on the application's thread.
+// The span record of pixels drawn on the application's thread, and its copy
+// of the path when it draws from the ring.
 Span directSpan;
+PathCopy& directCopy = *new PathCopy;
 
 uint8_t* ring;
 uint64_t writeAt; // ring position of the next command (bytes since the start)
@@ -95,9 +159,11 @@ Band* bands;
 int bandCount;
 std::vector<Worker*> workers;
 std::atomic<bool> quitting;
-bool pathSent;   // the ring holds the current pixel path, at pathAt
-uint64_t pathAt;
+bool pathSent;   // the ring holds the current pixel path, at pathAt (and deltaAt)
+uint64_t pathAt, deltaAt;
 const Pipeline* pathInRing;
+const PathDelta* deltaInRing;
+bool wholeSent; // the ring holds a whole path at pathAt that deltas may refer to
 int lfbLocks; // while the application holds the frame buffer, no queue
 
 // Sleeping and waking. A sleeper counts itself, checks once more what it
@@ -179,9 +245,12 @@ void reclaim(void)
 }
 
 // Draws one command's rows within a band.
-void commandDraw(Span* s, const CommandHeader* c, int rowBegin, int rowEnd)
+void commandDraw(Span* s, PathCopy& copy, const CommandHeader* c, int rowBegin, int rowEnd)
 {
-    s->path = c->path;
+    if (c->kind != CMD_CLEAR) {
+        pathCopyUse(copy, c);
+        s->path = &copy.path;
+    }
     switch (c->kind) {
     case CMD_TRIANGLE: triangleRows(s, &((const TriangleCommand*)c)->triangle, rowBegin, rowEnd); break;
     case CMD_PIXELS: {
@@ -195,7 +264,7 @@ void commandDraw(Span* s, const CommandHeader* c, int rowBegin, int rowEnd)
 }
 
 // Draws everything a band has waiting; the caller owns the band.
-void bandDraw(Span* s, Band& b)
+void bandDraw(Span* s, PathCopy& copy, Band& b)
 {
     uint64_t done = b.done.load(std::memory_order_relaxed);
     for (;;) {
@@ -203,7 +272,7 @@ void bandDraw(Span* s, Band& b)
         if (done == published)
             return;
         for (; done != published; done++) {
-            commandDraw(s, commandAt(b.entries[done % BAND_ENTRIES]), b.rowBegin, b.rowEnd);
+            commandDraw(s, copy, commandAt(b.entries[done % BAND_ENTRIES]), b.rowBegin, b.rowEnd);
             b.done.store(done + 1, std::memory_order_release);
         }
     }
@@ -225,7 +294,7 @@ bool anyClaimable(void)
 
 // Claims the first band from `first` on that has work no one draws, and
 // draws it; false when there is none.
-bool drawSomeBand(Span* s, int first)
+bool drawSomeBand(Span* s, PathCopy& copy, int first)
 {
     for (int k = 0; k < bandCount; k++) {
         Band& b = bands[(first + k) % bandCount];
@@ -234,7 +303,7 @@ bool drawSomeBand(Span* s, int first)
         uint32_t free = 0;
         if (!b.owner.compare_exchange_strong(free, 1, std::memory_order_acquire))
             continue;
-        bandDraw(s, b);
+        bandDraw(s, copy, b);
         b.owner.store(0, std::memory_order_release);
         if (workDone.sleepers.load() > 0)
             eventWake(workDone);
@@ -243,15 +312,18 @@ bool drawSomeBand(Span* s, int first)
     return false;
 }
 
-// Sleeping threads are woken by a command with much to draw, once this many
-// bytes of commands wait, or when the application waits for the queue: a
-// wake costs more than a small triangle.
-const uint64_t WAKE_BYTES = 256u << 10;
-uint64_t wokenAt; // the write position at the last wake
+// Sleeping threads are woken once commands of this many rows, or this many
+// bytes of commands, wait, or when the application waits for the queue: a
+// wake costs as much as a few hundred rows of small triangles, and threads
+// woken for one large triangle would soon sleep again.
+const uint64_t WAKE_ROWS = 1024, WAKE_BYTES = 256u << 10;
+uint64_t wokenAt;  // the write position at the last wake
+uint64_t rowsSince; // rows of the commands since then
 
 void wakeWorkers(void)
 {
     wokenAt = writeAt;
+    rowsSince = 0;
     if (commandsCame.sleepers.load() > 0)
         eventWake(commandsCame);
 }
@@ -267,7 +339,7 @@ template <typename Cond> void producerWait(Cond cond)
     for (;;) {
         if (cond())
             return;
-        if (drawSomeBand(&directSpan, 0))
+        if (drawSomeBand(&directSpan, directCopy, 0))
             continue;
         bool ready = false;
         for (int spin = 0; spin < 64 && !ready; spin++) {
@@ -288,28 +360,30 @@ void* reserve(size_t bytes)
         writeAt += RING_BYTES - pos;
         pos = 0;
     }
-    // The current pixel path stays for the commands still to come, unless
+    // The last whole pixel path stays for the commands still to come, unless
     // it lies so far back that it would hold up the ring: then the next
-    // command that needs it sends a fresh copy.
-    if (pathSent && writeAt + bytes - pathAt > RING_BYTES / 2)
-        pathSent = false;
+    // command that needs a path sends a fresh whole one.
+    if (wholeSent && writeAt + bytes - pathAt > RING_BYTES / 2)
+        pathSent = wholeSent = false;
     producerWait([&] {
         uint64_t oldest = oldestNeeded();
-        if (pathSent && pathAt < oldest)
+        if (wholeSent && pathAt < oldest)
             oldest = pathAt;
         return writeAt + bytes - oldest <= RING_BYTES;
     });
     return ring + pos;
 }
 
-template <typename T> T* commandBegin(CommandKind kind)
+template <typename T> T* commandBegin(CommandKind kind, size_t bytes = sizeof(T))
 {
     static_assert(sizeof(T) % 64 == 0, "commands fill whole 64-byte blocks");
-    T* c = (T*)reserve(sizeof(T));
+    T* c = (T*)reserve(bytes);
     c->header.kind = kind;
-    c->header.size = (uint32_t)sizeof(T);
+    c->header.size = (uint32_t)bytes;
     c->header.pathAt = writeAt;
+    c->header.deltaAt = NO_DELTA;
     c->header.path = nullptr;
+    c->header.delta = nullptr;
     return c;
 }
 
@@ -317,21 +391,53 @@ void sendPathIfNew(void)
 {
     if (pathSent)
         return;
+    const uint8_t* now = (const uint8_t*)&pixelPath;
+    if (wholeSent) {
+        const uint8_t* whole = (const uint8_t*)pathInRing;
+        uint32_t blocks = 0;
+        int count = 0;
+        for (int k = 0; k < (int)PATH_BLOCKS; k++)
+            if (memcmp(now + 64 * k, whole + 64 * k, blockBytes(k)) != 0) {
+                blocks |= 1u << k;
+                count++;
+            }
+        // reserve() may find the whole path too far back, and forget it.
+        PathDelta* d = count <= DELTA_BLOCKS_MAX ? commandBegin<PathDelta>(CMD_PATH_DELTA, 64 + 64 * (size_t)count)
+                                                 : nullptr;
+        if (d && wholeSent) {
+            d->blocks = blocks;
+            uint8_t* to = (uint8_t*)d + 64;
+            for (int k = 0; k < (int)PATH_BLOCKS; k++)
+                if (blocks & (1u << k)) {
+                    memcpy(to, now + 64 * k, blockBytes(k));
+                    to += 64;
+                }
+            deltaAt = writeAt;
+            deltaInRing = d;
+            writeAt += d->header.size;
+            pathSent = true;
+            return;
+        }
+    }
     PipelineCommand* c = commandBegin<PipelineCommand>(CMD_PIPELINE);
     memcpy((void*)&c->path, (const void*)&pixelPath, sizeof pixelPath);
     pathAt = writeAt;
     pathInRing = &c->path;
+    deltaAt = NO_DELTA;
+    deltaInRing = nullptr;
     writeAt += c->header.size;
-    pathSent = true;
+    pathSent = wholeSent = true;
 }
 
 // Notes the command just written in the bands of rows [rowFirst, rowLast]
 // and lets the threads have it.
-void commandEnd(CommandHeader* h, int rowFirst, int rowLast, bool large)
+void commandEnd(CommandHeader* h, int rowFirst, int rowLast)
 {
     if (h->kind != CMD_CLEAR) {
         h->pathAt = pathAt;
         h->path = pathInRing;
+        h->deltaAt = deltaAt;
+        h->delta = deltaInRing;
     }
     uint32_t entry = (uint32_t)((writeAt % RING_BYTES) / 64);
     writeAt += h->size;
@@ -346,7 +452,8 @@ void commandEnd(CommandHeader* h, int rowFirst, int rowLast, bool large)
         b.written++;
         b.published.store(b.written, std::memory_order_release);
     }
-    if (commandsCame.sleepers.load() > 0 && (large || writeAt - wokenAt >= WAKE_BYTES))
+    rowsSince += (uint64_t)(rowLast - rowFirst + 1);
+    if ((rowsSince >= WAKE_ROWS || writeAt - wokenAt >= WAKE_BYTES) && commandsCame.sleepers.load() > 0)
         wakeWorkers();
 }
 
@@ -356,7 +463,7 @@ void workerRun(Worker* w)
 {
     w->span.path = nullptr;
     for (;;) {
-        if (drawSomeBand(&w->span, w->firstBand))
+        if (drawSomeBand(&w->span, w->copy, w->firstBand))
             continue;
         if (quitting.load())
             return;
@@ -423,7 +530,9 @@ void queueStart(int threads)
     }
     writeAt = 0;
     wokenAt = 0;
-    pathSent = false;
+    rowsSince = 0;
+    pathSent = wholeSent = false;
+    directCopy.pathAt = directCopy.deltaAt = NO_DELTA;
     lfbLocks = 0;
     quitting.store(false);
     workers.resize((size_t)threads);
@@ -497,7 +606,7 @@ void submitTriangle(const Triangle* t)
     sendPathIfNew();
     TriangleCommand* c = commandBegin<TriangleCommand>(CMD_TRIANGLE);
     c->triangle = *t;
-    commandEnd(&c->header, t->rowFirst, t->rowLast, t->rowLast - t->rowFirst >= 32);
+    commandEnd(&c->header, t->rowFirst, t->rowLast);
 }
 
 void submitPixels(const Setup* setup, const PixelAt* at, int count)
@@ -516,7 +625,7 @@ void submitPixels(const Setup* setup, const PixelAt* at, int count)
         top = at[i].y < top ? at[i].y : top;
         bottom = at[i].y > bottom ? at[i].y : bottom;
     }
-    commandEnd(&c->header, top, bottom, false);
+    commandEnd(&c->header, top, bottom);
 }
 
 void submitClear(const ClearJob* job)
@@ -527,7 +636,7 @@ void submitClear(const ClearJob* job)
     }
     ClearJobCommand* c = commandBegin<ClearJobCommand>(CMD_CLEAR);
     c->job = *job;
-    commandEnd(&c->header, job->rect.y0, job->rect.y1 - 1, true);
+    commandEnd(&c->header, job->rect.y0, job->rect.y1 - 1);
 }
 
 void statsRead(GrObxStats* out)

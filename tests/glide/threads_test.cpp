@@ -96,8 +96,9 @@ TEST(DeviceThreads, WhatWasDrawnIsThereWhenReadBack)
 
 // Far more queued work than the queue holds, all in a few rows, blended so
 // that order shows: first tens of thousands of small triangles under one
-// state, then as many that each change the constant colour (a new pixel path
-// each), with no wait for the queue between them.
+// state, then as many that each change the constant colour and now and then
+// the alpha test's reference (a new pixel path each, differing from the one
+// before in changing places), with no wait for the queue between them.
 std::vector<FxU16> crowdedRowsDraw(const char* threads, unsigned long long* written)
 {
     ScopedEnv t("OBX_GLIDE_THREADS", threads);
@@ -119,8 +120,10 @@ std::vector<FxU16> crowdedRowsDraw(const char* threads, unsigned long long* writ
     }
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
                    GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+    grAlphaTestFunction(GR_CMP_GREATER);
     for (int k = 0; k < count; k++) {
         grConstantColorValue(0xFF000000u | (FxU32)(k * 2654435761u >> 8));
+        grAlphaTestReferenceValue((GrAlpha_t)((k / 3) % 5 * 40));
         float x = (float)((k * 11) % 630), y = 102.0f + (float)(k % 17);
         tri(vtx(x, y, 0, 0, 0, 120), vtx(x + 8, y, 0, 0, 0, 60), vtx(x + 3, y + 4, 0, 0, 0, 220));
     }
