@@ -3,7 +3,10 @@
  * colour buffer and a 16-bit depth buffer), for comparison with the device.
  * Set LP_NUM_THREADS to choose llvmpipe's rasterizer threads.
  *
- *   obx-bench-llvmpipe fill|fill4b WIDTH HEIGHT SECONDS
+ *   obx-bench-llvmpipe fill|fill4b WIDTH HEIGHT SECONDS [FRAMES]
+ *
+ * With FRAMES it draws exactly that many frames after the warm-up (for
+ * instruction and cache counts under valgrind).
  *
  * Prints "RESULT frames/s Mpixels/s", pixels counted as the quads cover them.
  */
@@ -60,17 +63,18 @@ static void quad(int width, int height, float offset, float alpha)
 int main(int argc, char** argv)
 {
     if (argc == 2 && strcmp(argv[1], "--help") == 0) {
-        printf("usage: obx-bench-llvmpipe fill|fill4b WIDTH HEIGHT SECONDS\n"
+        printf("usage: obx-bench-llvmpipe fill|fill4b WIDTH HEIGHT SECONDS [FRAMES]\n"
                "A fill workload on Mesa's llvmpipe, for obx-bench-workloads.\n");
         return 0;
     }
     if (argc < 5 || (strcmp(argv[1], "fill") != 0 && strcmp(argv[1], "fill4b") != 0)) {
-        fprintf(stderr, "usage: obx-bench-llvmpipe fill|fill4b WIDTH HEIGHT SECONDS\n");
+        fprintf(stderr, "usage: obx-bench-llvmpipe fill|fill4b WIDTH HEIGHT SECONDS [FRAMES]\n");
         return 2;
     }
     int layered = strcmp(argv[1], "fill4b") == 0;
     int width = atoi(argv[2]), height = atoi(argv[3]);
     double seconds = atof(argv[4]);
+    int frameCount = argc > 5 ? atoi(argv[5]) : 0;
     OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGB_565, 16, 0, 0, NULL);
     unsigned short* buffer = malloc((size_t)width * height * 2);
     if (!context || !buffer || !OSMesaMakeCurrent(context, buffer, GL_UNSIGNED_SHORT_5_6_5, width, height)) {
@@ -113,7 +117,7 @@ int main(int argc, char** argv)
         frames++;
         if (frames > warm) {
             elapsed = now() - start;
-            if (elapsed >= seconds)
+            if (frameCount > 0 ? frames - warm >= frameCount : elapsed >= seconds)
                 break;
         }
     }
