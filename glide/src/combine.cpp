@@ -206,16 +206,53 @@ void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, 
     }
 }
 
+// Whether red, green and blue of c all lie within those of [lo, hi].
+static inline bool withinRange(uint32_t c, uint32_t lo, uint32_t hi)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t v = (c >> shift) & 255;
+        if (v < ((lo >> shift) & 255) || v > ((hi >> shift) & 255))
+            return false;
+    }
+    return true;
+}
+
 // Chroma key: a pixel whose colour-combine "other" input equals the key in
-// red, green and blue is discarded.
+// red, green and blue (or, with a chroma range, lies within it) is discarded.
 void stageChromaKey(Span* s)
 {
     const Pipeline& P = *s->path;
     const uint32_t* other = inputArray(s, P.colorOther);
     uint32_t key = P.chromaKey & 0x00FFFFFFu;
-    for (int i = 0; i < s->n; i++)
-        if ((other[i] & 0x00FFFFFFu) == key)
-            s->live[i] = 0;
+    unsigned failed = 0;
+    if (P.chromaRange) {
+        for (int i = 0; i < s->n; i++) {
+            uint8_t keyed = withinRange(other[i], key, P.chromaMax);
+            failed += s->live[i] & keyed;
+            s->live[i] &= (uint8_t)!keyed;
+        }
+    } else {
+        for (int i = 0; i < s->n; i++) {
+            uint8_t keyed = (other[i] & 0x00FFFFFFu) == key;
+            failed += s->live[i] & keyed;
+            s->live[i] &= (uint8_t)!keyed;
+        }
+    }
+    s->counts.chromaFailed += failed;
+}
+
+// Texture chroma: a pixel whose texel of unit t lies within the unit's range
+// is discarded.
+void texChromaKey(Span* s, int t, const uint32_t* texels)
+{
+    const Pipeline& P = *s->path;
+    unsigned failed = 0;
+    for (int i = 0; i < s->n; i++) {
+        uint8_t keyed = withinRange(texels[i], P.texChromaMin[t], P.texChromaMax[t]);
+        failed += s->live[i] & keyed;
+        s->live[i] &= (uint8_t)!keyed;
+    }
+    s->counts.chromaFailed += failed;
 }
 
 static inline bool compare(int function, uint32_t a, uint32_t b)
@@ -238,9 +275,13 @@ void stageAlphaTest(Span* s)
     const Pipeline& P = *s->path;
     int function = P.st.alphaTestFunction;
     uint32_t ref = P.st.alphaTestRef;
-    for (int i = 0; i < s->n; i++)
-        if (!compare(function, s->color32[i] >> 24, ref))
-            s->live[i] = 0;
+    unsigned failed = 0;
+    for (int i = 0; i < s->n; i++) {
+        uint8_t pass = compare(function, s->color32[i] >> 24, ref);
+        failed += s->live[i] & (uint8_t)!pass;
+        s->live[i] &= pass;
+    }
+    s->counts.alphaFailed += failed;
 }
 
 } // namespace LANES

@@ -92,6 +92,10 @@ struct TmuState {
     GrCombineFunction_t rgbFunction, alphaFunction;
     GrCombineFactor_t rgbFactor, alphaFactor;
     FxBool rgbInvert, alphaInvert;
+    // texture chroma key (grTexChromaModeExt, grTexChromaRangeExt): texels
+    // within [min, max] discard their pixel
+    FxBool texChroma;
+    GrColor_t texChromaMin, texChromaMax;
 };
 
 struct GlideState {
@@ -106,6 +110,9 @@ struct GlideState {
     FxBool colorMaskRgb, colorMaskAlpha;
     GrChromakeyMode_t chromakeyMode;
     GrColor_t chromakeyValue;
+    // chroma range (grChromaRangeModeExt, grChromaRangeExt): the key is a range
+    FxBool chromaRange;
+    GrColor_t chromaRangeMin, chromaRangeMax;
     GrFogMode_t fogMode;
     GrColor_t fogColor;
     GrFog_t fogTable[FOG_TABLE_SIZE];
@@ -134,6 +141,13 @@ struct GlideState {
 extern GlideState gs;
 
 void stateReset(void); // the defaults grSstWinOpen establishes
+
+// The Voodoo2 extensions CHROMARANGE and TEXCHROMA (state.cpp), reached
+// through grGetProcAddress.
+void chromaRangeModeExt(GrChromakeyMode_t mode);
+void chromaRangeExt(GrColor_t min, GrColor_t max, GrChromaRangeMode_t match);
+void texChromaModeExt(GrChipID_t tmu, GrTexChromakeyMode_t mode);
+void texChromaRangeExt(GrChipID_t tmu, GrColor_t min, GrColor_t max, GrTexChromakeyMode_t match);
 
 // ---------------------------------------------------------------------------
 // Vertex layout (grVertexLayout; saved separately from the rendering state)
@@ -247,6 +261,7 @@ struct Device {
 
     bool stale; // state changed since the pixel path was chosen
     GrObxStats stats;
+    uint64_t pointsDrawn, linesDrawn, trianglesIn; // the board's other primitive counters
 };
 
 extern Device dev;
@@ -254,6 +269,11 @@ extern Device dev;
 // The statistics, pixels written counted by whoever drew them (dispatch.cpp).
 void statsRead(GrObxStats* out);
 void statsReset(void);
+// The board's pixel counters (pixel.h), and starting them again with the
+// pixels written.
+struct PixelCounts;
+void pixelCountsRead(PixelCounts* out);
+void pixelCountsReset(void);
 
 // The rasterizer threads and their queue (dispatch.cpp). With no threads
 // every call draws at once and the rest do nothing.

@@ -541,6 +541,7 @@ void queueStart(int threads)
         // Each begins in a part of the screen of its own.
         w->firstBand = count * i / threads;
         w->span.pixelsWritten = 0;
+        w->span.counts = PixelCounts{};
         workers[(size_t)i] = w;
     }
     for (Worker* w : workers)
@@ -557,6 +558,10 @@ void queueStop(void)
     for (Worker* w : workers) {
         w->thread.join();
         directSpan.pixelsWritten += w->span.pixelsWritten;
+        PixelCounts& c = directSpan.counts;
+        c.in += w->span.counts.in;
+        c.chromaFailed += w->span.counts.chromaFailed;
+        c.alphaFailed += w->span.counts.alphaFailed;
         w->~Worker();
         alignedFree(w);
     }
@@ -650,9 +655,34 @@ void statsRead(GrObxStats* out)
 
 void statsReset(void)
 {
-    queueDrain();
     memset(&dev.stats, 0, sizeof dev.stats);
+    dev.pointsDrawn = dev.linesDrawn = dev.trianglesIn = 0;
+    pixelCountsReset();
+}
+
+void pixelCountsRead(PixelCounts* out)
+{
+    queueDrain();
+    *out = directSpan.counts;
+    uint64_t written = directSpan.pixelsWritten;
+    for (Worker* w : workers) {
+        out->in += w->span.counts.in;
+        out->chromaFailed += w->span.counts.chromaFailed;
+        out->alphaFailed += w->span.counts.alphaFailed;
+        written += w->span.pixelsWritten;
+    }
+    // Every pixel that came in and was neither keyed out nor failed the
+    // alpha test was written or failed the depth test.
+    out->depthFailed = out->in - out->chromaFailed - out->alphaFailed - written;
+}
+
+void pixelCountsReset(void)
+{
+    queueDrain();
     directSpan.pixelsWritten = 0;
-    for (Worker* w : workers)
+    directSpan.counts = PixelCounts{};
+    for (Worker* w : workers) {
         w->span.pixelsWritten = 0;
+        w->span.counts = PixelCounts{};
+    }
 }

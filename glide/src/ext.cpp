@@ -70,6 +70,11 @@ const Extension extensions[] = {
     {"grObxScreenSize", (GrProc)(void (*)(void))obxScreenSize},
     {"grObxStats", (GrProc)(void (*)(void))obxStats},
     {"grObxStatsReset", (GrProc)(void (*)(void))obxStatsReset},
+    // The Voodoo2's own extensions.
+    {"grChromaRangeModeExt", (GrProc)(void (*)(void))chromaRangeModeExt},
+    {"grChromaRangeExt", (GrProc)(void (*)(void))chromaRangeExt},
+    {"grTexChromaModeExt", (GrProc)(void (*)(void))texChromaModeExt},
+    {"grTexChromaRangeExt", (GrProc)(void (*)(void))texChromaRangeExt},
 };
 
 } // namespace

@@ -1,5 +1,5 @@
 // Start-up, shutdown, board selection, queries and error reporting.
-#include "device.h"
+#include "pixel.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -153,8 +153,11 @@ FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
     FxI32 v[8] = {0, 0, 0, 0, 0, 0, 0, 0};
     int n = 1;
     GrObxStats stats = {};
-    if (pname >= GR_STATS_LINES && pname <= GR_STATS_TRIANGLES_OUT)
+    PixelCounts pixels = {};
+    if (pname >= GR_STATS_LINES && pname <= GR_STATS_TRIANGLES_OUT) {
         statsRead(&stats);
+        pixelCountsRead(&pixels);
+    }
     switch (pname) {
     case GR_BITS_DEPTH: v[0] = 16; break;
     case GR_BITS_RGBA: n = 4; v[0] = 5; v[1] = 6; v[2] = 5; v[3] = 0; break;
@@ -178,14 +181,15 @@ FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
     case GR_PENDING_BUFFERSWAPS: v[0] = 0; break;
     case GR_REVISION_FB: v[0] = 1; break;
     case GR_REVISION_TMU: v[0] = 1; break;
-    case GR_STATS_LINES: v[0] = 0; break;
-    case GR_STATS_PIXELS_AFUNC_FAIL: v[0] = 0; break;
-    case GR_STATS_PIXELS_CHROMA_FAIL: v[0] = 0; break;
-    case GR_STATS_PIXELS_DEPTHFUNC_FAIL: v[0] = 0; break;
-    case GR_STATS_PIXELS_IN: v[0] = 0; break;
+    // The board's counters, 32 bits wide.
+    case GR_STATS_LINES: v[0] = (FxI32)(uint32_t)dev.linesDrawn; break;
+    case GR_STATS_PIXELS_AFUNC_FAIL: v[0] = (FxI32)(uint32_t)pixels.alphaFailed; break;
+    case GR_STATS_PIXELS_CHROMA_FAIL: v[0] = (FxI32)(uint32_t)pixels.chromaFailed; break;
+    case GR_STATS_PIXELS_DEPTHFUNC_FAIL: v[0] = (FxI32)(uint32_t)pixels.depthFailed; break;
+    case GR_STATS_PIXELS_IN: v[0] = (FxI32)(uint32_t)pixels.in; break;
     case GR_STATS_PIXELS_OUT: v[0] = (FxI32)(uint32_t)stats.pixelsWritten; break;
-    case GR_STATS_POINTS: v[0] = 0; break;
-    case GR_STATS_TRIANGLES_IN: v[0] = (FxI32)(uint32_t)stats.trianglesDrawn; break;
+    case GR_STATS_POINTS: v[0] = (FxI32)(uint32_t)dev.pointsDrawn; break;
+    case GR_STATS_TRIANGLES_IN: v[0] = (FxI32)(uint32_t)dev.trianglesIn; break;
     case GR_STATS_TRIANGLES_OUT: v[0] = (FxI32)(uint32_t)stats.trianglesDrawn; break;
     case GR_SUPPORTS_PASSTHRU: v[0] = 0; break;
     case GR_SWAP_HISTORY: // retraces between the last eight swaps, newest first
@@ -221,7 +225,7 @@ const char* grGetString(FxU32 pname)
 {
     TRACE("grGetString(%u)", pname);
     switch (pname) {
-    case GR_EXTENSION: return " TEXMIRROR FOGCOORD PALETTE6666 ";
+    case GR_EXTENSION: return " CHROMARANGE TEXCHROMA TEXMIRROR FOGCOORD PALETTE6666 ";
     case GR_HARDWARE: return "Voodoo2 (Ombrix software)";
     case GR_RENDERER: return "Glide";
     case GR_VENDOR: return "3dfx Interactive";
@@ -277,12 +281,16 @@ FxI32 grQueryResolutions(const GrResolution* resTemplate, GrResolution* output)
 FxBool grReset(FxU32 what)
 {
     TRACE("grReset(%u)", what);
-    if (what == GR_STATS_PIXELS || what == GR_STATS_POINTS || what == GR_STATS_LINES ||
-        what == GR_STATS_TRIANGLES) {
-        statsReset();
+    switch (what) {
+    case GR_STATS_PIXELS: pixelCountsReset(); return FXTRUE;
+    case GR_STATS_POINTS: dev.pointsDrawn = 0; return FXTRUE;
+    case GR_STATS_LINES: dev.linesDrawn = 0; return FXTRUE;
+    case GR_STATS_TRIANGLES:
+        dev.trianglesIn = 0;
+        dev.stats.trianglesDrawn = 0;
         return FXTRUE;
+    default: return FXFALSE;
     }
-    return FXFALSE;
 }
 
 } // extern "C"

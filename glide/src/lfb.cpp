@@ -126,6 +126,7 @@ void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pi
         s->n = count;
         s->color = colorRow + s->x;
         s->aux = auxRow ? auxRow + s->x : nullptr;
+        s->counts.in += (uint64_t)count;
         for (int i = 0; i < count; i++) {
             s->live[i] = 1;
             s->iter[i] = pixels[start + i].argb;

@@ -41,6 +41,14 @@ struct Setup {
 
 struct Pipeline;
 
+// The board's pixel counters (grGet(GR_STATS_PIXELS_*)) but the pixels
+// written, kept by each span record: pixels that entered the pixel path, and
+// those the chroma key and the alpha test discarded. The depth test
+// discards the rest of those not written, so it need not count.
+struct PixelCounts {
+    uint64_t in, chromaFailed, alphaFailed, depthFailed;
+};
+
 struct Span {
     const Pipeline* path; // the pixel path the span runs through
     const Setup* setup;
@@ -64,6 +72,7 @@ struct Span {
     uint8_t fog[SPAN_MAX];              // fog factor
     uint8_t live[SPAN_MAX];             // still to be written
     uint64_t pixelsWritten;             // by this span record, for the statistics
+    PixelCounts counts;                 // the board's other pixel counters, likewise
 };
 
 typedef void (*Stage)(Span* span);
@@ -146,8 +155,13 @@ struct Pipeline {
     CombinePlan colorPlan, alphaPlan;
     CombinePlan tmuRgbPlan[MAX_TMU], tmuAlphaPlan[MAX_TMU];
 
-    // Constants decoded from the context's colour format.
-    uint32_t fogColor, chromaKey;
+    // Constants decoded from the context's colour format. With a chroma range
+    // the key is [chromaKey, chromaMax]; a unit with texture chroma discards
+    // texels within [texChromaMin, texChromaMax].
+    uint32_t fogColor, chromaKey, chromaMax;
+    bool chromaRange;
+    bool texChroma[MAX_TMU];
+    uint32_t texChromaMin[MAX_TMU], texChromaMax[MAX_TMU];
     alignas(16) uint32_t constArray[SPAN_MAX]; // the constant colour repeated, an input like any other
 
     bool blendReadsPrefog, fogActive;

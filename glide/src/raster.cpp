@@ -124,6 +124,7 @@ void setupTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
 {
     if (dev.stale)
         validatePipeline();
+    dev.trianglesIn++;
     float fx[3], fy[3];
     if (!bufferPosition(a, &fx[0], &fy[0]) || !bufferPosition(b, &fx[1], &fy[1]) ||
         !bufferPosition(c, &fx[2], &fy[2]))
@@ -239,6 +240,7 @@ void setupPoint(const Vertex* v)
     float fx, fy;
     if (!bufferPosition(v, &fx, &fy))
         return;
+    dev.pointsDrawn++;
     if (gs.enableFlags[GR_AA_ORDERED]) {
         drawPointCovered(v, fx, fy);
         return;
@@ -300,6 +302,7 @@ void setupLine(const Vertex* a, const Vertex* b)
     double dx = x1 - x0, dy = y1 - y0;
     if (dx == 0.0 && dy == 0.0)
         return;
+    dev.linesDrawn++;
     if (gs.enableFlags[GR_AA_ORDERED]) {
         drawLineCovered(a, b, x0, y0, x1, y1);
         return;

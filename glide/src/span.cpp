@@ -7,6 +7,7 @@ void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1)
     const Pipeline& P = *s->path;
     s->setup = setup;
     s->y = y;
+    s->counts.in += (uint64_t)(x1 - x0);
     uint16_t* colorRow = P.color + (size_t)y * P.width;
     uint16_t* auxRow = P.aux ? P.aux + (size_t)y * P.width : nullptr;
     for (int x = x0; x < x1; x += SPAN_MAX) {

@@ -28,6 +28,8 @@ void stageTexture0(Span* s);
 void stageChromaKey(Span* s);
 void stageCombine(Span* s);
 void stageAlphaTest(Span* s);
+// Discards the pixels whose texels of unit t lie within its texture chroma range.
+void texChromaKey(Span* s, int t, const uint32_t* texels);
 // Runs one texture unit's combine: local = its texels, other = upstream.
 void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, uint32_t* out);
 // blend.cpp

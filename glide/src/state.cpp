@@ -92,7 +92,7 @@ static bool stateValid(const GlideState& s)
         return false;
     if (s.depthBias < -0x8000 || s.depthBias > 0x7FFF)
         return false;
-    if (s.chromakeyMode != GR_CHROMAKEY_DISABLE && s.chromakeyMode != GR_CHROMAKEY_ENABLE)
+    if ((s.chromakeyMode != GR_CHROMAKEY_DISABLE && s.chromakeyMode != GR_CHROMAKEY_ENABLE) || !validBool(s.chromaRange))
         return false;
     if ((s.fogMode & 0xFF) > GR_FOG_WITH_ITERATED_ALPHA_EXT || (s.fogMode & ~(0xFF | GR_FOG_MULT2 | GR_FOG_ADD2)))
         return false;
@@ -118,7 +118,7 @@ static bool stateValid(const GlideState& s)
             return false;
         if (u.clampS < 0 || u.clampS > 2 || u.clampT < 0 || u.clampT > 2)
             return false;
-        if (u.mipmapMode < GR_MIPMAP_DISABLE || u.mipmapMode > GR_MIPMAP_NEAREST_DITHER)
+        if (u.mipmapMode < GR_MIPMAP_DISABLE || u.mipmapMode > GR_MIPMAP_NEAREST_DITHER || !validBool(u.texChroma))
             return false;
         if (!(u.lodBias >= -8.0f && u.lodBias <= 7.75f) || u.detailScale < 0 || u.detailScale > 7 ||
             u.detailBias < -32 || u.detailBias > 31 || !(u.detailMax >= 0.0f && u.detailMax <= 1.0f))
@@ -685,3 +685,62 @@ void grGlideSetState(const void* state)
 }
 
 } // extern "C"
+
+// Chroma range: while on, the chroma key is the range [min, max] of red,
+// green and blue (ends included) instead of one colour. It keys pixels
+// whether or not grChromakeyMode is on, so programs that set only the range
+// get it.
+void chromaRangeModeExt(GrChromakeyMode_t mode)
+{
+    TRACE("grChromaRangeModeExt(%d)", mode);
+    if (!requireWindow("grChromaRangeModeExt"))
+        return;
+    if (mode != GR_CHROMARANGE_DISABLE_EXT && mode != GR_CHROMARANGE_ENABLE_EXT) {
+        reportError("grChromaRangeModeExt: invalid mode %d", mode);
+        return;
+    }
+    gs.chromaRange = mode == GR_CHROMARANGE_ENABLE_EXT ? FXTRUE : FXFALSE;
+    markStale();
+}
+
+// The range in the window's colour format; every channel must lie within it.
+void chromaRangeExt(GrColor_t min, GrColor_t max, GrChromaRangeMode_t match)
+{
+    TRACE("grChromaRangeExt(0x%08X, 0x%08X, %d)", min, max, match);
+    if (!requireWindow("grChromaRangeExt"))
+        return;
+    if (match != GR_CHROMARANGE_RGB_ALL_EXT) {
+        reportError("grChromaRangeExt: invalid match mode %d", match);
+        return;
+    }
+    gs.chromaRangeMin = min;
+    gs.chromaRangeMax = max;
+    markStale();
+}
+
+void texChromaModeExt(GrChipID_t tmu, GrTexChromakeyMode_t mode)
+{
+    TRACE("grTexChromaModeExt(%d, %d)", tmu, mode);
+    if (!requireWindow("grTexChromaModeExt") || !validTmu("grTexChromaModeExt", tmu))
+        return;
+    if (mode != GR_TEXCHROMA_DISABLE_EXT && mode != GR_TEXCHROMA_ENABLE_EXT) {
+        reportError("grTexChromaModeExt: invalid mode %d", mode);
+        return;
+    }
+    gs.tmu[tmu].texChroma = mode == GR_TEXCHROMA_ENABLE_EXT ? FXTRUE : FXFALSE;
+    markStale();
+}
+
+void texChromaRangeExt(GrChipID_t tmu, GrColor_t min, GrColor_t max, GrTexChromakeyMode_t match)
+{
+    TRACE("grTexChromaRangeExt(%d, 0x%08X, 0x%08X, %d)", tmu, min, max, match);
+    if (!requireWindow("grTexChromaRangeExt") || !validTmu("grTexChromaRangeExt", tmu))
+        return;
+    if (match != GR_TEXCHROMARANGE_RGB_ALL_EXT) {
+        reportError("grTexChromaRangeExt: invalid match mode %d", match);
+        return;
+    }
+    gs.tmu[tmu].texChromaMin = min;
+    gs.tmu[tmu].texChromaMax = max;
+    markStale();
+}

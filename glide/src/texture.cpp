@@ -548,6 +548,8 @@ void stageTexture1(Span* s)
     const Pipeline& P = *s->path;
     if (P.tmuSampled[1])
         sampleUnit(s, 1, s->texel);
+    if (P.texChroma[1])
+        texChromaKey(s, 1, s->texel);
     combineTmu(s, 1, s->texel, zeroTexels, s->tex[1]);
 }
 
@@ -561,10 +563,14 @@ void stageTexture0(Span* s)
     // its output.
     if (rgb.op == OP_COPY && rgb.a == IN_TEXEL && alpha.op == OP_COPY && alpha.a == IN_TEXEL) {
         sampleUnit(s, 0, s->tex[0]);
+        if (P.texChroma[0])
+            texChromaKey(s, 0, s->tex[0]);
         return;
     }
     if (P.tmuSampled[0])
         sampleUnit(s, 0, s->texel);
+    if (P.texChroma[0])
+        texChromaKey(s, 0, s->texel);
     combineTmu(s, 0, s->texel, upstream, s->tex[0]);
 }
 

@@ -294,7 +294,7 @@ void planTextures(Pipeline& p, const Needs& needs)
         p.tmuRgbPlan[t] = planTmuUnit(u.rgbFunction, u.rgbFactor, u.rgbInvert, false);
         p.tmuAlphaPlan[t] = planTmuUnit(u.alphaFunction, u.alphaFactor, u.alphaInvert, true);
         bool generic = p.tmuRgbPlan[t].op == OP_GENERIC || p.tmuAlphaPlan[t].op == OP_GENERIC;
-        p.tmuSampled[t] = local || lod || generic;
+        p.tmuSampled[t] = local || lod || generic || u.texChroma;
         if (upstream && t + 1 < dev.config.numTmu) {
             unitActive[t + 1] = true;
             if (t == 0)
@@ -312,7 +312,17 @@ void planOutput(Pipeline& p, Needs& needs)
     for (int i = 0; i < SPAN_MAX; i++)
         p.constArray[i] = constant;
     p.fogColor = colorToArgb(gs.fogColor, dev.colorFormat);
-    p.chromaKey = colorToArgb(gs.chromakeyValue, dev.colorFormat) & 0x00FFFFFFu;
+    p.chromaRange = gs.chromaRange;
+    p.chromaKey = colorToArgb(p.chromaRange ? gs.chromaRangeMin : gs.chromakeyValue, dev.colorFormat) & 0x00FFFFFFu;
+    if (p.chromaRange)
+        p.chromaMax = colorToArgb(gs.chromaRangeMax, dev.colorFormat) & 0x00FFFFFFu;
+    for (int t = 0; t < MAX_TMU; t++) {
+        p.texChroma[t] = p.tmuSampled[t] && gs.tmu[t].texChroma;
+        if (p.texChroma[t]) {
+            p.texChromaMin[t] = colorToArgb(gs.tmu[t].texChromaMin, dev.colorFormat) & 0x00FFFFFFu;
+            p.texChromaMax[t] = colorToArgb(gs.tmu[t].texChromaMax, dev.colorFormat) & 0x00FFFFFFu;
+        }
+    }
 
     // The depth test's outcomes that pass, and the bias as a depth value.
     p.depthBias = gs.depthBias;
@@ -394,7 +404,7 @@ void validatePipeline(void)
     }
     Needs needs = {};
     needs.fogBase = gs.fogMode & 0xFF;
-    needs.chroma = gs.chromakeyMode == GR_CHROMAKEY_ENABLE;
+    needs.chroma = gs.chromakeyMode == GR_CHROMAKEY_ENABLE || gs.chromaRange;
     needs.depthOn = gs.depthMode != GR_DEPTHBUFFER_DISABLE && dev.auxBuffer;
     needs.wDepth = gs.depthMode == GR_DEPTHBUFFER_WBUFFER || gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
     planCombine(p, needs);

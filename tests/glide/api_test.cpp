@@ -251,6 +251,66 @@ TEST_F(TraceTest, StatisticsCountTrianglesPixelsAndSwaps)
     EXPECT_EQ(stats.swaps, 1u);
 }
 
+TEST_F(TraceTest, BoardCountersCountPixelsByTheTestTheyFail)
+{
+    auto stat = [](FxU32 pname) {
+        FxI32 v = -1;
+        EXPECT_EQ(grGet(pname, 4, &v), 4u) << pname;
+        return v;
+    };
+    for (FxU32 what : {GR_STATS_PIXELS, GR_STATS_POINTS, GR_STATS_LINES, GR_STATS_TRIANGLES})
+        EXPECT_TRUE(grReset(what));
+    rect(0, 0, 10, 10, vtx(0, 0, 10, 20, 30, 40)); // 100 pixels written
+    // The chroma key takes the next 100, the alpha test the 100 after, the depth test the last.
+    // (the key is compared with the colour combine's "other" input: here the iterated colour)
+    grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                   GR_COMBINE_OTHER_ITERATED, FXFALSE);
+    grChromakeyValue(0xFF0A141E);
+    grChromakeyMode(GR_CHROMAKEY_ENABLE);
+    rect(0, 0, 10, 10, vtx(0, 0, 10, 20, 30, 40));
+    grChromakeyMode(GR_CHROMAKEY_DISABLE);
+    grAlphaTestFunction(GR_CMP_GREATER);
+    grAlphaTestReferenceValue(128);
+    rect(0, 0, 10, 10, vtx(0, 0, 10, 20, 30, 40));
+    grAlphaTestFunction(GR_CMP_ALWAYS);
+    grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
+    grDepthBufferFunction(GR_CMP_LESS);
+    grDepthMask(FXTRUE);
+    grBufferClear(0, 0, 0); // nothing is nearer
+    rect(0, 0, 10, 10, vtx(0, 0, 10, 20, 30, 40));
+    grDepthBufferMode(GR_DEPTHBUFFER_DISABLE);
+    // A culled triangle comes in and is not drawn; points and lines count apart.
+    grCullMode(GR_CULL_POSITIVE);
+    tri(vtx(0, 0), vtx(10, 0), vtx(0, 10));
+    grCullMode(GR_CULL_DISABLE);
+    Vtx p[3] = {vtx(50, 50), vtx(60, 50), vtx(70, 50)};
+    grDrawVertexArrayContiguous(GR_POINTS, 3, p, sizeof(Vtx));
+    grDrawVertexArrayContiguous(GR_LINE_STRIP, 3, p, sizeof(Vtx));
+
+    EXPECT_EQ(stat(GR_STATS_PIXELS_IN), 400 + 3 + 20);
+    EXPECT_EQ(stat(GR_STATS_PIXELS_CHROMA_FAIL), 100);
+    EXPECT_EQ(stat(GR_STATS_PIXELS_AFUNC_FAIL), 100);
+    EXPECT_EQ(stat(GR_STATS_PIXELS_DEPTHFUNC_FAIL), 100);
+    EXPECT_EQ(stat(GR_STATS_PIXELS_OUT), 100 + 3 + 20);
+    EXPECT_EQ(stat(GR_STATS_TRIANGLES_IN), 9);
+    EXPECT_EQ(stat(GR_STATS_TRIANGLES_OUT), 8);
+    EXPECT_EQ(stat(GR_STATS_POINTS), 3);
+    EXPECT_EQ(stat(GR_STATS_LINES), 2);
+    // Each kind resets on its own.
+    EXPECT_TRUE(grReset(GR_STATS_PIXELS));
+    EXPECT_EQ(stat(GR_STATS_PIXELS_IN), 0);
+    EXPECT_EQ(stat(GR_STATS_PIXELS_DEPTHFUNC_FAIL), 0);
+    EXPECT_EQ(stat(GR_STATS_PIXELS_OUT), 0);
+    EXPECT_EQ(stat(GR_STATS_TRIANGLES_OUT), 8);
+    EXPECT_TRUE(grReset(GR_STATS_TRIANGLES));
+    EXPECT_EQ(stat(GR_STATS_TRIANGLES_IN), 0);
+    EXPECT_EQ(stat(GR_STATS_POINTS), 3);
+    EXPECT_TRUE(grReset(GR_STATS_POINTS));
+    EXPECT_TRUE(grReset(GR_STATS_LINES));
+    EXPECT_EQ(stat(GR_STATS_POINTS), 0);
+    EXPECT_EQ(stat(GR_STATS_LINES), 0);
+}
+
 TEST_F(TraceTest, SwappedFramesAreDumpedAsPng)
 {
     ScopedEnv dump("OBX_GLIDE_DUMP", "glide-dump-test-%03d.png");

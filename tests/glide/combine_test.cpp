@@ -244,6 +244,81 @@ TEST_F(CombineTest, ChromaKeyComparesTheOtherInput)
     EXPECT_EQ(pixelAt(5, 1), rgb565(0x10, 0x20, 0x31));
 }
 
+// The Voodoo2 extensions, declared by no header: reached through grGetProcAddress.
+typedef void (*ChromaRangeModeProc)(GrChromakeyMode_t mode);
+typedef void (*ChromaRangeProc)(GrColor_t min, GrColor_t max, GrChromaRangeMode_t match);
+typedef void (*TexChromaModeProc)(GrChipID_t tmu, GrTexChromakeyMode_t mode);
+typedef void (*TexChromaRangeProc)(GrChipID_t tmu, GrColor_t min, GrColor_t max, GrTexChromakeyMode_t match);
+
+TEST_F(CombineTest, ChromaRangesKeyTheOtherInputAndTexels)
+{
+    std::string listed = grGetString(GR_EXTENSION);
+    EXPECT_NE(listed.find(" CHROMARANGE "), std::string::npos);
+    EXPECT_NE(listed.find(" TEXCHROMA "), std::string::npos);
+    auto rangeMode = extension<ChromaRangeModeProc>("grChromaRangeModeExt");
+    auto range = extension<ChromaRangeProc>("grChromaRangeExt");
+    auto texMode = extension<TexChromaModeProc>("grTexChromaModeExt");
+    auto texRange = extension<TexChromaRangeProc>("grTexChromaRangeExt");
+    ASSERT_TRUE(rangeMode && range && texMode && texRange);
+
+    // A pixel whose "other" input lies within the range in red, green and
+    // blue (ends included) is discarded.
+    grColorMask(FXTRUE, FXFALSE);
+    flatShading();
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
+                   GR_COMBINE_OTHER_ITERATED, FXFALSE);
+    range(0x00203040, 0x00405060, GR_CHROMARANGE_RGB_ALL_EXT);
+    rangeMode(GR_CHROMARANGE_ENABLE_EXT);
+    grChromakeyMode(GR_CHROMAKEY_ENABLE);
+    const int colours[][3] = {{0x30, 0x40, 0x50}, {0x20, 0x30, 0x40}, {0x40, 0x50, 0x60},
+                              {0x1F, 0x40, 0x50}, {0x30, 0x51, 0x50}, {0x30, 0x40, 0x61}};
+    const bool keyed[] = {true, true, true, false, false, false};
+    auto drawColours = [&] {
+        grBufferClear(0, 0, 0);
+        for (int i = 0; i < 6; i++)
+            rect((float)(4 * i), 0, (float)(4 * i + 4), 4, vtx(0, 0, colours[i][0], colours[i][1], colours[i][2]));
+    };
+    drawColours();
+    for (int i = 0; i < 6; i++)
+        EXPECT_EQ(pixelAt(4 * i + 1, 1), keyed[i] ? 0 : rgb565(colours[i][0], colours[i][1], colours[i][2]))
+            << "colour " << i;
+    // The range off: the key is one colour again.
+    rangeMode(GR_CHROMARANGE_DISABLE_EXT);
+    grChromakeyValue(0x00203040);
+    drawColours();
+    for (int i = 0; i < 6; i++)
+        EXPECT_EQ(pixelAt(4 * i + 1, 1), i == 1 ? 0 : rgb565(colours[i][0], colours[i][1], colours[i][2]))
+            << "colour " << i;
+    grChromakeyMode(GR_CHROMAKEY_DISABLE);
+
+    // Texture chroma: a texel of unit 0 within its range discards the pixel.
+    decalTexture();
+    FxU16 texels[2] = {0x8410, 0xF800}; // grey (132, 130, 132) and red
+    GrTexInfo info = {GR_LOD_LOG2_2, GR_LOD_LOG2_2, GR_ASPECT_LOG2_2x1, GR_TEXFMT_RGB_565, texels};
+    grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    texRange(GR_TMU0, 0x00808080, 0x00868686, GR_TEXCHROMARANGE_RGB_ALL_EXT);
+    texMode(GR_TMU0, GR_TEXCHROMA_ENABLE_EXT);
+    Vtx a = texVtx(0, 0, 0, 0), b = texVtx(64, 0, 256, 0), c = texVtx(64, 8, 256, 128), d = texVtx(0, 8, 0, 128);
+    grBufferClear(0xFF0000FF, 0, 0);
+    tri(a, b, c);
+    tri(a, c, d);
+    EXPECT_EQ(pixelAt(10, 4), 0x001F); // keyed: the clear colour stays
+    EXPECT_EQ(pixelAt(50, 4), 0xF800);
+    // Also when the unit's combine does more than show its texels.
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
+                 GR_COMBINE_FACTOR_NONE, FXTRUE, FXFALSE);
+    grBufferClear(0xFF0000FF, 0, 0);
+    tri(a, b, c);
+    tri(a, c, d);
+    EXPECT_EQ(pixelAt(10, 4), 0x001F);
+    EXPECT_EQ(pixelAt(50, 4), 0x07FF);
+    texMode(GR_TMU0, GR_TEXCHROMA_DISABLE_EXT);
+    tri(a, b, c);
+    tri(a, c, d);
+    EXPECT_EQ(pixelAt(10, 4), rgb565(123, 125, 123));
+}
+
 TEST_F(CombineTest, ColourFormatsDecodeEveryColourArgument)
 {
     struct {
