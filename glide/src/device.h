@@ -80,6 +80,11 @@ struct TmuState {
     GrLOD_t smallLod, largeLod;
     GrAspectRatio_t aspect;
     GrTextureFormat_t format;
+    // split addresses (grTexMultibase, grTexMultibaseAddress): by
+    // GR_TEXBASE_* range, where level 256, 128, 64 and the rest (from 32
+    // down) lie while multibase is on
+    FxBool multibase;
+    FxU32 multibaseAddress[4];
     // sampling
     GrTextureFilterMode_t minFilter, magFilter;
     GrTextureClampMode_t clampS, clampT;
@@ -197,6 +202,11 @@ bool texInfoValid(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect,
 // the levels `evenOdd` selects (raw sizes, no padding).
 uint32_t texLevelOffset(GrLOD_t lod, GrLOD_t largeLod, GrAspectRatio_t aspect,
                         GrTextureFormat_t format, FxU32 evenOdd);
+// With split addresses: the GR_TEXBASE_* range level `lod` belongs to, and
+// the largest level stored from that range's address (the rest, from 32
+// down, start with the texture's largest level among them).
+int texBaseRange(GrLOD_t lod);
+GrLOD_t texBaseRangeTop(int range, GrLOD_t largeLod);
 bool texLevelSelected(GrLOD_t lod, FxU32 evenOdd);
 
 // Called whenever texture memory or a table changes: drops decoded copies

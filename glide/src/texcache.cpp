@@ -12,7 +12,8 @@
 
 namespace {
 
-// What a decoded copy was made from.
+// What a decoded copy was made from. With split addresses (multibase) the
+// levels lie at the four base addresses, `start` being that of the largest.
 struct Key {
     int tmu;
     uint32_t start;
@@ -21,17 +22,27 @@ struct Key {
     GrAspectRatio_t aspect;
     GrTextureFormat_t format;
     int table; // NCC table used (YIQ formats), else 0
+    bool multibase;
+    uint32_t base[4]; // by GR_TEXBASE_* range, when multibase
     bool operator==(const Key& o) const
     {
         return tmu == o.tmu && start == o.start && evenOdd == o.evenOdd && smallLod == o.smallLod &&
-               largeLod == o.largeLod && aspect == o.aspect && format == o.format && table == o.table;
+               largeLod == o.largeLod && aspect == o.aspect && format == o.format && table == o.table &&
+               multibase == o.multibase && (!multibase || memcmp(base, o.base, sizeof base) == 0);
     }
+};
+
+// The stretches of texture memory a copy reads: one, or with split
+// addresses one per range of levels.
+struct Ranges {
+    int count;
+    uint32_t start[4], end[4];
 };
 
 struct CacheEntry {
     bool used;
     Key key;
-    uint32_t end;          // bytes of texture memory read: [key.start, end)
+    Ranges read;           // bytes of texture memory read
     uint32_t tableVersion; // version of the table it was decoded with
     int older, newer;      // neighbours in the use order, -1 at its ends
     TextureData* data;     // one block: the description, then the texels
@@ -131,13 +142,15 @@ void entryFree(int i)
     if (slot && *slot == i + 1)
         *slot = 0;
     entriesUsed--;
-    std::multimap<uint32_t, int>& starts = byStart[e.key.tmu][sizeClass(e.end - e.key.start)];
-    auto range = starts.equal_range(e.key.start);
-    for (auto it = range.first; it != range.second; ++it)
-        if (it->second == i) {
-            starts.erase(it);
-            break;
-        }
+    for (int r = 0; r < e.read.count; r++) {
+        std::multimap<uint32_t, int>& starts = byStart[e.key.tmu][sizeClass(e.read.end[r] - e.read.start[r])];
+        auto range = starts.equal_range(e.read.start[r]);
+        for (auto it = range.first; it != range.second; ++it)
+            if (it->second == i) {
+                starts.erase(it);
+                break;
+            }
+    }
     e = CacheEntry{};
     freeEntries.push_back(i);
 }
@@ -252,9 +265,14 @@ void texCacheInvalidateRange(int tmu, uint32_t start, uint32_t end)
             continue;
         uint32_t reach = 1u << c; // no entry of this class reads further
         auto it = starts.lower_bound(start > reach ? start - reach : 0);
-        for (; it != starts.end() && it->first < end; ++it)
-            if (start < cache[(size_t)it->second].end)
-                hit.push_back(it->second);
+        for (; it != starts.end() && it->first < end; ++it) {
+            const Ranges& read = cache[(size_t)it->second].read;
+            for (int r = 0; r < read.count; r++)
+                if (start < read.end[r] && read.start[r] < end) {
+                    hit.push_back(it->second);
+                    break;
+                }
+        }
     }
     for (int i : hit)
         entryFree(i);
@@ -326,7 +344,51 @@ static bool sourceKey(int tmu, Key* key)
     if (!u.sourceValid || !texInfoValid(u.smallLod, u.largeLod, u.aspect, u.format))
         return false;
     int table = (u.format == GR_TEXFMT_YIQ_422 || u.format == GR_TEXFMT_AYIQ_8422) ? (gs.nccTable == 1 ? 1 : 0) : 0;
-    *key = {tmu, u.sourceAddress, u.sourceEvenOdd, u.smallLod, u.largeLod, u.aspect, u.format, table};
+    *key = {tmu, u.sourceAddress, u.sourceEvenOdd, u.smallLod, u.largeLod, u.aspect, u.format, table, false, {}};
+    if (u.multibase) {
+        key->multibase = true;
+        memcpy(key->base, u.multibaseAddress, sizeof key->base);
+        key->start = key->base[texBaseRange(u.largeLod)];
+    }
+    return true;
+}
+
+// Where level `lod` of the texture starts in its unit's memory.
+static uint32_t levelStart(const Key& key, GrLOD_t lod)
+{
+    if (!key.multibase)
+        return key.start + texLevelOffset(lod, key.largeLod, key.aspect, key.format, key.evenOdd);
+    int range = texBaseRange(lod);
+    return key.base[range] +
+           texLevelOffset(lod, texBaseRangeTop(range, key.largeLod), key.aspect, key.format, key.evenOdd);
+}
+
+// The stretches of memory the texture's stored levels take; false when one
+// leaves texture memory.
+static bool keyRanges(const Key& key, Ranges* read)
+{
+    read->count = 0;
+    for (GrLOD_t l = key.largeLod; l >= key.smallLod; l--) {
+        if (!texLevelSelected(l, key.evenOdd))
+            continue;
+        int w, h;
+        texLevelSize(l, key.aspect, &w, &h);
+        uint64_t start = levelStart(key, l), end = start + (uint64_t)w * h * texFormatBytes(key.format);
+        bool first = key.multibase ? l == texBaseRangeTop(texBaseRange(l), key.largeLod) : l == key.largeLod;
+        if (first && start % 16 != 0)
+            return false; // where a texture (or a range of its levels) starts: on the 16-byte grid
+        if (end > dev.texMemSize)
+            return false;
+        // Levels of one range follow each other: they extend its stretch.
+        int r = read->count - 1;
+        if (r >= 0 && read->end[r] == start) {
+            read->end[r] = (uint32_t)end;
+        } else {
+            read->start[++r] = (uint32_t)start;
+            read->end[r] = (uint32_t)end;
+            read->count = r + 1;
+        }
+    }
     return true;
 }
 
@@ -362,15 +424,15 @@ static int cacheFind(const Key& key)
     return i;
 }
 
-// The entry `index` as the decoded copy of `key`, reading `stored` bytes of
-// texture memory: found by its start address and by the bytes it reads, the
-// newest in the use order.
-static void cacheIndex(int index, const Key& key, uint32_t stored, TextureData* data, size_t texels)
+// The entry `index` as the decoded copy of `key`, reading the stretches
+// `read` of texture memory: found by its start address and by the bytes it
+// reads, the newest in the use order.
+static void cacheIndex(int index, const Key& key, const Ranges& read, TextureData* data, size_t texels)
 {
     CacheEntry* e = &cache[(size_t)index];
     e->used = true;
     e->key = key;
-    e->end = key.start + stored;
+    e->read = read;
     e->tableVersion = tableVersion;
     e->data = data;
     e->texelCount = texels;
@@ -378,7 +440,8 @@ static void cacheIndex(int index, const Key& key, uint32_t stored, TextureData* 
     useListPushNewest(index);
     *entryAtSlot(key) = index + 1;
     entriesUsed++;
-    byStart[key.tmu][sizeClass(stored)].insert({key.start, index});
+    for (int r = 0; r < read.count; r++)
+        byStart[key.tmu][sizeClass(read.end[r] - read.start[r])].insert({read.start[r], index});
 }
 
 // Decodes the texture of `key` from texture memory into `data`, its texels
@@ -392,7 +455,7 @@ static void textureDecode(const Key& key, TextureData* data, uint32_t* out)
     int bpt = texFormatBytes(key.format);
     float sRange = key.aspect >= 0 ? 256.0f : (float)(256 >> -key.aspect);
     float tRange = key.aspect <= 0 ? 256.0f : (float)(256 >> key.aspect);
-    const uint8_t* mem = dev.texMem[key.tmu] + key.start;
+    const uint8_t* mem = dev.texMem[key.tmu];
     for (int i = 0; i < d.levelCount; i++) {
         GrLOD_t l = key.largeLod - i;
         TexLevel& level = d.levels[i];
@@ -406,7 +469,7 @@ static void textureDecode(const Key& key, TextureData* data, uint32_t* out)
             level.texels = nullptr;
             continue;
         }
-        const uint8_t* src = mem + texLevelOffset(l, key.largeLod, key.aspect, key.format, key.evenOdd);
+        const uint8_t* src = mem + levelStart(key, l);
         int count = level.width * level.height;
         for (int k = 0; k < count; k++)
             out[k] = decodeTexel(src + (size_t)k * bpt, key.format, key.table);
@@ -437,8 +500,8 @@ const TextureData* texCacheLookup(int tmu)
         return cache[(size_t)found].data;
 
     // The bytes the texture reads must lie in texture memory.
-    uint32_t stored = texLevelOffset(key.smallLod - 1, key.largeLod, key.aspect, key.format, key.evenOdd);
-    if (key.start % 16 != 0 || key.start > dev.texMemSize || stored > dev.texMemSize - key.start)
+    Ranges read;
+    if (!keyRanges(key, &read))
         return nullptr;
     size_t texels = 0;
     for (GrLOD_t l = key.largeLod; l >= key.smallLod; l--) {
@@ -453,7 +516,8 @@ const TextureData* texCacheLookup(int tmu)
         return nullptr;
     // One decoded copy per byte of texture memory: another reading of the
     // same bytes (a texture that took over an older one's place) goes.
-    texCacheInvalidateRange(tmu, key.start, key.start + (stored ? stored : 1));
+    for (int r = 0; r < read.count; r++)
+        texCacheInvalidateRange(tmu, read.start[r], read.end[r]);
     int32_t* at = entryAtSlot(key);
     if (!at)
         return nullptr; // no memory for the address index
@@ -466,7 +530,7 @@ const TextureData* texCacheLookup(int tmu)
         freeEntries.push_back(index);
         return nullptr;
     }
-    cacheIndex(index, key, stored, data, texels);
+    cacheIndex(index, key, read, data, texels);
     textureDecode(key, data, (uint32_t*)((char*)data + head));
     return data;
 }

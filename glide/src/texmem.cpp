@@ -80,6 +80,18 @@ uint32_t texLevelOffset(GrLOD_t lod, GrLOD_t largeLod, GrAspectRatio_t aspect, G
     return offset;
 }
 
+int texBaseRange(GrLOD_t lod)
+{
+    return lod >= GR_LOD_LOG2_64 ? lod - GR_LOD_LOG2_32 : GR_TEXBASE_32_TO_1;
+}
+
+GrLOD_t texBaseRangeTop(int range, GrLOD_t largeLod)
+{
+    if (range != GR_TEXBASE_32_TO_1)
+        return GR_LOD_LOG2_32 + range;
+    return largeLod < GR_LOD_LOG2_32 ? largeLod : GR_LOD_LOG2_32;
+}
+
 // Memory a mipmap takes, as the hardware driver counts it: the whole chain
 // counts each level's raw size; an even or odd half counts each of its levels
 // as at least 2 x 2 texels. Rounded up to 16 bytes.
@@ -268,11 +280,17 @@ void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* i
         reportError("grTexSource: invalid texture description");
         return;
     }
-    uint32_t stored = texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2, info->aspectRatioLog2,
-                                     info->format, evenOdd);
+    TmuState& u = gs.tmu[tmu];
+    // With split addresses only level 256 lies at the start address (the
+    // board's first base address serves both).
+    uint32_t stored = u.multibase ? (info->largeLodLog2 == GR_LOD_LOG2_256
+                                         ? texLevelOffset(GR_LOD_LOG2_128, GR_LOD_LOG2_256, info->aspectRatioLog2,
+                                                          info->format, evenOdd)
+                                         : 0)
+                                  : texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2, info->aspectRatioLog2,
+                                                   info->format, evenOdd);
     if (!rangeFits("grTexSource", startAddress, stored))
         return;
-    TmuState& u = gs.tmu[tmu];
     u.sourceValid = FXTRUE;
     u.sourceAddress = startAddress;
     u.sourceEvenOdd = evenOdd & GR_MIPMAPLEVELMASK_BOTH;
@@ -280,6 +298,8 @@ void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* i
     u.largeLod = info->largeLodLog2;
     u.aspect = info->aspectRatioLog2;
     u.format = info->format;
+    if (u.largeLod == GR_LOD_LOG2_256)
+        u.multibaseAddress[GR_TEXBASE_256] = startAddress;
     markStale();
 }
 
@@ -338,20 +358,40 @@ void grTexDownloadTablePartial(GrTexTable_t type, void* data, int start, int end
     downloadTable("grTexDownloadTablePartial", type, data, start, end);
 }
 
-// Split-address mipmaps are not offered: textures always use one base.
+// Split-address mipmaps, a Voodoo2 feature: while on, levels 256, 128 and 64
+// each lie at an address of their own and the rest (from 32 down) at a
+// fourth, each range stored as a mipmap of its own from its largest level.
 void grTexMultibase(GrChipID_t tmu, FxBool enable)
 {
     TRACE("grTexMultibase(%d, %d)", tmu, traceBool(enable));
-    if (enable)
-        reportError("grTexMultibase: split texture addresses are not supported");
+    if (!tmuUsable("grTexMultibase", tmu))
+        return;
+    gs.tmu[tmu].multibase = enable ? FXTRUE : FXFALSE;
+    markStale();
 }
 
 void grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t range, FxU32 startAddress, FxU32 evenOdd,
                            GrTexInfo* info)
 {
     TRACE("grTexMultibaseAddress(%d, %u, %u, %u, ptr)", tmu, range, startAddress, evenOdd);
-    (void)info;
-    reportError("grTexMultibaseAddress: split texture addresses are not supported");
+    if (!tmuUsable("grTexMultibaseAddress", tmu))
+        return;
+    if (range > GR_TEXBASE_256 || !info ||
+        !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2, info->format) ||
+        (evenOdd & GR_MIPMAPLEVELMASK_BOTH) == 0) {
+        reportError("grTexMultibaseAddress: invalid argument");
+        return;
+    }
+    // The levels of the range this texture has must fit from the address.
+    GrLOD_t top = texBaseRangeTop((int)range, info->largeLodLog2);
+    GrLOD_t bottom = range == GR_TEXBASE_32_TO_1 ? info->smallLodLog2 : top;
+    uint32_t bytes = 0;
+    if (top <= info->largeLodLog2 && bottom >= info->smallLodLog2 && bottom <= top)
+        bytes = texLevelOffset(bottom - 1, top, info->aspectRatioLog2, info->format, evenOdd);
+    if (!rangeFits("grTexMultibaseAddress", startAddress, bytes))
+        return;
+    gs.tmu[tmu].multibaseAddress[range] = startAddress;
+    markStale();
 }
 
 } // extern "C"

@@ -210,6 +210,8 @@ bool onlySourcesDiffer(const GlideState& a, const GlideState& b)
         c.tmu[t].largeLod = a.tmu[t].largeLod;
         c.tmu[t].aspect = a.tmu[t].aspect;
         c.tmu[t].format = a.tmu[t].format;
+        c.tmu[t].multibase = a.tmu[t].multibase;
+        memcpy(c.tmu[t].multibaseAddress, a.tmu[t].multibaseAddress, sizeof c.tmu[t].multibaseAddress);
     }
     return memcmp((const void*)&a, (const void*)&c, sizeof c) == 0;
 }

@@ -337,6 +337,51 @@ TEST_F(TextureTest, MipmapLevelsByFootprint)
     EXPECT_EQ(countPixels(0) + countPixels(0xFFFF), 640 * 480);
 }
 
+TEST_F(TextureTest, MultibaseLevelsLieAtTheirOwnAddresses)
+{
+    // 256 x 256 down to 1 x 1, level k one grey (20 + 25 k): 256, 128 and 64
+    // each at an address of its own, the rest from a fourth, largest first.
+    const FxU32 base[4] = {0x60000, 0x40000, 0x80000, 0x10000}; // 32 to 1, 64, 128, 256
+    auto level = [](int k) { return rgb565(20 + 25 * k, 20 + 25 * k, 20 + 25 * k); };
+    for (int k = 0, lod = GR_LOD_LOG2_256; lod >= GR_LOD_LOG2_1; k++, lod--) {
+        std::vector<FxU16> texels((size_t)1 << (2 * lod), level(k));
+        int range = lod >= GR_LOD_LOG2_64 ? lod - GR_LOD_LOG2_32 : GR_TEXBASE_32_TO_1;
+        GrLOD_t top = lod >= GR_LOD_LOG2_64 ? lod : GR_LOD_LOG2_32;
+        grTexDownloadMipMapLevel(GR_TMU0, base[range], lod, top, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                                 GR_MIPMAPLEVELMASK_BOTH, texels.data());
+    }
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, nullptr};
+    grTexMultibase(GR_TMU0, FXTRUE);
+    for (GrTexBaseRange_t range : {GR_TEXBASE_256, GR_TEXBASE_128, GR_TEXBASE_64, GR_TEXBASE_32_TO_1})
+        grTexMultibaseAddress(GR_TMU0, range, base[range], GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexSource(GR_TMU0, base[GR_TEXBASE_256], GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
+    EXPECT_TRUE(glideErrors.empty()) << glideErrors[0];
+    // The texture across 256 pixels shows level 0, across 128 level 1, ...
+    for (int k = 0; k <= 8; k++) {
+        float size = (float)(256 >> k);
+        grBufferClear(0, 0, 0);
+        texturedQuad(0, 0, size, size);
+        EXPECT_EQ(pixelAt(0, 0), level(k)) << "level " << k;
+    }
+    // A level rewritten at its own address shows at once.
+    std::vector<FxU16> white((size_t)64 * 64, 0xFFFF);
+    grTexDownloadMipMapLevel(GR_TMU0, base[GR_TEXBASE_64], GR_LOD_LOG2_64, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1,
+                             GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, white.data());
+    texturedQuad(0, 0, 64, 64);
+    EXPECT_EQ(pixelAt(0, 0), 0xFFFF);
+    // One base again: the levels follow the largest, where nothing was put.
+    grTexMultibase(GR_TMU0, FXFALSE);
+    texturedQuad(0, 0, 128, 128);
+    EXPECT_EQ(pixelAt(0, 0), 0);
+    // Refused: a range that is none, an address off the 16-byte grid or past the memory.
+    glideErrors.clear();
+    grTexMultibaseAddress(GR_TMU0, 7, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexMultibaseAddress(GR_TMU0, GR_TEXBASE_64, 8, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexMultibaseAddress(GR_TMU0, GR_TEXBASE_256, grTexMaxAddress(GR_TMU0) - 16, GR_MIPMAPLEVELMASK_BOTH, &info);
+    EXPECT_EQ(glideErrors.size(), 3u);
+}
+
 TEST_F(TextureTest, MemoryIsSharedByAddress)
 {
     // Texture A (8 x 8 red) at 0, then B (4 x 4 green, 32 bytes) over A's rows 4 and 5.
