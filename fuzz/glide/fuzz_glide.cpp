@@ -61,7 +61,7 @@ void fillVertex(Input& in, int v)
 void call(Input& in)
 {
     uint32_t a = 0, b = 0;
-    switch (in.small(44)) {
+    switch (in.small(49)) {
     case 0: grColorCombine(in.small(20), in.small(16), in.small(4), in.small(4), in.small(3)); break;
     case 1: grAlphaCombine(in.small(20), in.small(16), in.small(4), in.small(4), in.small(3)); break;
     case 2: grTexCombine(in.small(3), in.small(20), in.small(16), in.small(20), in.small(16), in.small(2), in.small(2)); break;
@@ -193,6 +193,37 @@ void call(Input& in)
                                    : grSstWinOpen(0, in.small(8), GR_REFRESH_60Hz, in.small(5), in.small(3),
                                                   2 + in.small(2), in.small(2));
         break;
+    case 44:
+        grAADrawTriangle(vertices[in.small(VERTICES)], vertices[in.small(VERTICES)], vertices[in.small(VERTICES)],
+                         in.small(2), in.small(2), in.small(3));
+        break;
+    case 45: {
+        GrTexInfo info = {in.small(11) - 1, in.small(11) - 1, in.small(9) - 4, in.small(20), nullptr};
+        grTexMultibase(in.small(3), in.small(2));
+        grTexMultibaseAddress(in.small(3), (GrTexBaseRange_t)in.small(6), in.u32() % (5u << 20), in.small(4), &info);
+        break;
+    }
+    case 46: {
+        FxU32 tables[3][256] = {};
+        for (int i = 0; i < 16; i++)
+            tables[in.small(3)][in.byte()] = in.u32();
+        in.small(2) ? grLoadGammaTable(in.u32() % 300, tables[0], tables[1], tables[2])
+                    : guGammaCorrectionRGB(in.real(), in.real(), in.real());
+        break;
+    }
+    case 47: {
+        // The Voodoo2 extensions, reached as programs reach them.
+        typedef void (*RangeProc)(GrColor_t, GrColor_t, FxI32);
+        typedef void (*TexRangeProc)(GrChipID_t, GrColor_t, GrColor_t, FxI32);
+        typedef void (*ModeProc)(FxI32);
+        typedef void (*TexModeProc)(GrChipID_t, FxI32);
+        ((ModeProc)grGetProcAddress((char*)"grChromaRangeModeExt"))(in.small(3));
+        ((RangeProc)grGetProcAddress((char*)"grChromaRangeExt"))(in.u32(), in.u32(), in.small(2));
+        ((TexModeProc)grGetProcAddress((char*)"grTexChromaModeExt"))(in.small(3), in.small(3));
+        ((TexRangeProc)grGetProcAddress((char*)"grTexChromaRangeExt"))(in.small(3), in.u32(), in.u32(), in.small(2));
+        break;
+    }
+    case 48: grReset(in.byte()); break;
     }
 }
 
