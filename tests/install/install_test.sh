@@ -24,19 +24,28 @@ test -f "$lib/ombrix/libglide3.so.3"
 test ! -e "$lib/libglide3.so.3" || { echo "the device lies beside Debian's libglide3 names"; exit 1; }
 
 # No path of the build or the sources in anything installed: text files as
-# they are, programs and libraries without their debugging sections, whose
-# RUNPATHs must be relative to $ORIGIN.
+# they are; in programs, libraries and pictures only their printable strings,
+# without debugging sections (a short tree path would otherwise turn up among
+# a binary's random bytes); RUNPATHs must be relative to $ORIGIN.
+# A tree's path as a whole path, not as the tail of a longer one ("/src" is
+# not in "glide/src").
+path_re() { printf '(^|[^A-Za-z0-9_./-])%s(/|$|[^A-Za-z0-9_.-])' "$(printf '%s' "$1" | sed 's/[]\\.*^$[]/\\&/g')"; }
+build_re=$(path_re "$build") source_re=$(path_re "$source")
 find "$prefix" -type f | while IFS= read -r f; do
-  if head -c 4 "$f" | grep -q 'ELF'; then
-    readelf -d "$f" | grep -E 'R(UN)?PATH' | grep -v '\[\$ORIGIN' && {
-      echo "$f: a RUNPATH not relative to \$ORIGIN"; exit 1; } || true
-    cp "$f" "$tmp/stripped" && strip "$tmp/stripped"
-    f_check=$tmp/stripped
+  if grep -q -I '' "$f" || [ ! -s "$f" ]; then
+    hit=$(grep -E -e "$build_re" -e "$source_re" "$f" | head -1)
   else
     f_check=$f
+    if head -c 4 "$f" | grep -q 'ELF'; then
+      readelf -d "$f" | grep -E 'R(UN)?PATH' | grep -v '\[\$ORIGIN' && {
+        echo "$f: a RUNPATH not relative to \$ORIGIN"; exit 1; } || true
+      cp "$f" "$tmp/stripped" && strip "$tmp/stripped"
+      f_check=$tmp/stripped
+    fi
+    hit=$(strings -a "$f_check" | grep -E -e "$build_re" -e "$source_re" | head -1)
   fi
-  if grep -q -F -e "$build" -e "$source" "$f_check"; then
-    echo "$f names the build or source tree"
+  if [ -n "$hit" ]; then
+    echo "$f names the build or source tree: $hit"
     exit 1
   fi
 done
