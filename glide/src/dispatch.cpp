@@ -47,7 +47,7 @@ struct PathDelta;
 struct CommandHeader {
     uint32_t kind;
     uint32_t size;
-    uint64_t pathAt;         // ring position of the whole pixel path it is drawn with (its own when it has none)
+    uint64_t pathAt;         // ring position of the whole pixel path it is drawn with (a clear: the last one sent)
     uint64_t deltaAt;        // ring position of the changes to that path, or NO_DELTA
     const Pipeline* path;    // that path
     const PathDelta* delta;  // and its changes
@@ -433,8 +433,12 @@ void sendPathIfNew(void)
 // and lets the threads have it.
 void commandEnd(CommandHeader* h, int rowFirst, int rowLast)
 {
+    // A clear reads no path, but carries the last one's position too: the
+    // positions in each band then never go down, so the first command a band
+    // has waiting names the oldest path it still needs (a triangle queued
+    // after a clear may be drawn with a path sent before it).
+    h->pathAt = pathAt;
     if (h->kind != CMD_CLEAR) {
-        h->pathAt = pathAt;
         h->path = pathInRing;
         h->deltaAt = deltaAt;
         h->delta = deltaInRing;
@@ -529,6 +533,8 @@ void queueStart(int threads)
         }
     }
     writeAt = 0;
+    pathAt = 0;
+    deltaAt = NO_DELTA;
     wokenAt = 0;
     rowsSince = 0;
     pathSent = wholeSent = false;

@@ -149,6 +149,49 @@ TEST(DeviceThreads, MoreWorkInAFewRowsThanTheQueueHoldsDrawsAsWithoutThreads)
     }
 }
 
+// Frames as a landscape draws them: a clear, then thousands of small
+// triangles over the whole screen, each under a pixel path of its own (a new
+// constant colour), more than the queue holds in a frame. The bands the
+// threads have not reached yet start with the frame's clear, queued after
+// the path the triangles behind it are drawn with; that path must stay in
+// the queue until they are drawn.
+std::vector<FxU16> clearsBetweenPathsDraw(const char* threads)
+{
+    ScopedEnv t("OBX_GLIDE_THREADS", threads);
+    grGlideInit();
+    grSstSelect(0);
+    GrContext_t context =
+        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    EXPECT_NE(context, (GrContext_t)0);
+    useFullLayout();
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
+                   GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+    uint32_t random = 1;
+    for (int frame = 0; frame < 12; frame++) {
+        grBufferClear(0xFF000000u | (FxU32)frame * 0x010203u, 0, 0);
+        for (int k = 0; k < 9000; k++) {
+            random = random * 1664525u + 1013904223u;
+            grConstantColorValue(0xFF000000u | (random >> 8));
+            float x = (float)(random % 620), y = (float)((random >> 12) % 460);
+            tri(vtx(x, y, 0, 0, 0, 90), vtx(x + 12, y + 2, 0, 0, 0, 160), vtx(x + 5, y + 9, 0, 0, 0, 220));
+        }
+        if (frame + 1 < 12)
+            grBufferSwap(0);
+    }
+    std::vector<FxU16> pixels = grab();
+    grSstWinClose(context);
+    grGlideShutdown();
+    return pixels;
+}
+
+TEST(DeviceThreads, ClearsBetweenPathChangesDrawAsWithoutThreads)
+{
+    std::vector<FxU16> expected = clearsBetweenPathsDraw("0");
+    for (const char* threads : {"1", "2"})
+        EXPECT_TRUE(clearsBetweenPathsDraw(threads) == expected) << threads << " threads";
+}
+
 // Ending without closing Glide, with or without rasterizer threads: no crash
 // and, under the leak sanitizer, no decoded texture lost at exit (the exit
 // code would say so).
