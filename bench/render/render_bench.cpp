@@ -33,10 +33,10 @@ bool engineUp(void)
 // Removes every object and light of the world.
 void worldEmpty(void)
 {
-    while (worldObjects)
-        obxObjectDelete(worldObjects);
-    while (lightSources)
-        obxLightsourceDelete(lightSources);
+    while (objects.first)
+        obxObjectDelete(objects.first);
+    while (lights.sources)
+        obxLightsourceDelete(lights.sources);
 }
 
 // A sphere of radius r at (x, y, z) from a latitude-longitude grid.

@@ -4,11 +4,9 @@
 
 #include "core/core.h"
 
-uint32_t bytesAllocated;
-
 void allocationCountReset(void)
 {
-    bytesAllocated = 0;
+    core.bytesAllocated = 0;
 }
 
 void* countedAlloc(size_t size)
@@ -17,11 +15,11 @@ void* countedAlloc(size_t size)
     // zero-sized request never looks like a failure.
     void* block = malloc(size ? size : 1);
     if (block)
-        bytesAllocated += (uint32_t)size;
+        core.bytesAllocated += (uint32_t)size;
     return block;
 }
 
 uint32_t obxNumBytesAllocated(void)
 {
-    return bytesAllocated;
+    return core.bytesAllocated;
 }

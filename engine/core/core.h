@@ -13,14 +13,38 @@
 
 #include "public.h"
 
+// What the core keeps: the log, the byte count, the board and its window,
+// the display settings and the counters. Only the core's own functions write
+// it; every other subsystem reads it.
+typedef struct CoreState {
+    FILE* logFile;                  // null when the log is closed or could not be created
+    uint32_t bytesAllocated;        // requested bytes since the last obxInitialize
+    float snapConstant;             // 1.5 * 2^19: adding and subtracting it rounds to 1/16
+    // The board and its window.
+    HWND appWindow;                 // the application's window, kept for obxSetFocus
+    GrContext_t glideContext;
+    GrScreenResolution_t glideResolution;
+    int32_t tmuCount;               // texture units on the board
+    uint32_t depthClearValue;       // farthest W-buffer value
+    int32_t focusLost;
+    uint8_t* glideState;            // Glide state saved while the focus is lost
+    // The display.
+    float screenWidth, screenHeight;
+    float scale2dX, scale2dY;       // screen size / 640 x 480: the 2D drawing space
+    int32_t fogMode;                // 0 off, 1 linear table fog, others stored only
+    uint8_t* fogTable;              // one byte per Glide fog-table entry
+    int32_t vsyncFlag;              // swap interval passed to grBufferSwap
+    uint32_t frameCount;
+    PerformanceCounters performanceCounters;
+} CoreState;
+extern CoreState core;
+
 // ---- Log ("Ombrix.log" in the current directory) -------------------------
-extern FILE* logFile;               // null when the log is closed or could not be created
 void logOpen(void);                 // creates the file and writes the header
 void logWrite(const char* text);    // appends text verbatim, never as a format
 void logClose(void);
 
 // ---- Counted allocation --------------------------------------------------
-extern uint32_t bytesAllocated;     // requested bytes since the last obxInitialize
 void* countedAlloc(size_t size);    // malloc that adds size to bytesAllocated on success
 void allocationCountReset(void);    // bytesAllocated = 0 (the start of obxInitialize)
 
@@ -55,19 +79,10 @@ uint32_t channelByte(float value);
 GrColor_t colourWord(const float* rgb);
 
 // ---- Floating point -------------------------------------------------------
-extern float snapConstant;          // 1.5 * 2^19: adding and subtracting it rounds to 1/16
 void fpuSetup(void);
 void snapToSubpixel(float* value);
 
 // ---- Glide: board, window and focus ------------------------------------------------
-extern HWND appWindow;              // the application's window, kept for obxSetFocus
-extern GrContext_t glideContext;
-extern GrScreenResolution_t glideResolution;
-extern int32_t tmuCount;            // texture units on the board
-extern uint32_t depthClearValue;    // farthest W-buffer value
-extern int32_t focusLost;
-extern uint8_t* glideState;         // Glide state saved while the focus is lost
-
 // The start-up steps of Glide itself, in the order obxInitialize takes them.
 // Those returning int give 0 on failure.
 int glideBoardCheck(void);          // logs when there is no board
@@ -92,14 +107,6 @@ int glideWindowRestore(void);
 void glideShutdown(void);
 
 // ---- Display settings and counters -------------------------------------------
-extern float screenWidth, screenHeight;
-extern float scale2dX, scale2dY;    // screen size / 640 x 480: the 2D drawing space
-extern int32_t fogMode;             // 0 off, 1 linear table fog, others stored only
-extern uint8_t* fogTable;           // one byte per Glide fog-table entry
-extern int32_t vsyncFlag;           // swap interval passed to grBufferSwap
-extern uint32_t frameCount;
-extern PerformanceCounters performanceCounters;
-
 void scale2dSet(void);              // from the screen size
 int fogTableCreate(void);
 // Fills the fog table linearly from w = nearW to w = farW and hands it to Glide.
@@ -108,7 +115,7 @@ void fogModeReset(void);            // fog off, no Glide call
 // The counters: a polygon handed to Glide, a frame rendered.
 static inline void polygonCounted(void)
 {
-    performanceCounters.polygonsDrawn += 1;
+    core.performanceCounters.polygonsDrawn += 1;
 }
 void frameCounted(void);
 

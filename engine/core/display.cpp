@@ -5,20 +5,14 @@
 #include "core/core.h"
 #include "view/view.h"
 
-float screenWidth, screenHeight;
-float scale2dX, scale2dY;
-int32_t vsyncFlag;
-uint32_t frameCount;
-PerformanceCounters performanceCounters;
-int32_t fogMode;
-uint8_t* fogTable;
+CoreState core;
 
 void obxResolutionGet(float* width, float* height)
 {
     if (!width || !height)
         return;
-    *width = screenWidth;
-    *height = screenHeight;
+    *width = core.screenWidth;
+    *height = core.screenHeight;
 }
 
 void obxRenderWindowSet(int x, int y, int width, int height)
@@ -39,45 +33,45 @@ void obxDriverGetInfo(DriverInfo* info)
 
 void obxVSyncEnable(void)
 {
-    vsyncFlag = 1;
+    core.vsyncFlag = 1;
 }
 
 void obxVSyncDisable(void)
 {
-    vsyncFlag = 0;
+    core.vsyncFlag = 0;
 }
 
 void obxStartFrameCount(void)
 {
-    frameCount = 0;
+    core.frameCount = 0;
 }
 
 uint32_t obxGetFrameCount(void)
 {
-    return frameCount;
+    return core.frameCount;
 }
 
 void obxPerformanceInit(void)
 {
-    performanceCounters.polygonsDrawn = 0;
-    performanceCounters.framesRendered = 0;
+    core.performanceCounters.polygonsDrawn = 0;
+    core.performanceCounters.framesRendered = 0;
 }
 
 PerformanceCounters* obxPerformanceGet(void)
 {
-    return &performanceCounters;
+    return &core.performanceCounters;
 }
 
 void scale2dSet(void)
 {
-    scale2dX = screenWidth / 640.0f;
-    scale2dY = screenHeight / 480.0f;
+    core.scale2dX = core.screenWidth / 640.0f;
+    core.scale2dY = core.screenHeight / 480.0f;
 }
 
 void frameCounted(void)
 {
-    frameCount += 1;
-    performanceCounters.framesRendered += 1;
+    core.frameCount += 1;
+    core.performanceCounters.framesRendered += 1;
 }
 
 int fogTableCreate(void)
@@ -86,19 +80,19 @@ int fogTableCreate(void)
     grGet(GR_FOG_TABLE_ENTRIES, 4, &fogEntries);
     if (fogEntries < 64)
         fogEntries = 64;   // the gu helpers always write a whole 64-entry table
-    fogTable = (uint8_t*)countedAlloc((size_t)fogEntries);
-    return fogTable != NULL;
+    core.fogTable = (uint8_t*)countedAlloc((size_t)fogEntries);
+    return core.fogTable != NULL;
 }
 
 void fogTableLinear(float nearW, float farW)
 {
-    guFogGenerateLinear(fogTable, nearW, farW);
-    grFogTable(fogTable);
+    guFogGenerateLinear(core.fogTable, nearW, farW);
+    grFogTable(core.fogTable);
 }
 
 void fogModeReset(void)
 {
-    fogMode = 0;
+    core.fogMode = 0;
 }
 
 void obxFogSetMode(int mode)
@@ -109,7 +103,7 @@ void obxFogSetMode(int mode)
         fogTableLinear(view.nearDistance, view.farDistance);
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
     }
-    fogMode = mode;
+    core.fogMode = mode;
 }
 
 void obxFogSetColor(const float* rgb)

@@ -4,14 +4,6 @@
 
 #include "core/core.h"
 
-HWND appWindow;
-GrContext_t glideContext;
-GrScreenResolution_t glideResolution;
-int32_t tmuCount;
-uint32_t depthClearValue;
-int32_t focusLost;
-uint8_t* glideState;
-
 // The Glide resolution and screen size for a resolution index; 640 x 480 for
 // any index outside 0..4.
 static void resolutionChoose(int resolutionIndex, GrScreenResolution_t* resolution, float* width,
@@ -60,9 +52,9 @@ void glideStart(void)
 int displayModeCheck(int resolutionIndex)
 {
     float width, height;
-    resolutionChoose(resolutionIndex, &glideResolution, &width, &height);
+    resolutionChoose(resolutionIndex, &core.glideResolution, &width, &height);
     GrResolution query;
-    query.resolution = glideResolution;
+    query.resolution = core.glideResolution;
     query.refresh = GR_REFRESH_60Hz;
     query.numColorBuffers = 2;
     query.numAuxBuffers = 1;
@@ -76,23 +68,23 @@ int displayModeCheck(int resolutionIndex)
 GrContext_t glideWindowOpen(void)
 {
     // Glide takes the window as 32 bits: the application passes a window id.
-    return grSstWinOpen((FxU32)(uintptr_t)appWindow, glideResolution, GR_REFRESH_60Hz,
+    return grSstWinOpen((FxU32)(uintptr_t)core.appWindow, core.glideResolution, GR_REFRESH_60Hz,
                         GR_COLORFORMAT_ARGB, GR_ORIGIN_LOWER_LEFT, 2, 1);
 }
 
 int glideWindowStart(HWND window)
 {
-    appWindow = window;
-    glideContext = glideWindowOpen();
-    return glideContext != 0;
+    core.appWindow = window;
+    core.glideContext = glideWindowOpen();
+    return core.glideContext != 0;
 }
 
 void displaySizeSet(int resolutionIndex)
 {
-    tmuCount = 0;
-    grGet(GR_NUM_TMU, 4, (FxI32*)&tmuCount); // FxI32 is long on Windows, also 32 bits
+    core.tmuCount = 0;
+    grGet(GR_NUM_TMU, 4, (FxI32*)&core.tmuCount); // FxI32 is long on Windows, also 32 bits
     GrScreenResolution_t resolution;
-    resolutionChoose(resolutionIndex, &resolution, &screenWidth, &screenHeight);
+    resolutionChoose(resolutionIndex, &resolution, &core.screenWidth, &core.screenHeight);
 }
 
 // Bilinear filtering, nearest dithered mipmaps and clamped coordinates.
@@ -112,7 +104,7 @@ void textureUnitsDefaultSet(void)
     grEnable(GR_ALLOW_MIPMAP_DITHER);
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST_DITHER, FXFALSE);
     grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_CLAMP, GR_TEXTURECLAMP_CLAMP);
-    if (tmuCount > 1)
+    if (core.tmuCount > 1)
         textureUnitSetup(GR_TMU1);
 }
 
@@ -142,52 +134,52 @@ void depthClearValueInit(void)
 {
     FxI32 depthRange[2] = {0, 0};
     grGet(GR_WDEPTH_MIN_MAX, sizeof depthRange, depthRange);
-    depthClearValue = (uint32_t)depthRange[1];
+    core.depthClearValue = (uint32_t)depthRange[1];
 }
 
 int glideStateBufferCreate(void)
 {
     FxI32 stateSize = 0;
     grGet(GR_GLIDE_STATE_SIZE, 4, &stateSize);
-    glideState = (uint8_t*)countedAlloc(stateSize > 0 ? (size_t)stateSize : 1);
-    if (!glideState)
+    core.glideState = (uint8_t*)countedAlloc(stateSize > 0 ? (size_t)stateSize : 1);
+    if (!core.glideState)
         return 0;
-    focusLost = 0;
+    core.focusLost = 0;
     return 1;
 }
 
 void glideWindowSave(void)
 {
-    if (focusLost != 0)
+    if (core.focusLost != 0)
         return;
-    grGlideGetState(glideState);
-    focusLost = 1;
-    grSstWinClose(glideContext);
-    glideContext = 0;
+    grGlideGetState(core.glideState);
+    core.focusLost = 1;
+    grSstWinClose(core.glideContext);
+    core.glideContext = 0;
 }
 
 int glideWindowRestore(void)
 {
-    if (focusLost != 1)
+    if (core.focusLost != 1)
         return 0;
     grGlideInit();
-    glideContext = glideWindowOpen();
+    core.glideContext = glideWindowOpen();
     // Without a window there is nothing to restore into; a later call tries again.
-    if (glideContext == 0)
+    if (core.glideContext == 0)
         return 0;
-    grGlideSetState(glideState);
+    grGlideSetState(core.glideState);
     // The vertex layout is not part of the saved state: declare it again.
     vertexLayoutSet();
     fpuSetup();
-    focusLost = 0;
+    core.focusLost = 0;
     return 1;
 }
 
 void glideShutdown(void)
 {
-    if (glideContext != 0)
-        grSstWinClose(glideContext);
-    glideContext = 0;
-    focusLost = 0;
+    if (core.glideContext != 0)
+        grSstWinClose(core.glideContext);
+    core.glideContext = 0;
+    core.focusLost = 0;
     grGlideShutdown();
 }

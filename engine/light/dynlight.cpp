@@ -3,9 +3,6 @@
 #include "core/core.h"
 #include "light/light.h"
 
-// Loading the library starts the list empty; obxInitialize does not empty it.
-DynamicLight* dynamicLights;
-
 DynamicLight* obxDynLightsourceAdd(float radius, float x, float y, float z, float r, float g,
                                    float b)
 {
@@ -23,8 +20,8 @@ DynamicLight* obxDynLightsourceAdd(float radius, float x, float y, float z, floa
     light->active = 1;
     light->changed = 1;
     light->moved = 1;
-    light->next = dynamicLights;
-    dynamicLights = light;
+    light->next = lights.dynamic;
+    lights.dynamic = light;
     return light;
 }
 
@@ -83,8 +80,8 @@ void obxDynLightsourceDisable(DynamicLight* light)
 
 void dynamicLightsEndFrame(void)
 {
-    for (DynamicLight* light = dynamicLights; light; light = light->next)
+    for (DynamicLight* light = lights.dynamic; light; light = light->next)
         light->changed = 0;
-    for (DynamicLight* light = dynamicLights; light; light = light->next)
+    for (DynamicLight* light = lights.dynamic; light; light = light->next)
         light->moved = 0;
 }

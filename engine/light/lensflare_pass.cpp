@@ -37,7 +37,7 @@ static int flarePointFind(const LightSource* light, FlarePoint* point)
     // A point on the right or bottom edge of the screen (or of a drawing area
     // reaching past it) addresses the pixel just outside; take the nearest
     // pixel of the screen instead.
-    int64_t width = (int64_t)screenWidth, height = (int64_t)screenHeight;
+    int64_t width = (int64_t)core.screenWidth, height = (int64_t)core.screenHeight;
     int64_t column = (int64_t)point->x;
     int64_t row = height - (int64_t)point->y;
     column = column < 0 ? 0 : (column >= width ? width - 1 : column);
@@ -63,7 +63,7 @@ void flareMarkPass(void)
 static void textureFilterSet(GrTextureFilterMode_t filter)
 {
     grTexFilterMode(GR_TMU0, filter, filter);
-    if (tmuCount > 1)
+    if (core.tmuCount > 1)
         grTexFilterMode(GR_TMU1, filter, filter);
 }
 

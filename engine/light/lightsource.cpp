@@ -5,9 +5,7 @@
 #include "core/core.h"
 #include "light/light.h"
 
-LightSource* lightSources;
-static LiveRecords liveLights;   // debug builds only, see LiveRecords
-float ambientRed, ambientGreen, ambientBlue;
+LightState lights;
 
 void lightSourcesInit(void)
 {
@@ -20,19 +18,19 @@ void lightSourcesInit(void)
         light->next = NULL;
         light = next;
     }
-    lightSources = NULL;
+    lights.sources = NULL;
 }
 
 void ambientLightInit(void)
 {
-    ambientRed = 0.0f;
-    ambientGreen = 0.0f;
-    ambientBlue = 0.0f;
+    lights.ambient[0] = 0.0f;
+    lights.ambient[1] = 0.0f;
+    lights.ambient[2] = 0.0f;
 }
 
 LightSource* lightSourceFirst(void)
 {
-    LightSource* light = lightSources;
+    LightSource* light = lights.sources;
     while (light && light->prev)
         light = light->prev;
     return light;
@@ -44,7 +42,7 @@ LightSource* obxLightsourceAdd(float r, float g, float b, float x, float y, floa
     LightSource* light = (LightSource*)countedAlloc(sizeof(LightSource));
     if (!light)
         return NULL;
-    liveRecordAdd(&liveLights, light);
+    liveRecordAdd(&lights.liveSources, light);
     light->colour[0] = r;
     light->colour[1] = g;
     light->colour[2] = b;
@@ -60,14 +58,14 @@ LightSource* obxLightsourceAdd(float r, float g, float b, float x, float y, floa
         memcpy(light->extra, extra, sizeof light->extra);
     else
         memset(light->extra, 0, sizeof light->extra);
-    if (lightSources) {
-        LightSource* last = lightSources;
+    if (lights.sources) {
+        LightSource* last = lights.sources;
         while (last->next)
             last = last->next;
         last->next = light;
         light->prev = last;
     }
-    lightSources = light;
+    lights.sources = light;
     return light;
 }
 
@@ -93,7 +91,7 @@ void obxLightsourceDelete(LightSource* light)
 {
     if (!light)
         return;
-    liveRecordRemove(&liveLights, light, "obxLightsourceDelete");
+    liveRecordRemove(&lights.liveSources, light, "obxLightsourceDelete");
     LightSource* prev = light->prev;
     LightSource* next = light->next;
     if (prev)
@@ -104,15 +102,15 @@ void obxLightsourceDelete(LightSource* light)
     // light without neighbours is the only one, or one cut loose by a new
     // start-up, which leaves the list as it is.
     if (next || prev)
-        lightSources = next ? next : prev;
-    else if (lightSources == light)
-        lightSources = NULL;
+        lights.sources = next ? next : prev;
+    else if (lights.sources == light)
+        lights.sources = NULL;
     free(light);
 }
 
 void obxAmbientlightLight(float r, float g, float b)
 {
-    ambientRed = r;
-    ambientGreen = g;
-    ambientBlue = b;
+    lights.ambient[0] = r;
+    lights.ambient[1] = g;
+    lights.ambient[2] = b;
 }

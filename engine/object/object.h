@@ -11,11 +11,14 @@
 #include "core/core.h"
 #include "public.h"
 
-// The world's objects, linked through prev and next in the order added.
-extern Object* worldObjects;       // first object added, null when empty
-extern Object* worldObjectsLast;   // last object added
-// Every object not yet deleted (debug builds only, see LiveRecords).
-extern LiveRecords liveObjects;
+// What the object subsystem keeps: the world's objects, linked through prev
+// and next in the order added.
+typedef struct ObjectState {
+    Object* first;      // first object added, null when empty
+    Object* last;       // last object added
+    LiveRecords live;   // every object not yet deleted (debug builds only, see LiveRecords)
+} ObjectState;
+extern ObjectState objects;
 
 // Empties the world's object list (obxInitialize).
 void worldObjectsInit(void);

@@ -12,7 +12,7 @@ Object* obxObjectInitDefaultState(void)
     Object* object = (Object*)countedAlloc(sizeof(Object));
     if (!object)
         return NULL;
-    liveRecordAdd(&liveObjects, object);
+    liveRecordAdd(&objects.live, object);
     // Links start null so that an object never added can be told apart.
     memset(object, 0, sizeof *object);
     object->shape = GR_TRIANGLE_FAN;

@@ -4,29 +4,27 @@
 
 #include "object/object.h"
 
-Object* worldObjects;
-Object* worldObjectsLast;
-LiveRecords liveObjects;
+ObjectState objects;
 
 void worldObjectsInit(void)
 {
     // Objects of an earlier start-up leave the list as if never added, so
     // they can be added or deleted again without touching the new list.
-    Object* object = worldObjects;
+    Object* object = objects.first;
     while (object) {
         Object* next = object->next;
         object->prev = NULL;
         object->next = NULL;
         object = next;
     }
-    worldObjects = NULL;
-    worldObjectsLast = NULL;
+    objects.first = NULL;
+    objects.last = NULL;
 }
 
 int objectInWorld(const Object* object)
 {
     // A new object has both links null; only the first member may too.
-    return object->prev || object->next || worldObjects == object;
+    return object->prev || object->next || objects.first == object;
 }
 
 Object* obxObjectAdd(Object* object)
@@ -36,13 +34,13 @@ Object* obxObjectAdd(Object* object)
     // Adding a member again would link it to itself and never end the list.
     if (objectInWorld(object))
         return object;
-    object->prev = worldObjectsLast;
+    object->prev = objects.last;
     object->next = NULL;
-    if (worldObjectsLast)
-        worldObjectsLast->next = object;
+    if (objects.last)
+        objects.last->next = object;
     else
-        worldObjects = object;
-    worldObjectsLast = object;
+        objects.first = object;
+    objects.last = object;
     return object;
 }
 
@@ -51,11 +49,11 @@ static void objectUnlink(Object* object)
     if (object->prev)
         object->prev->next = object->next;
     else
-        worldObjects = object->next;
+        objects.first = object->next;
     if (object->next)
         object->next->prev = object->prev;
     else
-        worldObjectsLast = object->prev;
+        objects.last = object->prev;
     object->prev = NULL;
     object->next = NULL;
 }
@@ -64,7 +62,7 @@ void obxObjectDelete(Object* object)
 {
     if (!object)
         return;
-    liveRecordRemove(&liveObjects, object, "obxObjectDelete");
+    liveRecordRemove(&objects.live, object, "obxObjectDelete");
     // An object that was never added leaves the world's list as it is.
     if (objectInWorld(object))
         objectUnlink(object);

@@ -79,7 +79,7 @@ static Object* objectCreate(int32_t vertexCount, int32_t polygonCount)
     Object* object = (Object*)arrayCreate(1, sizeof(Object));
     if (!object)
         return NULL;
-    liveRecordAdd(&liveObjects, object);
+    liveRecordAdd(&objects.live, object);
     object->shape = GR_TRIANGLE_FAN;
     object->shadingType = 3;
     size_t v = (size_t)vertexCount;

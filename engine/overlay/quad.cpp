@@ -25,10 +25,10 @@ void overlayQuadDraw(TextureRecord* texture, float x, float y, float width, floa
     if (!texture)
         return;
     // Glide's origin is the lower left: virtual y grows downwards.
-    float left = x * scale2dX;
-    float right = (x + width) * scale2dX;
-    float top = screenHeight - y * scale2dY;
-    float bottom = screenHeight - (y + height) * scale2dY;
+    float left = x * core.scale2dX;
+    float right = (x + width) * core.scale2dX;
+    float top = core.screenHeight - y * core.scale2dY;
+    float bottom = core.screenHeight - (y + height) * core.scale2dY;
     DrawVer tl, bl, br, tr;
     cornerSet(&tl, left, top, 0.0f, 0.0f);
     cornerSet(&bl, left, bottom, 0.0f, 256.0f);

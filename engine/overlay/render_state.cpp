@@ -6,11 +6,11 @@
 void obxSetRenderState(int state)
 {
     if (state == 0) {
-        if (fogMode != 0)
+        if (core.fogMode != 0)
             grFogMode(GR_FOG_DISABLE);
     } else if (state == 1) {
         chromaKeyDisable();
-        if (fogMode != 0)
-            obxFogSetMode(fogMode);
+        if (core.fogMode != 0)
+            obxFogSetMode(core.fogMode);
     }
 }

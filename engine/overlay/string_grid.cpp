@@ -63,7 +63,7 @@ static void gridCornerSet(DrawVer* v, float x, float y, float s, float t)
 void obxStrDrawGrid(int column, int row, const char* text)
 {
     // Whole pixels, in 64 bits: far-off cells only land far off screen.
-    const int64_t width = (int64_t)screenWidth, height = (int64_t)screenHeight;
+    const int64_t width = (int64_t)core.screenWidth, height = (int64_t)core.screenHeight;
     const int64_t cellW = width / overlay.gridColumns, cellH = height / overlay.gridRows;
     int64_t x = cellW * column;
     int64_t y = height - 1 - cellH * row;

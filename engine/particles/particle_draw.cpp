@@ -9,7 +9,7 @@ void particleEmitterDraw(ParticleEmitter* emitter)
 {
     if (emitter->liveCount <= 0)
         return;
-    if (fogMode != 0)
+    if (core.fogMode != 0)
         grFogMode(GR_FOG_DISABLE);
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                    GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
@@ -41,6 +41,6 @@ void particleEmitterDraw(ParticleEmitter* emitter)
     grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                          GR_BLEND_ZERO);
     grDepthBufferFunction(GR_CMP_LEQUAL);
-    if (fogMode != 0)
+    if (core.fogMode != 0)
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
 }

@@ -20,7 +20,7 @@ void smokeEmitterDraw(SmokeEmitter* emitter)
 {
     if (emitter->liveCount <= 0)
         return;
-    if (fogMode != 0)
+    if (core.fogMode != 0)
         grFogMode(GR_FOG_DISABLE);
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                    GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
@@ -52,6 +52,6 @@ void smokeEmitterDraw(SmokeEmitter* emitter)
     grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
                          GR_BLEND_ZERO);
     grDepthBufferFunction(GR_CMP_LEQUAL);
-    if (fogMode != 0)
+    if (core.fogMode != 0)
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
 }

@@ -40,16 +40,16 @@ static int dynamicLightTouches(const Object* object, const DynamicLight* light)
     return d <= 0.0f;
 }
 
-static void flatLighting(Object* object, LightSource* lights)
+static void flatLighting(Object* object, LightSource* first)
 {
-    const float ambient[3] = {ambientRed, ambientGreen, ambientBlue};
+    const float ambient[3] = {lights.ambient[0], lights.ambient[1], lights.ambient[2]};
     for (int p = 0; p < object->polygonCount; p++) {
         Polygon* polygon = &object->polygons[p];
         if (!polygonDrawn(object, polygon))
             continue;
         const Vector* corner = &object->worldVertices[polygon->indices[0]];
         float lit[3] = {0.0f, 0.0f, 0.0f};
-        for (const LightSource* light = lights; light; light = light->next) {
+        for (const LightSource* light = first; light; light = light->next) {
             const float v[3] = {light->position.x - corner->x, light->position.y - corner->y,
                                 light->position.z - corner->z};
             float d = (float)VectorLenght(v) + 0.001f;
@@ -74,7 +74,7 @@ static void flatLighting(Object* object, LightSource* lights)
     }
 }
 
-static void vertexLighting(Object* object, LightSource* lights)
+static void vertexLighting(Object* object, LightSource* first)
 {
     int smooth = object->shadingType == 1;
     for (int i = 0; i < object->vertexCount; i++) {
@@ -92,7 +92,7 @@ static void vertexLighting(Object* object, LightSource* lights)
             continue;
         const Vector* point = &object->worldVertices[i];
         float sum[3] = {0.0f, 0.0f, 0.0f};
-        for (const LightSource* light = lights; light; light = light->next) {
+        for (const LightSource* light = first; light; light = light->next) {
             const float v[3] = {light->position.x - point->x, light->position.y - point->y,
                                 light->position.z - point->z};
             float d = (float)VectorLenght(v) + 0.001f;
@@ -118,7 +118,7 @@ static void dynamicVertexLighting(Object* object)
         object->dynLight[i][1] = 0.0f;
         object->dynLight[i][2] = 0.0f;
     }
-    for (const DynamicLight* light = dynamicLights; light; light = light->next) {
+    for (const DynamicLight* light = lights.dynamic; light; light = light->next) {
         if (!dynamicLightTouches(object, light))
             continue;
         for (int i = 0; i < object->vertexCount; i++) {
@@ -131,7 +131,7 @@ static void dynamicVertexLighting(Object* object)
 
 static void dynamicFlatLighting(Object* object)
 {
-    for (const DynamicLight* light = dynamicLights; light; light = light->next) {
+    for (const DynamicLight* light = lights.dynamic; light; light = light->next) {
         if (!dynamicLightTouches(object, light))
             continue;
         for (int p = 0; p < object->polygonCount; p++) {
@@ -151,11 +151,11 @@ static void dynamicFlatLighting(Object* object)
 
 void objectLighting(Object* object)
 {
-    LightSource* lights = lightSourceFirst();
+    LightSource* first = lightSourceFirst();
     if (object->shadingType == 3)
-        flatLighting(object, lights);
+        flatLighting(object, first);
     if (object->shadingType == 1 || object->envMapped == 1)
-        vertexLighting(object, lights);
+        vertexLighting(object, first);
     if (object->shadingType == 1)
         dynamicVertexLighting(object);
     if (object->shadingType == 3)

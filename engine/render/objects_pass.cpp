@@ -81,7 +81,7 @@ static int visibleObjectFartherFirst(const void* a, const void* b)
 void objectsPass(void)
 {
     render.visibleObjectCount = 0;
-    for (Object* object = worldObjects; object; object = object->next) {
+    for (Object* object = objects.first; object; object = object->next) {
         float depth = objectCull(object);
         if (object->culled || !visibleObjectsReserve())
             continue;

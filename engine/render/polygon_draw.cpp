@@ -29,7 +29,7 @@ static void cornerColour(const Object* object, const Polygon* polygon, int k, fl
     int i = polygon->indices[k];
     const VertexRecord* v = &object->vertexRecords[i];
     const float light[3] = {v->r, v->g, v->b};
-    const float ambient[3] = {ambientRed, ambientGreen, ambientBlue};
+    const float ambient[3] = {lights.ambient[0], lights.ambient[1], lights.ambient[2]};
     for (int ch = 0; ch < 3; ch++) {
         float c = polygon->diffuse[ch] * light[ch] + polygon->emissive[ch] +
                   object->dynLight[i][ch] + ambient[ch];

@@ -63,7 +63,7 @@ static void leafLightAdd(LandscapePatch* leaf, const DynamicLight* light, int fi
 static void leafLight(LandscapePatch* leaf)
 {
     LandscapeLightMap* map = &leaf->lightMap;
-    if (!dynamicLights) {
+    if (!lights.dynamic) {
         if (!map->showsStatic) {
             lightMapShow(map, map->staticLight);
             map->showsStatic = 1;
@@ -72,7 +72,7 @@ static void leafLight(LandscapePatch* leaf)
     }
     map->litThisFrame = 0;
     int touching = 0, changed = 0;
-    for (const DynamicLight* light = dynamicLights; light; light = light->next) {
+    for (const DynamicLight* light = lights.dynamic; light; light = light->next) {
         if (!lightTouchesLeaf(light, leaf))
             continue;
         touching++;
@@ -90,7 +90,7 @@ static void leafLight(LandscapePatch* leaf)
     if (!changed && map->dynamicLightCount == touching && !map->showsStatic)
         return;
     int first = 1;
-    for (const DynamicLight* light = dynamicLights; light; light = light->next) {
+    for (const DynamicLight* light = lights.dynamic; light; light = light->next) {
         if (!lightTouchesLeaf(light, leaf))
             continue;
         map->dynamicLightCount = touching;

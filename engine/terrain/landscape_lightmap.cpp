@@ -61,7 +61,7 @@ int patchLightMapCreate(LandscapePatch* patch)
     texture->slotSize = 64;
     // One unit: the light map shares unit 0 with the surface and is drawn in
     // a second pass; two units: it sits on unit 1 and both draw at once.
-    if (tmuCount == 1) {
+    if (core.tmuCount == 1) {
         map->lightTexAddress = textureMemoryAlloc(0, 64);
         map->lightTmu = 0;
     } else {
@@ -75,8 +75,7 @@ int patchLightMapCreate(LandscapePatch* patch)
     texture->tmu = 1;
     texture->needsDownload = 0;
     texture->name = NULL;
-    texture->next = textureList;
-    textureList = texture;
+    textureListPush(texture);
     map->lightTexture = texture;
     map->showsStatic = 0;
     map->dynamicLightCount = 0;

@@ -92,7 +92,7 @@ static void landscapeStateSet(void)
     grVertexLayout(GR_PARAM_ST1, 24, GR_PARAM_ENABLE);
     // Texture plus ambient. The ambient colour is limited to a byte per
     // channel so that a bright ambient cannot spill into its neighbour.
-    const float ambient[3] = {ambientRed, ambientGreen, ambientBlue};
+    const float ambient[3] = {lights.ambient[0], lights.ambient[1], lights.ambient[2]};
     grConstantColorValue(0xFF000000u + colourWord(ambient));
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL, GR_COMBINE_FACTOR_ONE,
                    GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
@@ -126,7 +126,7 @@ void landscapePass(void)
         landscape->visibleCount = 0;
     if (landscape && terrain.landscapeRoot) {
         landscapeStateSet();
-        if (tmuCount > 1) {
+        if (core.tmuCount > 1) {
             // Unit 1 hands its light map to unit 0, which multiplies its
             // surface texel by it.
             grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,

@@ -11,20 +11,30 @@
 // textureMemoryAlloc's answer when a unit has no room left.
 #define TEXTURE_NO_ROOM 0xFFFFFFFFu
 
-// The texture cache. Other modules may push records of their own (with a
-// null name) onto its head; they then take part in selection and takeover.
-extern TextureRecord* textureList;
-// Counts the times the list started anew (records of older lists no longer count).
-extern uint32_t textureListGeneration;
+// What the texture subsystem keeps; textureMemoryInit starts the cache and
+// the memory anew.
+typedef struct TextureState {
+    // The texture cache, newest first.
+    TextureRecord* list;
+    // Counts the times the list started anew (records of older lists no longer count).
+    uint32_t listGeneration;
+    // Texture memory of units 0 and 1: bounds and the allocation cursor.
+    uint32_t memoryMin[2];
+    uint32_t memoryMax[2];
+    uint32_t memoryCursor[2];
+    uint32_t memoryAlign;   // start addresses are multiples of this
+    // The largest texture the board takes: log2 of its side, and of its aspect.
+    int32_t maxLodLog2;
+    int32_t maxAspectLog2;
+    // Takeover candidates looked at by the searches so far (for tests and
+    // benchmarks).
+    uint64_t victimChecks;
+} TextureState;
+extern TextureState textures;
 
-// Texture memory of units 0 and 1: bounds and the allocation cursor.
-extern uint32_t textureMemoryMin[2];
-extern uint32_t textureMemoryMax[2];
-extern uint32_t textureMemoryCursor[2];
-extern uint32_t textureMemoryAlign;   // start addresses are multiples of this
-// The largest texture the board takes: log2 of its side, and of its aspect.
-extern int32_t textureMaxLodLog2;
-extern int32_t textureMaxAspectLog2;
+// Other modules may push records of their own (with a null name) onto the
+// head of the cache; they then take part in selection and takeover.
+void textureListPush(TextureRecord* record);
 
 void textureMemoryInit(void);
 uint32_t textureMemoryAlloc(int unit, uint32_t bytes);
@@ -51,8 +61,6 @@ void textureVictimTaken(TextureRecord* victim, TextureRecord* texture);
 void textureVictimUnused(const TextureRecord* texture);
 // The list starts anew.
 void textureVictimsReset(void);
-// Candidates looked at by the searches so far (for tests and benchmarks).
-extern uint64_t textureVictimChecks;
 
 // Use accounting around each world render: afterwards, usedRecently is 1
 // exactly for the textures selected during it.

@@ -45,8 +45,6 @@ static struct {
     size_t arrivalCapacity;
 } victims;
 
-uint64_t textureVictimChecks;
-
 static uint32_t placeSlot(const VictimPlaces* places, const TextureRecord* record)
 {
     uint64_t h = ((uint64_t)(uintptr_t)record >> 4) * 0x9E3779B97F4A7C15ull;
@@ -186,7 +184,7 @@ static void leavesSetOf(const TextureRecord* t)
 static void victimsNoteNewRecords(void)
 {
     size_t n = 0;
-    for (TextureRecord* t = textureList; t && t != victims.knownHead; t = t->next) {
+    for (TextureRecord* t = textures.list; t && t != victims.knownHead; t = t->next) {
         if (placeFind(t) != UINT32_MAX)
             continue;   // known already (the list's head was taken off again)
         if (n == victims.arrivalCapacity) {
@@ -210,7 +208,7 @@ static void victimsNoteNewRecords(void)
         placeStore(&victims.places, t, (uint32_t)unit << 31 | index);
         leavesSet(u, index);
     }
-    victims.knownHead = textureList;
+    victims.knownHead = textures.list;
 }
 
 // The newest record of a tree whose slot holds at least `need` and that the
@@ -221,7 +219,7 @@ static TextureRecord* treeSearch(VictimUnit* u, int32_t* tree, int32_t need, int
         uint32_t index = treeNewest(tree, u->capacity, need);
         if (index == UINT32_MAX)
             return NULL;
-        textureVictimChecks++;
+        textures.victimChecks++;
         TextureRecord* t = u->records[index];
         if (t->resident && t->slotSize == tree[u->capacity + index] && !(unusedOnly && t->usedRecently))
             return t;

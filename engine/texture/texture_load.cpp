@@ -2,13 +2,14 @@
 #include <stdlib.h>
 #include <string.h>
 
-
 #include "core/core.h"
 #include "texture/texture.h"
 
-TextureRecord* textureList;
-
-uint32_t textureListGeneration;
+void textureListPush(TextureRecord* record)
+{
+    record->next = textures.list;
+    textures.list = record;
+}
 
 TextureRecord* textureFind(const char* fileName)
 {
@@ -16,12 +17,12 @@ TextureRecord* textureFind(const char* fileName)
     // again, and records stay until the list starts anew.
     static TextureRecord* last;
     static uint32_t lastGeneration;
-    if (last && lastGeneration == textureListGeneration && strcmp(last->name, fileName) == 0)
+    if (last && lastGeneration == textures.listGeneration && strcmp(last->name, fileName) == 0)
         return last;
-    for (TextureRecord* t = textureList; t; t = t->next) {
+    for (TextureRecord* t = textures.list; t; t = t->next) {
         if (t->name && strcmp(t->name, fileName) == 0) {
             last = t;
-            lastGeneration = textureListGeneration;
+            lastGeneration = textures.listGeneration;
             return t;
         }
     }
@@ -39,8 +40,8 @@ static TextureRecord* textureReadFile(const char* fileName, Gu3dfInfo* fileInfo,
         return NULL;
     if (forBoard) {
         int aspect = fileInfo->header.aspect_ratio;
-        if (fileInfo->header.large_lod > textureMaxLodLog2 ||
-            (aspect < 0 ? -aspect : aspect) > textureMaxAspectLog2)
+        if (fileInfo->header.large_lod > textures.maxLodLog2 ||
+            (aspect < 0 ? -aspect : aspect) > textures.maxAspectLog2)
             return NULL;
         logWrite("Loading texture: ");
         logWrite(fileName);
@@ -107,8 +108,7 @@ TextureRecord* obxTextureLoad(const char* fileName, char useSecondTmu)
     } else {
         record->resident = 0;   // gets a slot when first selected
     }
-    record->next = textureList;
-    textureList = record;
+    textureListPush(record);
     return record;
 }
 

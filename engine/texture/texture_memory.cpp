@@ -6,30 +6,25 @@
 #include "core/core.h"
 #include "texture/texture.h"
 
-uint32_t textureMemoryMin[2];
-uint32_t textureMemoryMax[2];
-uint32_t textureMemoryCursor[2];
-uint32_t textureMemoryAlign = 16;
-int32_t textureMaxLodLog2 = GR_LOD_LOG2_256;
-int32_t textureMaxAspectLog2 = GR_ASPECT_LOG2_8x1;
+TextureState textures = {NULL, 0, {}, {}, {}, 16, GR_LOD_LOG2_256, GR_ASPECT_LOG2_8x1, 0};
 
 static const uint32_t twoMegabytes = 0x200000;
 
 uint32_t textureMemoryAlloc(int unit, uint32_t bytes)
 {
-    if (unit != 0 && !(unit == 1 && tmuCount > 1))
+    if (unit != 0 && !(unit == 1 && core.tmuCount > 1))
         return TEXTURE_NO_ROOM;
     // Blocks start on the board's texture alignment: 3DF sizes are exact byte
     // counts, so an unaligned cursor is normal.
-    uint64_t start = ((uint64_t)textureMemoryCursor[unit] + textureMemoryAlign - 1) &
-                     ~(uint64_t)(textureMemoryAlign - 1);
+    uint64_t start = ((uint64_t)textures.memoryCursor[unit] + textures.memoryAlign - 1) &
+                     ~(uint64_t)(textures.memoryAlign - 1);
     // A block must not straddle the 2 MB line of texture memory; the bytes
     // skipped below it stay unused.
     if (start < twoMegabytes && start + bytes > twoMegabytes)
         start = twoMegabytes;
-    if (start + bytes > textureMemoryMax[unit])
+    if (start + bytes > textures.memoryMax[unit])
         return TEXTURE_NO_ROOM;
-    textureMemoryCursor[unit] = (uint32_t)(start + bytes);
+    textures.memoryCursor[unit] = (uint32_t)(start + bytes);
     return (uint32_t)start;
 }
 
@@ -56,40 +51,39 @@ static TextureRecord* textureReserveSlot(uint8_t tmu, int unit)
     slot->address = textureMemoryAlloc(unit, (uint32_t)slot->size);
     if (slot->address == TEXTURE_NO_ROOM)
         slot->resident = 0;   // a unit too small for it: nothing to take over
-    slot->next = textureList;
-    textureList = slot;
+    textureListPush(slot);
     return slot;
 }
 
 void textureMemoryInit(void)
 {
-    textureList = NULL;
+    textures.list = NULL;
     textureAccountingReset();
     textureVictimsReset();
-    textureListGeneration++;
-    memset(textureMemoryMin, 0, sizeof textureMemoryMin);
-    memset(textureMemoryMax, 0, sizeof textureMemoryMax);
-    memset(textureMemoryCursor, 0, sizeof textureMemoryCursor);
+    textures.listGeneration++;
+    memset(textures.memoryMin, 0, sizeof textures.memoryMin);
+    memset(textures.memoryMax, 0, sizeof textures.memoryMax);
+    memset(textures.memoryCursor, 0, sizeof textures.memoryCursor);
     FxI32 align = 0;
     grGet(GR_TEXTURE_ALIGN, sizeof align, &align);
-    textureMemoryAlign = (align > 0 && (align & (align - 1)) == 0) ? (uint32_t)align : 16;
+    textures.memoryAlign = (align > 0 && (align & (align - 1)) == 0) ? (uint32_t)align : 16;
     FxI32 maxSize = 0, maxAspect = -1;
     grGet(GR_MAX_TEXTURE_SIZE, sizeof maxSize, &maxSize);
     grGet(GR_MAX_TEXTURE_ASPECT_RATIO, sizeof maxAspect, &maxAspect);
-    textureMaxLodLog2 = GR_LOD_LOG2_256;
+    textures.maxLodLog2 = GR_LOD_LOG2_256;
     for (int lod = GR_LOD_LOG2_1; lod <= 11; lod++) {
         if (maxSize == (1 << lod))
-            textureMaxLodLog2 = lod;
+            textures.maxLodLog2 = lod;
     }
-    textureMaxAspectLog2 = maxAspect >= 0 && maxAspect <= GR_ASPECT_LOG2_8x1 ? maxAspect : GR_ASPECT_LOG2_8x1;
-    textureMemoryMin[0] = grTexMinAddress(GR_TMU0);
-    textureMemoryMax[0] = grTexMaxAddress(GR_TMU0);
-    textureMemoryCursor[0] = textureMemoryMin[0];
-    if (tmuCount > 1) {
-        textureMemoryMin[1] = grTexMinAddress(GR_TMU1);
-        textureMemoryMax[1] = grTexMaxAddress(GR_TMU1);
-        textureMemoryCursor[1] = textureMemoryMin[1];
+    textures.maxAspectLog2 = maxAspect >= 0 && maxAspect <= GR_ASPECT_LOG2_8x1 ? maxAspect : GR_ASPECT_LOG2_8x1;
+    textures.memoryMin[0] = grTexMinAddress(GR_TMU0);
+    textures.memoryMax[0] = grTexMaxAddress(GR_TMU0);
+    textures.memoryCursor[0] = textures.memoryMin[0];
+    if (core.tmuCount > 1) {
+        textures.memoryMin[1] = grTexMinAddress(GR_TMU1);
+        textures.memoryMax[1] = grTexMaxAddress(GR_TMU1);
+        textures.memoryCursor[1] = textures.memoryMin[1];
     }
     textureReserveSlot(0, 0);
-    textureReserveSlot(1, tmuCount > 1 ? 1 : 0);
+    textureReserveSlot(1, core.tmuCount > 1 ? 1 : 0);
 }

@@ -7,7 +7,7 @@
 
 int textureUnit(const TextureRecord* texture)
 {
-    return (texture->tmu == 0 || tmuCount <= 1) ? 0 : 1;
+    return (texture->tmu == 0 || core.tmuCount <= 1) ? 0 : 1;
 }
 
 static GrChipID_t textureChip(int unit)
@@ -46,13 +46,13 @@ static void recordListPush(RecordList* list, TextureRecord* t)
 // `newFrame`, their counts start from zero.
 static void textureNewRecordsNote(int newFrame)
 {
-    for (TextureRecord* t = textureList; t && t != knownHead; t = t->next) {
+    for (TextureRecord* t = textures.list; t && t != knownHead; t = t->next) {
         if (newFrame)
             t->useCount = 0;
         if (t->usedRecently)
             recordListPush(&markedRecent, t);
     }
-    knownHead = textureList;
+    knownHead = textures.list;
 }
 
 void textureAccountingReset(void)
@@ -122,6 +122,6 @@ void textureFrameEnd(void)
 
 void textureMarkAllForDownload(void)
 {
-    for (TextureRecord* t = textureList; t; t = t->next)
+    for (TextureRecord* t = textures.list; t; t = t->next)
         t->needsDownload = 1;
 }

@@ -88,7 +88,7 @@ int obxInitialize(HWND window, int resolutionIndex)
     // 20. The draw vertex.
     vertexLayoutSet();
     // 21. The drawing area is the whole screen.
-    viewportSetFullScreen(screenWidth, screenHeight);
+    viewportSetFullScreen(core.screenWidth, core.screenHeight);
     // 22. Depth clear value: the farthest W-buffer value.
     depthClearValueInit();
     // 23. Buffer swaps wait for one vertical retrace; objects draw as fans.

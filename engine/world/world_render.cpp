@@ -32,7 +32,7 @@ void obxBackgroundClear(void)
 {
     // The colour buffer only: the depth buffer keeps what it holds.
     grDepthMask(FXFALSE);
-    grBufferClear(colourWord(world.backgroundColour), 0, depthClearValue);
+    grBufferClear(colourWord(world.backgroundColour), 0, core.depthClearValue);
     grDepthMask(FXTRUE);
 }
 
@@ -40,7 +40,7 @@ void obxWorldDisplay(void)
 {
     if (world.frameShown)
         return;
-    grBufferSwap(vsyncFlag ? 1 : 0);
+    grBufferSwap(core.vsyncFlag ? 1 : 0);
     world.frameShown = 1;
 }
 
@@ -52,7 +52,7 @@ void obxWorldRender(int display)
     // Depth only: the colour buffer keeps the previous picture unless the
     // application cleared it.
     grColorMask(FXFALSE, FXFALSE);
-    grBufferClear(colourWord(world.backgroundColour), 0, depthClearValue);
+    grBufferClear(colourWord(world.backgroundColour), 0, core.depthClearValue);
     grColorMask(FXTRUE, FXFALSE);
 
     cameraUpdate();

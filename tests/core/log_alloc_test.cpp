@@ -22,7 +22,7 @@ protected:
 TEST_F(LogTest, HeaderThenMessagesVerbatim)
 {
     logOpen();
-    ASSERT_NE(logFile, nullptr);
+    ASSERT_NE(core.logFile, nullptr);
     logWrite("Loading texture: ");
     logWrite("100%s %d %n.3df");   // never taken as a format
     logWrite("\n\n");
@@ -30,7 +30,7 @@ TEST_F(LogTest, HeaderThenMessagesVerbatim)
     logClose();
     EXPECT_EQ(fileRead("Ombrix.log"), "Ombrix Logfile\n\nLoading texture: 100%s %d %n.3df\n\n");
     logWrite("after closing");   // no file, no effect
-    EXPECT_EQ(logFile, nullptr);
+    EXPECT_EQ(core.logFile, nullptr);
 }
 
 TEST_F(LogTest, OpeningTruncatesAnOldLog)
@@ -48,14 +48,14 @@ TEST_F(LogTest, UncreatableLogIsSilentlyAbsent)
     // A directory in the log's place: no user, root included, can create it.
     ASSERT_EQ(mkdir("Ombrix.log", 0700), 0);
     logOpen();
-    EXPECT_EQ(logFile, nullptr);
+    EXPECT_EQ(core.logFile, nullptr);
     logWrite("nothing happens");
     logClose();
 }
 
 TEST(CountedAlloc, CountsRequestedBytesAndNeverSubtracts)
 {
-    bytesAllocated = 0;
+    core.bytesAllocated = 0;
     void* a = countedAlloc(100);
     void* b = countedAlloc(28);
     ASSERT_NE(a, nullptr);
@@ -72,7 +72,7 @@ TEST(CountedAlloc, CountsRequestedBytesAndNeverSubtracts)
 
 TEST(CountedAlloc, FailureReturnsNullAndLeavesTheCount)
 {
-    bytesAllocated = 7;
+    core.bytesAllocated = 7;
     EXPECT_EQ(countedAlloc((size_t)-1 / 2), nullptr);
     EXPECT_EQ(obxNumBytesAllocated(), 7u);
 }
@@ -80,7 +80,7 @@ TEST(CountedAlloc, FailureReturnsNullAndLeavesTheCount)
 TEST(Subpixel, SnapsToTheNearestSixteenth)
 {
     fpuSetup();
-    EXPECT_EQ(snapConstant, 786432.0f);
+    EXPECT_EQ(core.snapConstant, 786432.0f);
     float values[] = {10.03f, 10.04f, -3.3f, 0.0f, 639.99f, 100.03125f, 100.09375f, 1234.5678f};
     for (float v : values) {
         float snapped = v;

@@ -133,8 +133,8 @@ TEST_F(NullHandles, EveryCallIgnoresThemAndCreatorsReturnNull)
     EXPECT_EQ(camera->stepsLeft, 0);
     EXPECT_EQ(emitter->position.x, 0.0f);
     EXPECT_EQ(smoke->position.x, 0.0f);
-    EXPECT_EQ(worldObjects, cube);
-    EXPECT_EQ(worldObjects->next, nullptr);
+    EXPECT_EQ(objects.first, cube);
+    EXPECT_EQ(objects.first->next, nullptr);
     EXPECT_EQ(particles.emitters, nullptr);
     EXPECT_EQ(particles.smokeEmitters, nullptr);
     const Frame after = frameRender();

@@ -96,8 +96,8 @@ TEST_F(StartupTest, ResolutionIndexChoosesTheScreen)
         Frame frame = frameGrab(GR_BUFFER_FRONTBUFFER);
         EXPECT_EQ(frame.width, (uint32_t)c.width);
         EXPECT_EQ(frame.height, (uint32_t)c.height);
-        EXPECT_EQ(scale2dX, c.width / 640.0f);
-        EXPECT_EQ(scale2dY, c.height / 480.0f);
+        EXPECT_EQ(core.scale2dX, c.width / 640.0f);
+        EXPECT_EQ(core.scale2dY, c.height / 480.0f);
         EXPECT_EQ(view.viewport.maxX, c.width);
         EXPECT_EQ(view.viewport.halfHeight, c.height / 2.0f);
         engineStop();
@@ -117,7 +117,7 @@ TEST_F(StartupTest, UnwritableDirectoryStillStartsWithoutLog)
     }
     setenv("OBX_GLIDE_DISPLAY", "headless", 1);
     EXPECT_EQ(obxInitialize(NULL, 0), 1);
-    EXPECT_EQ(logFile, nullptr);
+    EXPECT_EQ(core.logFile, nullptr);
     struct stat st;
     EXPECT_TRUE(stat("Ombrix.log", &st) != 0 || S_ISDIR(st.st_mode));
 }
@@ -155,20 +155,20 @@ TEST_F(StartupTest, GlideSetUpInOrder)
     });
     EXPECT_TRUE(traceCalls("grTexCombine").size() == 1);   // unit 1 keeps Glide's default
     EXPECT_TRUE(traceCalls("grFogMode").empty());           // fog stays off
-    EXPECT_EQ(fogMode, 0);
+    EXPECT_EQ(core.fogMode, 0);
     EXPECT_EQ(view.farDistance, 3000.0f);
     EXPECT_EQ(view.nearDistance, 2.0f);
-    EXPECT_EQ(vsyncFlag, 1);
-    EXPECT_EQ(depthClearValue, 0xFFFFu);
+    EXPECT_EQ(core.vsyncFlag, 1);
+    EXPECT_EQ(core.depthClearValue, 0xFFFFu);
     EXPECT_EQ(view.camera, &view.defaultCamera);
-    EXPECT_EQ(tmuCount, 2);
+    EXPECT_EQ(core.tmuCount, 2);
 }
 
 TEST_F(StartupTest, OneUnitBoardSetsUpOnlyUnitZero)
 {
     setenv("FX_GLIDE_NUM_TMU", "1", 1);
     ASSERT_EQ(tracedStart(), 1);
-    EXPECT_EQ(tmuCount, 1);
+    EXPECT_EQ(core.tmuCount, 1);
     EXPECT_EQ(traceCalls("grTexFilterMode").size(), 1u);
     EXPECT_EQ(traceCalls("grTexClampMode").size(), 1u);
 }
@@ -178,7 +178,7 @@ TEST_F(StartupTest, FogTableRunsFrom2400To3000)
     ASSERT_EQ(engineStart(), 1);
     uint8_t expected[64];
     guFogGenerateLinear(expected, 2400.0f, 3000.0f);
-    EXPECT_EQ(memcmp(fogTable, expected, sizeof expected), 0);
+    EXPECT_EQ(memcmp(core.fogTable, expected, sizeof expected), 0);
 }
 
 TEST_F(StartupTest, FocusLossSavesOnceAndReturnDownloadsTexturesOnce)
@@ -193,15 +193,15 @@ TEST_F(StartupTest, FocusLossSavesOnceAndReturnDownloadsTexturesOnce)
     obxLooseFocus();
     EXPECT_EQ(traceCalls("grGlideGetState").size(), 1u);
     EXPECT_EQ(traceCalls("grSstWinClose").size(), 1u);
-    EXPECT_EQ(focusLost, 1);
+    EXPECT_EQ(core.focusLost, 1);
 
     traceStart();
     obxSetFocus();
     obxSetFocus();
     expectInOrder({"grGlideInit()", "grGlideSetState(ptr)"});
     EXPECT_EQ(traceCalls("grSstWinOpen").size(), 1u);
-    EXPECT_EQ(focusLost, 0);
-    for (TextureRecord* t = textureList; t; t = t->next)
+    EXPECT_EQ(core.focusLost, 0);
+    for (TextureRecord* t = textures.list; t; t = t->next)
         EXPECT_EQ(t->needsDownload, 1);
 
     traceStart();
@@ -225,7 +225,7 @@ TEST_F(StartupTest, FocusReturnKeepsTheGlideState)
     grGet(GR_GLIDE_STATE_SIZE, 4, &size);
     std::vector<uint8_t> now((size_t)size);
     grGlideGetState(now.data());
-    EXPECT_EQ(memcmp(now.data(), glideState, (size_t)size), 0);
+    EXPECT_EQ(memcmp(now.data(), core.glideState, (size_t)size), 0);
 }
 
 TEST_F(StartupTest, FogModesAndColour)
@@ -237,13 +237,13 @@ TEST_F(StartupTest, FogModesAndColour)
     EXPECT_EQ(traceCalls("grFogMode").size(), 1u);
     uint8_t expected[64];
     guFogGenerateLinear(expected, 2.0f, 3000.0f);
-    EXPECT_EQ(memcmp(fogTable, expected, sizeof expected), 0);
+    EXPECT_EQ(memcmp(core.fogTable, expected, sizeof expected), 0);
 
     traceStart();
     obxFogSetMode(0);
     obxFogSetMode(5);   // stored, nothing sent
     EXPECT_EQ(traceLines(), std::vector<std::string>{"grFogMode(0)"});
-    EXPECT_EQ(fogMode, 5);
+    EXPECT_EQ(core.fogMode, 5);
 
     traceStart();
     obxFarClippingPlaneSet(500.0f);   // does not regenerate the table
@@ -271,7 +271,7 @@ TEST_F(StartupTest, ShutdownClosesWindowGlideAndLog)
     ASSERT_EQ(tracedStart(), 1);
     traceStart();
     obxShutdown();
-    EXPECT_EQ(logFile, nullptr);
+    EXPECT_EQ(core.logFile, nullptr);
     std::vector<std::string> lines = traceLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].rfind("grSstWinClose(", 0), 0u);
@@ -288,7 +288,7 @@ bool drawVertexReachesTheScreen(void)
                    GR_COMBINE_OTHER_NONE, FXFALSE);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
     grDepthBufferFunction(GR_CMP_ALWAYS);
-    grBufferClear(0, 0, depthClearValue);
+    grBufferClear(0, 0, core.depthClearValue);
     DrawVer v[3];
     memset(v, 0, sizeof v);
     float corners[3][2] = {{0, 0}, {200, 0}, {0, 200}};

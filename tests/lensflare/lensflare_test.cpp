@@ -285,7 +285,7 @@ TEST_F(Flare, FrameBufferFailuresAreLoggedAndCostTheFlare)
     flareMarkPass();
     flareDrawPass();
     obxSetFocus();
-    fflush(logFile);
+    fflush(core.logFile);
     std::string log = fileRead("Ombrix.log");
     const std::string both =
         "Unable to write to linear frame buffer!Unable to write to linear frame buffer!"

@@ -11,8 +11,8 @@ protected:
     void SetUp() override { sceneOffline(); }
     void TearDown() override
     {
-        while (lightSources)
-            obxLightsourceDelete(lightSources);
+        while (lights.sources)
+            obxLightsourceDelete(lights.sources);
     }
 
     // The lights from the first to the last, checking the back links too.
@@ -44,7 +44,7 @@ TEST_F(LightTest, LightSourcesKeepCreationOrder)
     EXPECT_EQ(a->next, nullptr);
     LightSource* b = lightPut({0, 0, 0}, 1, 1, 1);
     LightSource* c = lightPut({0, 0, 0}, 1, 1, 1);
-    EXPECT_EQ(lightSources, c);
+    EXPECT_EQ(lights.sources, c);
     EXPECT_EQ(order(), (std::vector<LightSource*>{a, b, c}));
 
     obxLightsourceMove(b, 4, 5, 6);
@@ -55,19 +55,19 @@ TEST_F(LightTest, LightSourcesKeepCreationOrder)
     // The middle one goes: first and last stay linked in order, and the
     // list is held through the later neighbour.
     obxLightsourceDelete(b);
-    EXPECT_EQ(lightSources, c);
+    EXPECT_EQ(lights.sources, c);
     EXPECT_EQ(order(), (std::vector<LightSource*>{a, c}));
     // A light added while the list is held through its first member still
     // goes to the end.
     obxLightsourceDelete(c);
-    EXPECT_EQ(lightSources, a);
+    EXPECT_EQ(lights.sources, a);
     LightSource* d = lightPut({0, 0, 0}, 1, 1, 1);
     EXPECT_EQ(order(), (std::vector<LightSource*>{a, d}));
     obxLightsourceDelete(a);
-    EXPECT_EQ(lightSources, d);
+    EXPECT_EQ(lights.sources, d);
     EXPECT_EQ(d->prev, nullptr);
     obxLightsourceDelete(d);
-    EXPECT_EQ(lightSources, nullptr);
+    EXPECT_EQ(lights.sources, nullptr);
     EXPECT_TRUE(order().empty());
     // Empty again: the next light is the first, and extra may be null.
     LightSource* e = obxLightsourceAdd(1, 1, 1, 0, 0, 0, 0, nullptr, nullptr);
@@ -75,9 +75,9 @@ TEST_F(LightTest, LightSourcesKeepCreationOrder)
     EXPECT_EQ(e->extra[0], 0u);
 
     obxAmbientlightLight(0.2f, 0.3f, 0.4f);
-    EXPECT_EQ(ambientGreen, 0.3f);
+    EXPECT_EQ(lights.ambient[1], 0.3f);
     ambientLightInit();
-    EXPECT_EQ(ambientBlue, 0.0f);
+    EXPECT_EQ(lights.ambient[2], 0.0f);
 }
 
 TEST_F(LightTest, StartingAgainForgetsTheOldLights)
@@ -105,7 +105,7 @@ TEST_F(LightTest, DynamicLightMarksSeenByOneRender)
 
     // A newer light goes in front; both stay in the list.
     DynamicLight* newer = obxDynLightsourceAdd(4, 0, 0, 0, 1, 1, 1);
-    EXPECT_EQ(dynamicLights, newer);
+    EXPECT_EQ(lights.dynamic, newer);
     EXPECT_EQ(newer->next, older);
 
     // The same values change nothing.

@@ -100,7 +100,7 @@ size_t chunkSize(const Chunk3ds& chunk)
 
 std::string logText(void)
 {
-    fflush(logFile);
+    fflush(core.logFile);
     return fileRead("Ombrix.log");
 }
 

@@ -186,11 +186,11 @@ TEST_F(ObjectTest, WorldListKeepsOrderThroughAddsAndDeletes)
 {
     auto order = []() {
         std::vector<Object*> list;
-        for (Object* o = worldObjects; o; o = o->next)
+        for (Object* o = objects.first; o; o = o->next)
             list.push_back(o);
         // The links agree backwards as well.
         std::vector<Object*> back;
-        for (Object* o = worldObjectsLast; o; o = o->prev)
+        for (Object* o = objects.last; o; o = o->prev)
             back.insert(back.begin(), o);
         EXPECT_EQ(list, back);
         return list;
@@ -219,12 +219,12 @@ TEST_F(ObjectTest, WorldListKeepsOrderThroughAddsAndDeletes)
     obxObjectDelete(a);
     obxObjectDelete(d);
     EXPECT_TRUE(order().empty());
-    EXPECT_EQ(worldObjects, nullptr);
+    EXPECT_EQ(objects.first, nullptr);
 
     // The only member, deleted, empties the list; the next add starts it again.
     Object* e = obxObjectAdd(obxObjectInitDefaultState());
     obxObjectDelete(e);
-    EXPECT_EQ(worldObjects, nullptr);
+    EXPECT_EQ(objects.first, nullptr);
     Object* f = obxObjectAdd(obxObjectInitDefaultState());
     EXPECT_EQ(order(), (std::vector<Object*>{f}));
     obxObjectDelete(f);
@@ -241,18 +241,18 @@ TEST_F(ObjectTest, StartingAgainForgetsTheOldWorld)
     Object* a = obxObjectAdd(obxObjectInitDefaultState());
     Object* b = obxObjectAdd(obxObjectInitDefaultState());
     worldObjectsInit();   // what a second obxInitialize does
-    EXPECT_EQ(worldObjects, nullptr);
+    EXPECT_EQ(objects.first, nullptr);
     Object* c = obxObjectAdd(obxObjectInitDefaultState());
     // The old objects are outside the new world: b can join it, deleting a
     // leaves it alone.
     obxObjectAdd(b);
     obxObjectDelete(a);
-    EXPECT_EQ(worldObjects, c);
+    EXPECT_EQ(objects.first, c);
     EXPECT_EQ(c->next, b);
-    EXPECT_EQ(worldObjectsLast, b);
+    EXPECT_EQ(objects.last, b);
     obxObjectDelete(b);
     obxObjectDelete(c);
-    EXPECT_EQ(worldObjects, nullptr);
+    EXPECT_EQ(objects.first, nullptr);
 }
 
 TEST_F(ObjectTest, AttributeSetters)

@@ -232,7 +232,7 @@ TEST_F(TextDrawing, RenderStateSwitchesFogAndTheKey)
     EXPECT_EQ(lines[1], "grChromakeyMode(0)");
     EXPECT_EQ(lines.back(), "grFogMode(2)");
     EXPECT_EQ(overlay.chromaKeyFlag, 0);
-    EXPECT_EQ(fogMode, 1);
+    EXPECT_EQ(core.fogMode, 1);
 }
 
 TEST(Text, OurOwnCharacterSetDrawsItsGlyphs)

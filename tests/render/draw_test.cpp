@@ -413,7 +413,7 @@ TEST_F(DrawTest, NothingOutsideTheRenderWindow)
     (void)around;
     lightPut({0, 0, 0}, 1, 1, 1);
     for (int shape : {0, 1, 2}) {
-        for (Object* o = worldObjects; o; o = o->next)
+        for (Object* o = objects.first; o; o = o->next)
             obxObjectSetShape(o, shape);
         Frame f = frameRender();
         int inside = 0;

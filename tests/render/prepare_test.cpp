@@ -15,10 +15,10 @@ protected:
     void SetUp() override { sceneOffline(); }
     void TearDown() override
     {
-        while (lightSources)
-            obxLightsourceDelete(lightSources);
-        while (worldObjects)
-            obxObjectDelete(worldObjects);
+        while (lights.sources)
+            obxLightsourceDelete(lights.sources);
+        while (objects.first)
+            obxObjectDelete(objects.first);
     }
 
     // Culls an object of the given radius centred at the camera-space point
@@ -242,7 +242,7 @@ TEST_F(PrepareTest, SmoothLightingPerVertex)
 
     // Lit from behind, a double-sided smooth polygon is not mirrored.
     object->polygons[0].doubleSided = 1;
-    obxLightsourceMove(lightSources, -1, -1, 14);
+    obxLightsourceMove(lights.sources, -1, -1, 14);
     prepare(object);
     EXPECT_NEAR(object->vertexRecords[0].r, wrapLight(1.0f, 4, -1, 0), 1e-6);
     EXPECT_LT(object->vertexRecords[0].r, 0.001f);

@@ -124,7 +124,7 @@ TEST_F(WorldRenderTest, CountersCountDrawnPolygonsAndFrames)
     EXPECT_EQ(obxPerformanceGet()->polygonsDrawn, 4u);
     EXPECT_EQ(obxGetFrameCount(), 2u);
     EXPECT_EQ(near->culled, 0);
-    EXPECT_EQ(worldObjectsLast->culled, 1);
+    EXPECT_EQ(objects.last->culled, 1);
     // The counters are the engine's own, live.
     PerformanceCounters* live = obxPerformanceGet();
     obxWorldRender(0);

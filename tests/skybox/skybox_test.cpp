@@ -64,7 +64,7 @@ TEST_F(Sky, CubeOfTwelveFullyBrightTriangles)
     EXPECT_EQ(cube->radius, 100.0f);
     EXPECT_EQ(cube->shadingType, 1);
     // Not one of the world's objects.
-    EXPECT_EQ(worldObjects, nullptr);
+    EXPECT_EQ(objects.first, nullptr);
     for (int p = 0; p < 12; p++) {
         EXPECT_EQ(cube->polygons[p].texture, faces[p / 2]);
         EXPECT_EQ(cube->polygons[p].emissive[1], 1.0f);

@@ -140,7 +140,7 @@ TEST_F(LandscapeLoadTest, OnlyIntensityMapsOfSixtyFourOrTwoHundredFiftySixAreTak
 {
     start();
     size_t before = 0;
-    for (TextureRecord* t = textureList; t; t = t->next)
+    for (TextureRecord* t = textures.list; t; t = t->next)
         before++;
     auto flat = [](int, int) { return 9; };
     heightMapWrite("i128.3df", 128, 128, flat);
@@ -161,7 +161,7 @@ TEST_F(LandscapeLoadTest, OnlyIntensityMapsOfSixtyFourOrTwoHundredFiftySixAreTak
               nullptr);
     // Refusing leaves the texture cache as it was.
     size_t after = 0;
-    for (TextureRecord* t = textureList; t; t = t->next)
+    for (TextureRecord* t = textures.list; t; t = t->next)
         after++;
     EXPECT_EQ(after, before);
     // A map with all its mipmap levels is read from its first level.
@@ -269,7 +269,7 @@ TEST_F(LandscapeLoadTest, StaticLightMapsFollowTheLightOnTheNormals)
 TEST_F(LandscapeLoadTest, EveryPatchHasAnEightByEightLightMapTexture)
 {
     start(2);
-    uint32_t cursor = textureMemoryCursor[1];
+    uint32_t cursor = textures.memoryCursor[1];
     Landscape* land = landscapeFlat(64, 448, 0, 100.0f, {0, 1, 0}, 0.5f);
     ASSERT_NE(land, nullptr);
     // Depth-first creation order: the root first, then its first child and
@@ -282,7 +282,7 @@ TEST_F(LandscapeLoadTest, EveryPatchHasAnEightByEightLightMapTexture)
     };
     walk(land->root);
     ASSERT_EQ(order.size(), 4369u);
-    TextureRecord* t = textureList;
+    TextureRecord* t = textures.list;
     for (size_t i = order.size(); i-- > 0;) {
         LandscapePatch* p = order[i];
         const LandscapeLightMap& m = p->lightMap;
@@ -310,7 +310,7 @@ TEST_F(LandscapeLoadTest, EveryPatchHasAnEightByEightLightMapTexture)
 TEST_F(LandscapeLoadTest, OnOneUnitLightMapsShareUnitZero)
 {
     start(1);
-    uint32_t cursor = (textureMemoryCursor[0] + 15u) & ~15u;
+    uint32_t cursor = (textures.memoryCursor[0] + 15u) & ~15u;
     Landscape* land = landscapeFlat(64, 448);
     ASSERT_NE(land, nullptr);
     EXPECT_EQ(land->root->lightMap.lightTmu, 0);

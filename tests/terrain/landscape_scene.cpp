@@ -20,7 +20,7 @@ std::vector<std::string> landscapeDataFiles(void)
 int landscapeEngineStart(int units, const char* memory)
 {
     // Dynamic lights outlive obxInitialize; every test starts without any.
-    dynamicLights = nullptr;
+    lights.dynamic = nullptr;
     setenv("FX_GLIDE_NUM_TMU", units == 1 ? "1" : "2", 1);
     setenv("OBX_GLIDE_TEXMEM", memory, 1);
     return engineStart(0, landscapeDataFiles());

@@ -44,7 +44,7 @@ protected:
     std::vector<TextureRecord*> oldestFirst()
     {
         std::vector<TextureRecord*> all;
-        for (TextureRecord* t = textureList; t; t = t->next)
+        for (TextureRecord* t = textures.list; t; t = t->next)
             all.insert(all.begin(), t);
         return all;
     }
@@ -68,19 +68,19 @@ TEST_F(TextureTest, ReserveSlotsComeFirstOnEachUnit)
         EXPECT_EQ(all[i]->info.smallLodLog2, GR_LOD_LOG2_1);
         EXPECT_EQ(all[i]->info.largeLodLog2, GR_LOD_LOG2_256);
         EXPECT_EQ(all[i]->info.format, GR_TEXFMT_RGB_565);
-        EXPECT_EQ(all[i]->address, textureMemoryMin[i]);
+        EXPECT_EQ(all[i]->address, textures.memoryMin[i]);
     }
     EXPECT_STREQ(all[2]->name, "white.3df");
-    EXPECT_EQ(all[2]->address, textureMemoryMin[0] + reserveSlotBytes);
+    EXPECT_EQ(all[2]->address, textures.memoryMin[0] + reserveSlotBytes);
 }
 
 TEST_F(TextureTest, OneUnitBoardKeepsBothReserveSlotsOnUnitZero)
 {
     start(1);
     std::vector<TextureRecord*> all = oldestFirst();
-    EXPECT_EQ(all[0]->address, textureMemoryMin[0]);
+    EXPECT_EQ(all[0]->address, textures.memoryMin[0]);
     EXPECT_EQ(all[1]->tmu, 1);
-    EXPECT_EQ(all[1]->address, textureMemoryMin[0] + reserveSlotBytes);
+    EXPECT_EQ(all[1]->address, textures.memoryMin[0] + reserveSlotBytes);
 }
 
 TEST_F(TextureTest, LoadingTheSameNameTwiceGivesTheSameRecord)
@@ -99,7 +99,7 @@ TEST_F(TextureTest, LoadingTheSameNameTwiceGivesTheSameRecord)
     EXPECT_EQ(textureFind("Grass.3df"), nullptr);
     TextureRecord* upper = load("Grass.3df", 64);   // other letter case, other texture
     EXPECT_NE(upper, a);
-    EXPECT_EQ(textureList, upper);
+    EXPECT_EQ(textures.list, upper);
 
     obxShutdown();
     std::string log = fileRead("Ombrix.log");
@@ -124,7 +124,7 @@ TEST_F(TextureTest, LoadedRecordDescribesTheFile)
     EXPECT_EQ(t->usedRecently, 1);
     EXPECT_EQ(t->needsDownload, 0);
     EXPECT_EQ(((uint16_t*)t->info.data)[0], 0x07E0);
-    EXPECT_EQ(t->address % textureMemoryAlign, 0u);
+    EXPECT_EQ(t->address % textures.memoryAlign, 0u);
     // Texels, the record and the name are counted.
     EXPECT_EQ(obxNumBytesAllocated() - before, 10922u + sizeof(TextureRecord) + strlen("t64.3df") + 1);
 }
@@ -147,13 +147,13 @@ TEST_F(TextureTest, BlocksStartAlignedAndNeverOverlap)
 TEST_F(TextureTest, NoBlockStraddlesTheTwoMegabyteLine)
 {
     start();
-    textureMemoryCursor[0] = 0x200000 - 100;
+    textures.memoryCursor[0] = 0x200000 - 100;
     EXPECT_EQ(textureMemoryAlloc(0, 1000), 0x200000u);
-    EXPECT_EQ(textureMemoryCursor[0], 0x200000u + 1000);
-    textureMemoryCursor[0] = 0x200000 - 96;
+    EXPECT_EQ(textures.memoryCursor[0], 0x200000u + 1000);
+    textures.memoryCursor[0] = 0x200000 - 96;
     EXPECT_EQ(textureMemoryAlloc(0, 96), 0x200000u - 96);   // ends on the line: fits below
 
-    textureMemoryCursor[1] = 0x200000 - 5000;
+    textures.memoryCursor[1] = 0x200000 - 5000;
     TextureRecord* t = load("cross.3df", 64, 1);
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->address, 0x200000u);
@@ -162,9 +162,9 @@ TEST_F(TextureTest, NoBlockStraddlesTheTwoMegabyteLine)
 TEST_F(TextureTest, AllocationFailsWithoutRoomAndLeavesTheCursor)
 {
     start(1, "1M");
-    uint32_t cursor = textureMemoryCursor[0];
+    uint32_t cursor = textures.memoryCursor[0];
     EXPECT_EQ(textureMemoryAlloc(0, 0x100000), TEXTURE_NO_ROOM);
-    EXPECT_EQ(textureMemoryCursor[0], cursor);
+    EXPECT_EQ(textures.memoryCursor[0], cursor);
     EXPECT_EQ(textureMemoryAlloc(1, 16), TEXTURE_NO_ROOM);   // no second unit
     EXPECT_EQ(textureMemoryAlloc(2, 16), TEXTURE_NO_ROOM);
     EXPECT_EQ(textureMemoryAlloc(-1, 16), TEXTURE_NO_ROOM);
@@ -221,7 +221,7 @@ TEST_F(TextureTest, FullMemoryThenTakeoverOfTheFirstUnusedSlot)
     // Victims are searched from the newest record: the first resident one not
     // used in the last frame with a slot large enough.
     TextureRecord* expected = nullptr;
-    for (TextureRecord* t = textureList; t && !expected; t = t->next) {
+    for (TextureRecord* t = textures.list; t && !expected; t = t->next) {
         if (t->resident && !t->usedRecently && t->slotSize >= homeless->size)
             expected = t;
     }
@@ -259,7 +259,7 @@ TEST_F(TextureTest, RecentlyUsedSlotsAreTakenOnlyWhenNothingElseFits)
     ASSERT_NE(homeless, nullptr);
     // Everything resident, the reserve slots too, was used in the last frame.
     textureFrameBegin();
-    for (TextureRecord* t = textureList; t; t = t->next) {
+    for (TextureRecord* t = textures.list; t; t = t->next) {
         if (t->resident) {
             t->useCount = 1;
             t->usedRecently = 1;
@@ -267,7 +267,7 @@ TEST_F(TextureTest, RecentlyUsedSlotsAreTakenOnlyWhenNothingElseFits)
     }
     textureFrameEnd();
     TextureRecord* first = nullptr;
-    for (TextureRecord* t = textureList; t && !first; t = t->next) {
+    for (TextureRecord* t = textures.list; t && !first; t = t->next) {
         if (t->resident && t->slotSize >= homeless->size)
             first = t;
     }
@@ -287,8 +287,8 @@ TEST_F(TextureTest, TextureLargerThanEverySlotLeavesThePreviousSource)
     huge.info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels};
     huge.size = 400000;
     huge.slotSize = 400000;
-    huge.next = textureList;
-    textureList = &huge;
+    huge.next = textures.list;
+    textures.list = &huge;
 
     traceStart();
     textureSelect(huge.next);   // white, resident
@@ -296,7 +296,7 @@ TEST_F(TextureTest, TextureLargerThanEverySlotLeavesThePreviousSource)
     EXPECT_EQ(huge.resident, 0);
     EXPECT_EQ(huge.useCount, 1);
     EXPECT_EQ(traceLines().size(), 1u);   // only white's grTexSource
-    textureList = huge.next;
+    textures.list = huge.next;
 }
 
 TEST_F(TextureTest, FrameAccountingMarksExactlyTheTexturesOfTheLastRender)
@@ -345,7 +345,7 @@ TEST_F(TextureTest, LoadToMemoryReadsAgainEachTime)
 TEST_F(TextureTest, BadFilesFailWithoutLogOrRecord)
 {
     start();
-    TextureRecord* head = textureList;
+    TextureRecord* head = textures.list;
     EXPECT_EQ(obxTextureLoad("absent.3df", 0), nullptr);
     EXPECT_EQ(obxTextureLoadToMemory("absent.3df"), nullptr);
     std::string header = "3df v1.1\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n";
@@ -354,7 +354,7 @@ TEST_F(TextureTest, BadFilesFailWithoutLogOrRecord)
     EXPECT_EQ(obxTextureLoad("junk.3df", 0), nullptr);
     EXPECT_EQ(obxTextureLoad("short.3df", 0), nullptr);
     EXPECT_EQ(obxTextureLoadToMemory("short.3df"), nullptr);
-    EXPECT_EQ(textureList, head);
+    EXPECT_EQ(textures.list, head);
     obxShutdown();
     EXPECT_EQ(fileRead("Ombrix.log").find("absent"), std::string::npos);
     EXPECT_EQ(fileRead("Ombrix.log").find("junk"), std::string::npos);
@@ -377,7 +377,7 @@ TextureRecord* victimByWalk(const TextureRecord* texture)
 {
     int unit = textureUnit(texture);
     for (int pass = 0; pass < 2; pass++) {
-        for (TextureRecord* t = textureList; t; t = t->next) {
+        for (TextureRecord* t = textures.list; t; t = t->next) {
             if (t != texture && t->resident && t->slotSize >= texture->size && textureUnit(t) == unit &&
                 (pass == 1 || !t->usedRecently))
                 return t;
@@ -402,8 +402,8 @@ std::vector<TextureRecord*> lightMapsPush(std::deque<TextureRecord>& store, int 
         t->address = textureMemoryAlloc(textureUnit(t), 64);
         t->resident = t->address != TEXTURE_NO_ROOM;
         t->usedRecently = 1;
-        t->next = textureList;
-        textureList = t;
+        t->next = textures.list;
+        textures.list = t;
         pushed.push_back(t);
     }
     return pushed;
@@ -459,7 +459,7 @@ TEST_F(TextureTest, TakeoversChooseTheVictimsOfAWalkOfTheList)
     }
     EXPECT_GT(takeovers, 800);
     EXPECT_GT(misses, 10);
-    textureList = nullptr;   // the light maps end with the test
+    textures.list = nullptr;   // the light maps end with the test
 }
 
 TEST_F(TextureTest, AVictimIsFoundInAFewStepsHoweverLongTheList)
@@ -474,7 +474,7 @@ TEST_F(TextureTest, AVictimIsFoundInAFewStepsHoweverLongTheList)
         start(1, "64K");
         std::deque<TextureRecord> store;
         std::vector<TextureRecord*> maps = lightMapsPush(store, counts[run], 0);
-        uint64_t checksBefore = textureVictimChecks;
+        uint64_t checksBefore = textures.victimChecks;
         int takeovers = 0;
         for (int frame = 0; frame < 60; frame++) {
             textureFrameBegin();
@@ -486,8 +486,8 @@ TEST_F(TextureTest, AVictimIsFoundInAFewStepsHoweverLongTheList)
             textureFrameEnd();
         }
         ASSERT_GT(takeovers, 1000);
-        perTakeover[run] = (double)(textureVictimChecks - checksBefore) / takeovers;
-        textureList = nullptr;
+        perTakeover[run] = (double)(textures.victimChecks - checksBefore) / takeovers;
+        textures.list = nullptr;
         engineStop();
     }
     EXPECT_LE(perTakeover[0], 3.0);
@@ -502,11 +502,11 @@ TEST_F(TextureTest, TexturesTheBoardCannotHoldAreRefusedLikeMissingFiles)
     write3dfRgb565("big512.3df", 512, 512, 0x001F, false);
     write3dfRgb565("big2048.3df", 2048, 256, 0x07E0, false);
     write3dfRgb565("long.3df", 256, 32, 0xF800);
-    TextureRecord* head = textureList;
+    TextureRecord* head = textures.list;
     uint32_t bytes = obxNumBytesAllocated();
     EXPECT_EQ(obxTextureLoad("big512.3df", 0), nullptr);
     EXPECT_EQ(obxTextureLoad("big2048.3df", 1), nullptr);
-    EXPECT_EQ(textureList, head);
+    EXPECT_EQ(textures.list, head);
     EXPECT_EQ(obxNumBytesAllocated(), bytes);
     TextureRecord* largest = obxTextureLoad("long.3df", 0);
     ASSERT_NE(largest, nullptr);
