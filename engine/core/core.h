@@ -112,6 +112,9 @@ int fogTableCreate(void);
 // Fills the fog table linearly from w = nearW to w = farW and hands it to Glide.
 void fogTableLinear(float nearW, float farW);
 void fogModeReset(void);            // fog off, no Glide call
+// Mode 0 switches fog off, mode 1 on with the table linear from nearW to farW;
+// any other mode is only stored.
+void fogModeSet(int mode, float nearW, float farW);
 // The counters: a polygon handed to Glide, a frame rendered.
 static inline void polygonCounted(void)
 {

@@ -1,9 +1,8 @@
-// Display control: screen size, drawing area, driver description, vertical
-// sync, frame and performance counters, fog and the far clipping plane.
+// Display control: screen size, driver description, vertical sync, frame
+// and performance counters, and fog.
 #include <stdint.h>
 
 #include "core/core.h"
-#include "view/view.h"
 
 CoreState core;
 
@@ -13,11 +12,6 @@ void obxResolutionGet(float* width, float* height)
         return;
     *width = core.screenWidth;
     *height = core.screenHeight;
-}
-
-void obxRenderWindowSet(int x, int y, int width, int height)
-{
-    viewportSet(x, y, width, height);
 }
 
 void obxDriverGetInfo(DriverInfo* info)
@@ -95,12 +89,12 @@ void fogModeReset(void)
     core.fogMode = 0;
 }
 
-void obxFogSetMode(int mode)
+void fogModeSet(int mode, float nearW, float farW)
 {
     if (mode == 0) {
         grFogMode(GR_FOG_DISABLE);
     } else if (mode == 1) {
-        fogTableLinear(view.nearDistance, view.farDistance);
+        fogTableLinear(nearW, farW);
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
     }
     core.fogMode = mode;
@@ -119,9 +113,4 @@ void obxFogSetColor(const float* rgb)
     sum += blue;
     GrColor_t colour = (sum >= 0.0f && sum < 4294967296.0f) ? (GrColor_t)sum : 0;
     grFogColorValue(colour);
-}
-
-void obxFarClippingPlaneSet(float distance)
-{
-    viewFarDistanceSet(distance);
 }

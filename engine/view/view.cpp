@@ -1,6 +1,8 @@
-// The view matrix, the view volume and the projection onto the drawing area.
+// The view matrix, the view volume, the drawing area and the view's settings
+// (far clipping plane, drawing area, fog over the view's depth range).
 #include <stdint.h>
 
+#include "core/core.h"
 #include "math/math3d.h"
 #include "view/view.h"
 
@@ -20,6 +22,17 @@ void viewFarDistanceSet(float distance)
     viewPlanesBuild();
 }
 
+void obxFarClippingPlaneSet(float distance)
+{
+    viewFarDistanceSet(distance);
+}
+
+void obxFogSetMode(int mode)
+{
+    // Fog spans the view's depth range.
+    fogModeSet(mode, view.nearDistance, view.farDistance);
+}
+
 void viewportSet(int x, int y, int width, int height)
 {
     view.viewport.minX = (float)x;
@@ -28,6 +41,11 @@ void viewportSet(int x, int y, int width, int height)
     view.viewport.halfHeight = (float)height / 2.0f;
     view.viewport.maxX = (float)((int64_t)x + width);
     view.viewport.maxY = (float)((int64_t)y + height);
+}
+
+void obxRenderWindowSet(int x, int y, int width, int height)
+{
+    viewportSet(x, y, width, height);
 }
 
 void viewportSetFullScreen(float width, float height)
