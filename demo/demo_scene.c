@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "demo_trig.h"
 #include "ombrix.h"
 
 #define PI 3.14159265f
@@ -161,8 +162,8 @@ static const float tankSpeed = 3.4f;   /* world units per frame */
  * fountain and the smoke. */
 static void tankPath(float t, float* x, float* z)
 {
-    *x = 980.0f * sinf(t) + 260.0f * sinf(2.0f * t);
-    *z = 760.0f * cosf(t) - 140.0f * cosf(3.0f * t);
+    *x = 980.0f * demoSin(t) + 260.0f * demoSin(2.0f * t);
+    *z = 760.0f * demoCos(t) - 140.0f * demoCos(3.0f * t);
 }
 
 static void tankAdvance(void)
@@ -188,8 +189,8 @@ static void tankAdvance(void)
     float behind = groundHeight(x - fx * reach, z - fz * reach);
     float right = groundHeight(x + fz * width, z - fx * width);
     float left = groundHeight(x - fz * width, z + fx * width);
-    float pitch = atan2f(ahead - behind, 2.0f * reach) * 180.0f / PI;
-    float roll = atan2f(left - right, 2.0f * width) * 180.0f / PI;
+    float pitch = demoAtan2(ahead - behind, 2.0f * reach) * 180.0f / PI;
+    float roll = demoAtan2(left - right, 2.0f * width) * 180.0f / PI;
     float y = (ahead + behind + left + right) * 0.25f + tankBottom;
     /* Suspension: follow the ground smoothly, never sink into it. */
     if (tankPosition[1] == 0.0f)
@@ -202,7 +203,7 @@ static void tankAdvance(void)
 
     /* The tank faces +z after its set-up turn; a heading h turns it to
      * (-sin h, 0, cos h). */
-    float heading = atan2f(-fx, fz) * 180.0f / PI;
+    float heading = demoAtan2(-fx, fz) * 180.0f / PI;
     poseSet(&tankPose, tankPitch, heading, tankRoll);
     obxObjectMove(tank, tankPosition[0], tankPosition[1], tankPosition[2]);
 }
@@ -421,10 +422,10 @@ static void lampAdvance(int frame)
 {
     /* A figure of eight round the fountain, crossing the road. */
     float t = (float)frame * 0.011f;
-    float x = fountainAt[0] + 230.0f * sinf(t);
-    float z = fountainAt[1] + 150.0f * sinf(2.0f * t);
+    float x = fountainAt[0] + 230.0f * demoSin(t);
+    float z = fountainAt[1] + 150.0f * demoSin(2.0f * t);
     lampPosition[0] = x;
-    lampPosition[1] = groundHeight(x, z) + 34.0f + 8.0f * sinf(t * 7.0f);
+    lampPosition[1] = groundHeight(x, z) + 34.0f + 8.0f * demoSin(t * 7.0f);
     lampPosition[2] = z;
     obxDynLightsourceChangeXYZ(lamp, x, lampPosition[1], z);
     const float still[3] = {0.0f, 0.0f, 0.0f};
@@ -494,7 +495,8 @@ static void flyoverAdvance(void)
     float turn = turning ? -60.0f : 0.0f;
     /* Heading halfway through the leg: the move is one straight line. */
     float heading = (camera->rotation[1] + turn * 0.5f) * PI / 180.0f;
-    float move[3] = {sinf(heading) * speed * (float)steps, 0.0f, cosf(heading) * speed * (float)steps};
+    float move[3] = {demoSin(heading) * speed * (float)steps, 0.0f,
+                     demoCos(heading) * speed * (float)steps};
     float x = camera->position[0] + move[0], z = camera->position[2] + move[2];
     float over = groundHeight(x, z);
     float middle = groundHeight(camera->position[0] + move[0] * 0.5f,
@@ -591,9 +593,9 @@ static void cameraAdvance(void)
         break;
     case 2: { /* orbit: circling the tank */
         float a = (float)cameraPathFrame * 0.006f;
-        want[0] = tankPosition[0] + 230.0f * sinf(a);
+        want[0] = tankPosition[0] + 230.0f * demoSin(a);
         want[1] = tankPosition[1] + 80.0f;
-        want[2] = tankPosition[2] - 230.0f * cosf(a);
+        want[2] = tankPosition[2] - 230.0f * demoCos(a);
         cameraFollow(want, 0.15f, aim);
         break;
     }
