@@ -15,7 +15,7 @@ jobs="$(nproc)"
 # The Linux build's data files (and its programs, which the tests compare
 # pictures with).
 cmake -S . -B build >/dev/null
-cmake --build build -j"$jobs" --target obx-data OmbrixTest obx-demo obx-example
+cmake --build build -j"$jobs" --target obx-data OmbrixTest obx-demo obx-demo-tour obx-example
 
 for arch in x86_64 i686; do
   dir="build-windows/$arch"
