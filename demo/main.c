@@ -13,19 +13,12 @@
  * files are taken from the current directory, or else from the directory the
  * program lies in.
  */
-#define _DEFAULT_SOURCE /* realpath, readlink, setenv, clock_gettime */
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
-
 #include <errno.h>
 #include <limits.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <time.h>
-#include <unistd.h>
 
 #include "app_window.h"
 #include "demo_scene.h"
@@ -45,13 +38,6 @@ typedef struct Options {
     int fog;                    /* -1 as the tour goes, 0 off, 1 on */
     int paced;
 } Options;
-
-static double secondsNow(void)
-{
-    struct timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
-}
 
 /* ---- Start-up --------------------------------------------------------------------- */
 
@@ -143,39 +129,39 @@ static void rateCount(Rate* rate)
     }
 }
 
-static int windowRun(const Options* o)
+static int windowRun(AppWindow* window, const Options* o)
 {
     Rate rate = {0, 0, 0};
     int paused = 0, shots = 0, redraw = 0;
     for (;;) {
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            if (event.type == SDL_QUIT)
+        AppEvent event;
+        while (eventPoll(window, &event)) {
+            if (event.type == APP_QUIT)
                 return 0;
             /* Shown again when uncovered, also while paused. */
-            if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_EXPOSED)
+            if (event.type == APP_EXPOSED)
                 redraw = 1;
-            if (event.type != SDL_KEYDOWN)
+            if (event.type != APP_KEY)
                 continue;
-            SDL_Keycode key = event.key.keysym.sym;
-            if (key == SDLK_ESCAPE)
+            int key = event.key;
+            if (key == APP_KEY_ESCAPE)
                 return 0;
             /* Each key says what it did, for whoever watches the output. */
-            if (key == SDLK_SPACE) {
+            if (key == APP_KEY_SPACE) {
                 paused = !paused;
                 demoPausedSet(paused);
                 printf("obx-demo: %s\n", paused ? "paused" : "running");
                 redraw = 1;
-            } else if (key == SDLK_f) {
+            } else if (key == 'f') {
                 demoFogSet(!demoFogOn());
                 printf("obx-demo: fog %s\n", demoFogOn() ? "on" : "off");
                 redraw = 1;
-            } else if (key >= SDLK_1 && key <= SDLK_5) {
-                demoCameraPathSet((int)(key - SDLK_1) + 1);
+            } else if (key >= '1' && key <= '5') {
+                demoCameraPathSet(key - '1' + 1);
                 printf("obx-demo: camera %d %s\n", demoCameraPath(),
                        demoCameraPathName(demoCameraPath()));
                 redraw = 1;
-            } else if (key == SDLK_F12) {
+            } else if (key == APP_KEY_F12) {
                 char path[PATH_MAX + 32];
                 snprintf(path, sizeof path, "%s/obx-demo-shot%d.png", o->out, ++shots);
                 if (screenshotShow(path))
@@ -184,10 +170,7 @@ static int windowRun(const Options* o)
         }
         fflush(stdout);
         if (paused && !redraw) {
-            /* Not SDL_WaitEventTimeout: its wake-up message to the window can
-             * reach the X server after the window has closed, and Xlib's
-             * error handler then ends the program. */
-            SDL_Delay(10);
+            appDelay(10);
             continue;
         }
         /* While paused a key's effect is shown in one more frame. */
@@ -214,7 +197,7 @@ static int headlessRun(Options* o)
     double start = secondsNow();
     int written = 0;
     /* On a terminal the tour says how far it has come. */
-    int progress = isatty(STDERR_FILENO);
+    int progress = stderrIsTerminal();
     for (int f = 1; f <= frames; f++) {
         if (progress && (f % 60 == 0 || f == frames))
             fprintf(stderr, "\robx-demo: frame %d of %d", f, frames);
@@ -260,8 +243,8 @@ int main(int argc, char** argv)
     }
     /* Shots go where asked, seen from where the program was started. */
     char out[PATH_MAX];
-    if (!realpath(o.out, out)) {
-        if (mkdir(o.out, 0777) != 0 || !realpath(o.out, out)) {
+    if (!pathAbsolute(o.out, out)) {
+        if (!directoryMake(o.out) || !pathAbsolute(o.out, out)) {
             fprintf(stderr, "obx-demo: cannot use %s: %s\n", o.out, strerror(errno));
             return 1;
         }
@@ -270,24 +253,22 @@ int main(int argc, char** argv)
     if (!dataDirectoryEnter("obx-demo"))
         return 1;
 
-    SDL_Window* window = windowOpen("Ombrix Demo", o.resolution, o.headless);
+    AppWindow* window = windowOpen("Ombrix Demo", o.resolution, o.headless);
     if (!window)
-        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
-    HWND handle = window ? (HWND)(uintptr_t)SDL_GetWindowID(window) : NULL;
-    if (!obxInitialize(handle, o.resolution)) {
+        headlessChoose();
+    if (!obxInitialize(window ? windowHandle(window) : NULL, o.resolution)) {
         fprintf(stderr, "Couldn't initialize Ombrix!\n");
         if (window)
-            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", "Couldn't initialize Ombrix!",
-                                     window);
+            windowErrorShow(window, "Couldn't initialize Ombrix!");
         return 1;
     }
     if (!o.paced)
         obxVSyncDisable();
     /* The landscape takes a moment to build. */
-    if (isatty(STDERR_FILENO))
+    if (stderrIsTerminal())
         fprintf(stderr, "obx-demo: building the scene...");
     int built = demoSceneBuild();
-    if (isatty(STDERR_FILENO))
+    if (stderrIsTerminal())
         fprintf(stderr, "\r\033[K");
     if (!built) {
         obxShutdown();
@@ -298,11 +279,9 @@ int main(int argc, char** argv)
     if (o.fog >= 0)
         demoFogSet(o.fog);
 
-    int code = window ? windowRun(&o) : headlessRun(&o);
+    int code = window ? windowRun(window, &o) : headlessRun(&o);
     obxShutdown();
-    if (window) {
-        SDL_DestroyWindow(window);
-        SDL_Quit();
-    }
+    if (window)
+        windowClose(window);
     return code;
 }

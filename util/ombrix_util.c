@@ -2,17 +2,90 @@
 #define _GNU_SOURCE /* dladdr */
 #include "ombrix_util.h"
 
-#include <dlfcn.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 #include "ombrix.h"
 #include "screenshot.h"
 
+/* ---- Where this program and this library lie, per system ---------------------- */
+
+#ifdef _WIN32
+#define EXPORT __declspec(dllexport)
+
+/* The file of the module holding `address` (null: the program). */
+static int moduleFile(const void* address, char* path)
+{
+    HMODULE module = NULL;
+    if (address && !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                       (LPCSTR)address, &module))
+        return 0;
+    DWORD n = GetModuleFileNameA(module, path, PATH_MAX);
+    if (n == 0 || n >= PATH_MAX)
+        return 0;
+    /* Forward slashes, like every path here. */
+    for (char* c = path; *c; c++)
+        if (*c == '\\')
+            *c = '/';
+    return 1;
+}
+
+static int programFile(char* path)
+{
+    return moduleFile(NULL, path);
+}
+
+static int libraryFile(char* path)
+{
+    return moduleFile((const void*)libraryFile, path);
+}
+
+static int pathReal(const char* path, char* real)
+{
+    if (!_fullpath(real, path, PATH_MAX))
+        return 0;
+    for (char* c = real; *c; c++)
+        if (*c == '\\')
+            *c = '/';
+    return 1;
+}
+#else
 #define EXPORT __attribute__((visibility("default")))
+
+static int programFile(char* path)
+{
+    ssize_t n = readlink("/proc/self/exe", path, PATH_MAX - 1);
+    if (n <= 0)
+        return 0;
+    path[n] = '\0';
+    return 1;
+}
+
+static int libraryFile(char* path)
+{
+    Dl_info info;
+    if (!dladdr((void*)libraryFile, &info) || !info.dli_fname || info.dli_fname[0] != '/')
+        return 0;
+    snprintf(path, PATH_MAX, "%s", info.dli_fname);
+    return 1;
+}
+
+static int pathReal(const char* path, char* real)
+{
+    return realpath(path, real) != NULL;
+}
+#endif
+
+/* ---- Finding the data files ----------------------------------------------------- */
 
 static const char* const dataFiles[] = {"white.3df", "Init.3df", "DefaultCS.3df"};
 enum { DATA_FILES = 3, PLACES = 5 };
@@ -59,17 +132,13 @@ static void placesList(char places[PLACES][PATH_MAX])
     if (!getcwd(places[0], PATH_MAX))
         strcpy(places[0], ".");
     char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n > 0) {
-        self[n] = '\0';
+    if (programFile(self)) {
         directoryOf(self);
         pathJoin(places[1], self, ".");
         pathJoin(places[2], self, "../share/ombrix");
     }
-    Dl_info info;
-    if (dladdr((void*)placesList, &info) && info.dli_fname && info.dli_fname[0] == '/') {
-        char lib[PATH_MAX];
-        snprintf(lib, sizeof lib, "%s", info.dli_fname);
+    char lib[PATH_MAX];
+    if (libraryFile(lib)) {
         directoryOf(lib);
         pathJoin(places[3], lib, ".");
         pathJoin(places[4], lib, OBX_LIB_TO_DATA);
@@ -77,7 +146,7 @@ static void placesList(char places[PLACES][PATH_MAX])
     /* Shown and returned without "..". */
     for (int i = 1; i < PLACES; i++) {
         char real[PATH_MAX];
-        if (places[i][0] && realpath(places[i], real))
+        if (places[i][0] && pathReal(places[i], real))
             memcpy(places[i], real, strlen(real) + 1);
     }
 }

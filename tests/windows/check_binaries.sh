@@ -6,8 +6,9 @@
 # - glide3x.dll exports the Glide names: "_name@bytes" on i686 (the 32-bit
 #   SDK's __stdcall names), plain on x86_64;
 # - nothing is left unresolved: each import from glide3x.dll or OmbrixDll.dll
-#   is an export of it, the other imports come from Windows' own DLLs, and
-#   OmbrixTest.exe imports only from OmbrixDll.dll of ours.
+#   is an export of it, each from OmbrixUtil.dll one of its three, the other
+#   imports come from Windows' own DLLs, and OmbrixTest.exe imports only
+#   from OmbrixDll.dll of ours.
 # Usage: check_binaries.sh <objdump> <nm> <i686|x86_64> <run dir> <exports.txt> <engine static library>
 set -eu
 objdump=$1 nm=$2 arch=$3 run=$4 list=$5 engine=$6
@@ -22,7 +23,8 @@ imports() {
 }
 
 [ "$arch" = i686 ] && format=pei-i386 || format=pei-x86-64
-for binary in OmbrixDll.dll glide3x.dll OmbrixTest.exe; do
+programs="OmbrixDll.dll glide3x.dll OmbrixTest.exe OmbrixUtil.dll obx-demo.exe"
+for binary in $programs; do
   if ! "$objdump" -f "$run/$binary" | grep -q "file format $format"; then
     echo "$binary is not $format"; fail=1
   fi
@@ -51,12 +53,17 @@ for name in grGlideInit grSstWinOpen grDrawTriangle grBufferSwap gu3dfLoad; do
   grep -q "^_\{0,1\}$name\(@[0-9]*\)\{0,1\}$" "$tmp/glide" || { echo "glide3x.dll does not export $name"; fail=1; }
 done
 
+exports "$run/OmbrixUtil.dll" >"$tmp/util"
+printf 'ombrixDataDirEnter\nombrixDataDirFind\nombrixFrameSave\n' | cmp -s - "$tmp/util" ||
+  { echo "OmbrixUtil.dll exports:"; cat "$tmp/util"; fail=1; }
+
 system='^(KERNEL32|USER32|GDI32|msvcrt|ADVAPI32|api-ms-win-[a-z0-9-]*)\.dll$'
-for binary in OmbrixDll.dll glide3x.dll OmbrixTest.exe; do
+for binary in $programs; do
   imports "$run/$binary" | while read -r dll name; do
     case "$dll" in
       glide3x.dll) grep -qx "$name" "$tmp/glide" || echo "$binary: $name is not in glide3x.dll" ;;
       OmbrixDll.dll) grep -qx "$name" "$tmp/engine" || echo "$binary: $name is not in OmbrixDll.dll" ;;
+      OmbrixUtil.dll) grep -qx "$name" "$tmp/util" || echo "$binary: $name is not in OmbrixUtil.dll" ;;
       *) echo "$dll" | grep -Eiq "$system" || echo "$binary: imports from $dll" ;;
     esac
   done >>"$tmp/unresolved"

@@ -1,9 +1,10 @@
 #!/bin/sh
 # The same headless scenes drawn by the Windows build under Wine and by the
 # Linux build give the same pixels, bit for bit: OmbrixTest's frames, the
-# README example's 301 frames, dumped by the device as PNG and compared pixel
-# by pixel (ImageMagick's compare), and obx-demo's tour (obx-demo-tour), the
-# hash of the middle frame of each camera path.
+# README example's 301 frames and obx-demo's first frame, dumped by the
+# device as PNG and compared pixel by pixel (ImageMagick's compare), and
+# obx-demo's tour (obx-demo-tour), the hash of the middle frame of each
+# camera path.
 # Usage: same_pixels.sh <wine> <Windows run dir> <Linux run dir>
 set -eu
 wine=$1 win=$2 linux=$3
@@ -46,6 +47,14 @@ scene README-example "$linux/obx-example" "$win/obx-example.exe" "$data"
 demo="$data terrain256.3df grass.3df sky_front.3df sky_left.3df sky_back.3df sky_right.3df sky_top.3df
   sky_bottom.3df flare1.3df flare2.3df flare3.3df flare4.3df flare5.3df particle.3df smoke.3df envmap.3df
   logo.3df panel.3df font"
+# obx-demo itself, headless: its first frame (the frame-rate read-out shows
+# no rate yet), dumped by the device and written by the program.
+scene obx-demo "$linux/obx-demo" "$win/obx-demo.exe" "$demo" --headless --frames 1 --shots 1 --out .
+if ! compare -metric AE "$top/obx-demo/linux/obx-demo-00001.png" \
+       "$top/obx-demo/windows/obx-demo-00001.png" null: 2>/dev/null; then
+  echo "obx-demo: the screenshots of frame 1 differ"; cat "$top/obx-demo/windows/stdout.txt"
+  failed=1
+fi
 # The demo scene's tour: the hash of the middle frame of each camera path.
 mkdir -p "$top/tour"
 for file in $demo; do ln -s "$linux/$file" "$top/tour/$file"; done

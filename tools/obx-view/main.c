@@ -17,10 +17,7 @@
  * with --headless) it draws one frame, writes it to --shot when given, and
  * ends.
  */
-#define _DEFAULT_SOURCE /* realpath, readlink, setenv, mkdtemp */
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
-
+#define _DEFAULT_SOURCE /* mkdtemp */
 #include <limits.h>
 #include <math.h>
 #include <stdint.h>
@@ -160,7 +157,7 @@ static void texturesPrepare(const Scan3ds* scan, const char* directory, Textures
     memset(t, 0, sizeof *t);
     char temp[PATH_MAX] = "";
     int made[SCAN_MAPS] = {0};
-    int progress = isatty(fileno(stderr));
+    int progress = stderrIsTerminal();
     for (int i = 0; i < scan->mapCount; i++) {
         const char* name = scan->maps[i];
         char source[PATH_MAX], out[PATH_MAX];
@@ -670,66 +667,62 @@ static int shotPathNext(View* v, char* path, size_t size)
 /* ---- Running ---------------------------------------------------------------------------- */
 
 /* Until Escape or the window closes; 1 when a reload failed. */
-static int windowRun(View* v)
+static int windowRun(AppWindow* window, View* v)
 {
     static const char* const shapes[3] = {"solid", "outline", "points"};
     viewDraw(v);
-    SDL_Event event;
-    while (eventWait(&event)) {
-        if (event.type == SDL_QUIT)
+    AppEvent event;
+    while (eventWait(window, &event)) {
+        if (event.type == APP_QUIT)
             return 0;
-        if (event.type == SDL_WINDOWEVENT) {
+        if (event.type != APP_KEY) {
             viewDraw(v);   /* shown again after being covered or resized */
             continue;
         }
-        if (event.type != SDL_KEYDOWN)
-            continue;
-        switch (event.key.keysym.sym) {
-        case SDLK_ESCAPE:
+        switch (event.key) {
+        case APP_KEY_ESCAPE:
             return 0;
-        case SDLK_LEFT:
+        case APP_KEY_LEFT:
             v->yaw += 3;
             break;
-        case SDLK_RIGHT:
+        case APP_KEY_RIGHT:
             v->yaw -= 3;
             break;
-        case SDLK_UP:
+        case APP_KEY_UP:
             v->pitch += 3;
             break;
-        case SDLK_DOWN:
+        case APP_KEY_DOWN:
             v->pitch -= 3;
             break;
-        case SDLK_s:
+        case 's':
             v->smooth = !v->smooth;
             printf("obx-view: %s shading\n", v->smooth ? "smooth" : "flat");
             break;
-        case SDLK_o:
+        case 'o':
             v->shape = (v->shape + 1) % 3;
             printf("obx-view: %s\n", shapes[v->shape]);
             break;
-        case SDLK_t:
+        case 't':
             v->textured = !v->textured;
             if (!viewLoad(v))
                 return 1;
             printf("obx-view: %s\n", v->textured ? "textured" : "untextured");
             break;
-        case SDLK_PLUS:
-        case SDLK_EQUALS:
-        case SDLK_KP_PLUS:
+        case '+':
+        case '=':
             v->distance *= 0.9f;
             if (v->distance < v->fittedDistance * 0.5f)
                 v->distance = v->fittedDistance * 0.5f;
             break;
-        case SDLK_MINUS:
-        case SDLK_KP_MINUS:
+        case '-':
             /* Short of the far plane at 3000. */
             if (v->distance * 1.1f < 2800.0f - v->object->radius)
                 v->distance *= 1.1f;
             break;
-        case SDLK_r:
+        case 'r':
             viewReset(v);
             break;
-        case SDLK_F12: {
+        case APP_KEY_F12: {
             char path[PATH_MAX + 64];
             if (shotPathNext(v, path, sizeof path))
                 shotWrite(path);
@@ -758,7 +751,7 @@ int main(int argc, char** argv)
     View view;
     memset(&view, 0, sizeof view);
     view.options = &o;
-    if (!realpath(o.file, view.path)) {
+    if (!pathAbsolute(o.file, view.path)) {
         fprintf(stderr, "obx-view: cannot open %s\n", o.file);
         return 1;
     }
@@ -786,11 +779,10 @@ int main(int argc, char** argv)
 
     if (!dataDirectoryEnter("obx-view"))
         return 1;
-    SDL_Window* window = windowOpen("Ombrix Viewer", o.resolution, o.headless);
+    AppWindow* window = windowOpen("Ombrix Viewer", o.resolution, o.headless);
     if (!window)
-        setenv("OBX_GLIDE_DISPLAY", "headless", 1);
-    HWND handle = window ? (HWND)(uintptr_t)SDL_GetWindowID(window) : NULL;
-    if (!obxInitialize(handle, o.resolution)) {
+        headlessChoose();
+    if (!obxInitialize(window ? windowHandle(window) : NULL, o.resolution)) {
         fprintf(stderr, "Couldn't initialize Ombrix!\n");
         return 1;
     }
@@ -838,17 +830,15 @@ int main(int argc, char** argv)
 
     int code = 0;
     if (window) {
-        code = windowRun(&view);
+        code = windowRun(window, &view);
     } else {
         viewDraw(&view);
         if (shot[0] && !shotWrite(shot))
             code = 1;
     }
     obxShutdown();
-    if (window) {
-        SDL_DestroyWindow(window);
-        SDL_Quit();
-    }
+    if (window)
+        windowClose(window);
     free(view.vertices);
     free(view.vertexNormals);
     free(view.faceNormals);
