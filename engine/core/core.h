@@ -92,9 +92,17 @@ int glideWindowStart(HWND window);  // keeps the window and opens Glide's
 void displaySizeSet(int resolutionIndex);    // texture units and screen size
 void textureUnitsDefaultSet(void);  // filtering, mipmaps, clamping, unit 0's combine
 void depthDefaultSet(void);         // W buffer, LEQUAL, alpha test always
-// Declares the engine's draw vertex (DrawVer) to Glide: the object default
-// that passes changing the layout restore.
+// Declares the engine's draw vertex (DrawVer) to Glide in window
+// coordinates: the object default that passes changing the layout restore.
 void vertexLayoutSet(void);
+// The draw vertex's attributes alone, without the coordinate space.
+void objectVertexLayoutSet(void);
+// The engine's default pixel state, which passes that change it restore:
+// texture colour times the iterated vertex colour; alpha from the constant
+// colour; blending by source alpha.
+void colourCombineDefault(void);
+void alphaCombineDefault(void);
+void alphaBlendDefault(void);
 void depthClearValueInit(void);
 int glideStateBufferCreate(void);   // room for the state while the focus is lost
 // Opens the Glide window with the resolution and window kept at start-up.

@@ -86,14 +86,14 @@ void fogTableLinear(float nearW, float farW)
 
 void fogModeReset(void)
 {
-    core.fogMode = 0;
+    core.fogMode = OBX_FOG_OFF;
 }
 
 void fogModeSet(int mode, float nearW, float farW)
 {
-    if (mode == 0) {
+    if (mode == OBX_FOG_OFF) {
         grFogMode(GR_FOG_DISABLE);
-    } else if (mode == 1) {
+    } else if (mode == OBX_FOG_LINEAR) {
         fogTableLinear(nearW, farW);
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
     }

@@ -117,17 +117,40 @@ void depthDefaultSet(void)
     grAlphaTestReferenceValue(1);
 }
 
-void vertexLayoutSet(void)
+void objectVertexLayoutSet(void)
 {
     // x, y at 0, w at 8, q at 16, r, g, b at 20, s0, t0 at 32, s1, t1 at 40;
     // the float at 12 is not given to Glide, and there is no alpha.
-    grCoordinateSpace(GR_WINDOW_COORDS);
     grVertexLayout(GR_PARAM_XY, 0, GR_PARAM_ENABLE);
     grVertexLayout(GR_PARAM_W, 8, GR_PARAM_ENABLE);
     grVertexLayout(GR_PARAM_Q, 16, GR_PARAM_ENABLE);
     grVertexLayout(GR_PARAM_RGB, 20, GR_PARAM_ENABLE);
     grVertexLayout(GR_PARAM_ST0, 32, GR_PARAM_ENABLE);
     grVertexLayout(GR_PARAM_ST1, 40, GR_PARAM_ENABLE);
+}
+
+void vertexLayoutSet(void)
+{
+    grCoordinateSpace(GR_WINDOW_COORDS);
+    objectVertexLayoutSet();
+}
+
+void colourCombineDefault(void)
+{
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+}
+
+void alphaCombineDefault(void)
+{
+    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
+                   GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+}
+
+void alphaBlendDefault(void)
+{
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
 }
 
 void depthClearValueInit(void)

@@ -84,13 +84,11 @@ static void flareStateSet(uint32_t alpha)
 static void flareStateRestore(void)
 {
     textureFilterSet(GR_TEXTUREFILTER_BILINEAR);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    colourCombineDefault();
     grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_ZERO,
                    GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
     grConstantColorValue(0xFF000000u);
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
-                         GR_BLEND_ZERO);
+    alphaBlendDefault();
     grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
 }
 

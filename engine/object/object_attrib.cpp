@@ -46,10 +46,10 @@ void obxObjectSetShape(Object* object, int shape)
     if (!object)
         return;
     // 0 solid, 1 closed outline, 2 points; anything else keeps the shape.
-    if (shape == 0)
+    if (shape == OBX_SHAPE_SOLID)
         object->shape = GR_TRIANGLE_FAN;
-    else if (shape == 1)
+    else if (shape == OBX_SHAPE_OUTLINE)
         object->shape = GR_LINE_STRIP;
-    else if (shape == 2)
+    else if (shape == OBX_SHAPE_POINTS)
         object->shape = GR_POINTS;
 }

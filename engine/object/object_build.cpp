@@ -16,7 +16,7 @@ Object* obxObjectInitDefaultState(void)
     // Links start null so that an object never added can be told apart.
     memset(object, 0, sizeof *object);
     object->shape = GR_TRIANGLE_FAN;
-    object->shadingType = 1;
+    object->shadingType = OBX_SHADING_GOURAUD;
     return object;
 }
 

@@ -56,7 +56,7 @@ void obxObjectRotate(Object* object, float angleX, float angleY, float angleZ)
             pointRotate(&m, &object->vertices[i].x);
         // Vertex normals matter only to smooth shading and the environment
         // layer; other objects keep them unrotated.
-        if (object->shadingType == 1 || object->envMapped == 1) {
+        if (object->shadingType == OBX_SHADING_GOURAUD || object->envMapped == 1) {
             for (int i = 0; i < object->vertexCount; i++)
                 pointRotate(&m, object->vertexNormals[i]);
         }

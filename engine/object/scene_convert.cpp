@@ -7,6 +7,9 @@
 #include "core/core.h"
 #include "object/object.h"
 
+// Face flags 7 (all three edges visible) mark a face stored the other way round.
+static const uint16_t faceStoredReversed = 7;
+
 // The scene's meshes as one face, point and mapping-coordinate list.
 typedef struct MergedLists {
     int32_t faceCount;
@@ -81,7 +84,7 @@ static Object* objectCreate(int32_t vertexCount, int32_t polygonCount)
         return NULL;
     liveRecordAdd(&objects.live, object);
     object->shape = GR_TRIANGLE_FAN;
-    object->shadingType = 3;
+    object->shadingType = OBX_SHADING_FLAT;
     size_t v = (size_t)vertexCount;
     object->vertices = (Vector*)arrayCreate(v, sizeof(Vector));
     object->worldVertices = (Vector*)arrayCreate(v, sizeof(Vector));
@@ -130,8 +133,7 @@ static int objectFill(Object* object, MergedLists* lists)
     }
     for (int f = 0; f < lists->faceCount; f++) {
         uint16_t* face = lists->faces[f];
-        // Flags 7 (all three edges visible) mark a face stored the other way round.
-        if (face[3] == 7) {
+        if (face[3] == faceStoredReversed) {
             uint16_t b = face[1];
             face[1] = face[2];
             face[2] = b;
@@ -147,9 +149,9 @@ static int objectFill(Object* object, MergedLists* lists)
             polygon->texCoords[2 * k] = lists->mapCoords[face[k]][0];
             polygon->texCoords[2 * k + 1] = lists->mapCoords[face[k]][1];
         }
-        polygon->kind = 2;
+        polygon->kind = OBX_POLYGON_UNTEXTURED;
         polygon->texture = NULL;
-        polygon->doubleSided = 0;
+        polygon->doubleSided = OBX_ONE_SIDED;
         for (int ch = 0; ch < 3; ch++) {
             polygon->diffuse[ch] = 1.0f;
             polygon->emissive[ch] = 0.0f;
@@ -175,7 +177,7 @@ static void materialTexturesLoad(Scene* scene)
         size_t base = strcspn(material->mapName, ".");
         memcpy(fileName, material->mapName, base);
         strcpy(fileName + base, ".3df");   // the parse left room for it
-        material->texture = obxTextureLoad(fileName, 0);
+        material->texture = obxTextureLoad(fileName, OBX_TMU0);
     }
 }
 
@@ -197,7 +199,7 @@ static void materialsApply(const Scene* scene, Object* object)
                     polygon->diffuse[ch] = material->diffuse[ch];
                 }
                 if (material->texture)
-                    polygon->kind = 1;
+                    polygon->kind = OBX_POLYGON_TEXTURED;
             }
         }
         base += mesh->faceCount;
@@ -217,7 +219,7 @@ Object* sceneToObject(Scene* scene, float radius, int textured)
         mergedListsFree(&lists);
         return NULL;
     }
-    if (textured == 1) {
+    if (textured == OBX_LOAD_TEXTURED) {
         materialTexturesLoad(scene);
         materialsApply(scene, object);
     }

@@ -16,7 +16,7 @@ void characterSetsInit(void)
     overlay.defaultDrawParams.glyphHeight = 20.0f;
     overlay.defaultDrawParams.opacity = 128.0f;
     overlay.defaultDrawParams.mode = 0;
-    overlay.defaultDrawParams.chromaKey = 1;
+    overlay.defaultDrawParams.chromaKey = OBX_CHROMAKEY_ON;
     overlay.chromaKeyFlag = 0;
 }
 
@@ -29,7 +29,7 @@ static void drawParamsSet(CharDrawParams* p, int mode, float opacity, int chroma
     p->mode = mode;
     p->opacity = opacity;
     p->chromaKey = chromaKey;
-    if (chromaKey == 1 && chromaColour) {
+    if (chromaKey == OBX_CHROMAKEY_ON && chromaColour) {
         p->chromaColour[0] = chromaColour[0];
         p->chromaColour[1] = chromaColour[1];
         p->chromaColour[2] = chromaColour[2];
@@ -59,7 +59,7 @@ CharacterSet* obxCharactersetLoad(const char* prefix, int useDefaultMode, int mo
     memset(set, 0, sizeof *set);
     for (int code = 0; code < 256; code++) {
         snprintf(name, room, "%s%c%s", prefix, code, ".3df");
-        TextureRecord* texture = obxTextureLoad(name, 0);
+        TextureRecord* texture = obxTextureLoad(name, OBX_TMU0);
         set->glyphs[code].texture = texture;
         set->glyphs[code].present = texture ? 1 : 0;
     }
@@ -78,7 +78,7 @@ void obxSetDefaultCharacterset(CharacterSet* set)
 void obxCharactersetSetDefaultDrawingMode(CharacterSet* set)
 {
     if (set)
-        set->params.useDefaultMode = 1;
+        set->params.useDefaultMode = OBX_CHARSET_DEFAULT_MODE;
 }
 
 void obxCharactersetSetSpecialDrawingMode(CharacterSet* set, int mode, float opacity,
@@ -87,7 +87,7 @@ void obxCharactersetSetSpecialDrawingMode(CharacterSet* set, int mode, float opa
 {
     if (!set)
         return;
-    set->params.useDefaultMode = 0;
+    set->params.useDefaultMode = OBX_CHARSET_OWN_MODE;
     drawParamsSet(&set->params, mode, opacity, chromaKey, chromaColour, advance, glyphWidth,
                   glyphHeight);
 }

@@ -13,21 +13,21 @@ void chromaKeyDisable(void)
 
 void overlayOpacitySet(int32_t mode, float opacity)
 {
-    if (mode == 1)
+    if (mode == OBX_DRAW_TRANSLUCENT)
         grConstantColorValue(channelByte(opacity) << 24);
-    else if (mode == 0)
+    else if (mode == OBX_DRAW_OPAQUE)
         grConstantColorValue(0xFF000000u);
 }
 
 void overlayChromaKeySet(int32_t chromaKey, const float* chromaColour)
 {
-    if (chromaKey == 1) {
+    if (chromaKey == OBX_CHROMAKEY_ON) {
         if (overlay.chromaKeyFlag == 0) {
             grChromakeyMode(GR_CHROMAKEY_ENABLE);
             overlay.chromaKeyFlag = 1;
         }
         grChromakeyValue(colourWord(chromaColour));
-    } else if (chromaKey == 0 && overlay.chromaKeyFlag == 1) {
+    } else if (chromaKey == OBX_CHROMAKEY_OFF && overlay.chromaKeyFlag == 1) {
         chromaKeyDisable();
     }
 }

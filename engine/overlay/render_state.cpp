@@ -5,12 +5,12 @@
 
 void obxSetRenderState(int state)
 {
-    if (state == 0) {
-        if (core.fogMode != 0)
+    if (state == OBX_RENDERSTATE_2D) {
+        if (core.fogMode != OBX_FOG_OFF)
             grFogMode(GR_FOG_DISABLE);
-    } else if (state == 1) {
+    } else if (state == OBX_RENDERSTATE_3D) {
         chromaKeyDisable();
-        if (core.fogMode != 0)
+        if (core.fogMode != OBX_FOG_OFF)
             obxFogSetMode(core.fogMode);
     }
 }

@@ -103,7 +103,6 @@ void obxStrDrawGrid(int column, int row, const char* text)
     chromaKeyDisable();
     grChromakeyValue(0);
     grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    colourCombineDefault();
     grConstantColorValue(0xFF000000u);
 }

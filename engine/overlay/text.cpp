@@ -15,7 +15,9 @@ void obxStringDrawXY(const char* text, float x, float y)
     CharacterSet* set = overlay.characterSet;
     if (!set)
         return;
-    const CharDrawParams* p = set->params.useDefaultMode == 1 ? &overlay.defaultDrawParams : &set->params;
+    const CharDrawParams* p = set->params.useDefaultMode == OBX_CHARSET_DEFAULT_MODE
+                                  ? &overlay.defaultDrawParams
+                                  : &set->params;
     // The opacity is always the set's own, whichever parameters draw.
     overlayOpacitySet(p->mode, set->params.opacity);
     overlayChromaKeySet(p->chromaKey, p->chromaColour);

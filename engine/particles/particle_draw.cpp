@@ -9,10 +9,9 @@ void particleEmitterDraw(ParticleEmitter* emitter)
 {
     if (emitter->liveCount <= 0)
         return;
-    if (core.fogMode != 0)
+    if (core.fogMode != OBX_FOG_OFF)
         grFogMode(GR_FOG_DISABLE);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    colourCombineDefault();
     grConstantColorValue(0xFF000000);
     grDepthBufferFunction(GR_CMP_ALWAYS);
     grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT,
@@ -36,11 +35,9 @@ void particleEmitterDraw(ParticleEmitter* emitter)
         spriteDraw(corners);
     }
 
-    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
-                   GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
-                         GR_BLEND_ZERO);
+    alphaCombineDefault();
+    alphaBlendDefault();
     grDepthBufferFunction(GR_CMP_LEQUAL);
-    if (core.fogMode != 0)
+    if (core.fogMode != OBX_FOG_OFF)
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
 }

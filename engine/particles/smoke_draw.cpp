@@ -20,7 +20,7 @@ void smokeEmitterDraw(SmokeEmitter* emitter)
 {
     if (emitter->liveCount <= 0)
         return;
-    if (core.fogMode != 0)
+    if (core.fogMode != OBX_FOG_OFF)
         grFogMode(GR_FOG_DISABLE);
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                    GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
@@ -44,14 +44,11 @@ void smokeEmitterDraw(SmokeEmitter* emitter)
         spriteDraw(corners);
     }
 
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
-                   GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+    colourCombineDefault();
+    alphaCombineDefault();
     grConstantColorValue(0xFF000000);
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
-                         GR_BLEND_ZERO);
+    alphaBlendDefault();
     grDepthBufferFunction(GR_CMP_LEQUAL);
-    if (core.fogMode != 0)
+    if (core.fogMode != OBX_FOG_OFF)
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
 }

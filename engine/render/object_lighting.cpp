@@ -54,7 +54,7 @@ static void flatLighting(Object* object, LightSource* first)
                                 light->position.z - corner->z};
             float d = (float)VectorLenght(v) + 0.001f;
             float cosA = (float)dotProduct(v, &polygon->normal.x) / d;
-            if (polygon->doubleSided == 1 && cosA < 0.0f)
+            if (polygon->doubleSided == OBX_DOUBLE_SIDED && cosA < 0.0f)
                 cosA = -cosA;
             cosA = (cosA + 1.0f) * 0.5f;
             float a = light->attenuation * d;
@@ -76,7 +76,7 @@ static void flatLighting(Object* object, LightSource* first)
 
 static void vertexLighting(Object* object, LightSource* first)
 {
-    int smooth = object->shadingType == 1;
+    int smooth = object->shadingType == OBX_SHADING_GOURAUD;
     for (int i = 0; i < object->vertexCount; i++) {
         VertexRecord* record = &object->vertexRecords[i];
         if (record->lit != 1)
@@ -152,12 +152,12 @@ static void dynamicFlatLighting(Object* object)
 void objectLighting(Object* object)
 {
     LightSource* first = lightSourceFirst();
-    if (object->shadingType == 3)
+    if (object->shadingType == OBX_SHADING_FLAT)
         flatLighting(object, first);
-    if (object->shadingType == 1 || object->envMapped == 1)
+    if (object->shadingType == OBX_SHADING_GOURAUD || object->envMapped == 1)
         vertexLighting(object, first);
-    if (object->shadingType == 1)
+    if (object->shadingType == OBX_SHADING_GOURAUD)
         dynamicVertexLighting(object);
-    if (object->shadingType == 3)
+    if (object->shadingType == OBX_SHADING_FLAT)
         dynamicFlatLighting(object);
 }

@@ -73,7 +73,7 @@ void objectClipCodes(Object* object)
 
 void objectBackFaces(Object* object)
 {
-    int markLit = object->shadingType == 1 || object->envMapped == 1;
+    int markLit = object->shadingType == OBX_SHADING_GOURAUD || object->envMapped == 1;
     if (markLit) {
         for (int i = 0; i < object->vertexCount; i++)
             object->vertexRecords[i].lit = 0;
@@ -86,7 +86,7 @@ void objectBackFaces(Object* object)
         polygon->backFacing = 0;
         if (polygon->outside == 1)
             continue;
-        if (polygon->doubleSided == 0) {
+        if (polygon->doubleSided == OBX_ONE_SIDED) {
             const Vector* corner = &object->worldVertices[polygon->indices[0]];
             const float v[3] = {eye[0] - corner->x, eye[1] - corner->y, eye[2] - corner->z};
             if (dotProduct(v, &polygon->normal.x) < 0.0) {

@@ -20,7 +20,7 @@ int objectShowsBackFaces(const Object* object)
 // light, limited to 1.
 static void cornerColour(const Object* object, const Polygon* polygon, int k, float colour[3])
 {
-    if (object->shadingType == 3) {
+    if (object->shadingType == OBX_SHADING_FLAT) {
         colour[0] = polygon->litColour[0];
         colour[1] = polygon->litColour[1];
         colour[2] = polygon->litColour[2];
@@ -108,10 +108,10 @@ static void cornerSet(const Object* object, const Polygon* polygon, int k, const
 // afterwards) and, until the polygon is drawn, its colour.
 static void cornersFromRecords(const Object* object, const Polygon* polygon, float kept[3][3])
 {
-    int flat = object->shadingType == 3;
+    int flat = object->shadingType == OBX_SHADING_FLAT;
     for (int k = 0; k < 3; k++) {
         VertexRecord* v = &object->vertexRecords[polygon->indices[k]];
-        if (polygon->kind != 2) {
+        if (polygon->kind != OBX_POLYGON_UNTEXTURED) {
             v->s0 = v->s1 = polygon->texCoords[2 * k];
             v->t0 = v->t1 = polygon->texCoords[2 * k + 1];
         }
@@ -227,15 +227,15 @@ static void polygonSend(const Polygon* polygon, int n)
 {
     // A texture that can have no slot is drawn as none: the unit would
     // show whichever texture it held before.
-    int untextured = polygon->kind == 2 || !polygon->texture || !textureSelect(polygon->texture);
+    int untextured = polygon->kind == OBX_POLYGON_UNTEXTURED || !polygon->texture ||
+                     !textureSelect(polygon->texture);
     if (untextured)
         grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
                        GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
     primitiveSend(drawPointers, n);
     polygonCounted();
     if (untextured)
-        grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                       GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+        colourCombineDefault();
 }
 
 // The shared vertex records get their light back (last corner first, so a
@@ -300,7 +300,7 @@ void drawObject(Object* object)
         return;
     grConstantColorValue(0xFF000000);
     int showsBackFaces = objectShowsBackFaces(object);
-    int flat = object->shadingType == 3;
+    int flat = object->shadingType == OBX_SHADING_FLAT;
     for (int p = 0; p < object->polygonCount; p++) {
         Polygon* polygon = &object->polygons[p];
         if (polygon->outside != 0)

@@ -45,8 +45,7 @@ static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, in
         grAlphaBlendFunction(GR_BLEND_DST_COLOR, GR_BLEND_ZERO, GR_BLEND_ZERO, GR_BLEND_ZERO);
         if (textureSelect(light))
             grDrawVertexArray(GR_TRIANGLE_FAN, (FxU32)count, pointers);
-        grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
-                             GR_BLEND_ZERO);
+        alphaBlendDefault();
     }
     polygonCounted();
 }

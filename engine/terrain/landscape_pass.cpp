@@ -100,14 +100,8 @@ static void landscapeStateSet(void)
 
 static void objectStateRestore(void)
 {
-    grVertexLayout(GR_PARAM_XY, 0, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_W, 8, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_Q, 16, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_RGB, 20, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_ST0, 32, GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_ST1, 40, GR_PARAM_ENABLE);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    objectVertexLayoutSet();
+    colourCombineDefault();
     // The ambient colour goes too: later passes start from opaque black.
     grConstantColorValue(0xFF000000u);
 }
@@ -129,8 +123,7 @@ void landscapePass(void)
         if (core.tmuCount > 1) {
             // Unit 1 hands its light map to unit 0, which multiplies its
             // surface texel by it.
-            grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
-                                 GR_BLEND_ZERO);
+            alphaBlendDefault();
             grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                          GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_ZERO, FXFALSE, FXFALSE);
             grTexCombine(GR_TMU1, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,

@@ -32,8 +32,8 @@ int obxSkyboxAdd(float halfSide, TextureRecord* t1, TextureRecord* t2, TextureRe
                            corners[i][2] * halfSide);
     for (int f = 0; f < 6; f++) {
         int p = faces[f][0], q = faces[f][1], r = faces[f][2], w = faces[f][3];
-        obxObjectAddPolygon(cube, p, q, r, 0, textures[f], 1, 1, 0, 1, 0, 0);
-        obxObjectAddPolygon(cube, r, w, p, 0, textures[f], 0, 0, 1, 0, 1, 1);
+        obxObjectAddPolygon(cube, p, q, r, OBX_ONE_SIDED, textures[f], 1, 1, 0, 1, 0, 0);
+        obxObjectAddPolygon(cube, r, w, p, OBX_ONE_SIDED, textures[f], 0, 0, 1, 0, 1, 1);
     }
     if (cube->vertexCount != 8 || cube->polygonCount != 12)
         return 0;

@@ -26,15 +26,15 @@ void obxGetVersion(int* versionMajor, int* versionMinor)
 // at once. Without "Init.3df" there is none.
 static void startupPictureShow(void)
 {
-    obxSetRenderState(0);
-    TextureRecord* picture = obxTextureLoad("Init.3df", 0);
+    obxSetRenderState(OBX_RENDERSTATE_2D);
+    TextureRecord* picture = obxTextureLoad("Init.3df", OBX_TMU0);
     if (picture) {
         const float black[3] = {0.0f, 0.0f, 0.0f};
-        Bitmap* bitmap = obxBitmapCreate(picture, 0, 0.0f, 0, black);
+        Bitmap* bitmap = obxBitmapCreate(picture, OBX_DRAW_OPAQUE, 0.0f, OBX_CHROMAKEY_OFF, black);
         obxBitmapDrawXY(bitmap, 0.0f, 0.0f, 640.0f, 480.0f);
         grBufferSwap(0);
     }
-    obxSetRenderState(1);
+    obxSetRenderState(OBX_RENDERSTATE_3D);
 }
 
 int obxInitialize(HWND window, int resolutionIndex)
@@ -53,8 +53,7 @@ int obxInitialize(HWND window, int resolutionIndex)
     displaySizeSet(resolutionIndex);
     // 9.-10. Texture units; texture colour times the iterated vertex colour.
     textureUnitsDefaultSet();
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
-                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    colourCombineDefault();
     // 11. The table square root.
     sqrtTableInit();
     // 12. Fog table from 0.8 of the far distance to the far distance; fog off.
@@ -75,10 +74,8 @@ int obxInitialize(HWND window, int resolutionIndex)
     // 17. No ambient light.
     ambientLightInit();
     // 18. Alpha from the constant colour; blending by source alpha.
-    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
-                   GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
-                         GR_BLEND_ZERO);
+    alphaCombineDefault();
+    alphaBlendDefault();
     // 19. Black background, no landscape, no current character set, the 2D
     // drawing space.
     backgroundInit();
@@ -97,7 +94,7 @@ int obxInitialize(HWND window, int resolutionIndex)
     // 24. The view volume.
     viewPlanesBuild();
     // 25. The engine's white texture must load.
-    if (!obxTextureLoad("white.3df", 0))
+    if (!obxTextureLoad("white.3df", OBX_TMU0))
         return 0;
     // 26. Room for the Glide state while the focus is lost.
     if (!glideStateBufferCreate())
@@ -111,7 +108,7 @@ int obxInitialize(HWND window, int resolutionIndex)
     startupPictureShow();
     // 29. The string grid's glyph sheet and defaults; a missing file is no
     // error.
-    stringGridInit(obxTextureLoad("DefaultCS.3df", 0));
+    stringGridInit(obxTextureLoad("DefaultCS.3df", OBX_TMU0));
     // 30. No sky box.
     skyboxInit();
     return 1;

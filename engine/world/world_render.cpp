@@ -69,7 +69,7 @@ void obxWorldRender(int display)
 
     dynamicLightsEndFrame();
     textureFrameEnd();
-    if (display == 1)
+    if (display == OBX_RENDER_AND_DISPLAY)
         obxWorldDisplay();
     frameCounted();
 }
