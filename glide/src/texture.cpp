@@ -62,8 +62,13 @@ static inline I levelOfDetail(const Gradients& g, F r, F ss, F tt)
     return add32(select(positive, lod, splatI(-(1 << 20))), g.offset);
 }
 
-static const int32_t lodDither[4][4] = {
-    {8, 136, 40, 168}, {200, 72, 232, 104}, {56, 184, 24, 152}, {248, 120, 216, 88}};
+// The ordered-dither thresholds of a row (y & 3), each row repeated so that
+// the eight values from any column (x & 3) on lie next to each other.
+alignas(64) static const int32_t lodDither[4][12] = {
+    {8, 136, 40, 168, 8, 136, 40, 168, 8, 136, 40, 168},
+    {200, 72, 232, 104, 200, 72, 232, 104, 200, 72, 232, 104},
+    {56, 184, 24, 152, 56, 184, 24, 152, 56, 184, 24, 152},
+    {248, 120, 216, 88, 248, 120, 216, 88, 248, 120, 216, 88}};
 
 // --- the lanes path ---
 
@@ -136,12 +141,8 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
     const bool mipmap = P.tmuMipmap[t];
     const int lastLevel = P.texture[t]->levelCount - 1;
     I round = splatI(128);
-    if (P.tmuDither[t]) {
-        alignas(32) int32_t row[W];
-        for (int k = 0; k < W; k++)
-            row[k] = lodDither[s->y & 3][(s->x + k) & 3];
-        round = loadI(row);
-    }
+    if (P.tmuDither[t])
+        round = loadI(&lodDither[s->y & 3][s->x & 3]);
     const bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR;
     const bool magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
     const I minHalf = splatI(minBilinear ? 128 : 0), magHalf = splatI(magBilinear ? 128 : 0);
