@@ -48,9 +48,8 @@ bool texLevelSize(GrLOD_t lod, GrAspectRatio_t aspect, int* width, int* height)
 
 bool texInfoValid(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect, GrTextureFormat_t format)
 {
-    int w, h;
-    return texFormatBytes(format) > 0 && texLevelSize(smallLod, aspect, &w, &h) &&
-           texLevelSize(largeLod, aspect, &w, &h) && smallLod <= largeLod;
+    return GR_LOD_LOG2_1 <= smallLod && smallLod <= largeLod && largeLod <= GR_LOD_LOG2_256 &&
+           aspect >= GR_ASPECT_LOG2_1x8 && aspect <= GR_ASPECT_LOG2_8x1 && texFormatBytes(format) > 0;
 }
 
 bool texLevelSelected(GrLOD_t lod, FxU32 evenOdd)
@@ -70,14 +69,25 @@ static uint32_t levelBytes(GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_
     return (uint32_t)(w * h * texFormatBytes(format));
 }
 
+// Every grTexSource and every new decoded copy asks for an offset (a
+// landscape thousands of times a frame): the sizes are worked out here
+// rather than level by level through texLevelSize. Levels outside 1..256 or
+// an unknown aspect count nothing.
 uint32_t texLevelOffset(GrLOD_t lod, GrLOD_t largeLod, GrAspectRatio_t aspect, GrTextureFormat_t format,
                         FxU32 evenOdd)
 {
-    uint32_t offset = 0;
-    for (GrLOD_t l = largeLod; l > lod; l--)
-        if (texLevelSelected(l, evenOdd))
-            offset += levelBytes(l, aspect, format);
-    return offset;
+    if (aspect < GR_ASPECT_LOG2_1x8 || aspect > GR_ASPECT_LOG2_8x1)
+        return 0;
+    uint32_t bpt = (uint32_t)texFormatBytes(format);
+    int shift = aspect < 0 ? -aspect : aspect;
+    // Level l is stored when the mask has bit (l & 1): EVEN is 1, ODD 2.
+    uint32_t mask = evenOdd & GR_MIPMAPLEVELMASK_BOTH;
+    uint32_t texels = 0;
+    for (GrLOD_t l = largeLod < GR_LOD_LOG2_256 ? largeLod : GR_LOD_LOG2_256; l > lod && l >= GR_LOD_LOG2_1; l--) {
+        uint32_t longer = 1u << l, shorter = longer >> shift;
+        texels += (mask >> (l & 1) & 1) * longer * (shorter > 0 ? shorter : 1);
+    }
+    return texels * bpt;
 }
 
 int texBaseRange(GrLOD_t lod)
