@@ -37,79 +37,98 @@ static void startupPictureShow(void)
     obxSetRenderState(OBX_RENDERSTATE_3D);
 }
 
-int obxInitialize(HWND window, int resolutionIndex)
+// A board, Glide itself with the hardware in the log, the mode
+// (double-buffered with a depth buffer), the window, the texture units and
+// the screen size.
+static int glideOpen(HWND window, int resolutionIndex)
 {
-    // 1. The log, and byte accounting from here on.
-    logOpen();
-    allocationCountReset();
-    // 2.-5. A board, Glide itself, the hardware in the log.
     if (!glideBoardCheck())
         return 0;
     glideStart();
-    // 6.-8. The mode, double-buffered with a depth buffer; the window; the
-    // texture units and screen size.
     if (!displayModeCheck(resolutionIndex) || !glideWindowStart(window))
         return 0;
     displaySizeSet(resolutionIndex);
-    // 9.-10. Texture units; texture colour times the iterated vertex colour.
+    return 1;
+}
+
+// The defaults of drawing and of the world, in this order: 0 when the fog
+// table has no room.
+static int defaultsSet(void)
+{
+    // Texture units; texture colour times the iterated vertex colour.
     textureUnitsDefaultSet();
     colourCombineDefault();
-    // 11. The table square root.
     sqrtTableInit();
-    // 12. Fog table from 0.8 of the far distance to the far distance; fog off.
+    // Fog table from 0.8 of the far distance to the far distance; fog off.
     if (!fogTableCreate())
         return 0;
     viewDistancesInit();
     fogTableLinear(0.8f * view.farDistance, view.farDistance);
-    // 13. The default camera; empty world lists.
+    // The default camera; empty world lists; texture memory with its
+    // reserve slots; whole-degree sine and cosine tables.
     cameraDefaultInit();
     worldObjectsInit();
     lightSourcesInit();
-    // 14. Texture memory and its reserve slots.
     textureMemoryInit();
-    // 15. Whole-degree sine and cosine tables.
     angleTablesInit();
-    // 16. Depth buffer and alpha test.
+    // Depth buffer and alpha test; no ambient light; alpha from the constant
+    // colour, blending by source alpha.
     depthDefaultSet();
-    // 17. No ambient light.
     ambientLightInit();
-    // 18. Alpha from the constant colour; blending by source alpha.
     alphaCombineDefault();
     alphaBlendDefault();
-    // 19. Black background, no landscape, no current character set, the 2D
-    // drawing space.
+    return 1;
+}
+
+// Black background, no landscape, no current character set, the 2D drawing
+// space; the draw vertex; the whole screen as the drawing area; the farthest
+// W-buffer value to clear to; swaps waiting for one vertical retrace; objects
+// drawn as fans; the view volume.
+static void displayDefaultsSet(void)
+{
     backgroundInit();
     landscapeWorldInit();
     characterSetsInit();
     scale2dSet();
-    // 20. The draw vertex.
     vertexLayoutSet();
-    // 21. The drawing area is the whole screen.
     viewportSetFullScreen(core.screenWidth, core.screenHeight);
-    // 22. Depth clear value: the farthest W-buffer value.
     depthClearValueInit();
-    // 23. Buffer swaps wait for one vertical retrace; objects draw as fans.
     obxVSyncEnable();
     polygonDrawInit();
-    // 24. The view volume.
     viewPlanesBuild();
-    // 25. The engine's white texture must load.
-    if (!obxTextureLoad("white.3df", OBX_TMU0))
-        return 0;
-    // 26. Room for the Glide state while the focus is lost.
-    if (!glideStateBufferCreate())
-        return 0;
-    // 27. Fog off; the default camera is active; no emitters.
+}
+
+// What start-up cannot go without: the engine's white texture, and room for
+// the Glide state while the focus is lost.
+static int requiredResourcesCreate(void)
+{
+    return obxTextureLoad("white.3df", OBX_TMU0) && glideStateBufferCreate();
+}
+
+// Fog off, the default camera active, no emitters; the start-up picture; the
+// string grid's glyph sheet and defaults (a missing file is no error); no
+// sky box.
+static void firstFrameReady(void)
+{
     fogModeReset();
     cameraDefaultActivate();
     particleEmittersInit();
     smokeEmittersInit();
-    // 28. The start-up picture.
     startupPictureShow();
-    // 29. The string grid's glyph sheet and defaults; a missing file is no
-    // error.
     stringGridInit(obxTextureLoad("DefaultCS.3df", OBX_TMU0));
-    // 30. No sky box.
     skyboxInit();
+}
+
+int obxInitialize(HWND window, int resolutionIndex)
+{
+    // The log, and byte accounting from here on.
+    logOpen();
+    allocationCountReset();
+    if (!glideOpen(window, resolutionIndex) || !defaultsSet())
+        return 0;
+    displayDefaultsSet();
+    if (!requiredResourcesCreate())
+        return 0;
+    firstFrameReady();
     return 1;
 }
