@@ -2,8 +2,8 @@
 // make triangle meshes and their materials; everything else is skipped.
 //
 // Every chunk is a 6-byte header (16-bit id, 32-bit length counting the
-// header) and its data, little-endian. Each level of the tree is read by one
-// loop up to the end of its parent. A chunk whose length is shorter than its
+// header) and its data, little-endian. Each level of the tree is walked by
+// chunkNext up to the end of its parent. A chunk whose length is shorter than its
 // header or runs past its parent, data running past its chunk, and a name
 // without its NUL within its room end the parse with a failure, from any
 // depth; the caller then gets no scene at all.
@@ -121,6 +121,39 @@ static int chunkHeaderRead(Parse* parse, uint32_t end, ChunkHeader* header)
     return 1;
 }
 
+// A walk over the children of one chunk: chunkNext steps from one child to
+// the next, seeking past what the caller left unread of the one before.
+typedef struct ChunkWalk {
+    const ChunkHeader* parent;
+    ChunkHeader child;   // the current child
+    int started;
+    int failed;          // a header or a seek failed: the parse fails
+} ChunkWalk;
+
+static ChunkWalk chunkWalk(const ChunkHeader* parent)
+{
+    ChunkWalk walk = {parent, {0, 0, 0}, 0, 0};
+    return walk;
+}
+
+// 1 with the next child in walk->child; 0 at the end of the parent, or on a
+// failure with walk->failed set.
+static int chunkNext(Parse* parse, ChunkWalk* walk)
+{
+    if (walk->started && !chunkSeek(parse->reader, walk->child.end)) {
+        walk->failed = 1;
+        return 0;
+    }
+    walk->started = 1;
+    if (chunkTell(parse->reader) >= walk->parent->end)
+        return 0;
+    if (!chunkHeaderRead(parse, walk->parent->end, &walk->child)) {
+        walk->failed = 1;
+        return 0;
+    }
+    return 1;
+}
+
 static Material* materialCreate(void)
 {
     Material* material = (Material*)calloc(1, sizeof(Material));
@@ -147,13 +180,12 @@ static Material* materialFind(Scene* scene, const char* name)
 // diffuse chunk.
 static int colourParse(Parse* parse, const ChunkHeader* parent, float* colour)
 {
-    while (chunkTell(parse->reader) < parent->end) {
-        ChunkHeader h;
-        if (!chunkHeaderRead(parse, parent->end, &h))
-            return 0;
-        if (h.id == CHUNK_COLOUR_24 || h.id == CHUNK_LINEAR_COLOUR_24) {
+    ChunkWalk walk = chunkWalk(parent);
+    while (chunkNext(parse, &walk)) {
+        const ChunkHeader* h = &walk.child;
+        if (h->id == CHUNK_COLOUR_24 || h->id == CHUNK_LINEAR_COLOUR_24) {
             uint8_t rgb[3];
-            if (!dataRead(parse, h.end, rgb, 3))
+            if (!dataRead(parse, h->end, rgb, 3))
                 return 0;
             for (int ch = 0; ch < 3; ch++) {
                 colour[ch] = rgb[ch] / 255.0f;
@@ -161,10 +193,8 @@ static int colourParse(Parse* parse, const ChunkHeader* parent, float* colour)
                     parse->colourSeen = 1;
             }
         }
-        if (!chunkSeek(parse->reader, h.end))
-            return 0;
     }
-    return 1;
+    return !walk.failed;
 }
 
 static int mapNameRead(Parse* parse, const ChunkHeader* h, Material* material)
@@ -182,49 +212,46 @@ static int mapNameRead(Parse* parse, const ChunkHeader* h, Material* material)
 
 static int textureMapParse(Parse* parse, const ChunkHeader* parent, Material* material)
 {
-    while (chunkTell(parse->reader) < parent->end) {
-        ChunkHeader h;
-        if (!chunkHeaderRead(parse, parent->end, &h))
-            return 0;
-        if (h.id == CHUNK_MAP_NAME && !mapNameRead(parse, &h, material))
-            return 0;
-        if (!chunkSeek(parse->reader, h.end))
+    ChunkWalk walk = chunkWalk(parent);
+    while (chunkNext(parse, &walk)) {
+        if (walk.child.id == CHUNK_MAP_NAME && !mapNameRead(parse, &walk.child, material))
             return 0;
     }
-    return 1;
+    return !walk.failed;
 }
 
 // Fills the current material; at the end a new, empty one becomes current.
 static int materialParse(Parse* parse, const ChunkHeader* parent)
 {
     Material* material = parse->scene->materialCurrent;
-    while (chunkTell(parse->reader) < parent->end) {
-        ChunkHeader h;
-        if (!chunkHeaderRead(parse, parent->end, &h))
-            return 0;
+    ChunkWalk walk = chunkWalk(parent);
+    while (chunkNext(parse, &walk)) {
+        const ChunkHeader* h = &walk.child;
         int ok = 1;
-        switch (h.id) {
+        switch (h->id) {
         case CHUNK_MATERIAL_NAME:
-            ok = nameRead(parse, h.end, material->name, MATERIAL_NAME_SIZE);
+            ok = nameRead(parse, h->end, material->name, MATERIAL_NAME_SIZE);
             break;
         case CHUNK_AMBIENT:
-            ok = colourParse(parse, &h, material->ambient);
+            ok = colourParse(parse, h, material->ambient);
             break;
         case CHUNK_DIFFUSE:
-            ok = colourParse(parse, &h, material->diffuse);
+            ok = colourParse(parse, h, material->diffuse);
             break;
         case CHUNK_TWO_SIDED:
             material->twoSided = 1;
             break;
         case CHUNK_TEXTURE_MAP:
-            ok = textureMapParse(parse, &h, material);
+            ok = textureMapParse(parse, h, material);
             break;
         default:
             break;
         }
-        if (!ok || !chunkSeek(parse->reader, h.end))
+        if (!ok)
             return 0;
     }
+    if (walk.failed)
+        return 0;
     Material* next = materialCreate();
     if (!next)
         return 0;
@@ -329,40 +356,39 @@ static int faceGroupRead(Parse* parse, const ChunkHeader* h, Mesh* mesh)
 
 // The children of a triangle mesh. A face list's own chunks (its material
 // groups, smoothing groups) follow its faces inside it; they are met by this
-// same loop, which goes on right after the faces.
+// same walk, which goes on right after the faces.
 static int meshParse(Parse* parse, const ChunkHeader* parent, int meshIndex)
 {
-    while (chunkTell(parse->reader) < parent->end) {
-        ChunkHeader h;
-        if (!chunkHeaderRead(parse, parent->end, &h))
-            return 0;
+    ChunkWalk walk = chunkWalk(parent);
+    while (chunkNext(parse, &walk)) {
+        ChunkHeader* h = &walk.child;
         Mesh* mesh = &parse->scene->meshes[meshIndex];
         int ok = 1;
-        switch (h.id) {
+        switch (h->id) {
         case CHUNK_VERTEX_LIST:
-            ok = vertexListRead(parse, &h, mesh);
+            ok = vertexListRead(parse, h, mesh);
             break;
         case CHUNK_FACE_LIST:
-            if (!faceListRead(parse, &h, mesh))
-                return 0;
-            continue;
+            ok = faceListRead(parse, h, mesh);
+            h->end = chunkTell(parse->reader);   // the next child starts here
+            break;
         case CHUNK_FACE_MATERIAL:
-            ok = faceGroupRead(parse, &h, mesh);
+            ok = faceGroupRead(parse, h, mesh);
             break;
         case CHUNK_MAPPING:
-            ok = mappingRead(parse, &h, mesh);
+            ok = mappingRead(parse, h, mesh);
             break;
         case CHUNK_LOCAL_AXES:
-            ok = floatsRead(parse, h.end, mesh->axes, 12);
+            ok = floatsRead(parse, h->end, mesh->axes, 12);
             mesh->hasAxes = 1;
             break;
         default:
             break;
         }
-        if (!ok || !chunkSeek(parse->reader, h.end))
+        if (!ok)
             return 0;
     }
-    return 1;
+    return !walk.failed;
 }
 
 static int meshAppend(Scene* scene, const char* name)
@@ -386,50 +412,40 @@ static int namedObjectParse(Parse* parse, const ChunkHeader* parent)
     char name[MESH_NAME_SIZE] = {0};
     if (!nameRead(parse, parent->end, name, sizeof name))
         return 0;
-    while (chunkTell(parse->reader) < parent->end) {
-        ChunkHeader h;
-        if (!chunkHeaderRead(parse, parent->end, &h))
-            return 0;
-        if (h.id == CHUNK_TRIANGLE_MESH) {
+    ChunkWalk walk = chunkWalk(parent);
+    while (chunkNext(parse, &walk)) {
+        if (walk.child.id == CHUNK_TRIANGLE_MESH) {
             int meshIndex = meshAppend(parse->scene, name);
-            if (meshIndex < 0 || !meshParse(parse, &h, meshIndex))
+            if (meshIndex < 0 || !meshParse(parse, &walk.child, meshIndex))
                 return 0;
         }
-        if (!chunkSeek(parse->reader, h.end))
-            return 0;
     }
-    return 1;
+    return !walk.failed;
 }
 
 static int editorParse(Parse* parse, const ChunkHeader* parent)
 {
-    while (chunkTell(parse->reader) < parent->end) {
-        ChunkHeader h;
-        if (!chunkHeaderRead(parse, parent->end, &h))
-            return 0;
+    ChunkWalk walk = chunkWalk(parent);
+    while (chunkNext(parse, &walk)) {
         int ok = 1;
-        if (h.id == CHUNK_NAMED_OBJECT)
-            ok = namedObjectParse(parse, &h);
-        else if (h.id == CHUNK_MATERIAL)
-            ok = materialParse(parse, &h);
-        if (!ok || !chunkSeek(parse->reader, h.end))
+        if (walk.child.id == CHUNK_NAMED_OBJECT)
+            ok = namedObjectParse(parse, &walk.child);
+        else if (walk.child.id == CHUNK_MATERIAL)
+            ok = materialParse(parse, &walk.child);
+        if (!ok)
             return 0;
     }
-    return 1;
+    return !walk.failed;
 }
 
 static int mainParse(Parse* parse, const ChunkHeader* parent)
 {
-    while (chunkTell(parse->reader) < parent->end) {
-        ChunkHeader h;
-        if (!chunkHeaderRead(parse, parent->end, &h))
-            return 0;
-        if (h.id == CHUNK_EDITOR && !editorParse(parse, &h))
-            return 0;
-        if (!chunkSeek(parse->reader, h.end))
+    ChunkWalk walk = chunkWalk(parent);
+    while (chunkNext(parse, &walk)) {
+        if (walk.child.id == CHUNK_EDITOR && !editorParse(parse, &walk.child))
             return 0;
     }
-    return 1;
+    return !walk.failed;
 }
 
 // ---- The whole file -------------------------------------------------------------
