@@ -24,6 +24,12 @@ set(STB_PARENT_INCLUDE_DIR ${CMAKE_BINARY_DIR}/stb-include)
 file(MAKE_DIRECTORY ${STB_PARENT_INCLUDE_DIR})
 file(CREATE_LINK ${STB_INCLUDE_DIR} ${STB_PARENT_INCLUDE_DIR}/stb SYMBOLIC)
 
+# libpng's simplified interface, as the tools' image code and the tests use
+# it: a stand-in over stb_image and stb_image_write.
+add_library(PNG::PNG INTERFACE IMPORTED)
+target_include_directories(PNG::PNG INTERFACE ${PROJECT_SOURCE_DIR}/tools/common/png_stb
+  ${STB_INCLUDE_DIR})
+
 # The data files are made by the generators of a Linux build (they need
 # FreeType and libpng): OBX_HOST_RUN_DIR is its run directory.
 set(OBX_HOST_RUN_DIR "${PROJECT_SOURCE_DIR}/build/run" CACHE PATH

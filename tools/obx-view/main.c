@@ -277,7 +277,7 @@ static void objectUnmirror(Object* o)
         swapFloats(&o->vertexNormals[i][1], &o->vertexNormals[i][2]);
     }
     for (int p = 0; p < o->polygonCount; p++) {
-        Polygon* polygon = &o->polygons[p];
+        struct Polygon* polygon = &o->polygons[p];
         swapFloats(&polygon->normal.y, &polygon->normal.z);
         int32_t corner = polygon->indices[1];
         polygon->indices[1] = polygon->indices[2];
@@ -293,7 +293,7 @@ static void objectUnmirror(Object* o)
 static void objectMaterials(Object* o)
 {
     for (int p = 0; p < o->polygonCount; p++) {
-        Polygon* polygon = &o->polygons[p];
+        struct Polygon* polygon = &o->polygons[p];
         for (int ch = 0; ch < 3; ch++) {
             polygon->emissive[ch] *= AMBIENT_SHARE;
             if (polygon->kind == 1)

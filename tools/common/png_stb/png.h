@@ -1,7 +1,7 @@
-// The part of libpng's simplified interface the tests (and the tools' image
-// code they use) need, over Debian's header-only stb_image and
-// stb_image_write, for the Windows build (there is no libpng for MinGW in
-// Debian): 8-bit RGB or RGBA, whole rows.
+// The part of libpng's simplified interface the tools' image code and the
+// tests need, over Debian's header-only stb_image and stb_image_write, for
+// the Windows build (there is no libpng for MinGW in Debian): 8-bit RGB or
+// RGBA, whole rows.
 #ifndef OBX_TEST_PNG_SHIM_H
 #define OBX_TEST_PNG_SHIM_H
 
