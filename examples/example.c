@@ -7,6 +7,37 @@
 #include <stdlib.h>
 #include <string.h>
 
+/* ---- The calls to the system that differ on Windows ---------------------------- */
+
+static int currentDirectory(char* out)
+{
+#ifdef _WIN32
+    return _fullpath(out, ".", PATH_MAX) != NULL;
+#else
+    return realpath(".", out) != NULL;
+#endif
+}
+
+static int pathIsAbsolute(const char* path)
+{
+#ifdef _WIN32
+    if (path[0] == '\\' || (path[0] && path[1] == ':'))
+        return 1;
+#endif
+    return path[0] == '/';
+}
+
+static void headlessChoose(void)
+{
+#ifdef _WIN32
+    _putenv_s("OBX_GLIDE_DISPLAY", "headless");
+#else
+    setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+#endif
+}
+
+/* ---- The example's frame ------------------------------------------------------- */
+
 static int framesWanted, frameNumber;
 static char shotPath[PATH_MAX];
 
@@ -25,10 +56,10 @@ static void usage(FILE* out, const char* name, const char* about)
  * entered. */
 static int absolutePath(const char* path, char* out)
 {
-    if (path[0] == '/')
+    if (pathIsAbsolute(path))
         return snprintf(out, PATH_MAX, "%s", path) < PATH_MAX;
     char here[PATH_MAX];
-    if (!realpath(".", here))
+    if (!currentDirectory(here))
         return 0;
     size_t a = strlen(here), b = strlen(path);
     if (a + 1 + b >= PATH_MAX)
@@ -50,7 +81,7 @@ int exampleStart(int argc, char** argv, const char* name, const char* about, int
             usage(stdout, name, about);
             exit(0);
         } else if (strcmp(a, "--headless") == 0) {
-            setenv("OBX_GLIDE_DISPLAY", "headless", 1);
+            headlessChoose();
         } else if (strcmp(a, "--frames") == 0 && value &&
                    (framesWanted = (int)strtol(value, &end, 10)) > 0 && *end == '\0') {
             i++;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Windows binaries with Debian's MinGW-w64 on a Debian 12 machine
 # (installing what is missing): build-windows/x86_64/run and
-# build-windows/i686/run each hold OmbrixDll.dll, glide3x.dll, OmbrixTest.exe,
-# obx-demo.exe, obx-view.exe and the data files. The data files come from the
-# Linux build in build/ (their generators need FreeType and libpng).
+# build-windows/i686/run each hold OmbrixDll.dll, glide3x.dll, OmbrixUtil.dll,
+# OmbrixTest.exe, obx-demo.exe, obx-view.exe, the examples and the data
+# files. The data files come from the Linux build in build/ (their
+# generators need FreeType and libpng).
 #
 # With --test: the x86_64 tests under Wine (wine64) and the static checks of
 # both builds (exports, imports, PE32 for i686).
@@ -15,7 +16,11 @@ jobs="$(nproc)"
 # The Linux build's data files (and its programs, which the tests compare
 # pictures with).
 cmake -S . -B build >/dev/null
-cmake --build build -j"$jobs" --target obx-data OmbrixTest obx-demo obx-demo-tour obx-example
+examples="example-model-lights example-dynamic-lights example-landscape-flyover
+  example-particles-smoke example-text-bitmaps example-flares-skybox example-embedded-model example-focus"
+# shellcheck disable=SC2086
+cmake --build build -j"$jobs" --target obx-data OmbrixTest obx-demo obx-demo-tour obx-view obx-example \
+  $examples
 
 for arch in x86_64 i686; do
   dir="build-windows/$arch"

@@ -23,7 +23,8 @@ imports() {
 }
 
 [ "$arch" = i686 ] && format=pei-i386 || format=pei-x86-64
-programs="OmbrixDll.dll glide3x.dll OmbrixTest.exe OmbrixUtil.dll obx-demo.exe"
+programs="OmbrixDll.dll glide3x.dll OmbrixTest.exe OmbrixUtil.dll obx-demo.exe obx-view.exe
+  example-model-lights.exe example-embedded-model.exe"
 for binary in $programs; do
   if ! "$objdump" -f "$run/$binary" | grep -q "file format $format"; then
     echo "$binary is not $format"; fail=1

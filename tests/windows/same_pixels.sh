@@ -2,9 +2,9 @@
 # The same headless scenes drawn by the Windows build under Wine and by the
 # Linux build give the same pixels, bit for bit: OmbrixTest's frames, the
 # README example's 301 frames and obx-demo's first frame, dumped by the
-# device as PNG and compared pixel by pixel (ImageMagick's compare), and
-# obx-demo's tour (obx-demo-tour), the hash of the middle frame of each
-# camera path.
+# device as PNG and compared pixel by pixel (ImageMagick's compare), the
+# frames obx-demo, obx-view and the examples write themselves, and obx-demo's
+# tour (obx-demo-tour), the hash of the middle frame of each camera path.
 # Usage: same_pixels.sh <wine> <Windows run dir> <Linux run dir>
 set -eu
 wine=$1 win=$2 linux=$3
@@ -55,6 +55,33 @@ if ! compare -metric AE "$top/obx-demo/linux/obx-demo-00001.png" \
   echo "obx-demo: the screenshots of frame 1 differ"; cat "$top/obx-demo/windows/stdout.txt"
   failed=1
 fi
+# The last frame a program writes itself (--shot), on both systems: obx-view
+# on the tank, and each example at frame 90.
+shot() {
+  name=$1 lin=$2 exe=$3
+  shift 3
+  mkdir -p "$top/$name/linux" "$top/$name/windows"
+  for file in $demo; do
+    ln -s "$linux/$file" "$top/$name/linux/$file"
+    ln -s "$linux/$file" "$top/$name/windows/$file"
+  done
+  (cd "$top/$name/linux" && env -u DISPLAY -u WAYLAND_DISPLAY "$lin" "$@" --headless --shot shot.png \
+     >stdout.txt 2>&1) || true
+  (cd "$top/$name/windows" && env -u DISPLAY -u WAYLAND_DISPLAY "$wine" "$exe" "$@" --headless \
+     --shot shot.png >stdout.txt 2>&1) || true
+  if [ ! -f "$top/$name/linux/shot.png" ] || [ ! -f "$top/$name/windows/shot.png" ] ||
+     ! compare -metric AE "$top/$name/linux/shot.png" "$top/$name/windows/shot.png" null: 2>/dev/null; then
+    echo "$name: the frames differ or were not written"; cat "$top/$name/windows/stdout.txt"
+    failed=1
+  else
+    echo "$name: the same frame"
+  fi
+}
+shot obx-view "$linux/obx-view" "$win/obx-view.exe" tank.3ds
+for program in "$linux"/example-*; do
+  name=${program##*/}
+  shot "$name" "$program" "$win/$name.exe" --frames 90
+done
 # The demo scene's tour: the hash of the middle frame of each camera path.
 mkdir -p "$top/tour"
 for file in $demo; do ln -s "$linux/$file" "$top/tour/$file"; done
