@@ -168,13 +168,23 @@ int lfbLocks; // while the application holds the frame buffer, no queue
 
 // Sleeping and waking. A sleeper counts itself, checks once more what it
 // waits for, and sleeps on an event number; a waker changes what the sleeper
-// waits for, sees the count and bumps the number (every step sequentially
-// consistent, so one of the two always sees the other).
+// waits for, looks at the count and bumps the number. A full fence stands
+// between each one's write and its read on both sides, so one of the two
+// always sees the other: the band owners, counts and positions a sleeper
+// looks at are stored with release only, and a store may otherwise still
+// wait in the processor's buffer while the count is read (both sides then
+// missed each other and everyone slept with work undrawn).
 struct Event {
     std::atomic<uint32_t> number{0};
     std::atomic<int> sleepers{0};
 };
 Event commandsCame, workDone;
+
+bool eventHasSleepers(Event& e)
+{
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    return e.sleepers.load() > 0;
+}
 
 void eventWake(Event& e)
 {
@@ -185,6 +195,7 @@ void eventWake(Event& e)
 template <typename Cond> void eventSleep(Event& e, Cond ready)
 {
     e.sleepers.fetch_add(1);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
     while (!ready()) {
         uint32_t n = e.number.load();
         if (ready())
@@ -305,7 +316,7 @@ bool drawSomeBand(Span* s, PathCopy& copy, int first)
             continue;
         bandDraw(s, copy, b);
         b.owner.store(0, std::memory_order_release);
-        if (workDone.sleepers.load() > 0)
+        if (eventHasSleepers(workDone))
             eventWake(workDone);
         return true;
     }
@@ -324,7 +335,7 @@ void wakeWorkers(void)
 {
     wokenAt = writeAt;
     rowsSince = 0;
-    if (commandsCame.sleepers.load() > 0)
+    if (eventHasSleepers(commandsCame))
         eventWake(commandsCame);
 }
 
@@ -457,7 +468,7 @@ void commandEnd(CommandHeader* h, int rowFirst, int rowLast)
         b.published.store(b.written, std::memory_order_release);
     }
     rowsSince += (uint64_t)(rowLast - rowFirst + 1);
-    if ((rowsSince >= WAKE_ROWS || writeAt - wokenAt >= WAKE_BYTES) && commandsCame.sleepers.load() > 0)
+    if ((rowsSince >= WAKE_ROWS || writeAt - wokenAt >= WAKE_BYTES) && eventHasSleepers(commandsCame))
         wakeWorkers();
 }
 
