@@ -33,9 +33,9 @@ endforeach()
 
 # The version is the one obxGetVersion reports and ombrix.h names.
 file(STRINGS ${PROJECT_SOURCE_DIR}/include/ombrix.h _version_lines
-  REGEX "^#define OMBRIX_VERSION_(MAJOR|MINOR) ")
-string(REGEX REPLACE ".*MAJOR ([0-9]+).*" "\\1" _major "${_version_lines}")
-string(REGEX REPLACE ".*MINOR ([0-9]+).*" "\\1" _minor "${_version_lines}")
+  REGEX "^#define OMBRIX_VERSION_(MAJOR|MINOR) +[0-9]")
+string(REGEX REPLACE ".*MAJOR +([0-9]+).*" "\\1" _major "${_version_lines}")
+string(REGEX REPLACE ".*MINOR +([0-9]+).*" "\\1" _minor "${_version_lines}")
 if(NOT "${_major}.${_minor}" STREQUAL PROJECT_VERSION)
   message(FATAL_ERROR "ombrix.h says version ${_major}.${_minor}, the project ${PROJECT_VERSION}")
 endif()
