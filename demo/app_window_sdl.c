@@ -33,7 +33,8 @@ AppWindow* windowOpen(const char* title, int resolution, int headless)
         SDL_Quit();
         return NULL;
     }
-    static const int sizes[5][2] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
+    static const int sizes[5][2] = {
+        {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
     int r = resolution >= 0 && resolution <= 4 ? resolution : 0;
     SDL_Window* window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                           sizes[r][0], sizes[r][1], SDL_WINDOW_RESIZABLE);
@@ -66,20 +67,13 @@ void windowClose(AppWindow* window)
 static int keyOf(SDL_Keycode key)
 {
     switch (key) {
-    case SDLK_LEFT:
-        return APP_KEY_LEFT;
-    case SDLK_RIGHT:
-        return APP_KEY_RIGHT;
-    case SDLK_UP:
-        return APP_KEY_UP;
-    case SDLK_DOWN:
-        return APP_KEY_DOWN;
-    case SDLK_F12:
-        return APP_KEY_F12;
-    case SDLK_KP_PLUS:
-        return '+';
-    case SDLK_KP_MINUS:
-        return '-';
+    case SDLK_LEFT: return APP_KEY_LEFT;
+    case SDLK_RIGHT: return APP_KEY_RIGHT;
+    case SDLK_UP: return APP_KEY_UP;
+    case SDLK_DOWN: return APP_KEY_DOWN;
+    case SDLK_F12: return APP_KEY_F12;
+    case SDLK_KP_PLUS: return '+';
+    case SDLK_KP_MINUS: return '-';
     default:
         /* SDL names the other keys by their characters. */
         return key > 0 && key < 128 ? (int)key : 0;

@@ -37,20 +37,13 @@ static void eventPut(AppWindow* window, int type, int key)
 static int keyOf(WPARAM key)
 {
     switch (key) {
-    case VK_ESCAPE:
-        return APP_KEY_ESCAPE;
-    case VK_LEFT:
-        return APP_KEY_LEFT;
-    case VK_RIGHT:
-        return APP_KEY_RIGHT;
-    case VK_UP:
-        return APP_KEY_UP;
-    case VK_DOWN:
-        return APP_KEY_DOWN;
-    case VK_F12:
-        return APP_KEY_F12;
-    default:
-        return 0;   /* the character keys come as WM_CHAR */
+    case VK_ESCAPE: return APP_KEY_ESCAPE;
+    case VK_LEFT: return APP_KEY_LEFT;
+    case VK_RIGHT: return APP_KEY_RIGHT;
+    case VK_UP: return APP_KEY_UP;
+    case VK_DOWN: return APP_KEY_DOWN;
+    case VK_F12: return APP_KEY_F12;
+    default: return 0; /* the character keys come as WM_CHAR */
     }
 }
 
@@ -69,21 +62,18 @@ static LRESULT CALLBACK windowProc(HWND handle, UINT message, WPARAM wParam, LPA
     case WM_CHAR:
         /* Escape comes as WM_KEYDOWN; letters as typed, in lower case. */
         if (wParam > ' ' && wParam < 127)
-            eventPut(window, APP_KEY, wParam >= 'A' && wParam <= 'Z' ? (int)wParam + 32 : (int)wParam);
+            eventPut(window, APP_KEY,
+                     wParam >= 'A' && wParam <= 'Z' ? (int)wParam + 32 : (int)wParam);
         else if (wParam == ' ')
             eventPut(window, APP_KEY, APP_KEY_SPACE);
         return 0;
-    case WM_SIZE:
-        eventPut(window, APP_WINDOW, 0);
-        return 0;
+    case WM_SIZE: eventPut(window, APP_WINDOW, 0); return 0;
     case WM_PAINT:
         /* The device draws the frame again itself; the program may want to
          * draw a new one. */
         eventPut(window, APP_EXPOSED, 0);
         break;
-    case WM_CLOSE:
-        eventPut(window, APP_QUIT, 0);
-        return 0;
+    case WM_CLOSE: eventPut(window, APP_QUIT, 0); return 0;
     }
     return DefWindowProcA(handle, message, wParam, lParam);
 }
@@ -94,7 +84,8 @@ AppWindow* windowOpen(const char* title, int resolution, int headless)
     const char* display = getenv("OBX_GLIDE_DISPLAY");
     if (headless || (display && strcmp(display, "headless") == 0))
         return NULL;
-    static const int sizes[5][2] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
+    static const int sizes[5][2] = {
+        {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
     int r = resolution >= 0 && resolution <= 4 ? resolution : 0;
     AppWindow* window = (AppWindow*)calloc(1, sizeof *window);
     if (!window)

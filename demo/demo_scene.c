@@ -18,11 +18,11 @@
 
 /* ---- The world's layout ----------------------------------------------------- */
 
-enum { LAND_SAMPLES = 257 };              /* height samples per side of terrain256 */
-static const float landSize = 8192.0f;     /* world units across the landscape */
-static const float landHeight = 760.0f;    /* height of a white texel of the map */
+enum { LAND_SAMPLES = 257 };            /* height samples per side of terrain256 */
+static const float landSize = 8192.0f;  /* world units across the landscape */
+static const float landHeight = 760.0f; /* height of a white texel of the map */
 static const float farPlane = 3000.0f;
-static const float skyHalfSide = 5500.0f;  /* beyond the far plane in every direction */
+static const float skyHalfSide = 5500.0f; /* beyond the far plane in every direction */
 /* Toward the sun painted into the sky box: the light and its flare stand there. */
 static const float sunDirection[3] = {-0.48f, 0.36f, 0.80f};
 static const float sunDistance = 2600.0f;
@@ -32,8 +32,8 @@ static const float sunDistance = 2600.0f;
 static const float fogColour[3] = {188.0f / 255.0f, 204.0f / 255.0f, 226.0f / 255.0f};
 
 /* Places on the map (x, z). */
-static const float fountainAt[2] = {900.0f, 250.0f};  /* inside the loop, by the road */
-static const float smokeAt[2] = {-250.0f, -860.0f};   /* outside it, to the south */
+static const float fountainAt[2] = {900.0f, 250.0f}; /* inside the loop, by the road */
+static const float smokeAt[2] = {-250.0f, -860.0f};  /* outside it, to the south */
 static const float beaconAt[2] = {1280.0f, 1280.0f}; /* on the hills to the north-east */
 
 static Landscape* land;
@@ -151,12 +151,12 @@ static float objectBottom(const Object* object)
 static Object* tank;
 static Pose tankPose;
 static float tankBottom;
-static float tankPathAt;       /* parameter along the loop, radians */
+static float tankPathAt; /* parameter along the loop, radians */
 static float tankPosition[3];
-static float tankForward[3];   /* unit, on the ground plane */
+static float tankForward[3]; /* unit, on the ground plane */
 static float tankPitch, tankRoll;
 static const float tankRadius = 50.0f;
-static const float tankSpeed = 3.4f;   /* world units per frame */
+static const float tankSpeed = 3.4f; /* world units per frame */
 
 /* The tank's loop round the middle of the map: over the hills, past the
  * fountain and the smoke. */
@@ -212,11 +212,11 @@ static void tankAdvance(void)
 
 static Object* ball;
 static float ballPosition[3], ballVelocity[3];
-static int ballResting;        /* frames lying still */
-static int ballCooldown;       /* frames before another bump counts */
+static int ballResting;  /* frames lying still */
+static int ballCooldown; /* frames before another bump counts */
 static const float ballRadius = 24.0f;
 static int collisions;
-static int bumpShown;          /* frames the "BUMP!" read-out still shows */
+static int bumpShown; /* frames the "BUMP!" read-out still shows */
 static ParticleEmitter* sparks;
 
 /* The index of a point of the unit sphere among the first `count` vertices
@@ -241,10 +241,10 @@ static Object* sphereBuild(int depth, TextureRecord* texture)
     static const float v[12][3] = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0},
                                    {0, -1, t}, {0, 1, t}, {0, -1, -t}, {0, 1, -t},
                                    {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
-    static const int faces[20][3] = {{0, 11, 5}, {0, 5, 1}, {0, 1, 7}, {0, 7, 10}, {0, 10, 11},
-                                     {1, 5, 9}, {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
-                                     {3, 9, 4}, {3, 4, 2}, {3, 2, 6}, {3, 6, 8}, {3, 8, 9},
-                                     {4, 9, 5}, {2, 4, 11}, {6, 2, 10}, {8, 6, 7}, {9, 8, 1}};
+    static const int faces[20][3] = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
+                                     {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
+                                     {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
+                                     {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7},  {9, 8, 1}};
     enum { MAX_SUB = 8 };
     int sub = 1 << depth;
     if (sub > MAX_SUB)
@@ -301,7 +301,7 @@ static void ballAdvance(void)
 {
     float* p = ballPosition;
     float* v = ballVelocity;
-    v[1] -= 0.32f;   /* gravity */
+    v[1] -= 0.32f; /* gravity */
     for (int k = 0; k < 3; k++)
         p[k] += v[k];
     float ground = groundHeight(p[0], p[2]);
@@ -400,7 +400,8 @@ static void shownUpdate(const float* eye)
         if (s->particles)
             visible ? obxEmitterAddToWorld(s->particles) : obxEmitterRemoveFromWorld(s->particles);
         else
-            visible ? obxSmokeEmitterAddToWorld(s->smoke) : obxSmokeEmitterRemoveFromWorld(s->smoke);
+            visible ? obxSmokeEmitterAddToWorld(s->smoke)
+                    : obxSmokeEmitterRemoveFromWorld(s->smoke);
     }
 }
 
@@ -442,17 +443,17 @@ static void lampAdvance(int frame)
 
 static Camera* camera;
 static int cameraPath = 1;
-static int cameraChosen;       /* a key chose the path: no tour */
-static int cameraPathFrame;    /* frames on the current path */
+static int cameraChosen;    /* a key chose the path: no tour */
+static int cameraPathFrame; /* frames on the current path */
 static float cameraPosition[3];
 static int flyLeg;
-static float tripodPathAt;     /* where on the loop the tripod stands by */
+static float tripodPathAt; /* where on the loop the tripod stands by */
 static float tripodAt[2];
 static float tripodHeight;
 static const int tourFrames = 480;
 
 static const char* const pathNames[DEMO_CAMERA_PATHS] = {"CHASE", "ORBIT", "FLYOVER", "TRIPOD",
-                                                        "SUNWARD"};
+                                                         "SUNWARD"};
 
 const char* demoCameraPathName(int path)
 {
@@ -499,8 +500,8 @@ static void flyoverAdvance(void)
                      demoCos(heading) * speed * (float)steps};
     float x = camera->position[0] + move[0], z = camera->position[2] + move[2];
     float over = groundHeight(x, z);
-    float middle = groundHeight(camera->position[0] + move[0] * 0.5f,
-                                camera->position[2] + move[2] * 0.5f);
+    float middle =
+        groundHeight(camera->position[0] + move[0] * 0.5f, camera->position[2] + move[2] * 0.5f);
     if (middle > over)
         over = middle;
     move[1] = over + 280.0f - camera->position[1];
@@ -509,7 +510,7 @@ static void flyoverAdvance(void)
 }
 
 static int fogOn;
-static int fogChosen;          /* a key chose fog or none: the tour leaves it */
+static int fogChosen; /* a key chose fog or none: the tour leaves it */
 static void fogSet(int on);
 
 /* A place beside the loop a little ahead of the tank, outside it or
@@ -518,7 +519,7 @@ static void fogSet(int on);
 static void tripodPlace(void)
 {
     static const float aheads[3] = {0.35f, 0.25f, 0.5f};
-    static const float sides[2] = {150.0f, -150.0f};   /* outward is to the left */
+    static const float sides[2] = {150.0f, -150.0f}; /* outward is to the left */
     static const float heights[3] = {30.0f, 80.0f, 160.0f};
     for (int a = 0; a < 3; a++) {
         for (int h = 0; h < 3; h++) {
@@ -599,12 +600,10 @@ static void cameraAdvance(void)
         cameraFollow(want, 0.15f, aim);
         break;
     }
-    case 3:
-        flyoverAdvance();
-        break;
+    case 3: flyoverAdvance(); break;
     case 4: /* tripod: beside the loop, the tank driving by; then on ahead */
-        if (tankPathAt > tripodPathAt + 0.25f ||
-            (tankPathAt < 1.0f && tripodPathAt > 5.0f && tankPathAt + 2.0f * PI > tripodPathAt + 0.25f))
+        if (tankPathAt > tripodPathAt + 0.25f || (tankPathAt < 1.0f && tripodPathAt > 5.0f &&
+                                                  tankPathAt + 2.0f * PI > tripodPathAt + 0.25f))
             tripodPlace();
         want[0] = tripodAt[0];
         want[2] = tripodAt[1];
@@ -637,7 +636,6 @@ int demoCameraPath(void)
 }
 
 /* ---- Fog ---------------------------------------------------------------------------------- */
-
 
 /* The fog table is made for the far distance of the moment: made for a
  * farther one, the haze thickens slowly and the sky keeps some colour. */
@@ -754,7 +752,7 @@ int demoSceneBuild(void)
     TextureRecord* grass = textureNeed("grass.3df", 0);
     TextureRecord* sky[6];
     const char* const skyFiles[6] = {"sky_front.3df", "sky_left.3df", "sky_back.3df",
-                                     "sky_right.3df", "sky_top.3df", "sky_bottom.3df"};
+                                     "sky_right.3df", "sky_top.3df",  "sky_bottom.3df"};
     for (int i = 0; i < 6; i++)
         sky[i] = textureNeed(skyFiles[i], 0);
     if (!grass || !sky[0] || !sky[1] || !sky[2] || !sky[3] || !sky[4] || !sky[5])
@@ -905,7 +903,8 @@ void demoSceneAdvance(void)
     lampAdvance(frame);
     obxEmitterAddParticles(fountain, 16);
     obxEmitterAddParticles(fire, 6);
-    float rx = tankPosition[0] - tankForward[0] * 30.0f, rz = tankPosition[2] - tankForward[2] * 30.0f;
+    float rx = tankPosition[0] - tankForward[0] * 30.0f,
+          rz = tankPosition[2] - tankForward[2] * 30.0f;
     const float still[3] = {0.0f, 0.0f, 0.0f};
     obxSmokeEmitterChangeProperties(exhaust, rx, tankPosition[1] + 6.0f, rz, still);
     cameraAdvance();

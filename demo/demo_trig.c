@@ -51,10 +51,9 @@ static const double halfPiTimes2ToMinus63 = 0x1.921FB54442D18p-62;
 /* 4/pi to 192 bits, eight new bits an entry, so that any 96 bits of it are
  * three aligned words. */
 static const uint32_t fourOverPiBits[24] = {
-    0xa2,       0xa2f9,     0xa2f983,   0xa2f9836e, 0xf9836e4e, 0x836e4e44,
-    0x6e4e4415, 0x4e441529, 0x441529fc, 0x1529fc27, 0x29fc2757, 0xfc2757d1,
-    0x2757d1f5, 0x57d1f534, 0xd1f534dd, 0xf534ddc0, 0x34ddc0db, 0xddc0db62,
-    0xc0db6295, 0xdb629599, 0x6295993c, 0x95993c43, 0x993c4390, 0x3c439041,
+    0xa2,       0xa2f9,     0xa2f983,   0xa2f9836e, 0xf9836e4e, 0x836e4e44, 0x6e4e4415, 0x4e441529,
+    0x441529fc, 0x1529fc27, 0x29fc2757, 0xfc2757d1, 0x2757d1f5, 0x57d1f534, 0xd1f534dd, 0xf534ddc0,
+    0x34ddc0db, 0xddc0db62, 0xc0db6295, 0xdb629599, 0x6295993c, 0x95993c43, 0x993c4390, 0x3c439041,
 };
 
 /* Exponent and leading fraction bits of |x|: ordered as |x| is. */
@@ -108,8 +107,7 @@ static double reduceLarge(uint32_t bits, int* n)
     /* The signed 64-bit remainder to double, rounded once: its two exact
      * halves added (a 32-bit build has no single instruction for it). */
     int64_t remainder = (int64_t)fraction;
-    double value =
-        (double)(int32_t)(remainder >> 32) * 4294967296.0 + (double)(uint32_t)remainder;
+    double value = (double)(int32_t)(remainder >> 32) * 4294967296.0 + (double)(uint32_t)remainder;
     return value * halfPiTimes2ToMinus63;
 }
 
@@ -119,7 +117,7 @@ static float sinCos(float y, int cosine)
     double x = y;
     const SinCosPolynomial* p = &sinCosPolynomials[0];
     int n;
-    if (magnitudeTop(y) < magnitudeTop(0x1.921FB6p-1f)) {   /* pi/4 */
+    if (magnitudeTop(y) < magnitudeTop(0x1.921FB6p-1f)) { /* pi/4 */
         if (magnitudeTop(y) < magnitudeTop(0x1p-12f))
             return cosine ? 1.0f : y;
         return sinCosPolynomial(x, x * x, p, cosine);
@@ -131,7 +129,7 @@ static float sinCos(float y, int cosine)
             p = &sinCosPolynomials[1];
         return sinCosPolynomial(x * s, x * x, p, n ^ cosine);
     }
-    if (magnitudeTop(y) < 0x7f8) {   /* finite */
+    if (magnitudeTop(y) < 0x7f8) { /* finite */
         uint32_t bits = floatBits(y);
         int sign = (int)(bits >> 31);
         x = reduceLarge(bits, &n);
@@ -140,7 +138,7 @@ static float sinCos(float y, int cosine)
             p = &sinCosPolynomials[1];
         return sinCosPolynomial(x * s, x * x, p, n ^ cosine);
     }
-    return (y - y) / (y - y);   /* infinity or NaN: NaN */
+    return (y - y) / (y - y); /* infinity or NaN: NaN */
 }
 
 float demoSin(float x)
@@ -157,30 +155,31 @@ float demoCos(float x)
 
 /* atan(0.5), atan(1), atan(1.5), atan(inf): high and low parts. */
 static const float atanHigh[4] = {0x1.dac67p-2f, 0x1.921fb4p-1f, 0x1.f730bcp-1f, 0x1.921fb4p+0f};
-static const float atanLow[4] = {0x1.586ed2p-28f, 0x1.4442d0p-25f, 0x1.281f68p-25f, 0x1.4442d0p-24f};
+static const float atanLow[4] = {0x1.586ed2p-28f, 0x1.4442d0p-25f, 0x1.281f68p-25f,
+                                 0x1.4442d0p-24f};
 static const float atanTerms[11] = {
-    0x1.555556p-2f,  -0x1.99999ap-3f, 0x1.24924ap-3f,  -0x1.c71c70p-4f,
-    0x1.745cdcp-4f,  -0x1.3b0f2ap-4f, 0x1.10d66ap-4f,  -0x1.dde2d6p-5f,
-    0x1.97b4b2p-5f,  -0x1.2b4442p-5f, 0x1.0ad3aep-6f,
+    0x1.555556p-2f, -0x1.99999ap-3f, 0x1.24924ap-3f, -0x1.c71c70p-4f,
+    0x1.745cdcp-4f, -0x1.3b0f2ap-4f, 0x1.10d66ap-4f, -0x1.dde2d6p-5f,
+    0x1.97b4b2p-5f, -0x1.2b4442p-5f, 0x1.0ad3aep-6f,
 };
 
 static float atanOf(float x)
 {
     uint32_t bits = floatBits(x), magnitude = bits & 0x7fffffff;
     int negative = (int)(bits >> 31), id;
-    if (magnitude >= 0x4c000000) {   /* |x| >= 2^25 */
+    if (magnitude >= 0x4c000000) { /* |x| >= 2^25 */
         if (magnitude > 0x7f800000)
-            return x + x;   /* NaN */
+            return x + x; /* NaN */
         return negative ? -atanHigh[3] - atanLow[3] : atanHigh[3] + atanLow[3];
     }
     if (magnitude < 0x3ee00000) {   /* |x| < 0.4375 */
-        if (magnitude < 0x31000000)  /* |x| < 2^-29 */
+        if (magnitude < 0x31000000) /* |x| < 2^-29 */
             return x;
         id = -1;
     } else {
         x = bitsFloat(magnitude);
-        if (magnitude < 0x3f980000) {        /* |x| < 1.1875 */
-            if (magnitude < 0x3f300000) {    /* |x| < 0.6875 */
+        if (magnitude < 0x3f980000) {     /* |x| < 1.1875 */
+            if (magnitude < 0x3f300000) { /* |x| < 0.6875 */
                 id = 0;
                 x = (2.0f * x - 1.0f) / (2.0f + x);
             } else {
@@ -214,19 +213,16 @@ float demoAtan2(float y, float x)
     uint32_t xBits = floatBits(x), yBits = floatBits(y);
     uint32_t xMagnitude = xBits & 0x7fffffff, yMagnitude = yBits & 0x7fffffff;
     if (xMagnitude > 0x7f800000 || yMagnitude > 0x7f800000)
-        return x + y;   /* NaN */
+        return x + y; /* NaN */
     if (xBits == 0x3f800000)
-        return atanOf(y);   /* x = 1 */
-    int quadrant = (int)((yBits >> 31) | ((xBits >> 31) << 1));   /* 2 sign(x) + sign(y) */
+        return atanOf(y);                                       /* x = 1 */
+    int quadrant = (int)((yBits >> 31) | ((xBits >> 31) << 1)); /* 2 sign(x) + sign(y) */
     if (yMagnitude == 0) {
         switch (quadrant) {
         case 0:
-        case 1:
-            return y;
-        case 2:
-            return pi;
-        default:
-            return -pi;
+        case 1: return y;
+        case 2: return pi;
+        default: return -pi;
         }
     }
     if (xMagnitude == 0)
@@ -234,25 +230,17 @@ float demoAtan2(float y, float x)
     if (xMagnitude == 0x7f800000) {
         if (yMagnitude == 0x7f800000) {
             switch (quadrant) {
-            case 0:
-                return quarterPi;
-            case 1:
-                return -quarterPi;
-            case 2:
-                return 3.0f * quarterPi;
-            default:
-                return -3.0f * quarterPi;
+            case 0: return quarterPi;
+            case 1: return -quarterPi;
+            case 2: return 3.0f * quarterPi;
+            default: return -3.0f * quarterPi;
             }
         }
         switch (quadrant) {
-        case 0:
-            return 0.0f;
-        case 1:
-            return -0.0f;
-        case 2:
-            return pi;
-        default:
-            return -pi;
+        case 0: return 0.0f;
+        case 1: return -0.0f;
+        case 2: return pi;
+        default: return -pi;
         }
     }
     if (yMagnitude == 0x7f800000)
@@ -260,19 +248,15 @@ float demoAtan2(float y, float x)
     int exponents = ((int32_t)yMagnitude - (int32_t)xMagnitude) >> 23;
     float z;
     if (exponents > 60)
-        z = halfPiF + 0.5f * piLow;   /* |y/x| > 2^60 */
+        z = halfPiF + 0.5f * piLow; /* |y/x| > 2^60 */
     else if ((xBits >> 31) && exponents < -60)
-        z = 0.0f;                     /* |y|/x < -2^60 */
+        z = 0.0f; /* |y|/x < -2^60 */
     else
         z = atanOf(bitsFloat(floatBits(y / x) & 0x7fffffff));
     switch (quadrant) {
-    case 0:
-        return z;
-    case 1:
-        return bitsFloat(floatBits(z) ^ 0x80000000u);
-    case 2:
-        return pi - (z - piLow);
-    default:
-        return (z - piLow) - pi;
+    case 0: return z;
+    case 1: return bitsFloat(floatBits(z) ^ 0x80000000u);
+    case 2: return pi - (z - piLow);
+    default: return (z - piLow) - pi;
     }
 }

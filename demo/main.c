@@ -29,13 +29,13 @@ enum { MAX_SHOTS = 256 };
 
 typedef struct Options {
     int headless;
-    int frames;                 /* 0: one tour */
+    int frames; /* 0: one tour */
     int shots[MAX_SHOTS];
     int shotCount;
     char out[PATH_MAX];
     int resolution;
     int camera;
-    int fog;                    /* -1 as the tour goes, 0 off, 1 on */
+    int fog; /* -1 as the tour goes, 0 off, 1 on */
     int paced;
 } Options;
 

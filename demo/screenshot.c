@@ -16,8 +16,8 @@ int screenshotWrite(const char* path, int width, int height)
     uint16_t* pixels = (uint16_t*)malloc(count * 2);
     unsigned char* rgb = (unsigned char*)malloc(count * 3);
     if (pixels && rgb &&
-        grLfbReadRegion(GR_BUFFER_FRONTBUFFER, 0, 0, (FxU32)width, (FxU32)height,
-                        (FxU32)width * 2, pixels)) {
+        grLfbReadRegion(GR_BUFFER_FRONTBUFFER, 0, 0, (FxU32)width, (FxU32)height, (FxU32)width * 2,
+                        pixels)) {
         for (size_t i = 0; i < count; i++) {
             /* Each channel widened by repeating its top bits. */
             uint16_t p = pixels[i];

@@ -5,7 +5,7 @@
 
 #include "example.h"
 
-enum { CELLS = 32 };                     /* the floor is CELLS x CELLS squares */
+enum { CELLS = 32 }; /* the floor is CELLS x CELLS squares */
 static const float floorSize = 800.0f, floorY = -80.0f, floorZ = 450.0f;
 
 /* A flat floor of two triangles per square, facing up. */
@@ -51,8 +51,8 @@ int main(int argc, char** argv)
     const float colours[3][3] = {{1.0f, 0.3f, 0.1f}, {0.2f, 1.0f, 0.4f}, {0.3f, 0.4f, 1.0f}};
     DynamicLight* lights[3];
     for (int i = 0; i < 3; i++)
-        lights[i] = obxDynLightsourceAdd(230.0f, 0.0f, floorY, floorZ, colours[i][0],
-                                         colours[i][1], colours[i][2]);
+        lights[i] = obxDynLightsourceAdd(230.0f, 0.0f, floorY, floorZ, colours[i][0], colours[i][1],
+                                         colours[i][2]);
     while (exampleFrame()) {
         float t = (float)exampleFrameNumber() * 0.015f;
         for (int i = 0; i < 3; i++) {

@@ -13,7 +13,7 @@ int main(int argc, char** argv)
         return 1;
     TextureRecord* sky[6];
     const char* const skyFiles[6] = {"sky_front.3df", "sky_left.3df", "sky_back.3df",
-                                     "sky_right.3df", "sky_top.3df", "sky_bottom.3df"};
+                                     "sky_right.3df", "sky_top.3df",  "sky_bottom.3df"};
     for (int i = 0; i < 6; i++)
         if (!(sky[i] = obxTextureLoad(skyFiles[i], OBX_TMU0)))
             return 1;

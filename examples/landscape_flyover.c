@@ -55,7 +55,7 @@ int main(int argc, char** argv)
         return 1;
     TextureRecord* sky[6];
     const char* const skyFiles[6] = {"sky_front.3df", "sky_left.3df", "sky_back.3df",
-                                     "sky_right.3df", "sky_top.3df", "sky_bottom.3df"};
+                                     "sky_right.3df", "sky_top.3df",  "sky_bottom.3df"};
     for (int i = 0; i < 6; i++)
         if (!(sky[i] = obxTextureLoad(skyFiles[i], OBX_TMU0)))
             return 1;
@@ -63,9 +63,9 @@ int main(int argc, char** argv)
 
     /* Lit once at load from the low sun ahead and to the right. */
     const float sun[3] = {0.9f, 0.75f, 0.6f};
-    Landscape* land = obxLandscapeLoadFromFile("terrain256.3df", 0,
-                                               obxTextureLoad("grass.3df", OBX_TMU0), landSize,
-                                               landSize, landHeight, sun, 0.8f);
+    Landscape* land =
+        obxLandscapeLoadFromFile("terrain256.3df", 0, obxTextureLoad("grass.3df", OBX_TMU0),
+                                 landSize, landSize, landHeight, sun, 0.8f);
     if (!land)
         return 1;
     obxLandscapeAddToWorld(land);
@@ -102,8 +102,9 @@ int main(int argc, char** argv)
                 bounces++;
             }
             if (p->z < z) /* passed: dropped again farther ahead */
-                obxObjectMove(balls[i], p->x, obxLandscapeGetHeightXZ(land, p->x, z + 1800.0f) +
-                              350.0f, z + 1800.0f);
+                obxObjectMove(balls[i], p->x,
+                              obxLandscapeGetHeightXZ(land, p->x, z + 1800.0f) + 350.0f,
+                              z + 1800.0f);
         }
         obxWorldRender(OBX_RENDER_ONLY); /* sky and land cover the screen: no clear */
         obxSetRenderState(OBX_RENDERSTATE_2D);

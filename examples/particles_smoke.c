@@ -41,8 +41,8 @@ int main(int argc, char** argv)
     /* The fire: large, slow and orange. */
     const float fireStart[3] = {1.0f, 0.55f, 0.1f}, fireEnd[3] = {0.3f, 0.02f, 0.0f};
     const float lift[3] = {0.0f, 1.2f, 0.0f};
-    ParticleEmitter* fire = obxEmitterCreate(110.0f, -96.0f, 360.0f, 500, fireStart, fireEnd,
-                                             glow, lift, 0.97f, 9.0f, 0.45f);
+    ParticleEmitter* fire = obxEmitterCreate(110.0f, -96.0f, 360.0f, 500, fireStart, fireEnd, glow,
+                                             lift, 0.97f, 9.0f, 0.45f);
     /* The smoke: one grey puff a frame from a square of +-10, rising 1.1 a
      * frame, drifting wider, gone after 220 frames. */
     const float still[3] = {0.0f, 0.0f, 0.0f};

@@ -21,8 +21,8 @@ int main(int argc, char** argv)
     Object* tank = obxObjectLoad("tank.3ds", 0, 100.0f, OBX_LOAD_TEXTURED);
     if (!font || !panelTexture || !logoTexture || !tank)
         return 1;
-    Bitmap* panel = obxBitmapCreate(panelTexture, OBX_DRAW_TRANSLUCENT, 150.0f, OBX_CHROMAKEY_OFF,
-                                    NULL);
+    Bitmap* panel =
+        obxBitmapCreate(panelTexture, OBX_DRAW_TRANSLUCENT, 150.0f, OBX_CHROMAKEY_OFF, NULL);
     Bitmap* logo = obxBitmapCreate(logoTexture, OBX_DRAW_OPAQUE, 255.0f, OBX_CHROMAKEY_ON, black);
     if (!panel || !logo)
         return 1;
@@ -48,12 +48,12 @@ int main(int argc, char** argv)
         obxBitmapDrawXY(panel, 20.0f, 330.0f, 330.0f, 120.0f);
         char line[64];
         snprintf(line, sizeof line, "Frame %d", f);
-        obxCharactersetSetSpecialDrawingMode(font, OBX_DRAW_OPAQUE, 255.0f, OBX_CHROMAKEY_ON,
-                                             black, 13.0f, 17.0f, 20.0f);
+        obxCharactersetSetSpecialDrawingMode(font, OBX_DRAW_OPAQUE, 255.0f, OBX_CHROMAKEY_ON, black,
+                                             13.0f, 17.0f, 20.0f);
         obxStringDrawXY(line, 36.0f, 345.0f);
         obxStringDrawXY("Opaque text", 36.0f, 375.0f);
-        obxCharactersetSetSpecialDrawingMode(font, OBX_DRAW_TRANSLUCENT, 150.0f,
-                                             OBX_CHROMAKEY_ON, black, 13.0f, 17.0f, 20.0f);
+        obxCharactersetSetSpecialDrawingMode(font, OBX_DRAW_TRANSLUCENT, 150.0f, OBX_CHROMAKEY_ON,
+                                             black, 13.0f, 17.0f, 20.0f);
         obxStringDrawXY("Translucent text", 36.0f, 405.0f);
         /* The grid: colours 0..255, not 0..1. */
         obxStrSetColor(255.0f, 220.0f, 60.0f);

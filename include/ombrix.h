@@ -15,8 +15,8 @@
 #include <stdint.h>
 
 /* The version of the interface, as obxGetVersion reports it at run time. */
-#define OMBRIX_VERSION_MAJOR 0
-#define OMBRIX_VERSION_MINOR 37
+#define OMBRIX_VERSION_MAJOR  0
+#define OMBRIX_VERSION_MINOR  37
 #define OMBRIX_VERSION_STRING "0.37"
 
 #if defined(_WIN32)
@@ -36,11 +36,15 @@ extern "C" {
 
 /* ---- Math: vectors, matrices and the vertex handed to Glide ---------------- */
 
-typedef struct Vector { float x, y, z; } Vector;
+typedef struct Vector {
+    float x, y, z;
+} Vector;
 typedef Vector Ver;
 
 /* Row-major, row vectors: p' = p * M, translation in row 3. */
-typedef struct Matrix { float m[4][4]; } Matrix;
+typedef struct Matrix {
+    float m[4][4];
+} Matrix;
 
 /* The vertex handed to Glide (48 bytes): x, y at 0, w at 8, spare at 12, q at 16,
  * r, g, b at 20, s0, t0 at 32, s1, t1 at 40. */
@@ -85,13 +89,13 @@ struct Polygon {
     int32_t* indices;
     uint32_t clipCodes;
     TextureRecord* texture;
-    int32_t kind;          /* 1 textured, 2 untextured */
-    float* texCoords;      /* s0, t0, s1, t1, s2, t2 in 0..1 */
+    int32_t kind;     /* 1 textured, 2 untextured */
+    float* texCoords; /* s0, t0, s1, t1, s2, t2 in 0..1 */
     int32_t outside;
     int32_t backFacing;
     int32_t needsClip;
     int32_t doubleSided;
-    int32_t vertexCount;   /* always 3 */
+    int32_t vertexCount; /* always 3 */
     Vector normal;
     float extent;
 };
@@ -126,21 +130,21 @@ typedef struct Object {
     float radius;
     int32_t polygonCount;
     int32_t vertexCount;
-    int32_t shadingType;   /* 1 Gouraud, 3 flat */
+    int32_t shadingType; /* 1 Gouraud, 3 flat */
     int32_t whollyInside;
     int32_t translucent;
     uint32_t translucency;
     int32_t envMapped;
     TextureRecord* envTexture;
     float envAlpha;
-    int32_t shape;         /* 5 fan (solid), 1 line strip (outline), 0 points */
+    int32_t shape; /* 5 fan (solid), 1 line strip (outline), 0 points */
 } Object;
 
 /* ---- Camera --------------------------------------------------------------- */
 
 typedef struct Camera {
     float position[3];
-    float rotation[3];     /* pitch about x, heading about y, roll about z */
+    float rotation[3]; /* pitch about x, heading about y, roll about z */
     int32_t stepsLeft;
     float stepMove[3];
     float stepTurn[3];
@@ -152,8 +156,8 @@ typedef struct Camera {
 
 typedef struct FlareElement {
     TextureRecord* texture;
-    float axisPosition;    /* 1 at the light, 0 at the centre of the drawing area */
-    float halfSize;        /* pixels */
+    float axisPosition; /* 1 at the light, 0 at the centre of the drawing area */
+    float halfSize;     /* pixels */
 } FlareElement;
 
 typedef struct LensFlare {
@@ -193,8 +197,8 @@ typedef struct CharDrawParams {
     float advance;
     float glyphWidth;
     float glyphHeight;
-    float opacity;         /* 0..255 */
-    int32_t mode;          /* 0 opaque, 1 translucent */
+    float opacity; /* 0..255 */
+    int32_t mode;  /* 0 opaque, 1 translucent */
     int32_t chromaKey;
     float chromaColour[3];
     int32_t useDefaultMode;
@@ -234,7 +238,7 @@ typedef struct LandscapeLightMap {
 
 typedef struct LandscapePatch {
     struct LandscapePatch** children;
-    uint8_t childCount;    /* 4 inner, 0 leaf */
+    uint8_t childCount; /* 4 inner, 0 leaf */
     float center[3];
     float radius;
     Vector corners[4];
@@ -569,9 +573,9 @@ void OBXAPI obxObjectAddVertex(Object* object, float x, float y, float z);
  * draws and lights it from both sides. `texture` null makes an untextured,
  * white polygon; s and t are 0..1 across the texture, one pair per
  * corner. */
-void OBXAPI obxObjectAddPolygon(Object* object, int index0, int index1, int index2,
-                                int doubleSided, TextureRecord* texture,
-                                float s0, float t0, float s1, float t1, float s2, float t2);
+void OBXAPI obxObjectAddPolygon(Object* object, int index0, int index1, int index2, int doubleSided,
+                                TextureRecord* texture, float s0, float t0, float s1, float t1,
+                                float s2, float t2);
 
 /* Centres the vertices on their bounding box, scales them so that the
  * bounding sphere has the given radius (0 collapses them), and computes the
@@ -735,8 +739,8 @@ void OBXAPI obxAmbientlightLight(float r, float g, float b);
  * the radius. It lights objects and, while active, the landscape's light
  * maps. `radius` must be positive. It lives until the process ends (no
  * call removes it; disable it). Null when it cannot be allocated. */
-DynamicLight* OBXAPI obxDynLightsourceAdd(float radius, float x, float y, float z, float r,
-                                          float g, float b);
+DynamicLight* OBXAPI obxDynLightsourceAdd(float radius, float x, float y, float z, float r, float g,
+                                          float b);
 
 /* Change a dynamic light; setting what is already set costs nothing. */
 void OBXAPI obxDynLightsourceChangeRadius(DynamicLight* light, float radius);

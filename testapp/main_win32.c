@@ -38,9 +38,7 @@ static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPA
         if (wParam == VK_ESCAPE)
             PostQuitMessage(0);
         return 0;
-    case WM_ACTIVATEAPP:
-        activationChanged(wParam != 0);
-        break;
+    case WM_ACTIVATEAPP: activationChanged(wParam != 0); break;
     case WM_DESTROY:
         /* Closed by other means than Escape: end as Escape does. */
         PostQuitMessage(0);
@@ -61,8 +59,9 @@ static HWND mainWindowCreate(HINSTANCE instance)
     wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
     wc.lpszClassName = "obxWinTest";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, "obxWinTest", "Ombrix Test Application", WS_OVERLAPPEDWINDOW | WS_MAXIMIZE,
-                                  0, 0, 0, 0, NULL, NULL, instance, NULL);
+    HWND window =
+        CreateWindowExA(0, "obxWinTest", "Ombrix Test Application",
+                        WS_OVERLAPPEDWINDOW | WS_MAXIMIZE, 0, 0, 0, 0, NULL, NULL, instance, NULL);
     if (window) {
         ShowWindow(window, SW_SHOWMAXIMIZED);
         UpdateWindow(window);

@@ -206,7 +206,8 @@ EXPORT int ombrixFrameSave(const char* pngPath)
     float width = 0.0f, height = 0.0f;
     obxResolutionGet(&width, &height);
     if (!pngPath || width < 1.0f || height < 1.0f) {
-        fprintf(stderr, "cannot write %s: the engine has no screen\n", pngPath ? pngPath : "(null)");
+        fprintf(stderr, "cannot write %s: the engine has no screen\n",
+                pngPath ? pngPath : "(null)");
         return 0;
     }
     return screenshotWrite(pngPath, (int)width, (int)height);

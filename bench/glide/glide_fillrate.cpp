@@ -64,7 +64,8 @@ void drawTiles(int size)
         for (int x = 0; x + size <= 640; x += size) {
             // About one texel per pixel, the texture running on across tiles.
             float q = 1.0f / (10.0f + (float)y / 48.0f);
-            float s0 = (float)x * q, s1 = (float)(x + size) * q, t0 = (float)y * q, t1 = (float)(y + size) * q;
+            float s0 = (float)x * q, s1 = (float)(x + size) * q, t0 = (float)y * q,
+                  t1 = (float)(y + size) * q;
             Vertex a = {(float)x, (float)y, q, 200, 200, 200, 160, s0, t0};
             Vertex b = {(float)(x + size), (float)y, q, 200, 200, 200, 160, s1, t0};
             Vertex c = {(float)(x + size), (float)(y + size), q, 200, 200, 200, 160, s1, t1};
@@ -79,7 +80,7 @@ struct Case {
     const char* name;
     void (*setup)();
     bool gouraud;
-    int tile; // 0: full-screen triangles, else the side of the small ones
+    int tile;   // 0: full-screen triangles, else the side of the small ones
 };
 
 void untextured()
@@ -92,16 +93,25 @@ void untextured()
 
 void textured()
 {
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
                    GR_COMBINE_OTHER_NONE, FXFALSE);
     grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
 }
 
-void flat() { untextured(); }
-void gouraud() { untextured(); }
-void texturedBilinear() { textured(); }
+void flat()
+{
+    untextured();
+}
+void gouraud()
+{
+    untextured();
+}
+void texturedBilinear()
+{
+    textured();
+}
 void texturedDepth()
 {
     textured();
@@ -112,7 +122,8 @@ void texturedDepth()
 void texturedAll()
 {
     texturedDepth();
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
     grFogMode(GR_FOG_WITH_TABLE_ON_Q);
 }
 void texturedMipmapped()
@@ -168,12 +179,13 @@ double measure(const Case& c, double seconds, double* triangles)
     return (double)s.pixelsWritten / elapsed / 1e6;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
-    static const char usage[] = "usage: glide-fillrate [SECONDS [PATH]]\n"
-                                "The device's fill rate per pixel path (those whose name holds PATH).\n";
+    static const char usage[] =
+        "usage: glide-fillrate [SECONDS [PATH]]\n"
+        "The device's fill rate per pixel path (those whose name holds PATH).\n";
     if (argc == 2 && strcmp(argv[1], "--help") == 0) {
         fputs(usage, stdout);
         return 0;
@@ -187,8 +199,8 @@ int main(int argc, char** argv)
     setenv("OBX_GLIDE_DISPLAY", "headless", 1);
     grGlideInit();
     grSstSelect(0);
-    GrContext_t context =
-        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
     if (!context) {
         fprintf(stderr, "glide-fillrate: no window\n");
         return 1;
@@ -207,12 +219,14 @@ int main(int argc, char** argv)
     for (int size = 256; size >= 1; size /= 2)
         for (int y = 0; y < size; y++)
             for (int x = 0; x < size; x++)
-                texels.push_back((FxU16)(((x * 31 / size) << 11) | ((y * 63 / size) << 5) | ((x ^ y) & 31)));
-    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels.data()};
+                texels.push_back(
+                    (FxU16)(((x * 31 / size) << 11) | ((y * 63 / size) << 5) | ((x ^ y) & 31)));
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      texels.data()};
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP);
     GrFog_t fog[64];
     guFogGenerateLinear(fog, 5.0f, 40.0f);
@@ -233,7 +247,8 @@ int main(int argc, char** argv)
     };
     printf("Fill rate, 640 x 480, one thread; full-screen triangles unless said\n\n");
     printf("| %-37s | %10s | %12s |\n", "pixel path", "Mpixels/s", "Mtriangles/s");
-    printf("|%s|%s|%s|\n", "---------------------------------------", "------------", "--------------");
+    printf("|%s|%s|%s|\n", "---------------------------------------", "------------",
+           "--------------");
     const char* only = argc > 2 ? argv[2] : nullptr;
     for (const Case& c : cases) {
         if (only && !strstr(c.name, only))

@@ -76,4 +76,4 @@ void BM_LoadFromFile(benchmark::State& state)
 }
 BENCHMARK(BM_LoadFromFile);
 
-}  // namespace
+}   // namespace

@@ -96,4 +96,4 @@ void BM_ViewMatrixProducts(benchmark::State& state)
 }
 BENCHMARK(BM_ViewMatrixProducts);
 
-}  // namespace
+}   // namespace

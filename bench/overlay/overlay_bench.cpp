@@ -32,8 +32,7 @@ void BM_StringDrawXY(benchmark::State& state)
 {
     engineUp();
     const float black[3] = {0, 0, 0};
-    static CharacterSet* font =
-        obxCharactersetLoad("font/ch", 0, 1, 200.0f, 1, black, 16, 16, 20);
+    static CharacterSet* font = obxCharactersetLoad("font/ch", 0, 1, 200.0f, 1, black, 16, 16, 20);
     obxSetDefaultCharacterset(font);
     const char* line = "The quick brown fox jumps over the lazy dog";
     for (auto _ : state) {
@@ -87,8 +86,8 @@ void BM_FrameWithFlares(benchmark::State& state)
     LensFlare* flare = obxLensflareCreate(5, textures, sizes, positions);
     LightSource* lights[4];
     for (int l = 0; l < 4; l++)
-        lights[l] = obxLightsourceAdd(1, 1, 1, -60.0f + 40.0f * (float)l, 20.0f, 200.0f, 0,
-                                      flare, NULL);
+        lights[l] =
+            obxLightsourceAdd(1, 1, 1, -60.0f + 40.0f * (float)l, 20.0f, 200.0f, 0, flare, NULL);
     obxCameraRotate(0, 0, 0);
     for (auto _ : state) {
         obxBackgroundClear();
@@ -100,4 +99,4 @@ void BM_FrameWithFlares(benchmark::State& state)
 }
 BENCHMARK(BM_FrameWithFlares)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+}   // namespace

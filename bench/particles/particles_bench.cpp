@@ -48,9 +48,9 @@ void smokeBuild(void)
 {
     const float still[3] = {0, 0, 0};
     for (int i = 0; i < 4; i++) {
-        SmokeEmitter* s = obxSmokeEmitterCreate(-7.5f + 5.0f * (float)i, -5.0f, 26.0f, 200,
-                                                smokeTexture, 1.0f, still, 0.8f, 1.4f, 0.12f,
-                                                80, 2);
+        SmokeEmitter* s =
+            obxSmokeEmitterCreate(-7.5f + 5.0f * (float)i, -5.0f, 26.0f, 200, smokeTexture, 1.0f,
+                                  still, 0.8f, 1.4f, 0.12f, 80, 2);
         obxSmokeEmitterAddToWorld(s);
     }
 }
@@ -118,7 +118,7 @@ void updateRun(int frames)
     printf("%-10s %8.1f Mparticles/s\n", "update", updated / seconds / 1.0e6);
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -139,8 +139,8 @@ void BM_FrameSpheres(benchmark::State& state)
         frames++;
     }
     state.counters["frames/s"] = benchmark::Counter((double)frames, benchmark::Counter::kIsRate);
-    state.counters["polygons/s"] = benchmark::Counter(
-        (double)obxPerformanceGet()->polygonsDrawn, benchmark::Counter::kIsRate);
+    state.counters["polygons/s"] =
+        benchmark::Counter((double)obxPerformanceGet()->polygonsDrawn, benchmark::Counter::kIsRate);
     deviceStats(state, frames);
     worldEmpty();
 }
@@ -191,11 +191,11 @@ void BM_FrameGroundClipped(benchmark::State& state)
         clipped += o->polygons[p].needsClip;
     state.counters["clipped"] = clipped;
     state.counters["frames/s"] = benchmark::Counter((double)frames, benchmark::Counter::kIsRate);
-    state.counters["polygons/s"] = benchmark::Counter(
-        (double)obxPerformanceGet()->polygonsDrawn, benchmark::Counter::kIsRate);
+    state.counters["polygons/s"] =
+        benchmark::Counter((double)obxPerformanceGet()->polygonsDrawn, benchmark::Counter::kIsRate);
     deviceStats(state, frames);
     worldEmpty();
 }
 BENCHMARK(BM_FrameGroundClipped)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+}   // namespace

@@ -19,7 +19,7 @@ int sceneTankBuild(void)
     tank = obxObjectLoad("tank.3ds", 0, 100.0f, 1);
     if (!tank)
         return 0;
-    obxObjectRotate(tank, 90.0f, 0.0f, 0.0f);   /* z up in the file */
+    obxObjectRotate(tank, 90.0f, 0.0f, 0.0f); /* z up in the file */
     obxObjectMove(tank, 0.0f, -30.0f, 180.0f);
     obxObjectAdd(tank);
     obxLightsourceAdd(1.0f, 1.0f, 0.95f, -2000.0f, 3000.0f, -1000.0f, 0.0f, NULL, noExtra);

@@ -34,12 +34,13 @@ bool enterProgramDirectory(void)
     return chdir(dir.c_str()) == 0;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
-    static const char usage[] = "usage: obx-bench-landscape [LOADS [FRAMES]]\n"
-                                "The load time of terrain256.3df, its bytes and the time of a frame.\n";
+    static const char usage[] =
+        "usage: obx-bench-landscape [LOADS [FRAMES]]\n"
+        "The load time of terrain256.3df, its bytes and the time of a frame.\n";
     if (argc == 2 && strcmp(argv[1], "--help") == 0) {
         fputs(usage, stdout);
         return 0;

@@ -36,7 +36,8 @@ static void textureLoad(void)
         for (int y = 0; y < size; y++)
             for (int x = 0; x < size; x++)
                 texels[y * size + x] = fillTexel(x, y, size);
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGB5, size, size, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, texels);
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGB5, size, size, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5,
+                     texels);
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -54,7 +55,8 @@ static void quad(int width, int height, float offset, float alpha)
     glBegin(GL_TRIANGLE_FAN);
     for (int i = 0; i < 4; i++) {
         glColor4f(1.0f, 1.0f, 1.0f, alpha / 255.0f);
-        glTexCoord4f((xs[i] + offset) / 256.0f * FILL_Q, (ys[i] + offset) / 256.0f * FILL_Q, 0.0f, FILL_Q);
+        glTexCoord4f((xs[i] + offset) / 256.0f * FILL_Q, (ys[i] + offset) / 256.0f * FILL_Q, 0.0f,
+                     FILL_Q);
         glVertex2f(xs[i], ys[i]);
     }
     glEnd();
@@ -77,7 +79,8 @@ int main(int argc, char** argv)
     int frameCount = argc > 5 ? atoi(argv[5]) : 0;
     OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGB_565, 16, 0, 0, NULL);
     unsigned short* buffer = malloc((size_t)width * height * 2);
-    if (!context || !buffer || !OSMesaMakeCurrent(context, buffer, GL_UNSIGNED_SHORT_5_6_5, width, height)) {
+    if (!context || !buffer ||
+        !OSMesaMakeCurrent(context, buffer, GL_UNSIGNED_SHORT_5_6_5, width, height)) {
         fprintf(stderr, "obx-bench-llvmpipe: no OSMesa context\n");
         return 1;
     }

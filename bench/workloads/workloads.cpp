@@ -52,7 +52,8 @@ namespace {
 
 double now(void)
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 int screenWidth, screenHeight;
@@ -70,7 +71,8 @@ bool glideOpen(int width)
     grGlideInit();
     grSstSelect(0);
     GrScreenResolution_t res = width == 1024 ? GR_RESOLUTION_1024x768 : GR_RESOLUTION_640x480;
-    return grSstWinOpen(0, res, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1) != 0;
+    return grSstWinOpen(0, res, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1) !=
+           0;
 }
 
 bool fillSetup(void)
@@ -85,19 +87,20 @@ bool fillSetup(void)
         for (int y = 0; y < size; y++)
             for (int x = 0; x < size; x++)
                 texels.push_back(fillTexel(x, y, size));
-    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels.data()};
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      texels.data()};
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
     grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP);
     // Colour and alpha: texture times iterated.
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
     grDepthBufferFunction(GR_CMP_LEQUAL);
     return true;
@@ -110,7 +113,15 @@ void fillQuad(float offset, float alpha)
     const float xs[4] = {0, w, w, 0}, ys[4] = {0, 0, h, h};
     FillVertex v[4];
     for (int i = 0; i < 4; i++)
-        v[i] = {xs[i], ys[i], FILL_Q, 255, 255, 255, alpha, (xs[i] + offset) * FILL_Q, (ys[i] + offset) * FILL_Q};
+        v[i] = {xs[i],
+                ys[i],
+                FILL_Q,
+                255,
+                255,
+                255,
+                alpha,
+                (xs[i] + offset) * FILL_Q,
+                (ys[i] + offset) * FILL_Q};
     void* fan[4] = {&v[0], &v[1], &v[2], &v[3]};
     grDrawVertexArray(GR_TRIANGLE_FAN, 4, fan);
 }
@@ -132,7 +143,8 @@ void fillFrame(int)
 void fill4bFrame(int)
 {
     fillClear();
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
     grDepthMask(FXFALSE);
     for (int k = 0; k < FILL4B_LAYERS; k++)
         fillQuad((float)k * FILL4B_OFFSET, FILL4B_ALPHA);
@@ -168,7 +180,8 @@ bool meshSetup(void)
     }
     for (int i = 0; i < n; i++)
         for (int j = 0; j < n; j++) {
-            int a = i * n + j, b = ((i + 1) % n) * n + j, c = i * n + (j + 1) % n, d = ((i + 1) % n) * n + (j + 1) % n;
+            int a = i * n + j, b = ((i + 1) % n) * n + j, c = i * n + (j + 1) % n,
+                d = ((i + 1) % n) * n + (j + 1) % n;
             float s0 = (float)i / n * 4.0f, s1 = (float)(i + 1) / n * 4.0f;
             float t0 = (float)j / n, t1 = (float)(j + 1) / n;
             obxObjectAddPolygon(o, a, c, b, 0, texture, s0, t0, s0, t1, s1, t0);
@@ -194,21 +207,33 @@ void meshFrame(int)
 
 struct Workload {
     const char* name;
-    bool engine;        // drawn through the engine, else straight Glide
+    bool engine;   // drawn through the engine, else straight Glide
     bool (*setup)(void);
     void (*frame)(int frame);
-    bool llvmpipe;      // obx-bench-llvmpipe draws it too
-    const char* texmem; // texture memory per unit (OBX_GLIDE_TEXMEM), null for the default
+    bool llvmpipe;        // obx-bench-llvmpipe draws it too
+    const char* texmem;   // texture memory per unit (OBX_GLIDE_TEXMEM), null for the default
 };
 
 // The scenes of the scene benchmark (bench/scenes): the tank, the landscape,
 // 20 000 particles and the whole demo; the demo also on 64 KB of texture
 // memory per unit, where nearly every texture and light map takes another's
 // slot when drawn.
-bool tankSetup(void) { return sceneTankBuild() != 0; }
-bool landscapeSetup(void) { return sceneLandscapeBuild() != 0; }
-bool particlesSetup(void) { return sceneParticlesBuild() != 0; }
-bool demoSetup(void) { return sceneDemoBuild() != 0; }
+bool tankSetup(void)
+{
+    return sceneTankBuild() != 0;
+}
+bool landscapeSetup(void)
+{
+    return sceneLandscapeBuild() != 0;
+}
+bool particlesSetup(void)
+{
+    return sceneParticlesBuild() != 0;
+}
+bool demoSetup(void)
+{
+    return sceneDemoBuild() != 0;
+}
 
 const Workload workloads[] = {
     {"fill", false, fillSetup, fillFrame, true, nullptr},
@@ -275,7 +300,7 @@ int runOne(const char* name, int width, double seconds, int frameCount)
 // --- the table ------------------------------------------------------------------------
 
 std::string selfDir;
-int pinTo = -1; // processor every measurement runs on, or -1
+int pinTo = -1;   // processor every measurement runs on, or -1
 
 struct Result {
     double fps = 0, mpix = 0;
@@ -396,13 +421,14 @@ struct Cell {
     }
 };
 
-const char* usage = "usage: obx-bench-workloads [--seconds S] [--rounds N] [--only a,b] [--threads 0,1,2]\n"
-                    "                           [--sizes 640,1024] [--no-llvmpipe] [--before DIR] [--busy N]\n"
-                    "                           [--cpu K]\n"
-                    "       obx-bench-workloads --run NAME WIDTH SECONDS\n"
-                    "       obx-bench-workloads --frames NAME WIDTH N\n";
+const char* usage =
+    "usage: obx-bench-workloads [--seconds S] [--rounds N] [--only a,b] [--threads 0,1,2]\n"
+    "                           [--sizes 640,1024] [--no-llvmpipe] [--before DIR] [--busy N]\n"
+    "                           [--cpu K]\n"
+    "       obx-bench-workloads --run NAME WIDTH SECONDS\n"
+    "       obx-bench-workloads --frames NAME WIDTH N\n";
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -453,7 +479,8 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    if (!(seconds > 0.0) || rounds < 1 || busy < 0 || busy > 64 || pinTo < -1 || pinTo >= CPU_SETSIZE) {
+    if (!(seconds > 0.0) || rounds < 1 || busy < 0 || busy > 64 || pinTo < -1 ||
+        pinTo >= CPU_SETSIZE) {
         fputs(usage, stderr);
         return 2;
     }
@@ -491,14 +518,16 @@ int main(int argc, char** argv)
         for (size_t w = 0; w < W; w++)
             for (size_t s = 0; s < S; s++)
                 for (size_t t = 0; t < T; t++) {
-                    std::vector<std::string> args = {"", "--run", chosen[w]->name, sizes[s], secondsText};
+                    std::vector<std::string> args = {"", "--run", chosen[w]->name, sizes[s],
+                                                     secondsText};
                     // Before and after take turns going first.
                     for (int k = 0; k < 2; k++) {
                         bool after = (k == 0) == (round % 2 == 0);
                         if (!after && before.empty())
                             continue;
                         args[0] = after ? self : before;
-                        Result r = runChild(args, after ? selfDir : beforeDir, "OBX_GLIDE_THREADS", threads[t]);
+                        Result r = runChild(args, after ? selfDir : beforeDir, "OBX_GLIDE_THREADS",
+                                            threads[t]);
                         (after ? device : earlier)[at(w, s, t)].add(r);
                     }
                     if (llvmpipe && chosen[w]->llvmpipe) {
@@ -512,7 +541,8 @@ int main(int argc, char** argv)
     }
     spinnersStop();
 
-    printf("Workloads, headless, medians of %d rounds of %.1f s (threads: 0 = the application's thread, "
+    printf("Workloads, headless, medians of %d rounds of %.1f s (threads: 0 = the application's "
+           "thread, "
            "n = n rasterizer threads; llvmpipe with LP_NUM_THREADS = n)",
            rounds, seconds);
     if (busy > 0)
@@ -522,7 +552,8 @@ int main(int argc, char** argv)
     if (!before.empty())
         printf("; before: %s", beforeDir.c_str());
     printf("\n\n");
-    std::string title = "| workload  | screen     | threads |", rule = "|-----------|------------|---------|";
+    std::string title = "| workload  | screen     | threads |",
+                rule = "|-----------|------------|---------|";
     if (!before.empty()) {
         title += " before frames/s |";
         rule += "-----------------|";

@@ -11,10 +11,10 @@
 // fill4b: the same clear, then FILL4B_LAYERS such quads with constant
 // iterated alpha 127.5, blended SRC_ALPHA / ONE_MINUS_SRC_ALPHA, depth test on
 // and depth writes off, layer k's texture moved by k * FILL4B_OFFSET texels.
-#define FILL_Q 0.1f
+#define FILL_Q        0.1f
 #define FILL4B_LAYERS 4
 #define FILL4B_OFFSET (0.13f * 256.0f)
-#define FILL4B_ALPHA 127.5f
+#define FILL4B_ALPHA  127.5f
 
 // The texel (x, y) of a size x size level of the fill texture, as RGB565.
 static inline unsigned short fillTexel(int x, int y, int size)

@@ -17,36 +17,36 @@
 // the display settings and the counters. Only the core's own functions write
 // it; every other subsystem reads it.
 typedef struct CoreState {
-    FILE* logFile;                  // null when the log is closed or could not be created
-    uint32_t bytesAllocated;        // requested bytes since the last obxInitialize
-    float snapConstant;             // 1.5 * 2^19: adding and subtracting it rounds to 1/16
+    FILE* logFile;             // null when the log is closed or could not be created
+    uint32_t bytesAllocated;   // requested bytes since the last obxInitialize
+    float snapConstant;        // 1.5 * 2^19: adding and subtracting it rounds to 1/16
     // The board and its window.
-    HWND appWindow;                 // the application's window, kept for obxSetFocus
+    HWND appWindow;   // the application's window, kept for obxSetFocus
     GrContext_t glideContext;
     GrScreenResolution_t glideResolution;
-    int32_t tmuCount;               // texture units on the board
-    uint32_t depthClearValue;       // farthest W-buffer value
+    int32_t tmuCount;           // texture units on the board
+    uint32_t depthClearValue;   // farthest W-buffer value
     int32_t focusLost;
-    uint8_t* glideState;            // Glide state saved while the focus is lost
+    uint8_t* glideState;   // Glide state saved while the focus is lost
     // The display.
     float screenWidth, screenHeight;
-    float scale2dX, scale2dY;       // screen size / 640 x 480: the 2D drawing space
-    int32_t fogMode;                // 0 off, 1 linear table fog, others stored only
-    uint8_t* fogTable;              // one byte per Glide fog-table entry
-    int32_t vsyncFlag;              // swap interval passed to grBufferSwap
+    float scale2dX, scale2dY;   // screen size / 640 x 480: the 2D drawing space
+    int32_t fogMode;            // 0 off, 1 linear table fog, others stored only
+    uint8_t* fogTable;          // one byte per Glide fog-table entry
+    int32_t vsyncFlag;          // swap interval passed to grBufferSwap
     uint32_t frameCount;
     PerformanceCounters performanceCounters;
 } CoreState;
 extern CoreState core;
 
 // ---- Log ("Ombrix.log" in the current directory) -------------------------
-void logOpen(void);                 // creates the file and writes the header
-void logWrite(const char* text);    // appends text verbatim, never as a format
+void logOpen(void);                // creates the file and writes the header
+void logWrite(const char* text);   // appends text verbatim, never as a format
 void logClose(void);
 
 // ---- Counted allocation --------------------------------------------------
-void* countedAlloc(size_t size);    // malloc that adds size to bytesAllocated on success
-void allocationCountReset(void);    // bytesAllocated = 0 (the start of obxInitialize)
+void* countedAlloc(size_t size);   // malloc that adds size to bytesAllocated on success
+void allocationCountReset(void);   // bytesAllocated = 0 (the start of obxInitialize)
 
 // ---- Records the application may delete (objects, light sources) ------------
 // Debug builds keep them, so that deleting one twice stops at once, naming the
@@ -85,13 +85,13 @@ void snapToSubpixel(float* value);
 // ---- Glide: board, window and focus ------------------------------------------------
 // The start-up steps of Glide itself, in the order obxInitialize takes them.
 // Those returning int give 0 on failure.
-int glideBoardCheck(void);          // logs when there is no board
-void glideStart(void);              // Glide, the FPU, the hardware logged, board 0
+int glideBoardCheck(void);                   // logs when there is no board
+void glideStart(void);                       // Glide, the FPU, the hardware logged, board 0
 int displayModeCheck(int resolutionIndex);   // the board offers the mode
-int glideWindowStart(HWND window);  // keeps the window and opens Glide's
+int glideWindowStart(HWND window);           // keeps the window and opens Glide's
 void displaySizeSet(int resolutionIndex);    // texture units and screen size
-void textureUnitsDefaultSet(void);  // filtering, mipmaps, clamping, unit 0's combine
-void depthDefaultSet(void);         // W buffer, LEQUAL, alpha test always
+void textureUnitsDefaultSet(void);           // filtering, mipmaps, clamping, unit 0's combine
+void depthDefaultSet(void);                  // W buffer, LEQUAL, alpha test always
 // Declares the engine's draw vertex (DrawVer) to Glide in window
 // coordinates: the object default that passes changing the layout restore.
 void vertexLayoutSet(void);
@@ -115,11 +115,11 @@ int glideWindowRestore(void);
 void glideShutdown(void);
 
 // ---- Display settings and counters -------------------------------------------
-void scale2dSet(void);              // from the screen size
+void scale2dSet(void);   // from the screen size
 int fogTableCreate(void);
 // Fills the fog table linearly from w = nearW to w = farW and hands it to Glide.
 void fogTableLinear(float nearW, float farW);
-void fogModeReset(void);            // fog off, no Glide call
+void fogModeReset(void);   // fog off, no Glide call
 // Mode 0 switches fog off, mode 1 on with the table linear from nearW to farW;
 // any other mode is only stored.
 void fogModeSet(int mode, float nearW, float farW);

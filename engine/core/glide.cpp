@@ -13,10 +13,8 @@ static void resolutionChoose(int resolutionIndex, GrScreenResolution_t* resoluti
         GrScreenResolution_t glide;
         float width, height;
     } modes[] = {
-        {GR_RESOLUTION_640x480, 640.0f, 480.0f},
-        {GR_RESOLUTION_800x600, 800.0f, 600.0f},
-        {GR_RESOLUTION_1024x768, 1024.0f, 768.0f},
-        {GR_RESOLUTION_1280x1024, 1280.0f, 1024.0f},
+        {GR_RESOLUTION_640x480, 640.0f, 480.0f},     {GR_RESOLUTION_800x600, 800.0f, 600.0f},
+        {GR_RESOLUTION_1024x768, 1024.0f, 768.0f},   {GR_RESOLUTION_1280x1024, 1280.0f, 1024.0f},
         {GR_RESOLUTION_1600x1200, 1600.0f, 1200.0f},
     };
     int i = (resolutionIndex >= 0 && resolutionIndex <= 4) ? resolutionIndex : 0;
@@ -82,7 +80,7 @@ int glideWindowStart(HWND window)
 void displaySizeSet(int resolutionIndex)
 {
     core.tmuCount = 0;
-    grGet(GR_NUM_TMU, 4, (FxI32*)&core.tmuCount); // FxI32 is long on Windows, also 32 bits
+    grGet(GR_NUM_TMU, 4, (FxI32*)&core.tmuCount);   // FxI32 is long on Windows, also 32 bits
     GrScreenResolution_t resolution;
     resolutionChoose(resolutionIndex, &resolution, &core.screenWidth, &core.screenHeight);
 }

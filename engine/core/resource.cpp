@@ -74,7 +74,8 @@ static int resourceSearchProgram(struct dl_phdr_info* info, size_t, void* data)
     for (int i = 0; i < info->dlpi_phnum && !query->found; i++) {
         const ElfW(Phdr)* ph = &info->dlpi_phdr[i];
         if (ph->p_type == PT_NOTE)
-            resourceSearchNotes((const uint8_t*)(info->dlpi_addr + ph->p_vaddr), ph->p_memsz, query);
+            resourceSearchNotes((const uint8_t*)(info->dlpi_addr + ph->p_vaddr), ph->p_memsz,
+                                query);
     }
     return 1;   // the first entry is the main program: stop there
 }

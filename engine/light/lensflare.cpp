@@ -19,8 +19,7 @@ LensFlare* obxLensflareCreate(int count, TextureRecord** textures, const float* 
     flare->elementCount = 0;
     flare->elements = NULL;
     if (count > 0) {
-        FlareElement* elements =
-            (FlareElement*)countedAlloc((size_t)count * sizeof(FlareElement));
+        FlareElement* elements = (FlareElement*)countedAlloc((size_t)count * sizeof(FlareElement));
         if (!elements)
             return NULL;
         // Sizes come before positions in the arguments, after them in the record.

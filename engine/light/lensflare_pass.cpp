@@ -16,9 +16,9 @@ static const uint16_t flareMarker = 0xFFFF;   // white in RGB 565
 
 // Where a light lies on the screen, found the same way by both passes.
 typedef struct FlarePoint {
-    Ver view;                 // the light in camera space
-    float x, y;               // screen point, snapped
-    uint32_t column, row;     // its pixel, rows counted from the top
+    Ver view;               // the light in camera space
+    float x, y;             // screen point, snapped
+    uint32_t column, row;   // its pixel, rows counted from the top
 } FlarePoint;
 
 // 0 when the light has no usable screen point: not beyond the near distance,
@@ -31,8 +31,8 @@ static int flarePointFind(const LightSource* light, FlarePoint* point)
     projectToScreen(point->view.x, point->view.y, point->view.z, &point->x, &point->y);
     snapToSubpixel(&point->x);
     snapToSubpixel(&point->y);
-    if (!(point->x >= view.viewport.minX && point->x <= view.viewport.maxX && point->y >= view.viewport.minY &&
-          point->y <= view.viewport.maxY))
+    if (!(point->x >= view.viewport.minX && point->x <= view.viewport.maxX &&
+          point->y >= view.viewport.minY && point->y <= view.viewport.maxY))
         return 0;
     // A point on the right or bottom edge of the screen (or of a drawing area
     // reaching past it) addresses the pixel just outside; take the nearest
@@ -135,7 +135,8 @@ static void flareElementDraw(const FlareElement* element, float px, float py)
     // A square without area, or wholly outside the drawing area, draws
     // nothing: the screen clipper only moves edges inward.
     if (!element->texture || !(h > 0.0f) || !(px + h > view.viewport.minX) ||
-        !(px - h < view.viewport.maxX) || !(py + h > view.viewport.minY) || !(py - h < view.viewport.maxY))
+        !(px - h < view.viewport.maxX) || !(py + h > view.viewport.minY) ||
+        !(py - h < view.viewport.maxY))
         return;
     float quad[16] = {
         px - h, py + h, 0, 0,   // left top
@@ -169,7 +170,8 @@ void flareDrawPass(void)
         // Something drawn over the marker hides the light.
         if (pixel != flareMarker)
             continue;
-        float cx = view.viewport.halfWidth + view.viewport.minX, cy = view.viewport.halfHeight + view.viewport.minY;
+        float cx = view.viewport.halfWidth + view.viewport.minX,
+              cy = view.viewport.halfHeight + view.viewport.minY;
         float dx = point.x - cx, dy = point.y - cy;
         flareStateSet(flareAlpha(&point.view));
         const LensFlare* flare = light->lensFlare;

@@ -11,8 +11,8 @@ typedef struct LightState {
     // The world's light sources, doubly linked in order of creation and held
     // through one member (the newest after an add, a neighbour after a delete).
     LightSource* sources;
-    LiveRecords liveSources;    // every light source not yet deleted (debug builds)
-    float ambient[3];           // the ambient colour, 0..1 per channel
+    LiveRecords liveSources;   // every light source not yet deleted (debug builds)
+    float ambient[3];          // the ambient colour, 0..1 per channel
     // Dynamic lights, newest first. The list lives as long as the process:
     // obxInitialize does not empty it.
     DynamicLight* dynamic;
@@ -22,9 +22,9 @@ extern LightState lights;
 // The oldest light source, where every walk over the lights starts; null
 // when there is none.
 LightSource* lightSourceFirst(void);
-void lightSourcesInit(void);        // empties the list (obxInitialize)
+void lightSourcesInit(void);   // empties the list (obxInitialize)
 
-void ambientLightInit(void);        // black (obxInitialize)
+void ambientLightInit(void);   // black (obxInitialize)
 
 // Lowers every light's changed and moved marks (end of each world render).
 void dynamicLightsEndFrame(void);

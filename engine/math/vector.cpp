@@ -9,7 +9,7 @@ double DegToRad(float degrees)
 
 double radToDeg(float radians)
 {
-    const float radian = 57.2957802f;     // 180 / pi in single precision
+    const float radian = 57.2957802f;   // 180 / pi in single precision
     return (float)(radians * radian);
 }
 

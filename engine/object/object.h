@@ -26,8 +26,8 @@ void worldObjectsInit(void);
 int objectInWorld(const Object* object);
 
 // Precalculation, in the order obxObjectPerformPrecalculations runs it.
-void objectCentre(Object* object);             // box centre becomes the local origin
-void objectRadius(Object* object);             // radius = greatest vertex length
+void objectCentre(Object* object);   // box centre becomes the local origin
+void objectRadius(Object* object);   // radius = greatest vertex length
 void objectRescale(Object* object, float radius);
 void faceNormals(Object* object);
 void faceNormalsNormalise(Object* object);
@@ -46,21 +46,21 @@ float polygonExtent(const Object* object, const Polygon* polygon);
 enum { CHUNK_READER_FILE = 1, CHUNK_READER_MEMORY = 2 };
 typedef struct ChunkReader {
     int kind;
-    FILE* file;             // file kind
-    const uint8_t* data;    // memory kind
-    uint32_t size;          // bytes in the file or the block
+    FILE* file;            // file kind
+    const uint8_t* data;   // memory kind
+    uint32_t size;         // bytes in the file or the block
     uint32_t position;
 } ChunkReader;
 
 void chunkReaderFile(ChunkReader* reader, FILE* file, uint32_t size);
 void chunkReaderMemory(ChunkReader* reader, const void* data, uint32_t size);
 int chunkRead(ChunkReader* reader, void* destination, uint32_t byteCount);   // 1 or 0
-int chunkSeek(ChunkReader* reader, uint32_t position);                      // 1 or 0
+int chunkSeek(ChunkReader* reader, uint32_t position);                       // 1 or 0
 uint32_t chunkTell(const ChunkReader* reader);
 
 // The scene: meshes in file order and the materials they name.
 #define MATERIAL_NAME_SIZE 80   // names and map names with their NUL
-#define MESH_NAME_SIZE 16
+#define MESH_NAME_SIZE     16
 
 typedef struct Material {
     char name[MATERIAL_NAME_SIZE];
@@ -74,9 +74,9 @@ typedef struct Material {
 } Material;
 
 typedef struct FaceGroup {
-    Material* material;     // null when the name matched no material
+    Material* material;   // null when the name matched no material
     int32_t count;
-    int32_t* faces;         // face indices within the mesh
+    int32_t* faces;   // face indices within the mesh
     struct FaceGroup* next;
 } FaceGroup;
 
@@ -90,7 +90,7 @@ typedef struct Mesh {
     int32_t mapCount;
     float (*mapCoords)[2];
     int32_t hasAxes;
-    float axes[12];         // read, not used
+    float axes[12];   // read, not used
     FaceGroup* groups;
     FaceGroup* groupsLast;
 } Mesh;
@@ -99,7 +99,7 @@ typedef struct Scene {
     int32_t meshCount;
     int32_t meshCapacity;
     Mesh* meshes;
-    Material* materials;    // in file order, the last one empty: the one being filled
+    Material* materials;   // in file order, the last one empty: the one being filled
     Material* materialCurrent;
 } Scene;
 

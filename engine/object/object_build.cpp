@@ -73,8 +73,8 @@ static void vertexUseAppend(VertexRecord* v, int32_t p)
 }
 
 void obxObjectAddPolygon(Object* object, int index0, int index1, int index2, int doubleSided,
-                         TextureRecord* texture, float s0, float t0, float s1, float t1,
-                         float s2, float t2)
+                         TextureRecord* texture, float s0, float t0, float s1, float t1, float s2,
+                         float t2)
 {
     if (!object)
         return;

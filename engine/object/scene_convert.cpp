@@ -57,7 +57,8 @@ static int mergedListsBuild(const Scene* scene, MergedLists* lists)
             memcpy(lists->points[vertexAt + v], mesh->points[v], sizeof lists->points[0]);
             // Vertices of a mesh without mapping coordinates get (0, 0).
             if (mesh->hasMap)
-                memcpy(lists->mapCoords[vertexAt + v], mesh->mapCoords[v], sizeof lists->mapCoords[0]);
+                memcpy(lists->mapCoords[vertexAt + v], mesh->mapCoords[v],
+                       sizeof lists->mapCoords[0]);
             else
                 memset(lists->mapCoords[vertexAt + v], 0, sizeof lists->mapCoords[0]);
         }
@@ -125,7 +126,8 @@ static int objectFill(Object* object, MergedLists* lists)
     for (int i = 0; i < lists->vertexCount; i++) {
         VertexRecord* record = &object->vertexRecords[i];
         if (record->polygonUseCount > 0) {
-            record->polygonUse = (int32_t*)countedAlloc((size_t)record->polygonUseCount * sizeof(int32_t));
+            record->polygonUse =
+                (int32_t*)countedAlloc((size_t)record->polygonUseCount * sizeof(int32_t));
             if (!record->polygonUse)
                 return 0;
         }

@@ -46,7 +46,7 @@ typedef struct Parse {
 typedef struct ChunkHeader {
     uint16_t id;
     uint32_t start;
-    uint32_t end;     // start + length
+    uint32_t end;   // start + length
 } ChunkHeader;
 
 static uint16_t u16Decode(const uint8_t* p)
@@ -127,7 +127,7 @@ typedef struct ChunkWalk {
     const ChunkHeader* parent;
     ChunkHeader child;   // the current child
     int started;
-    int failed;          // a header or a seek failed: the parse fails
+    int failed;   // a header or a seek failed: the parse fails
 } ChunkWalk;
 
 static ChunkWalk chunkWalk(const ChunkHeader* parent)
@@ -232,20 +232,11 @@ static int materialParse(Parse* parse, const ChunkHeader* parent)
         case CHUNK_MATERIAL_NAME:
             ok = nameRead(parse, h->end, material->name, MATERIAL_NAME_SIZE);
             break;
-        case CHUNK_AMBIENT:
-            ok = colourParse(parse, h, material->ambient);
-            break;
-        case CHUNK_DIFFUSE:
-            ok = colourParse(parse, h, material->diffuse);
-            break;
-        case CHUNK_TWO_SIDED:
-            material->twoSided = 1;
-            break;
-        case CHUNK_TEXTURE_MAP:
-            ok = textureMapParse(parse, h, material);
-            break;
-        default:
-            break;
+        case CHUNK_AMBIENT: ok = colourParse(parse, h, material->ambient); break;
+        case CHUNK_DIFFUSE: ok = colourParse(parse, h, material->diffuse); break;
+        case CHUNK_TWO_SIDED: material->twoSided = 1; break;
+        case CHUNK_TEXTURE_MAP: ok = textureMapParse(parse, h, material); break;
+        default: break;
         }
         if (!ok)
             return 0;
@@ -365,25 +356,18 @@ static int meshParse(Parse* parse, const ChunkHeader* parent, int meshIndex)
         Mesh* mesh = &parse->scene->meshes[meshIndex];
         int ok = 1;
         switch (h->id) {
-        case CHUNK_VERTEX_LIST:
-            ok = vertexListRead(parse, h, mesh);
-            break;
+        case CHUNK_VERTEX_LIST: ok = vertexListRead(parse, h, mesh); break;
         case CHUNK_FACE_LIST:
             ok = faceListRead(parse, h, mesh);
             h->end = chunkTell(parse->reader);   // the next child starts here
             break;
-        case CHUNK_FACE_MATERIAL:
-            ok = faceGroupRead(parse, h, mesh);
-            break;
-        case CHUNK_MAPPING:
-            ok = mappingRead(parse, h, mesh);
-            break;
+        case CHUNK_FACE_MATERIAL: ok = faceGroupRead(parse, h, mesh); break;
+        case CHUNK_MAPPING: ok = mappingRead(parse, h, mesh); break;
         case CHUNK_LOCAL_AXES:
             ok = floatsRead(parse, h->end, mesh->axes, 12);
             mesh->hasAxes = 1;
             break;
-        default:
-            break;
+        default: break;
         }
         if (!ok)
             return 0;

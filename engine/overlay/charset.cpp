@@ -81,9 +81,9 @@ void obxCharactersetSetDefaultDrawingMode(CharacterSet* set)
         set->params.useDefaultMode = OBX_CHARSET_DEFAULT_MODE;
 }
 
-void obxCharactersetSetSpecialDrawingMode(CharacterSet* set, int mode, float opacity,
-                                          int chromaKey, const float* chromaColour,
-                                          float advance, float glyphWidth, float glyphHeight)
+void obxCharactersetSetSpecialDrawingMode(CharacterSet* set, int mode, float opacity, int chromaKey,
+                                          const float* chromaColour, float advance,
+                                          float glyphWidth, float glyphHeight)
 {
     if (!set)
         return;

@@ -16,8 +16,8 @@ typedef struct OverlayState {
     CharDrawParams defaultDrawParams;
     // The string grid.
     uint8_t gridOpacity;
-    float gridColour[3];                // 0..255 per channel
-    TextureRecord* gridTexture;         // the 16 x 16-cell glyph sheet, or null
+    float gridColour[3];          // 0..255 per channel
+    TextureRecord* gridTexture;   // the 16 x 16-cell glyph sheet, or null
     TextureRecord* gridDefaultTexture;
     int32_t gridColumns, gridRows;
 } OverlayState;

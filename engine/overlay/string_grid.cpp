@@ -74,9 +74,9 @@ void obxStrDrawGrid(int column, int row, const char* text)
     // The sheet's texels times the constant colour.
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
                    GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-    grConstantColorValue(((uint32_t)overlay.gridOpacity << 24) +
-                         (channelByte(overlay.gridColour[0]) << 16) +
-                         (channelByte(overlay.gridColour[1]) << 8) + channelByte(overlay.gridColour[2]));
+    grConstantColorValue(
+        ((uint32_t)overlay.gridOpacity << 24) + (channelByte(overlay.gridColour[0]) << 16) +
+        (channelByte(overlay.gridColour[1]) << 8) + channelByte(overlay.gridColour[2]));
     // Without a glyph sheet (no "DefaultCS.3df") there is nothing to draw.
     if (overlay.gridTexture && textureSelect(overlay.gridTexture)) {
         // Each cell is drawn one pixel smaller than its pitch from 15 of the 16

@@ -8,10 +8,10 @@ void particleEmittersInit(void)
     particles.emitters = NULL;
 }
 
-ParticleEmitter* obxEmitterCreate(float x, float y, float z, int capacity,
-                                  const float* startColour, const float* endColour,
-                                  TextureRecord* texture, const float* velocity, float damping,
-                                  float particleSize, float spread)
+ParticleEmitter* obxEmitterCreate(float x, float y, float z, int capacity, const float* startColour,
+                                  const float* endColour, TextureRecord* texture,
+                                  const float* velocity, float damping, float particleSize,
+                                  float spread)
 {
     if (!startColour || !endColour || !velocity)
         return NULL;

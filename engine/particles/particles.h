@@ -53,8 +53,8 @@ int spriteTextureSelect(TextureRecord* texture);
 
 // ---- Painter's order of emitters ------------------------------------------------------
 typedef struct EmitterDepth {
-    float depth;       // camera-space z of the emitter's position
-    int32_t index;     // place in the world list, to order equal depths
+    float depth;     // camera-space z of the emitter's position
+    int32_t index;   // place in the world list, to order equal depths
     void* emitter;
 } EmitterDepth;
 
@@ -69,10 +69,10 @@ typedef struct EmitterOrder {
 #define EMITTER_ORDER_INITIAL 1000
 
 typedef struct ParticleState {
-    uint32_t randomState;           // the generator's state, 1 at the start
-    ParticleEmitter* emitters;      // the world's lists, new emitters at the front
+    uint32_t randomState;        // the generator's state, 1 at the start
+    ParticleEmitter* emitters;   // the world's lists, new emitters at the front
     SmokeEmitter* smokeEmitters;
-    EmitterOrder emitterOrder;      // this frame's emitters of each kind in painter's order
+    EmitterOrder emitterOrder;   // this frame's emitters of each kind in painter's order
     EmitterOrder smokeOrder;
 } ParticleState;
 extern ParticleState particles;

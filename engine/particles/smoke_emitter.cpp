@@ -8,10 +8,10 @@ void smokeEmittersInit(void)
     particles.smokeEmitters = NULL;
 }
 
-SmokeEmitter* obxSmokeEmitterCreate(float x, float y, float z, int capacity,
-                                    TextureRecord* texture, float spawnRadius,
-                                    const float* velocity, float damping, float puffSize,
-                                    float riseSpeed, int puffLife, int puffsPerFrame)
+SmokeEmitter* obxSmokeEmitterCreate(float x, float y, float z, int capacity, TextureRecord* texture,
+                                    float spawnRadius, const float* velocity, float damping,
+                                    float puffSize, float riseSpeed, int puffLife,
+                                    int puffsPerFrame)
 {
     if (!velocity)
         return NULL;

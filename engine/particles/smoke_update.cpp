@@ -55,8 +55,7 @@ static void smokePuffRelease(SmokeEmitter* emitter)
 void smokeEmitterRelease(SmokeEmitter* emitter)
 {
     // A full pool drops the rest of the frame's puffs.
-    for (int32_t i = 0; i < emitter->puffsPerFrame && emitter->liveCount < emitter->capacity;
-         i++)
+    for (int32_t i = 0; i < emitter->puffsPerFrame && emitter->liveCount < emitter->capacity; i++)
         smokePuffRelease(emitter);
 }
 

@@ -22,8 +22,8 @@ float objectCull(Object* object)
     object->whollyInside = 1;
     // The sides are compared against the 45-degree planes without
     // normalising: a fixed rule, not an exact sphere test.
-    if (p.z + r < nearZ || p.z - r > farZ || p.x + r < -p.z || p.x - r > p.z ||
-        p.y + r < -p.z || p.y - r > p.z)
+    if (p.z + r < nearZ || p.z - r > farZ || p.x + r < -p.z || p.x - r > p.z || p.y + r < -p.z ||
+        p.y - r > p.z)
         object->culled = 1;
     // A centre or radius that is not a number lies nowhere in the view.
     if (isnan(p.x) || isnan(p.y) || isnan(p.z) || isnan(r))

@@ -230,8 +230,8 @@ static void polygonSend(const Polygon* polygon, int n)
     int untextured = polygon->kind == OBX_POLYGON_UNTEXTURED || !polygon->texture ||
                      !textureSelect(polygon->texture);
     if (untextured)
-        grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO,
-                       GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_CONSTANT, FXFALSE);
+        grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_ZERO, GR_COMBINE_LOCAL_ITERATED,
+                       GR_COMBINE_OTHER_CONSTANT, FXFALSE);
     primitiveSend(drawPointers, n);
     polygonCounted();
     if (untextured)

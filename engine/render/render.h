@@ -59,7 +59,7 @@ void objectLighting(Object* object);        // light sources, ambient, dynamic l
 uint32_t vertexClipCode(const VertexRecord* v);
 
 // ---- Polygon drawing --------------------------------------------------------------
-void polygonDrawInit(void);           // GR_TRIANGLE_FAN (obxInitialize)
+void polygonDrawInit(void);   // GR_TRIANGLE_FAN (obxInitialize)
 // 1 when the object's shape draws back faces too (outlines and points).
 int objectShowsBackFaces(const Object* object);
 // Hands the visible polygons of a prepared object to Glide.

@@ -54,8 +54,7 @@ int leafPolygonClip(const ViewPlane* plane, LandscapeVertex* polygon, int count)
     }
     // An edge leaving the plane repeats its inside end: drop repeats of the
     // first corner at the end, then repeats of the corner just kept.
-    for (int k = 0; k < 2 && addedCount > 1 && samePosition(&added[addedCount - 1], &added[0]);
-         k++)
+    for (int k = 0; k < 2 && addedCount > 1 && samePosition(&added[addedCount - 1], &added[0]); k++)
         addedCount--;
     ClipVertex kept[2 * LEAF_CLIP_MAX];
     int keptCount = 0;
@@ -80,14 +79,16 @@ int leafPolygonClip(const ViewPlane* plane, LandscapeVertex* polygon, int count)
 
 void leafClip(LandscapePatch* leaf, unsigned planeMask)
 {
-    static const int order[VIEW_PLANE_COUNT] = {VIEW_PLANE_NEAR,  VIEW_PLANE_FAR,
-                                                VIEW_PLANE_LEFT,  VIEW_PLANE_RIGHT,
+    static const int order[VIEW_PLANE_COUNT] = {VIEW_PLANE_NEAR,   VIEW_PLANE_FAR,
+                                                VIEW_PLANE_LEFT,   VIEW_PLANE_RIGHT,
                                                 VIEW_PLANE_BOTTOM, VIEW_PLANE_TOP};
     for (int p = 0; p < VIEW_PLANE_COUNT; p++) {
         int plane = order[p];
         if (!(planeMask & (1u << plane)))
             continue;
-        leaf->clipCountA = (int8_t)leafPolygonClip(&view.planes[plane], leaf->clipA, leaf->clipCountA);
-        leaf->clipCountB = (int8_t)leafPolygonClip(&view.planes[plane], leaf->clipB, leaf->clipCountB);
+        leaf->clipCountA =
+            (int8_t)leafPolygonClip(&view.planes[plane], leaf->clipA, leaf->clipCountA);
+        leaf->clipCountB =
+            (int8_t)leafPolygonClip(&view.planes[plane], leaf->clipB, leaf->clipCountB);
     }
 }

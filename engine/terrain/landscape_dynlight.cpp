@@ -117,8 +117,8 @@ void landscapeDrawnMarksUpdate(Landscape* landscape)
     for (int32_t i = 0; i < count; i++)
         landscape->visibleLeaves[i]->drawnOnce = 1;
     if (count > terrain.previousCapacity) {
-        LandscapePatch** grown =
-            (LandscapePatch**)realloc(terrain.previousLeaves, (size_t)count * sizeof(LandscapePatch*));
+        LandscapePatch** grown = (LandscapePatch**)realloc(terrain.previousLeaves,
+                                                           (size_t)count * sizeof(LandscapePatch*));
         if (!grown) {
             // Without room to remember them, these leaves rebuild their light
             // maps whenever they are next drawn: always right, only slower.

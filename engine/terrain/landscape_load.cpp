@@ -22,7 +22,7 @@ struct TreeBuild {
     TextureRecord* surface;
 };
 
-}  // namespace
+}   // namespace
 
 static void normalAdd(const TreeBuild* b, int row, int col, const float* normal)
 {

@@ -13,7 +13,7 @@ int obxSkyboxAdd(float halfSide, TextureRecord* t1, TextureRecord* t2, TextureRe
                  TextureRecord* t4, TextureRecord* t5, TextureRecord* t6)
 {
     static const float corners[8][3] = {
-        {-1, 1, 1}, {-1, -1, 1}, {1, -1, 1}, {1, 1, 1},
+        {-1, 1, 1},  {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},
         {-1, 1, -1}, {-1, -1, -1}, {1, -1, -1}, {1, 1, -1},
     };
     // Each face as (p, q, r) and (r, w, p), seen from inside; in order

@@ -29,7 +29,7 @@ typedef struct TerrainState {
 } TerrainState;
 extern TerrainState terrain;
 
-void skyboxInit(void);             // no sky box (obxInitialize)
+void skyboxInit(void);   // no sky box (obxInitialize)
 // Draws the sky box, when one is set, seen from its own centre with the far
 // distance at 65535; restores the far distance, view planes and camera.
 void skyboxPass(void);
@@ -38,7 +38,7 @@ void skyboxPass(void);
 void landscapePass(void);
 
 // ---- Landscape: the world's one landscape --------------------------------------
-void landscapeWorldInit(void);               // no landscape in the world (obxInitialize)
+void landscapeWorldInit(void);   // no landscape in the world (obxInitialize)
 void lightMapOffsetsBuild(int sampleCount, float sizeX, float sizeZ);
 
 // ---- Landscape: static light maps (load time) ------------------------------------

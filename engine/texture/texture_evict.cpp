@@ -24,7 +24,7 @@ typedef struct VictimUnit {
     int32_t* anyUse;           // max-tree: leaf = slotSize of a resident record
     int32_t* unused;           // max-tree: leaf = slotSize of a resident record not used recently
     uint32_t count;
-    uint32_t capacity;         // leaves per tree, a power of two
+    uint32_t capacity;   // leaves per tree, a power of two
 } VictimUnit;
 
 // Where each known record sits: open addressing on the record's address,
@@ -32,16 +32,16 @@ typedef struct VictimUnit {
 typedef struct VictimPlaces {
     const TextureRecord** keys;
     uint32_t* values;
-    uint32_t capacity;         // a power of two
+    uint32_t capacity;   // a power of two
     uint32_t count;
 } VictimPlaces;
 
 static struct {
     VictimUnit units[2];
     VictimPlaces places;
-    TextureRecord* knownHead;  // the list's head when it was last looked at
-    int built;                 // 0 until the first search: frames without takeovers pay nothing
-    TextureRecord** arrivals;  // scratch for records new to the list
+    TextureRecord* knownHead;   // the list's head when it was last looked at
+    int built;                  // 0 until the first search: frames without takeovers pay nothing
+    TextureRecord** arrivals;   // scratch for records new to the list
     size_t arrivalCapacity;
 } victims;
 
@@ -189,7 +189,8 @@ static void victimsNoteNewRecords(void)
             continue;   // known already (the list's head was taken off again)
         if (n == victims.arrivalCapacity) {
             size_t capacity = n ? n * 2 : 256;
-            TextureRecord** grown = (TextureRecord**)realloc(victims.arrivals, capacity * sizeof *grown);
+            TextureRecord** grown =
+                (TextureRecord**)realloc(victims.arrivals, capacity * sizeof *grown);
             if (!grown)
                 return;   // looked at again by the next search
             victims.arrivals = grown;
@@ -221,7 +222,8 @@ static TextureRecord* treeSearch(VictimUnit* u, int32_t* tree, int32_t need, int
             return NULL;
         textures.victimChecks++;
         TextureRecord* t = u->records[index];
-        if (t->resident && t->slotSize == tree[u->capacity + index] && !(unusedOnly && t->usedRecently))
+        if (t->resident && t->slotSize == tree[u->capacity + index] &&
+            !(unusedOnly && t->usedRecently))
             return t;
         leavesSet(u, index);
     }

@@ -102,8 +102,8 @@ TextureRecord* obxTextureLoad(const char* fileName, char useSecondTmu)
     int unit = textureUnit(record);
     record->address = textureMemoryAlloc(unit, fileInfo.mem_required);
     if (record->address != TEXTURE_NO_ROOM) {
-        grTexDownloadMipMap(unit == 0 ? GR_TMU0 : GR_TMU1, record->address,
-                            GR_MIPMAPLEVELMASK_BOTH, (GrTexInfo*)&record->info);
+        grTexDownloadMipMap(unit == 0 ? GR_TMU0 : GR_TMU1, record->address, GR_MIPMAPLEVELMASK_BOTH,
+                            (GrTexInfo*)&record->info);
         record->resident = 1;
     } else {
         record->resident = 0;   // gets a slot when first selected

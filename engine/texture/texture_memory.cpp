@@ -75,7 +75,8 @@ void textureMemoryInit(void)
         if (maxSize == (1 << lod))
             textures.maxLodLog2 = lod;
     }
-    textures.maxAspectLog2 = maxAspect >= 0 && maxAspect <= GR_ASPECT_LOG2_8x1 ? maxAspect : GR_ASPECT_LOG2_8x1;
+    textures.maxAspectLog2 =
+        maxAspect >= 0 && maxAspect <= GR_ASPECT_LOG2_8x1 ? maxAspect : GR_ASPECT_LOG2_8x1;
     textures.memoryMin[0] = grTexMinAddress(GR_TMU0);
     textures.memoryMax[0] = grTexMaxAddress(GR_TMU0);
     textures.memoryCursor[0] = textures.memoryMin[0];

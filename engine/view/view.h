@@ -12,8 +12,15 @@ typedef struct ViewPlane {
 } ViewPlane;
 
 // Order of view.planes.
-enum { VIEW_PLANE_FAR, VIEW_PLANE_TOP, VIEW_PLANE_RIGHT, VIEW_PLANE_NEAR, VIEW_PLANE_LEFT,
-       VIEW_PLANE_BOTTOM, VIEW_PLANE_COUNT };
+enum {
+    VIEW_PLANE_FAR,
+    VIEW_PLANE_TOP,
+    VIEW_PLANE_RIGHT,
+    VIEW_PLANE_NEAR,
+    VIEW_PLANE_LEFT,
+    VIEW_PLANE_BOTTOM,
+    VIEW_PLANE_COUNT
+};
 
 // The drawing area in Glide window coordinates (origin lower left).
 typedef struct Viewport {
@@ -23,11 +30,11 @@ typedef struct Viewport {
 
 // The view: the camera it looks through, the view volume and the drawing area.
 typedef struct ViewState {
-    Camera defaultCamera;                 // active until the application sets its own
-    Camera* camera;                       // the active camera
-    Matrix matrix;                        // world to camera space, rebuilt every frame
-    float nearDistance;                   // 2.0
-    float farDistance;                    // 3000.0 until obxFarClippingPlaneSet
+    Camera defaultCamera;   // active until the application sets its own
+    Camera* camera;         // the active camera
+    Matrix matrix;          // world to camera space, rebuilt every frame
+    float nearDistance;     // 2.0
+    float farDistance;      // 3000.0 until obxFarClippingPlaneSet
     ViewPlane planes[VIEW_PLANE_COUNT];
     Viewport viewport;
 } ViewState;

@@ -14,6 +14,6 @@ typedef struct WorldState {
 } WorldState;
 extern WorldState world;
 
-void backgroundInit(void);            // black (obxInitialize)
+void backgroundInit(void);   // black (obxInitialize)
 
 #endif

@@ -11,8 +11,14 @@ struct Reader {
     const uint8_t* data;
     size_t size;
     size_t at = 0;
-    bool left(size_t n) const { return at + n <= size; }
-    uint8_t byte() { return at < size ? data[at++] : 0; }
+    bool left(size_t n) const
+    {
+        return at + n <= size;
+    }
+    uint8_t byte()
+    {
+        return at < size ? data[at++] : 0;
+    }
     float real()
     {
         float f = 0.0f;
@@ -29,7 +35,10 @@ struct Reader {
         at += 4;
         return v;
     }
-    int16_t half() { return (int16_t)(byte() | (byte() << 8)); }
+    int16_t half()
+    {
+        return (int16_t)(byte() | (byte() << 8));
+    }
 };
 
 #endif

@@ -15,8 +15,14 @@ namespace {
 struct Input {
     const uint8_t* data;
     size_t size, at;
-    bool done() const { return at >= size; }
-    uint8_t byte() { return at < size ? data[at++] : 0; }
+    bool done() const
+    {
+        return at >= size;
+    }
+    uint8_t byte()
+    {
+        return at < size ? data[at++] : 0;
+    }
     uint32_t u32()
     {
         uint32_t v = 0;
@@ -24,7 +30,10 @@ struct Input {
             v = (v << 8) | byte();
         return v;
     }
-    int small(int n) { return (int)(byte() % n); }
+    int small(int n)
+    {
+        return (int)(byte() % n);
+    }
     float real()
     {
         // Mostly sensible coordinates, sometimes anything at all.
@@ -38,10 +47,10 @@ struct Input {
     }
 };
 
-const int VERTEX_BYTES = 1100; // any layout offset the device accepts fits
+const int VERTEX_BYTES = 1100;   // any layout offset the device accepts fits
 const int VERTICES = 8;
 alignas(16) uint8_t vertices[VERTICES][VERTEX_BYTES];
-alignas(16) uint8_t texels[4 * 87382];  // the largest chain of 32-bit texels
+alignas(16) uint8_t texels[4 * 87382];   // the largest chain of 32-bit texels
 alignas(16) uint8_t pixels[2048 * 2048 * 4];
 GrContext_t context;
 
@@ -62,17 +71,39 @@ void call(Input& in)
 {
     uint32_t a = 0, b = 0;
     switch (in.small(49)) {
-    case 0: grColorCombine(in.small(20), in.small(16), in.small(4), in.small(4), in.small(3)); break;
-    case 1: grAlphaCombine(in.small(20), in.small(16), in.small(4), in.small(4), in.small(3)); break;
-    case 2: grTexCombine(in.small(3), in.small(20), in.small(16), in.small(20), in.small(16), in.small(2), in.small(2)); break;
+    case 0:
+        grColorCombine(in.small(20), in.small(16), in.small(4), in.small(4), in.small(3));
+        break;
+    case 1:
+        grAlphaCombine(in.small(20), in.small(16), in.small(4), in.small(4), in.small(3));
+        break;
+    case 2:
+        grTexCombine(in.small(3), in.small(20), in.small(16), in.small(20), in.small(16),
+                     in.small(2), in.small(2));
+        break;
     case 3: grAlphaBlendFunction(in.small(17), in.small(17), in.small(17), in.small(17)); break;
-    case 4: grAlphaTestFunction(in.small(9)); grAlphaTestReferenceValue(in.byte()); break;
+    case 4:
+        grAlphaTestFunction(in.small(9));
+        grAlphaTestReferenceValue(in.byte());
+        break;
     case 5: grConstantColorValue(in.u32()); break;
-    case 6: grDepthBufferMode(in.small(6)); grDepthBufferFunction(in.small(9)); break;
-    case 7: grDepthMask(in.small(2)); grColorMask(in.small(2), in.small(2)); break;
+    case 6:
+        grDepthBufferMode(in.small(6));
+        grDepthBufferFunction(in.small(9));
+        break;
+    case 7:
+        grDepthMask(in.small(2));
+        grColorMask(in.small(2), in.small(2));
+        break;
     case 8: grDepthBiasLevel((FxI32)in.u32()); break;
-    case 9: grChromakeyMode(in.small(3)); grChromakeyValue(in.u32()); break;
-    case 10: grFogMode((GrFogMode_t)(in.small(6) | (in.small(4) << 8))); grFogColorValue(in.u32()); break;
+    case 9:
+        grChromakeyMode(in.small(3));
+        grChromakeyValue(in.u32());
+        break;
+    case 10:
+        grFogMode((GrFogMode_t)(in.small(6) | (in.small(4) << 8)));
+        grFogColorValue(in.u32());
+        break;
     case 11: {
         GrFog_t table[64];
         for (GrFog_t& t : table)
@@ -80,15 +111,23 @@ void call(Input& in)
         grFogTable(table);
         break;
     }
-    case 12: grCullMode(in.small(4)); grDitherMode(in.small(4)); break;
-    case 13: grClipWindow(in.u32() % 2000, in.u32() % 2000, in.u32() % 2000, in.u32() % 2000); break;
+    case 12:
+        grCullMode(in.small(4));
+        grDitherMode(in.small(4));
+        break;
+    case 13:
+        grClipWindow(in.u32() % 2000, in.u32() % 2000, in.u32() % 2000, in.u32() % 2000);
+        break;
     case 14: grVertexLayout(in.byte(), (FxI32)(in.u32() % 1200) - 50, in.small(3)); break;
     case 15: {
         int v = in.small(VERTICES);
         fillVertex(in, v);
         break;
     }
-    case 16: grDrawTriangle(vertices[in.small(VERTICES)], vertices[in.small(VERTICES)], vertices[in.small(VERTICES)]); break;
+    case 16:
+        grDrawTriangle(vertices[in.small(VERTICES)], vertices[in.small(VERTICES)],
+                       vertices[in.small(VERTICES)]);
+        break;
     case 17: {
         void* list[16];
         int n = in.small(17);
@@ -97,22 +136,30 @@ void call(Input& in)
         grDrawVertexArray(in.small(10), (FxU32)n, list);
         break;
     }
-    case 18: grDrawVertexArrayContiguous(in.small(10), (FxU32)in.small(VERTICES + 1), vertices, VERTEX_BYTES); break;
+    case 18:
+        grDrawVertexArrayContiguous(in.small(10), (FxU32)in.small(VERTICES + 1), vertices,
+                                    VERTEX_BYTES);
+        break;
     case 19: grDrawPoint(vertices[in.small(VERTICES)]); break;
     case 20: grDrawLine(vertices[in.small(VERTICES)], vertices[in.small(VERTICES)]); break;
     case 21: grBufferClear(in.u32(), in.byte(), in.u32()); break;
     case 22: grBufferSwap(0); break;
     case 23: grRenderBuffer(in.small(6)); break;
-    case 24: grEnable(in.small(10)); grDisable(in.small(10)); break;
+    case 24:
+        grEnable(in.small(10));
+        grDisable(in.small(10));
+        break;
     case 25: {
-        GrTexInfo info = {in.small(11) - 1, in.small(11) - 1, in.small(9) - 4, in.small(20), texels};
+        GrTexInfo info = {in.small(11) - 1, in.small(11) - 1, in.small(9) - 4, in.small(20),
+                          texels};
         for (int i = 0; i < 64; i++)
             texels[in.small(sizeof texels)] = in.byte();
         grTexDownloadMipMap(in.small(3), in.u32() % (5u << 20), in.small(4), &info);
         break;
     }
     case 26: {
-        GrTexInfo info = {in.small(11) - 1, in.small(11) - 1, in.small(9) - 4, in.small(20), nullptr};
+        GrTexInfo info = {in.small(11) - 1, in.small(11) - 1, in.small(9) - 4, in.small(20),
+                          nullptr};
         grTexSource(in.small(3), (in.u32() % (5u << 20)) & ~15u, in.small(4), &info);
         break;
     }
@@ -124,7 +171,7 @@ void call(Input& in)
         GuTexPalette palette;
         for (FxU32& e : palette.data)
             e = in.u32();
-        grTexDownloadTable(in.small(5), &palette); // large enough for any table
+        grTexDownloadTable(in.small(5), &palette);   // large enough for any table
         break;
     }
     case 32: grTexNCCTable(in.small(3)); break;
@@ -182,25 +229,35 @@ void call(Input& in)
         grGet(in.byte(), (FxU32)in.small(20), v);
         break;
     }
-    case 39: grCoordinateSpace(in.small(3)); grViewport((FxI32)in.u32() % 2000, (FxI32)in.u32() % 2000, (FxI32)in.u32() % 2000, (FxI32)in.u32() % 2000); break;
+    case 39:
+        grCoordinateSpace(in.small(3));
+        grViewport((FxI32)in.u32() % 2000, (FxI32)in.u32() % 2000, (FxI32)in.u32() % 2000,
+                   (FxI32)in.u32() % 2000);
+        break;
     case 40: grSstOrigin(in.small(3)); break;
-    case 41: grLfbConstantDepth(in.u32()); grLfbConstantAlpha(in.byte()); grLfbWriteColorFormat(in.small(5)); break;
+    case 41:
+        grLfbConstantDepth(in.u32());
+        grLfbConstantAlpha(in.byte());
+        grLfbWriteColorFormat(in.small(5));
+        break;
     case 42: grTexDetailControl(in.small(3), in.small(80) - 40, in.byte() % 10, in.real()); break;
     case 43:
         // Close and reopen at another size, or not at all for a while.
         grSstWinClose(context);
         context = in.small(4) == 0 ? 0
-                                   : grSstWinOpen(0, in.small(8), GR_REFRESH_60Hz, in.small(5), in.small(3),
-                                                  2 + in.small(2), in.small(2));
+                                   : grSstWinOpen(0, in.small(8), GR_REFRESH_60Hz, in.small(5),
+                                                  in.small(3), 2 + in.small(2), in.small(2));
         break;
     case 44:
-        grAADrawTriangle(vertices[in.small(VERTICES)], vertices[in.small(VERTICES)], vertices[in.small(VERTICES)],
-                         in.small(2), in.small(2), in.small(3));
+        grAADrawTriangle(vertices[in.small(VERTICES)], vertices[in.small(VERTICES)],
+                         vertices[in.small(VERTICES)], in.small(2), in.small(2), in.small(3));
         break;
     case 45: {
-        GrTexInfo info = {in.small(11) - 1, in.small(11) - 1, in.small(9) - 4, in.small(20), nullptr};
+        GrTexInfo info = {in.small(11) - 1, in.small(11) - 1, in.small(9) - 4, in.small(20),
+                          nullptr};
         grTexMultibase(in.small(3), in.small(2));
-        grTexMultibaseAddress(in.small(3), (GrTexBaseRange_t)in.small(6), in.u32() % (5u << 20), in.small(4), &info);
+        grTexMultibaseAddress(in.small(3), (GrTexBaseRange_t)in.small(6), in.u32() % (5u << 20),
+                              in.small(4), &info);
         break;
     }
     case 46: {
@@ -220,14 +277,15 @@ void call(Input& in)
         ((ModeProc)grGetProcAddress((char*)"grChromaRangeModeExt"))(in.small(3));
         ((RangeProc)grGetProcAddress((char*)"grChromaRangeExt"))(in.u32(), in.u32(), in.small(2));
         ((TexModeProc)grGetProcAddress((char*)"grTexChromaModeExt"))(in.small(3), in.small(3));
-        ((TexRangeProc)grGetProcAddress((char*)"grTexChromaRangeExt"))(in.small(3), in.u32(), in.u32(), in.small(2));
+        ((TexRangeProc)grGetProcAddress((char*)"grTexChromaRangeExt"))(in.small(3), in.u32(),
+                                                                       in.u32(), in.small(2));
         break;
     }
     case 48: grReset(in.byte()); break;
     }
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -242,7 +300,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Input in = {data, size, 0};
-    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_LOWER_LEFT, 2, 1);
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                           GR_ORIGIN_LOWER_LEFT, 2, 1);
     for (int i = 0; i < 200 && !in.done(); i++)
         call(in);
     if (context)

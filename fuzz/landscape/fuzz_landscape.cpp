@@ -35,7 +35,7 @@ bool setup(void)
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -66,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     leaf.center[0] = (c[0].x + c[1].x + c[2].x + c[3].x) / 4.0f;
     leaf.center[1] = (c[0].y + c[1].y + c[2].y + c[3].y) / 4.0f;
     leaf.center[2] = (c[0].z + c[1].z + c[2].z + c[3].z) / 4.0f;
-    const float d[3] = {c[0].x - leaf.center[0], c[0].y - leaf.center[1],
-                        c[0].z - leaf.center[2]};
+    const float d[3] = {c[0].x - leaf.center[0], c[0].y - leaf.center[1], c[0].z - leaf.center[2]};
     leaf.radius = (float)VectorLenght(d);
     const float a20[3] = {c[2].x - c[0].x, c[2].y - c[0].y, c[2].z - c[0].z};
     const float a10[3] = {c[1].x - c[0].x, c[1].y - c[0].y, c[1].z - c[0].z};

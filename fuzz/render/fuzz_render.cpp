@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             obxObjectAddVertex(object, x, y, z);
         }
         int sided = (flags >> (triangles % 4)) & 1;
-        obxObjectAddPolygon(object, base, base + 1, base + 2, sided,
-                            (flags & 0x10) ? NULL : white, 0, 0, 1, 0, 0, 1);
+        obxObjectAddPolygon(object, base, base + 1, base + 2, sided, (flags & 0x10) ? NULL : white,
+                            0, 0, 1, 0, 0, 1);
         triangles++;
     }
     objectCentre(object);

@@ -59,7 +59,7 @@ std::vector<FxU16> makeTexture()
                 float dx = (x + 0.5f) / size - 0.5f, dy = (y + 0.5f) / size - 0.5f;
                 float ring = std::fabs(std::sqrt(dx * dx + dy * dy) - 0.3f) < 0.06f ? 1.0f : 0.0f;
                 int r = dark ? 40 : 230, g = dark ? 90 : 200, b = dark ? 160 : 120;
-                if (size < 8) // the small levels average out
+                if (size < 8)   // the small levels average out
                     r = 135, g = 145, b = 140;
                 r = (int)(r * (1.0f - ring) + 250 * ring);
                 g = (int)(g * (1.0f - ring) + 120 * ring);
@@ -96,8 +96,10 @@ void drawCube(float angle)
 {
     static const Point3 corners[8] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
                                       {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
-    static const int faces[6][4] = {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7}, {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}};
-    float ca = std::cos(angle), sa = std::sin(angle), cb = std::cos(angle * 0.7f), sb = std::sin(angle * 0.7f);
+    static const int faces[6][4] = {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7},
+                                    {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}};
+    float ca = std::cos(angle), sa = std::sin(angle), cb = std::cos(angle * 0.7f),
+          sb = std::sin(angle * 0.7f);
     Point3 p[8];
     for (int i = 0; i < 8; i++) {
         Point3 c = corners[i];
@@ -137,12 +139,12 @@ void drawPane(float angle)
 void renderFrame(float angle)
 {
     const GrColor_t sky = 0xFF8CA0B4;
-    grDepthMask(FXTRUE); // the clear only reaches the depth buffer while depth writes are on
+    grDepthMask(FXTRUE);   // the clear only reaches the depth buffer while depth writes are on
     grBufferClear(sky, 0, 0xFFFF);
 
     // Textured, lit, depth-tested and fogged.
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
                    GR_COMBINE_OTHER_NONE, FXFALSE);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
@@ -154,12 +156,13 @@ void renderFrame(float angle)
     // Untextured and blended over it.
     grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
                    GR_COMBINE_OTHER_NONE, FXFALSE);
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
     grDepthMask(FXFALSE);
     drawPane(angle);
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -169,7 +172,8 @@ int main(int argc, char** argv)
             headless = true;
         } else if (strcmp(argv[i], "--help") == 0) {
             printf("usage: %s [--headless]\nThe software Glide device on its own, in a window or "
-                   "headless.\n", argv[0]);
+                   "headless.\n",
+                   argv[0]);
             return 0;
         } else {
             fprintf(stderr, "usage: %s [--headless]\n", argv[0]);
@@ -180,8 +184,8 @@ int main(int argc, char** argv)
     SDL_Window* window = nullptr;
     if (!headless) {
         if (SDL_Init(SDL_INIT_VIDEO) == 0)
-            window = SDL_CreateWindow("Ombrix Glide demo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, WIDTH,
-                                      HEIGHT, SDL_WINDOW_RESIZABLE);
+            window = SDL_CreateWindow("Ombrix Glide demo", SDL_WINDOWPOS_CENTERED,
+                                      SDL_WINDOWPOS_CENTERED, WIDTH, HEIGHT, SDL_WINDOW_RESIZABLE);
         if (!window) {
             fprintf(stderr, "glide-demo: no display (%s); rendering headless\n", SDL_GetError());
             headless = true;
@@ -204,8 +208,9 @@ int main(int argc, char** argv)
     }
     grGlideInit();
     grSstSelect(0);
-    GrContext_t context = grSstWinOpen(window ? SDL_GetWindowID(window) : 0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
-                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context =
+        grSstWinOpen(window ? SDL_GetWindowID(window) : 0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                     GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
     if (!context) {
         fprintf(stderr, "glide-demo: cannot open the Glide window\n");
         return 1;
@@ -219,12 +224,13 @@ int main(int argc, char** argv)
     grVertexLayout(GR_PARAM_ST0, offsetof(Vertex, s), GR_PARAM_ENABLE);
 
     std::vector<FxU16> texels = makeTexture();
-    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels.data()};
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      texels.data()};
     FxU32 address = grTexMinAddress(GR_TMU0);
     grTexDownloadMipMap(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
     grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_WRAP);
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);

@@ -151,4 +151,4 @@ void stageBlend(Span* s)
     }
 }
 
-} // namespace LANES
+}   // namespace LANES

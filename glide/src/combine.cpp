@@ -30,15 +30,39 @@ static inline int combineValue(int function, int local, int other, int localAlph
     switch (function) {
     case GR_COMBINE_FUNCTION_LOCAL: return local;
     case GR_COMBINE_FUNCTION_LOCAL_ALPHA: return localAlpha;
-    case GR_COMBINE_FUNCTION_SCALE_OTHER: x = other; add = 0; break;
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL: x = other; add = local; break;
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA: x = other; add = localAlpha; break;
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL: x = other - local; add = 0; break;
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL: x = other - local; add = local; break;
-    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA: x = other - local; add = localAlpha; break;
-    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL: x = -local; add = local; break;
-    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA: x = -local; add = localAlpha; break;
-    default: return 0; // ZERO
+    case GR_COMBINE_FUNCTION_SCALE_OTHER:
+        x = other;
+        add = 0;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
+        x = other;
+        add = local;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA:
+        x = other;
+        add = localAlpha;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL:
+        x = other - local;
+        add = 0;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL:
+        x = other - local;
+        add = local;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA:
+        x = other - local;
+        add = localAlpha;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL:
+        x = -local;
+        add = local;
+        break;
+    case GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA:
+        x = -local;
+        add = localAlpha;
+        break;
+    default: return 0;   // ZERO
     }
     return clamp255(smulDiv255(x, f) + add);
 }
@@ -48,8 +72,8 @@ enum Unit { UNIT_COLOR, UNIT_ALPHA, UNIT_TMU_RGB, UNIT_TMU_ALPHA };
 // Factor bits 0-2 choose a value, bit 3 takes one minus it. Values 4 and 5
 // mean texture alpha / texture colour in the frame-buffer units but the detail
 // factor / level-of-detail fraction in a texture unit.
-static inline int factorValue(int factor, int unit, int localCh, int localAlpha, int otherAlpha, int texAlpha,
-                              int texCh, int lodFraction, int detail)
+static inline int factorValue(int factor, int unit, int localCh, int localAlpha, int otherAlpha,
+                              int texAlpha, int texCh, int lodFraction, int detail)
 {
     int v;
     switch (factor & 7) {
@@ -63,13 +87,17 @@ static inline int factorValue(int factor, int unit, int localCh, int localAlpha,
     return (factor & 8) ? 255 - v : v;
 }
 
-static inline int channel(uint32_t c, int shift) { return (int)((c >> shift) & 255); }
+static inline int channel(uint32_t c, int shift)
+{
+    return (int)((c >> shift) & 255);
+}
 
 // --- evaluation --------------------------------------------------------------
 
 // Runs a planned (non-general) unit over the span, writing the channels of
 // `mask` in out. For the alpha channel OP_MUL and OP_MUL_ALPHA agree.
-template <int OP> static void runOp(const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n)
+template <int OP>
+static void runOp(const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n)
 {
     I keep = splatI((int32_t)~mask), take = splatI((int32_t)mask);
     for (int i = 0; i < n; i += W) {
@@ -80,13 +108,14 @@ template <int OP> static void runOp(const uint32_t* a, const uint32_t* b, uint32
         case OP_COPY_ALPHA: v = alphaEverywhere(loadI(a + i)); break;
         case OP_ADD: v = addSat8(loadI(a + i), loadI(b + i)); break;
         case OP_MUL: v = mulArgb(loadI(a + i), loadI(b + i)); break;
-        default: v = mulArgb(loadI(a + i), alphaEverywhere(loadI(b + i))); break; // OP_MUL_ALPHA
+        default: v = mulArgb(loadI(a + i), alphaEverywhere(loadI(b + i))); break;   // OP_MUL_ALPHA
         }
         storeI(out + i, orI(andI(loadI(out + i), keep), andI(v, take)));
     }
 }
 
-static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, uint32_t* out, uint32_t mask, int n)
+static void runPlan(const CombinePlan& p, const uint32_t* a, const uint32_t* b, uint32_t* out,
+                    uint32_t mask, int n)
 {
     switch (p.op) {
     case OP_ZERO: runOp<OP_ZERO>(a, b, out, mask, n); break;
@@ -151,18 +180,21 @@ void stageCombine(Span* s)
     // Both units doing the same (texture times iterated colour, say): one
     // pass over all four channels. For the alpha channel OP_MUL and
     // OP_MUL_ALPHA agree.
-    if (c.op != OP_GENERIC && c.a == a.a && c.b == a.b && (c.op == a.op || (c.op == OP_MUL_ALPHA && a.op == OP_MUL))) {
+    if (c.op != OP_GENERIC && c.a == a.a && c.b == a.b &&
+        (c.op == a.op || (c.op == OP_MUL_ALPHA && a.op == OP_MUL))) {
         runPlan(c, inputArray(s, c.a), inputArray(s, c.b), out, 0xFFFFFFFFu, n);
         return;
     }
     if (P.colorPlan.op == OP_GENERIC)
         colorGeneric(s, out);
     else
-        runPlan(P.colorPlan, inputArray(s, P.colorPlan.a), inputArray(s, P.colorPlan.b), out, 0x00FFFFFFu, n);
+        runPlan(P.colorPlan, inputArray(s, P.colorPlan.a), inputArray(s, P.colorPlan.b), out,
+                0x00FFFFFFu, n);
     if (P.alphaPlan.op == OP_GENERIC)
         alphaGeneric(s, out);
     else
-        runPlan(P.alphaPlan, inputArray(s, P.alphaPlan.a), inputArray(s, P.alphaPlan.b), out, 0xFF000000u, n);
+        runPlan(P.alphaPlan, inputArray(s, P.alphaPlan.a), inputArray(s, P.alphaPlan.b), out,
+                0xFF000000u, n);
 }
 
 // Detail factor from the level of detail: grows by 2^scale per quarter level
@@ -181,7 +213,9 @@ void combineTmu(Span* s, int tmu, const uint32_t* local, const uint32_t* other, 
     int n = s->n;
     const CombinePlan& rgb = P.tmuRgbPlan[tmu];
     const CombinePlan& alpha = P.tmuAlphaPlan[tmu];
-    auto pick = [&](int which) { return which == IN_TEXEL ? local : (which == IN_UPSTREAM ? other : zeroArray); };
+    auto pick = [&](int which) {
+        return which == IN_TEXEL ? local : (which == IN_UPSTREAM ? other : zeroArray);
+    };
     if (rgb.op != OP_GENERIC && alpha.op != OP_GENERIC) {
         runPlan(rgb, pick(rgb.a), pick(rgb.b), out, 0x00FFFFFFu, n);
         runPlan(alpha, pick(alpha.a), pick(alpha.b), out, 0xFF000000u, n);
@@ -284,4 +318,4 @@ void stageAlphaTest(Span* s)
     s->counts.alphaFailed += failed;
 }
 
-} // namespace LANES
+}   // namespace LANES

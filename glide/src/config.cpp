@@ -68,9 +68,11 @@ static void dumpPatternRead(Config* config, const char* dump)
         longestName = nameLength > longestName ? nameLength : longestName;
     }
     if (!usable || conversions != 1)
-        fprintf(stderr, "glide: OBX_GLIDE_DUMP needs one integer conversion such as %%04d; ignored\n");
+        fprintf(stderr,
+                "glide: OBX_GLIDE_DUMP needs one integer conversion such as %%04d; ignored\n");
     else if (longestName > dumpNameMax)
-        fprintf(stderr, "glide: OBX_GLIDE_DUMP gives file names longer than %d bytes; ignored\n", dumpNameMax);
+        fprintf(stderr, "glide: OBX_GLIDE_DUMP gives file names longer than %d bytes; ignored\n",
+                dumpNameMax);
     else
         snprintf(config->dumpPattern, sizeof config->dumpPattern, "%s", dump);
 }

@@ -50,11 +50,11 @@ void stageDepthTest(Span* s)
             stored = tail;
         }
         I value = P.depthToBias ? bias : loadI(s->depth + i);
-        I v = xorI(value, flip), o = xorI(loadI(stored), flip); // unsigned order as signed
+        I v = xorI(value, flip), o = xorI(loadI(stored), flip);   // unsigned order as signed
         I pass = orI(orI(andI(greater16(o, v), passLess), andI(greater16(v, o), passGreater)),
                      andI(equal16(v, o), passEqual));
         liveAnd16(s->live + i, pass);
     }
 }
 
-} // namespace LANES
+}   // namespace LANES

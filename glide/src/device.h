@@ -41,7 +41,7 @@ FX_ENTRY void FX_CALL grStipplePattern(GrStipplePattern_t mode);
 enum {
     MAX_TMU = 2,
     FOG_TABLE_SIZE = 64,
-    MAX_LEVELS = 9, // LOD 256 down to 1
+    MAX_LEVELS = 9,   // LOD 256 down to 1
 };
 
 // ---------------------------------------------------------------------------
@@ -50,13 +50,13 @@ enum {
 enum DisplayMode { DISPLAY_AUTO, DISPLAY_WINDOW, DISPLAY_HEADLESS };
 
 struct Config {
-    int numTmu;          // FX_GLIDE_NUM_TMU: 1 or 2
-    uint32_t texMemSize; // OBX_GLIDE_TEXMEM: bytes of texture memory per unit
-    bool noBoard;        // OBX_GLIDE_NO_BOARD=1
-    DisplayMode display; // OBX_GLIDE_DISPLAY
-    char dumpPattern[256]; // OBX_GLIDE_DUMP, empty when unset
-    bool avx2;             // 256-bit pixel loops: the processor has AVX2 and OBX_GLIDE_SIMD allows it
-    int threads;           // OBX_GLIDE_THREADS: rasterizer threads, 0 = the application's own
+    int numTmu;              // FX_GLIDE_NUM_TMU: 1 or 2
+    uint32_t texMemSize;     // OBX_GLIDE_TEXMEM: bytes of texture memory per unit
+    bool noBoard;            // OBX_GLIDE_NO_BOARD=1
+    DisplayMode display;     // OBX_GLIDE_DISPLAY
+    char dumpPattern[256];   // OBX_GLIDE_DUMP, empty when unset
+    bool avx2;     // 256-bit pixel loops: the processor has AVX2 and OBX_GLIDE_SIMD allows it
+    int threads;   // OBX_GLIDE_THREADS: rasterizer threads, 0 = the application's own
 };
 
 void configRead(Config* config);
@@ -111,7 +111,7 @@ struct GlideState {
     GrDepthBufferMode_t depthMode;
     GrCmpFnc_t depthFunction;
     FxBool depthMask;
-    FxI32 depthBias; // -0x8000..0x7FFF
+    FxI32 depthBias;   // -0x8000..0x7FFF
     FxBool colorMaskRgb, colorMaskAlpha;
     GrChromakeyMode_t chromakeyMode;
     GrColor_t chromakeyValue;
@@ -131,11 +131,12 @@ struct GlideState {
     GrOriginLocation_t origin;
     GrBuffer_t renderBuffer;
     FxBool allowMipmapDither;
-    FxBool enableFlags[8]; // other grEnable modes, by value
+    FxBool enableFlags[8];   // other grEnable modes, by value
     GrNCCTable_t nccTable;
     GrAlpha_t lfbConstantAlpha;
     FxU32 lfbConstantDepth;
-    GrColorFormat_t lfbWriteColorFormat; // lane order of 32-bit frame buffer words (ARGB unless set)
+    GrColorFormat_t
+        lfbWriteColorFormat;   // lane order of 32-bit frame buffer words (ARGB unless set)
     FxBool lfbSwizzleBytes, lfbSwapWords;
     FxBool alphaControlsItrgbLighting;
     GrStippleMode_t stippleMode;
@@ -145,7 +146,7 @@ struct GlideState {
 
 extern GlideState gs;
 
-void stateReset(void); // the defaults grSstWinOpen establishes
+void stateReset(void);   // the defaults grSstWinOpen establishes
 
 // The Voodoo2 extensions CHROMARANGE and TEXCHROMA (state.cpp), reached
 // through grGetProcAddress.
@@ -158,8 +159,19 @@ void texChromaRangeExt(GrChipID_t tmu, GrColor_t min, GrColor_t max, GrTexChroma
 // Vertex layout (grVertexLayout; saved separately from the rendering state)
 
 enum VertexParam {
-    VP_XY, VP_Z, VP_W, VP_Q, VP_FOG, VP_A, VP_RGB, VP_PARGB,
-    VP_ST0, VP_ST1, VP_Q0, VP_Q1, VP_COUNT
+    VP_XY,
+    VP_Z,
+    VP_W,
+    VP_Q,
+    VP_FOG,
+    VP_A,
+    VP_RGB,
+    VP_PARGB,
+    VP_ST0,
+    VP_ST1,
+    VP_Q0,
+    VP_Q1,
+    VP_COUNT
 };
 
 struct VertexLayout {
@@ -182,19 +194,19 @@ void vertexFetch(const void* p, Vertex* v);
 // Texture memory and decoded textures (texmem.cpp, texcache.cpp)
 
 struct TexLevel {
-    const uint32_t* texels; // decoded 0xAARRGGBB, rows top to bottom
+    const uint32_t* texels;   // decoded 0xAARRGGBB, rows top to bottom
     int width, height;
     int widthLog2;
-    float scaleS, scaleT; // texel units * 256 per unit of s, t
+    float scaleS, scaleT;   // texel units * 256 per unit of s, t
 };
 
 struct DecodedTexture {
     int levelCount;
-    int largeLod; // LOD of levels[0]
+    int largeLod;   // LOD of levels[0]
     TexLevel levels[MAX_LEVELS];
 };
 
-int texFormatBytes(GrTextureFormat_t format); // 0 for an unknown format
+int texFormatBytes(GrTextureFormat_t format);   // 0 for an unknown format
 bool texLevelSize(GrLOD_t lod, GrAspectRatio_t aspect, int* width, int* height);
 bool texInfoValid(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect,
                   GrTextureFormat_t format);
@@ -221,7 +233,7 @@ extern uint32_t texCacheGeneration;
 // ---------------------------------------------------------------------------
 // The device
 
-struct Presenter; // window presentation (present.cpp)
+struct Presenter;   // window presentation (present.cpp)
 
 // The display's output tables (gamma.cpp): 8 bits in, 8 bits out per channel.
 struct Gamma {
@@ -243,8 +255,8 @@ struct Device {
     int colorBufferCount;
     int auxBufferCount;
     uint16_t* colorBuffers[3];
-    uint16_t* auxBuffer; // depth or alpha, one 16-bit word per pixel
-    int frontIndex;      // colour buffer shown; back = front + 1 (mod count)
+    uint16_t* auxBuffer;   // depth or alpha, one 16-bit word per pixel
+    int frontIndex;        // colour buffer shown; back = front + 1 (mod count)
     Presenter* presenter;
     Gamma gamma;
     uint64_t lastSwapTicks;
@@ -269,9 +281,9 @@ struct Device {
     Vertex fanHub, fanLast;
     int fanCount;
 
-    bool stale; // state changed since the pixel path was chosen
+    bool stale;   // state changed since the pixel path was chosen
     GrObxStats stats;
-    uint64_t pointsDrawn, linesDrawn, trianglesIn; // the board's other primitive counters
+    uint64_t pointsDrawn, linesDrawn, trianglesIn;   // the board's other primitive counters
 };
 
 extern Device dev;
@@ -289,10 +301,10 @@ void pixelCountsReset(void);
 // every call draws at once and the rest do nothing.
 void queueStart(int threads);
 void queueStop(void);
-void queueDrain(void);          // returns when every queued command is drawn
-void queuePathChanged(void);    // a new pixel path was chosen
-void queueLfbLock(bool locked); // the application holds (or lets go of) the frame buffer
-void queueRetire(void* memory); // frees memory the queue may still read, once it no longer can
+void queueDrain(void);            // returns when every queued command is drawn
+void queuePathChanged(void);      // a new pixel path was chosen
+void queueLfbLock(bool locked);   // the application holds (or lets go of) the frame buffer
+void queueRetire(void* memory);   // frees memory the queue may still read, once it no longer can
 
 // Reports a misuse through the application's error callback (or stderr).
 void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -303,16 +315,25 @@ void reportFatal(const char* format, ...) __attribute__((format(printf, 1, 2)));
 bool requireInit(const char* call);
 bool requireWindow(const char* call);
 
-static inline void markStale(void) { dev.stale = true; }
+static inline void markStale(void)
+{
+    dev.stale = true;
+}
 
 // Colours given as GrColor_t in the context's colour format, turned into
 // 0xAARRGGBB.
 uint32_t colorToArgb(GrColor_t color, GrColorFormat_t format);
 
 // Buffers
-uint16_t* bufferPointer(GrBuffer_t buffer); // colour or aux buffer, or null
-static inline uint16_t* backBuffer(void) { return dev.colorBuffers[(dev.frontIndex + 1) % dev.colorBufferCount]; }
-static inline uint16_t* frontBuffer(void) { return dev.colorBuffers[dev.frontIndex]; }
+uint16_t* bufferPointer(GrBuffer_t buffer);   // colour or aux buffer, or null
+static inline uint16_t* backBuffer(void)
+{
+    return dev.colorBuffers[(dev.frontIndex + 1) % dev.colorBufferCount];
+}
+static inline uint16_t* frontBuffer(void)
+{
+    return dev.colorBuffers[dev.frontIndex];
+}
 uint16_t* renderTarget(void);
 
 // Presentation (present.cpp)

@@ -47,10 +47,11 @@ struct PathDelta;
 struct CommandHeader {
     uint32_t kind;
     uint32_t size;
-    uint64_t pathAt;         // ring position of the whole pixel path it is drawn with (a clear: the last one sent)
-    uint64_t deltaAt;        // ring position of the changes to that path, or NO_DELTA
-    const Pipeline* path;    // that path
-    const PathDelta* delta;  // and its changes
+    uint64_t
+        pathAt;   // ring position of the whole pixel path it is drawn with (a clear: the last one sent)
+    uint64_t deltaAt;         // ring position of the changes to that path, or NO_DELTA
+    const Pipeline* path;     // that path
+    const PathDelta* delta;   // and its changes
 };
 
 const uint64_t NO_DELTA = ~(uint64_t)0;
@@ -62,7 +63,7 @@ static_assert(PATH_BLOCKS <= 32, "a delta's block mask is 32 bits");
 
 struct alignas(64) PathDelta {
     CommandHeader header;
-    uint32_t blocks; // bit k: block k of the path follows
+    uint32_t blocks;   // bit k: block k of the path follows
 };
 
 struct alignas(64) PixelsCommand {
@@ -95,22 +96,25 @@ const int BAND_ROWS = 16;
 const uint64_t BAND_ENTRIES = 4096;
 
 struct alignas(64) Band {
-    std::atomic<uint32_t> owner;     // 1 while a thread draws the band
-    int rowBegin, rowEnd;            // its rows, half-open
-    uint32_t* entries;               // ring of commands (ring offset / 64), BAND_ENTRIES long
-    uint64_t written;                // entries written (the application's thread's own count)
-    alignas(64) std::atomic<uint64_t> published; // entries the threads may draw
-    alignas(64) std::atomic<uint64_t> done;      // entries drawn
+    std::atomic<uint32_t> owner;   // 1 while a thread draws the band
+    int rowBegin, rowEnd;          // its rows, half-open
+    uint32_t* entries;             // ring of commands (ring offset / 64), BAND_ENTRIES long
+    uint64_t written;              // entries written (the application's thread's own count)
+    alignas(64) std::atomic<uint64_t> published;   // entries the threads may draw
+    alignas(64) std::atomic<uint64_t> done;        // entries drawn
 };
 
-inline size_t blockBytes(int k) { return k + 1 < (int)PATH_BLOCKS ? 64 : sizeof(Pipeline) - 64 * (size_t)k; }
+inline size_t blockBytes(int k)
+{
+    return k + 1 < (int)PATH_BLOCKS ? 64 : sizeof(Pipeline) - 64 * (size_t)k;
+}
 
 // A thread's copy of the pixel path it draws with: a whole path from the
 // ring, with a delta's blocks in place.
 struct PathCopy {
     Pipeline path;
     uint64_t pathAt = NO_DELTA, deltaAt = NO_DELTA;
-    uint32_t blocks = 0; // the blocks the delta in place changed
+    uint32_t blocks = 0;   // the blocks the delta in place changed
 };
 
 void pathCopyUse(PathCopy& copy, const CommandHeader* c)
@@ -143,7 +147,7 @@ void pathCopyUse(PathCopy& copy, const CommandHeader* c)
 
 struct Worker {
     std::thread thread;
-    int firstBand; // where it starts looking for work
+    int firstBand;   // where it starts looking for work
     alignas(64) Span span;
     PathCopy copy;
 };
@@ -154,7 +158,7 @@ Span directSpan;
 PathCopy& directCopy = *new PathCopy;
 
 uint8_t* ring;
-uint64_t writeAt; // ring position of the next command (bytes since the start)
+uint64_t writeAt;   // ring position of the next command (bytes since the start)
 Band* bands;
 int bandCount;
 std::vector<Worker*> workers;
@@ -163,8 +167,8 @@ bool pathSent;   // the ring holds the current pixel path, at pathAt (and deltaA
 uint64_t pathAt, deltaAt;
 const Pipeline* pathInRing;
 const PathDelta* deltaInRing;
-bool wholeSent; // the ring holds a whole path at pathAt that deltas may refer to
-int lfbLocks; // while the application holds the frame buffer, no queue
+bool wholeSent;   // the ring holds a whole path at pathAt that deltas may refer to
+int lfbLocks;     // while the application holds the frame buffer, no queue
 
 // Sleeping and waking. A sleeper counts itself, checks once more what it
 // waits for, and sleeps on an event number; a waker changes what the sleeper
@@ -192,7 +196,8 @@ void eventWake(Event& e)
     wordWakeAll(&e.number);
 }
 
-template <typename Cond> void eventSleep(Event& e, Cond ready)
+template <typename Cond>
+void eventSleep(Event& e, Cond ready)
 {
     e.sleepers.fetch_add(1);
     std::atomic_thread_fence(std::memory_order_seq_cst);
@@ -214,7 +219,10 @@ struct Retired {
 };
 std::vector<Retired>& retired = *new std::vector<Retired>;
 
-const CommandHeader* commandAt(uint32_t entry) { return (const CommandHeader*)(ring + (size_t)entry * 64); }
+const CommandHeader* commandAt(uint32_t entry)
+{
+    return (const CommandHeader*)(ring + (size_t)entry * 64);
+}
 
 // The oldest ring position a command not yet drawn still reads (writeAt
 // when every command is drawn).
@@ -263,7 +271,9 @@ void commandDraw(Span* s, PathCopy& copy, const CommandHeader* c, int rowBegin, 
         s->path = &copy.path;
     }
     switch (c->kind) {
-    case CMD_TRIANGLE: triangleRows(s, &((const TriangleCommand*)c)->triangle, rowBegin, rowEnd); break;
+    case CMD_TRIANGLE:
+        triangleRows(s, &((const TriangleCommand*)c)->triangle, rowBegin, rowEnd);
+        break;
     case CMD_PIXELS: {
         const PixelsCommand* p = (const PixelsCommand*)c;
         pixelsDraw(s, &p->setup, p->at, p->count, rowBegin, rowEnd);
@@ -328,8 +338,8 @@ bool drawSomeBand(Span* s, PathCopy& copy, int first)
 // wake costs as much as a few hundred rows of small triangles, and threads
 // woken for one large triangle would soon sleep again.
 const uint64_t WAKE_ROWS = 1024, WAKE_BYTES = 256u << 10;
-uint64_t wokenAt;  // the write position at the last wake
-uint64_t rowsSince; // rows of the commands since then
+uint64_t wokenAt;     // the write position at the last wake
+uint64_t rowsSince;   // rows of the commands since then
 
 void wakeWorkers(void)
 {
@@ -342,7 +352,8 @@ void wakeWorkers(void)
 // The application's thread waits until cond() holds, drawing bands no one
 // else draws meanwhile, then spinning a little and sleeping until a thread
 // finishes a band.
-template <typename Cond> void producerWait(Cond cond)
+template <typename Cond>
+void producerWait(Cond cond)
 {
     if (cond())
         return;
@@ -385,7 +396,8 @@ void* reserve(size_t bytes)
     return ring + pos;
 }
 
-template <typename T> T* commandBegin(CommandKind kind, size_t bytes = sizeof(T))
+template <typename T>
+T* commandBegin(CommandKind kind, size_t bytes = sizeof(T))
 {
     static_assert(sizeof(T) % 64 == 0, "commands fill whole 64-byte blocks");
     T* c = (T*)reserve(bytes);
@@ -413,8 +425,9 @@ void sendPathIfNew(void)
                 count++;
             }
         // reserve() may find the whole path too far back, and forget it.
-        PathDelta* d = count <= DELTA_BLOCKS_MAX ? commandBegin<PathDelta>(CMD_PATH_DELTA, 64 + 64 * (size_t)count)
-                                                 : nullptr;
+        PathDelta* d = count <= DELTA_BLOCKS_MAX
+                           ? commandBegin<PathDelta>(CMD_PATH_DELTA, 64 + 64 * (size_t)count)
+                           : nullptr;
         if (d && wholeSent) {
             d->blocks = blocks;
             uint8_t* to = (uint8_t*)d + 64;
@@ -462,17 +475,22 @@ void commandEnd(CommandHeader* h, int rowFirst, int rowLast)
     for (int i = first; i <= last; i++) {
         Band& b = bands[i];
         if (b.written - b.done.load(std::memory_order_acquire) == BAND_ENTRIES)
-            producerWait([&] { return b.written - b.done.load(std::memory_order_acquire) < BAND_ENTRIES; });
+            producerWait(
+                [&] { return b.written - b.done.load(std::memory_order_acquire) < BAND_ENTRIES; });
         b.entries[b.written % BAND_ENTRIES] = entry;
         b.written++;
         b.published.store(b.written, std::memory_order_release);
     }
     rowsSince += (uint64_t)(rowLast - rowFirst + 1);
-    if ((rowsSince >= WAKE_ROWS || writeAt - wokenAt >= WAKE_BYTES) && eventHasSleepers(commandsCame))
+    if ((rowsSince >= WAKE_ROWS || writeAt - wokenAt >= WAKE_BYTES) &&
+        eventHasSleepers(commandsCame))
         wakeWorkers();
 }
 
-bool queued(void) { return !workers.empty() && lfbLocks == 0; }
+bool queued(void)
+{
+    return !workers.empty() && lfbLocks == 0;
+}
 
 void workerRun(Worker* w)
 {
@@ -503,7 +521,7 @@ void bandsFree(void)
     bandCount = 0;
 }
 
-} // namespace
+}   // namespace
 
 Span* callerSpan(void)
 {
@@ -597,7 +615,10 @@ void queueDrain(void)
     reclaim();
 }
 
-void queuePathChanged(void) { pathSent = false; }
+void queuePathChanged(void)
+{
+    pathSent = false;
+}
 
 void queueLfbLock(bool locked)
 {

@@ -109,8 +109,8 @@ static void traceVertex(const void* p, bool first = false)
     traceAppend("%s{%g %g}", gap, (double)readFloat(p, off), (double)readFloat(p, off + 4));
 }
 
-static void traceVertexList(const char* name, FxU32 mode, FxU32 count, const void* const* list, const char* base,
-                            FxU32 stride, bool contiguous)
+static void traceVertexList(const char* name, FxU32 mode, FxU32 count, const void* const* list,
+                            const char* base, FxU32 stride, bool contiguous)
 {
     traceBegin("%s(%u, %u", name, mode, count);
     if (contiguous ? base == nullptr : list == nullptr) {
@@ -127,7 +127,8 @@ static void traceVertexList(const char* name, FxU32 mode, FxU32 count, const voi
 }
 
 // Assembles primitives from a run of vertices. `at(i)` gives vertex i.
-template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
+template <typename At>
+static void drawArray(FxU32 mode, FxU32 count, At at)
 {
     Vertex a, b, c;
     switch (mode) {
@@ -191,7 +192,7 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
     case GR_TRIANGLE_STRIP:
         dev.stripCount = 0;
         dev.stripOdd = false;
-        [[fallthrough]]; // a new strip continues nothing
+        [[fallthrough]];   // a new strip continues nothing
     case GR_TRIANGLE_STRIP_CONTINUE:
         for (FxU32 i = 0; i < count; i++) {
             vertexFetch(at(i), &c);
@@ -210,9 +211,7 @@ template <typename At> static void drawArray(FxU32 mode, FxU32 count, At at)
             }
         }
         break;
-    default:
-        reportError("grDrawVertexArray: invalid mode %u", mode);
-        break;
+    default: reportError("grDrawVertexArray: invalid mode %u", mode); break;
     }
 }
 
@@ -226,7 +225,8 @@ void grVertexLayout(FxU32 param, FxI32 offset, FxU32 mode)
     int index = paramIndex(param);
     // Offsets are bytes into one vertex; a vertex is never larger than a few
     // hundred bytes.
-    if (index < 0 || offset < 0 || offset > 1024 || (mode != GR_PARAM_ENABLE && mode != GR_PARAM_DISABLE)) {
+    if (index < 0 || offset < 0 || offset > 1024 ||
+        (mode != GR_PARAM_ENABLE && mode != GR_PARAM_DISABLE)) {
         reportError("grVertexLayout: invalid argument");
         return;
     }
@@ -331,11 +331,11 @@ void grDrawTriangle(const void* a, const void* b, const void* c)
     setupTriangle(&va, &vb, &vc);
 }
 
-void grAADrawTriangle(const void* a, const void* b, const void* c, FxBool ab_antialias, FxBool bc_antialias,
-                      FxBool ca_antialias)
+void grAADrawTriangle(const void* a, const void* b, const void* c, FxBool ab_antialias,
+                      FxBool bc_antialias, FxBool ca_antialias)
 {
-    TRACE("grAADrawTriangle(ptr, ptr, ptr, %d, %d, %d)", traceBool(ab_antialias), traceBool(bc_antialias),
-          traceBool(ca_antialias));
+    TRACE("grAADrawTriangle(ptr, ptr, ptr, %d, %d, %d)", traceBool(ab_antialias),
+          traceBool(bc_antialias), traceBool(ca_antialias));
     if (!requireWindow("grAADrawTriangle"))
         return;
     if (!a || !b || !c) {
@@ -346,7 +346,8 @@ void grAADrawTriangle(const void* a, const void* b, const void* c, FxBool ab_ant
     vertexFetch(a, &va);
     vertexFetch(b, &vb);
     vertexFetch(c, &vc);
-    const bool edges[3] = {ab_antialias != FXFALSE, bc_antialias != FXFALSE, ca_antialias != FXFALSE};
+    const bool edges[3] = {ab_antialias != FXFALSE, bc_antialias != FXFALSE,
+                           ca_antialias != FXFALSE};
     setupTriangleEdges(&va, &vb, &vc, edges);
 }
 
@@ -381,7 +382,8 @@ void grDrawVertexArrayContiguous(FxU32 mode, FxU32 Count, void* pointers, FxU32 
         reportError("grDrawVertexArrayContiguous: null vertices");
         return;
     }
-    drawArray(mode, Count, [base, stride](FxU32 i) { return (const void*)(base + (size_t)i * stride); });
+    drawArray(mode, Count,
+              [base, stride](FxU32 i) { return (const void*)(base + (size_t)i * stride); });
 }
 
-} // extern "C"
+}   // extern "C"

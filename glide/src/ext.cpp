@@ -13,9 +13,15 @@ void obxTraceEnable(FxBool enable)
     traceEnabled = enable != FXFALSE;
 }
 
-const char* obxTraceText(void) { return traceText(); }
+const char* obxTraceText(void)
+{
+    return traceText();
+}
 
-void obxTraceClear(void) { traceClear(); }
+void obxTraceClear(void)
+{
+    traceClear();
+}
 
 FxBool obxFrameGrab(GrBuffer_t buffer, FxU16* colour, FxU16* depth)
 {
@@ -55,7 +61,10 @@ void obxStats(GrObxStats* stats)
         statsRead(stats);
 }
 
-void obxStatsReset(void) { statsReset(); }
+void obxStatsReset(void)
+{
+    statsReset();
+}
 
 struct Extension {
     const char* name;
@@ -77,7 +86,7 @@ const Extension extensions[] = {
     {"grTexChromaRangeExt", (GrProc)(void (*)(void))texChromaRangeExt},
 };
 
-} // namespace
+}   // namespace
 
 extern "C" {
 
@@ -99,7 +108,8 @@ GrProc grGetProcAddress(char* procName)
 // (grEnable(GR_SHAMELESS_PLUG)) draw nothing.
 void grSplash(float x, float y, float width, float height, FxU32 frame)
 {
-    TRACE("grSplash(%g, %g, %g, %g, %u)", (double)x, (double)y, (double)width, (double)height, frame);
+    TRACE("grSplash(%g, %g, %g, %g, %u)", (double)x, (double)y, (double)width, (double)height,
+          frame);
 }
 
 // Not declared in glide.h, but exported by the real library.
@@ -110,4 +120,4 @@ void FX_CALL grGlideGetVersion(char version[80])
         strcpy(version, "Glide Version 3.10.00.0000");
 }
 
-} // extern "C"
+}   // extern "C"

@@ -69,7 +69,8 @@ void stageFog(Span* s)
         }
         return;
     }
-    uint32_t fogR = (P.fogColor >> 16) & 255, fogG = (P.fogColor >> 8) & 255, fogB = P.fogColor & 255;
+    uint32_t fogR = (P.fogColor >> 16) & 255, fogG = (P.fogColor >> 8) & 255,
+             fogB = P.fogColor & 255;
     for (int i = 0; i < s->n; i++) {
         uint32_t f = s->fog[i], c = s->color32[i];
         uint32_t r = (c >> 16) & 255, g = (c >> 8) & 255, b = c & 255;
@@ -82,4 +83,4 @@ void stageFog(Span* s)
     }
 }
 
-} // namespace LANES
+}   // namespace LANES

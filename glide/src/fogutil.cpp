@@ -23,7 +23,7 @@ static inline GrFog_t fogByte(double v)
         return 0;
     if (v >= 255.0)
         return 255;
-    return (GrFog_t)v; // truncated
+    return (GrFog_t)v;   // truncated
 }
 
 // Linear in eye-space w: 0 up to nearW, 255 from farW on.
@@ -79,4 +79,4 @@ void guFogGenerateExp2(GrFog_t* fogtable, float density)
     }
 }
 
-} // extern "C"
+}   // extern "C"

@@ -29,8 +29,8 @@ void gammaApply(const Gamma& gamma, const uint16_t* pixels, uint32_t* out, int c
     const uint8_t* b = gamma.table[2];
     for (int i = 0; i < count; i++) {
         uint32_t c = expand565(pixels[i]);
-        out[i] = 0xFF000000u | ((uint32_t)r[(c >> 16) & 255] << 16) | ((uint32_t)g[(c >> 8) & 255] << 8) |
-                 b[c & 255];
+        out[i] = 0xFF000000u | ((uint32_t)r[(c >> 16) & 255] << 16) |
+                 ((uint32_t)g[(c >> 8) & 255] << 8) | b[c & 255];
     }
 }
 
@@ -75,4 +75,4 @@ void guGammaCorrectionRGB(FxFloat red, FxFloat green, FxFloat blue)
     gammaCheckIdentity();
 }
 
-} // extern "C"
+}   // extern "C"

@@ -3,21 +3,27 @@
 #include "gu3df.h"
 #include "trace.h"
 
-FX_ENTRY FxBool FX_CALL gu3dfGetInfo(const char* filename, Gu3dfInfo* info) {
+FX_ENTRY FxBool FX_CALL gu3dfGetInfo(const char* filename, Gu3dfInfo* info)
+{
     TRACE("gu3dfGetInfo(\"%s\", ptr)", traceStr(filename));
-    if (!filename || !info) return FXFALSE;
+    if (!filename || !info)
+        return FXFALSE;
     FILE* f = fopen(filename, "rb");
-    if (!f) return FXFALSE;
+    if (!f)
+        return FXFALSE;
     bool ok = gu3dfReadInfo(f, info);
     fclose(f);
     return ok ? FXTRUE : FXFALSE;
 }
 
-FX_ENTRY FxBool FX_CALL gu3dfLoad(const char* filename, Gu3dfInfo* info) {
+FX_ENTRY FxBool FX_CALL gu3dfLoad(const char* filename, Gu3dfInfo* info)
+{
     TRACE("gu3dfLoad(\"%s\", ptr)", traceStr(filename));
-    if (!filename || !info) return FXFALSE;
+    if (!filename || !info)
+        return FXFALSE;
     FILE* f = fopen(filename, "rb");
-    if (!f) return FXFALSE;
+    if (!f)
+        return FXFALSE;
     // The file's own header must still be sound; the texels are then read as
     // the caller's header describes them.
     Gu3dfInfo fileInfo;

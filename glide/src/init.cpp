@@ -160,7 +160,13 @@ FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
     }
     switch (pname) {
     case GR_BITS_DEPTH: v[0] = 16; break;
-    case GR_BITS_RGBA: n = 4; v[0] = 5; v[1] = 6; v[2] = 5; v[3] = 0; break;
+    case GR_BITS_RGBA:
+        n = 4;
+        v[0] = 5;
+        v[1] = 6;
+        v[2] = 5;
+        v[3] = 0;
+        break;
     case GR_FIFO_FULLNESS: n = 2; break;
     case GR_FOG_TABLE_ENTRIES: v[0] = FOG_TABLE_SIZE; break;
     case GR_GAMMA_TABLE_ENTRIES: v[0] = 256; break;
@@ -192,7 +198,7 @@ FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
     case GR_STATS_TRIANGLES_IN: v[0] = (FxI32)(uint32_t)dev.trianglesIn; break;
     case GR_STATS_TRIANGLES_OUT: v[0] = (FxI32)(uint32_t)stats.trianglesDrawn; break;
     case GR_SUPPORTS_PASSTHRU: v[0] = 0; break;
-    case GR_SWAP_HISTORY: // retraces between the last eight swaps, newest first
+    case GR_SWAP_HISTORY:   // retraces between the last eight swaps, newest first
         n = 8;
         if (dev.open)
             memcpy(v, dev.swapHistory, sizeof v);
@@ -208,12 +214,18 @@ FxU32 grGet(FxU32 pname, FxU32 plength, FxI32* params)
             v[3] = gs.viewportHeight;
         }
         break;
-    case GR_WDEPTH_MIN_MAX: n = 2; v[0] = 0; v[1] = 0xFFFF; break;
-    case GR_ZDEPTH_MIN_MAX: n = 2; v[0] = 0xFFFF; v[1] = 0; break;
+    case GR_WDEPTH_MIN_MAX:
+        n = 2;
+        v[0] = 0;
+        v[1] = 0xFFFF;
+        break;
+    case GR_ZDEPTH_MIN_MAX:
+        n = 2;
+        v[0] = 0xFFFF;
+        v[1] = 0;
+        break;
     case GR_BITS_GAMMA: v[0] = 8; break;
-    default:
-        reportError("grGet: unknown pname %u", pname);
-        return 0;
+    default: reportError("grGet: unknown pname %u", pname); return 0;
     }
     if (plength != (FxU32)(n * 4) || !params)
         return 0;
@@ -230,9 +242,7 @@ const char* grGetString(FxU32 pname)
     case GR_RENDERER: return "Glide";
     case GR_VENDOR: return "3dfx Interactive";
     case GR_VERSION: return "3.10.00.0000";
-    default:
-        reportError("grGetString: unknown pname %u", pname);
-        return nullptr;
+    default: reportError("grGetString: unknown pname %u", pname); return nullptr;
     }
 }
 
@@ -242,11 +252,12 @@ FxI32 grQueryResolutions(const GrResolution* resTemplate, GrResolution* output)
 {
     TRACE("grQueryResolutions(ptr, ptr)");
     static const GrScreenResolution_t resolutions[] = {
-        GR_RESOLUTION_320x240, GR_RESOLUTION_400x300, GR_RESOLUTION_512x384,
-        GR_RESOLUTION_640x480, GR_RESOLUTION_800x600, GR_RESOLUTION_1024x768,
+        GR_RESOLUTION_320x240,   GR_RESOLUTION_400x300,   GR_RESOLUTION_512x384,
+        GR_RESOLUTION_640x480,   GR_RESOLUTION_800x600,   GR_RESOLUTION_1024x768,
         GR_RESOLUTION_1280x1024, GR_RESOLUTION_1600x1200,
     };
-    static const GrScreenRefresh_t refreshes[] = {GR_REFRESH_60Hz, GR_REFRESH_75Hz, GR_REFRESH_85Hz};
+    static const GrScreenRefresh_t refreshes[] = {GR_REFRESH_60Hz, GR_REFRESH_75Hz,
+                                                  GR_REFRESH_85Hz};
     if (!resTemplate) {
         reportError("grQueryResolutions: null template");
         return 0;
@@ -263,7 +274,8 @@ FxI32 grQueryResolutions(const GrResolution* resTemplate, GrResolution* output)
                         continue;
                     if (resTemplate->refresh != any && resTemplate->refresh != refresh)
                         continue;
-                    if (resTemplate->numColorBuffers != any && resTemplate->numColorBuffers != colour)
+                    if (resTemplate->numColorBuffers != any &&
+                        resTemplate->numColorBuffers != colour)
                         continue;
                     if (resTemplate->numAuxBuffers != any && resTemplate->numAuxBuffers != aux)
                         continue;
@@ -293,4 +305,4 @@ FxBool grReset(FxU32 what)
     }
 }
 
-} // extern "C"
+}   // extern "C"

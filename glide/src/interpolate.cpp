@@ -34,7 +34,7 @@ void stageIterColor(Span* s)
         I ib = truncI(addF(clampF(addF(b0, mulF(index, db)), lo, hi), half));
         I ia = truncI(addF(clampF(addF(a0, mulF(index, da)), lo, hi), half));
         I argb = orI(orI(shl32(ia, 24), shl32(ir, 16)), orI(shl32(ig, 8), ib));
-        if (flat) { // every pixel as the first: no step
+        if (flat) {   // every pixel as the first: no step
             argb = spreadFirst(argb);
             for (int k = 0; k < s->n; k += W)
                 storeI(s->iter + k, argb);
@@ -60,7 +60,7 @@ void stageIterQ(Span* s)
         // beyond 15 leading zeros, or q <= 0: farthest
         I isFar = orI(greater32(zeros, fifteen), xorI(greater32(bits, zero), ones));
         d = select(isFar, far, d);
-        d = andnotI(greater32(bits, one), d); // q >= 1: nearest
+        d = andnotI(greater32(bits, one), d);   // q >= 1: nearest
         storeI(s->wvalue + i, d);
     }
 }
@@ -76,4 +76,4 @@ void stageDepthAlpha(Span* s)
     }
 }
 
-} // namespace LANES
+}   // namespace LANES

@@ -44,51 +44,174 @@ typedef __m256 F;
 typedef __m256i I;
 
 // --- floats ---
-SIMD_INLINE F splat(float v) { return _mm256_set1_ps(v); }
-SIMD_INLINE F loadF(const float* p) { return _mm256_loadu_ps(p); }
-SIMD_INLINE void storeF(float* p, F v) { _mm256_storeu_ps(p, v); }
-SIMD_INLINE F iota(void) { return _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f); }
-SIMD_INLINE F addF(F a, F b) { return _mm256_add_ps(a, b); }
-SIMD_INLINE F subF(F a, F b) { return _mm256_sub_ps(a, b); }
-SIMD_INLINE F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
-SIMD_INLINE F divF(F a, F b) { return _mm256_div_ps(a, b); }
+SIMD_INLINE F splat(float v)
+{
+    return _mm256_set1_ps(v);
+}
+SIMD_INLINE F loadF(const float* p)
+{
+    return _mm256_loadu_ps(p);
+}
+SIMD_INLINE void storeF(float* p, F v)
+{
+    _mm256_storeu_ps(p, v);
+}
+SIMD_INLINE F iota(void)
+{
+    return _mm256_setr_ps(0.0f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f);
+}
+SIMD_INLINE F addF(F a, F b)
+{
+    return _mm256_add_ps(a, b);
+}
+SIMD_INLINE F subF(F a, F b)
+{
+    return _mm256_sub_ps(a, b);
+}
+SIMD_INLINE F mulF(F a, F b)
+{
+    return _mm256_mul_ps(a, b);
+}
+SIMD_INLINE F divF(F a, F b)
+{
+    return _mm256_div_ps(a, b);
+}
 // a > b ? a : b and a < b ? a : b: b when either is NaN
-SIMD_INLINE F maxF(F a, F b) { return _mm256_max_ps(a, b); }
-SIMD_INLINE F minF(F a, F b) { return _mm256_min_ps(a, b); }
-SIMD_INLINE F andnotF(F a, F b) { return _mm256_andnot_ps(a, b); } // ~a & b
-SIMD_INLINE F andF(F a, F b) { return _mm256_and_ps(a, b); }
-SIMD_INLINE F lessF(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_LT_OQ); } // all ones where a < b
-SIMD_INLINE F greaterF(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GT_OQ); }
-SIMD_INLINE int signsF(F v) { return _mm256_movemask_ps(v); } // bit k: lane k's sign
-SIMD_INLINE I truncI(F v) { return _mm256_cvttps_epi32(v); }  // (int32_t)v, 0x80000000 out of range
-SIMD_INLINE F toF(I v) { return _mm256_cvtepi32_ps(v); }
-SIMD_INLINE I bitsI(F v) { return _mm256_castps_si256(v); }
-SIMD_INLINE F bitsF(I v) { return _mm256_castsi256_ps(v); }
+SIMD_INLINE F maxF(F a, F b)
+{
+    return _mm256_max_ps(a, b);
+}
+SIMD_INLINE F minF(F a, F b)
+{
+    return _mm256_min_ps(a, b);
+}
+SIMD_INLINE F andnotF(F a, F b)
+{
+    return _mm256_andnot_ps(a, b);
+}   // ~a & b
+SIMD_INLINE F andF(F a, F b)
+{
+    return _mm256_and_ps(a, b);
+}
+SIMD_INLINE F lessF(F a, F b)
+{
+    return _mm256_cmp_ps(a, b, _CMP_LT_OQ);
+}   // all ones where a < b
+SIMD_INLINE F greaterF(F a, F b)
+{
+    return _mm256_cmp_ps(a, b, _CMP_GT_OQ);
+}
+SIMD_INLINE int signsF(F v)
+{
+    return _mm256_movemask_ps(v);
+}   // bit k: lane k's sign
+SIMD_INLINE I truncI(F v)
+{
+    return _mm256_cvttps_epi32(v);
+}   // (int32_t)v, 0x80000000 out of range
+SIMD_INLINE F toF(I v)
+{
+    return _mm256_cvtepi32_ps(v);
+}
+SIMD_INLINE I bitsI(F v)
+{
+    return _mm256_castps_si256(v);
+}
+SIMD_INLINE F bitsF(I v)
+{
+    return _mm256_castsi256_ps(v);
+}
 
 // --- 32-bit lanes ---
-SIMD_INLINE I splatI(int32_t v) { return _mm256_set1_epi32(v); }
-SIMD_INLINE I zeroI(void) { return _mm256_setzero_si256(); }
-SIMD_INLINE I loadI(const void* p) { return _mm256_loadu_si256((const __m256i*)p); }
-SIMD_INLINE void storeI(void* p, I v) { _mm256_storeu_si256((__m256i*)p, v); }
-SIMD_INLINE I add32(I a, I b) { return _mm256_add_epi32(a, b); }
-SIMD_INLINE I sub32(I a, I b) { return _mm256_sub_epi32(a, b); }
-SIMD_INLINE I andI(I a, I b) { return _mm256_and_si256(a, b); }
-SIMD_INLINE I orI(I a, I b) { return _mm256_or_si256(a, b); }
-SIMD_INLINE I xorI(I a, I b) { return _mm256_xor_si256(a, b); }
-SIMD_INLINE I andnotI(I a, I b) { return _mm256_andnot_si256(a, b); } // ~a & b
-SIMD_INLINE I shl32(I v, int n) { return _mm256_slli_epi32(v, n); }
-SIMD_INLINE I shr32(I v, int n) { return _mm256_srli_epi32(v, n); } // logical
-SIMD_INLINE I sar32(I v, int n) { return _mm256_srai_epi32(v, n); } // arithmetic
-SIMD_INLINE I sarv32(I v, I n) { return _mm256_srav_epi32(v, n); } // each lane by its own count
-SIMD_INLINE I greater32(I a, I b) { return _mm256_cmpgt_epi32(a, b); } // all ones where a > b (signed)
-SIMD_INLINE I equal32(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
-SIMD_INLINE I min32(I a, I b) { return _mm256_min_epi32(a, b); }
-SIMD_INLINE I max32(I a, I b) { return _mm256_max_epi32(a, b); }
+SIMD_INLINE I splatI(int32_t v)
+{
+    return _mm256_set1_epi32(v);
+}
+SIMD_INLINE I zeroI(void)
+{
+    return _mm256_setzero_si256();
+}
+SIMD_INLINE I loadI(const void* p)
+{
+    return _mm256_loadu_si256((const __m256i*)p);
+}
+SIMD_INLINE void storeI(void* p, I v)
+{
+    _mm256_storeu_si256((__m256i*)p, v);
+}
+SIMD_INLINE I add32(I a, I b)
+{
+    return _mm256_add_epi32(a, b);
+}
+SIMD_INLINE I sub32(I a, I b)
+{
+    return _mm256_sub_epi32(a, b);
+}
+SIMD_INLINE I andI(I a, I b)
+{
+    return _mm256_and_si256(a, b);
+}
+SIMD_INLINE I orI(I a, I b)
+{
+    return _mm256_or_si256(a, b);
+}
+SIMD_INLINE I xorI(I a, I b)
+{
+    return _mm256_xor_si256(a, b);
+}
+SIMD_INLINE I andnotI(I a, I b)
+{
+    return _mm256_andnot_si256(a, b);
+}   // ~a & b
+SIMD_INLINE I shl32(I v, int n)
+{
+    return _mm256_slli_epi32(v, n);
+}
+SIMD_INLINE I shr32(I v, int n)
+{
+    return _mm256_srli_epi32(v, n);
+}   // logical
+SIMD_INLINE I sar32(I v, int n)
+{
+    return _mm256_srai_epi32(v, n);
+}   // arithmetic
+SIMD_INLINE I sarv32(I v, I n)
+{
+    return _mm256_srav_epi32(v, n);
+}   // each lane by its own count
+SIMD_INLINE I greater32(I a, I b)
+{
+    return _mm256_cmpgt_epi32(a, b);
+}   // all ones where a > b (signed)
+SIMD_INLINE I equal32(I a, I b)
+{
+    return _mm256_cmpeq_epi32(a, b);
+}
+SIMD_INLINE I min32(I a, I b)
+{
+    return _mm256_min_epi32(a, b);
+}
+SIMD_INLINE I max32(I a, I b)
+{
+    return _mm256_max_epi32(a, b);
+}
 // mask ? a : b byte by byte, each byte of the mask all ones or all zeros
-SIMD_INLINE I select(I mask, I a, I b) { return _mm256_blendv_epi8(b, a, mask); }
-SIMD_INLINE bool allSet(I mask) { return _mm256_movemask_epi8(mask) == -1; }
-SIMD_INLINE int32_t firstI(I v) { return _mm256_cvtsi256_si32(v); }
-SIMD_INLINE I spreadFirst(I v) { return _mm256_broadcastd_epi32(_mm256_castsi256_si128(v)); }
+SIMD_INLINE I select(I mask, I a, I b)
+{
+    return _mm256_blendv_epi8(b, a, mask);
+}
+SIMD_INLINE bool allSet(I mask)
+{
+    return _mm256_movemask_epi8(mask) == -1;
+}
+SIMD_INLINE int32_t firstI(I v)
+{
+    return _mm256_cvtsi256_si32(v);
+}
+SIMD_INLINE I spreadFirst(I v)
+{
+    return _mm256_broadcastd_epi32(_mm256_castsi256_si128(v));
+}
 // table[index] for indexes 0..15, the table 32-byte aligned
 SIMD_INLINE I lookup16(const int32_t* table, I index)
 {
@@ -98,19 +221,30 @@ SIMD_INLINE I lookup16(const int32_t* table, I index)
 }
 
 // --- narrow values in memory ---
-SIMD_INLINE I loadU8(const uint8_t* p) { return _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i*)p)); }
-SIMD_INLINE I loadU16(const uint16_t* p) { return _mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i*)p)); }
+SIMD_INLINE I loadU8(const uint8_t* p)
+{
+    return _mm256_cvtepu8_epi32(_mm_loadl_epi64((const __m128i*)p));
+}
+SIMD_INLINE I loadU16(const uint16_t* p)
+{
+    return _mm256_cvtepu16_epi32(_mm_loadu_si128((const __m128i*)p));
+}
 // Lanes of 0..0xFFFF stored as W 16-bit values.
 SIMD_INLINE void storeU16(uint16_t* p, I v)
 {
-    _mm_storeu_si128((__m128i*)p, _mm_packus_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
+    _mm_storeu_si128((__m128i*)p,
+                     _mm_packus_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
 }
 // Two registers of 0..0xFFFF lanes as one register of 2W 16-bit values, in order.
-SIMD_INLINE I pack16(I a, I b) { return _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), 0xD8); }
+SIMD_INLINE I pack16(I a, I b)
+{
+    return _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), 0xD8);
+}
 // 2W bytes of 0 or 1 as 16-bit lanes, all ones where 1.
 SIMD_INLINE I liveMask16(const uint8_t* live)
 {
-    return _mm256_cmpgt_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i*)live)), _mm256_setzero_si256());
+    return _mm256_cmpgt_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i*)live)),
+                              _mm256_setzero_si256());
 }
 // The sum of 2W bytes.
 SIMD_INLINE unsigned sumBytes(const uint8_t* p)
@@ -121,30 +255,79 @@ SIMD_INLINE unsigned sumBytes(const uint8_t* p)
 // live[k] &= pass[k] for 2W bytes, pass given as 16-bit lanes of all ones or zeros.
 SIMD_INLINE void liveAnd16(uint8_t* live, I pass)
 {
-    __m128i pass8 = _mm_packs_epi16(_mm256_castsi256_si128(pass), _mm256_extracti128_si256(pass, 1));
+    __m128i pass8 =
+        _mm_packs_epi16(_mm256_castsi256_si128(pass), _mm256_extracti128_si256(pass, 1));
     _mm_storeu_si128((__m128i*)live, _mm_and_si128(_mm_loadu_si128((const __m128i*)live), pass8));
 }
 
 // --- 16- and 8-bit lanes ---
-SIMD_INLINE I splat16(int16_t v) { return _mm256_set1_epi16(v); }
-SIMD_INLINE I add16(I a, I b) { return _mm256_add_epi16(a, b); }
-SIMD_INLINE I sub16(I a, I b) { return _mm256_sub_epi16(a, b); }
-SIMD_INLINE I mul16(I a, I b) { return _mm256_mullo_epi16(a, b); } // low 16 bits of the product
-SIMD_INLINE I shr16(I v, int n) { return _mm256_srli_epi16(v, n); }
-SIMD_INLINE I addSat16(I a, I b) { return _mm256_adds_epu16(a, b); } // unsigned, at most 0xFFFF
-SIMD_INLINE I min16(I a, I b) { return _mm256_min_epu16(a, b); }     // unsigned
-SIMD_INLINE I greater16(I a, I b) { return _mm256_cmpgt_epi16(a, b); } // signed
-SIMD_INLINE I equal16(I a, I b) { return _mm256_cmpeq_epi16(a, b); }
-SIMD_INLINE I addSat8(I a, I b) { return _mm256_adds_epu8(a, b); } // unsigned, at most 255
-SIMD_INLINE I min8(I a, I b) { return _mm256_min_epu8(a, b); }     // unsigned
+SIMD_INLINE I splat16(int16_t v)
+{
+    return _mm256_set1_epi16(v);
+}
+SIMD_INLINE I add16(I a, I b)
+{
+    return _mm256_add_epi16(a, b);
+}
+SIMD_INLINE I sub16(I a, I b)
+{
+    return _mm256_sub_epi16(a, b);
+}
+SIMD_INLINE I mul16(I a, I b)
+{
+    return _mm256_mullo_epi16(a, b);
+}   // low 16 bits of the product
+SIMD_INLINE I shr16(I v, int n)
+{
+    return _mm256_srli_epi16(v, n);
+}
+SIMD_INLINE I addSat16(I a, I b)
+{
+    return _mm256_adds_epu16(a, b);
+}   // unsigned, at most 0xFFFF
+SIMD_INLINE I min16(I a, I b)
+{
+    return _mm256_min_epu16(a, b);
+}   // unsigned
+SIMD_INLINE I greater16(I a, I b)
+{
+    return _mm256_cmpgt_epi16(a, b);
+}   // signed
+SIMD_INLINE I equal16(I a, I b)
+{
+    return _mm256_cmpeq_epi16(a, b);
+}
+SIMD_INLINE I addSat8(I a, I b)
+{
+    return _mm256_adds_epu8(a, b);
+}   // unsigned, at most 255
+SIMD_INLINE I min8(I a, I b)
+{
+    return _mm256_min_epu8(a, b);
+}   // unsigned
 // The low (high) half of each 128-bit half's bytes, widened to 16-bit lanes.
-SIMD_INLINE I lowBytes(I v) { return _mm256_unpacklo_epi8(v, _mm256_setzero_si256()); }
-SIMD_INLINE I highBytes(I v) { return _mm256_unpackhi_epi8(v, _mm256_setzero_si256()); }
+SIMD_INLINE I lowBytes(I v)
+{
+    return _mm256_unpacklo_epi8(v, _mm256_setzero_si256());
+}
+SIMD_INLINE I highBytes(I v)
+{
+    return _mm256_unpackhi_epi8(v, _mm256_setzero_si256());
+}
 // 16-bit lanes of 0..255 back to bytes, the reverse of lowBytes / highBytes.
-SIMD_INLINE I packBytes(I lo, I hi) { return _mm256_packus_epi16(lo, hi); }
+SIMD_INLINE I packBytes(I lo, I hi)
+{
+    return _mm256_packus_epi16(lo, hi);
+}
 // Each 32-bit lane of the low (high) half of each 128-bit half, twice.
-SIMD_INLINE I lowLanesTwice(I v) { return _mm256_unpacklo_epi32(v, v); }
-SIMD_INLINE I highLanesTwice(I v) { return _mm256_unpackhi_epi32(v, v); }
+SIMD_INLINE I lowLanesTwice(I v)
+{
+    return _mm256_unpacklo_epi32(v, v);
+}
+SIMD_INLINE I highLanesTwice(I v)
+{
+    return _mm256_unpackhi_epi32(v, v);
+}
 
 // --- texel pairs ---
 // W pairs of neighbouring texels, loaded as 64-bit values, split into the
@@ -156,49 +339,148 @@ SIMD_INLINE void pairsSplit(const uint64_t* pairs, I* left, I* right)
     *left = _mm256_castps_si256(_mm256_shuffle_ps(p0, p1, 0x88));
     *right = _mm256_castps_si256(_mm256_shuffle_ps(p0, p1, 0xDD));
 }
-SIMD_INLINE I pairOrder(I v) { return _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7)); }
+SIMD_INLINE I pairOrder(I v)
+{
+    return _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7));
+}
 
-#else // SSE2
+#else   // SSE2
 
 enum { W = 4 };
 typedef __m128 F;
 typedef __m128i I;
 
 // --- floats ---
-SIMD_INLINE F splat(float v) { return _mm_set1_ps(v); }
-SIMD_INLINE F loadF(const float* p) { return _mm_loadu_ps(p); }
-SIMD_INLINE void storeF(float* p, F v) { _mm_storeu_ps(p, v); }
-SIMD_INLINE F iota(void) { return _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f); }
-SIMD_INLINE F addF(F a, F b) { return _mm_add_ps(a, b); }
-SIMD_INLINE F subF(F a, F b) { return _mm_sub_ps(a, b); }
-SIMD_INLINE F mulF(F a, F b) { return _mm_mul_ps(a, b); }
-SIMD_INLINE F divF(F a, F b) { return _mm_div_ps(a, b); }
-SIMD_INLINE F maxF(F a, F b) { return _mm_max_ps(a, b); }
-SIMD_INLINE F minF(F a, F b) { return _mm_min_ps(a, b); }
-SIMD_INLINE F andnotF(F a, F b) { return _mm_andnot_ps(a, b); }
-SIMD_INLINE F andF(F a, F b) { return _mm_and_ps(a, b); }
-SIMD_INLINE F lessF(F a, F b) { return _mm_cmplt_ps(a, b); }
-SIMD_INLINE F greaterF(F a, F b) { return _mm_cmpgt_ps(a, b); }
-SIMD_INLINE int signsF(F v) { return _mm_movemask_ps(v); }
-SIMD_INLINE I truncI(F v) { return _mm_cvttps_epi32(v); }
-SIMD_INLINE F toF(I v) { return _mm_cvtepi32_ps(v); }
-SIMD_INLINE I bitsI(F v) { return _mm_castps_si128(v); }
-SIMD_INLINE F bitsF(I v) { return _mm_castsi128_ps(v); }
+SIMD_INLINE F splat(float v)
+{
+    return _mm_set1_ps(v);
+}
+SIMD_INLINE F loadF(const float* p)
+{
+    return _mm_loadu_ps(p);
+}
+SIMD_INLINE void storeF(float* p, F v)
+{
+    _mm_storeu_ps(p, v);
+}
+SIMD_INLINE F iota(void)
+{
+    return _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
+}
+SIMD_INLINE F addF(F a, F b)
+{
+    return _mm_add_ps(a, b);
+}
+SIMD_INLINE F subF(F a, F b)
+{
+    return _mm_sub_ps(a, b);
+}
+SIMD_INLINE F mulF(F a, F b)
+{
+    return _mm_mul_ps(a, b);
+}
+SIMD_INLINE F divF(F a, F b)
+{
+    return _mm_div_ps(a, b);
+}
+SIMD_INLINE F maxF(F a, F b)
+{
+    return _mm_max_ps(a, b);
+}
+SIMD_INLINE F minF(F a, F b)
+{
+    return _mm_min_ps(a, b);
+}
+SIMD_INLINE F andnotF(F a, F b)
+{
+    return _mm_andnot_ps(a, b);
+}
+SIMD_INLINE F andF(F a, F b)
+{
+    return _mm_and_ps(a, b);
+}
+SIMD_INLINE F lessF(F a, F b)
+{
+    return _mm_cmplt_ps(a, b);
+}
+SIMD_INLINE F greaterF(F a, F b)
+{
+    return _mm_cmpgt_ps(a, b);
+}
+SIMD_INLINE int signsF(F v)
+{
+    return _mm_movemask_ps(v);
+}
+SIMD_INLINE I truncI(F v)
+{
+    return _mm_cvttps_epi32(v);
+}
+SIMD_INLINE F toF(I v)
+{
+    return _mm_cvtepi32_ps(v);
+}
+SIMD_INLINE I bitsI(F v)
+{
+    return _mm_castps_si128(v);
+}
+SIMD_INLINE F bitsF(I v)
+{
+    return _mm_castsi128_ps(v);
+}
 
 // --- 32-bit lanes ---
-SIMD_INLINE I splatI(int32_t v) { return _mm_set1_epi32(v); }
-SIMD_INLINE I zeroI(void) { return _mm_setzero_si128(); }
-SIMD_INLINE I loadI(const void* p) { return _mm_loadu_si128((const __m128i*)p); }
-SIMD_INLINE void storeI(void* p, I v) { _mm_storeu_si128((__m128i*)p, v); }
-SIMD_INLINE I add32(I a, I b) { return _mm_add_epi32(a, b); }
-SIMD_INLINE I sub32(I a, I b) { return _mm_sub_epi32(a, b); }
-SIMD_INLINE I andI(I a, I b) { return _mm_and_si128(a, b); }
-SIMD_INLINE I orI(I a, I b) { return _mm_or_si128(a, b); }
-SIMD_INLINE I xorI(I a, I b) { return _mm_xor_si128(a, b); }
-SIMD_INLINE I andnotI(I a, I b) { return _mm_andnot_si128(a, b); }
-SIMD_INLINE I shl32(I v, int n) { return _mm_slli_epi32(v, n); }
-SIMD_INLINE I shr32(I v, int n) { return _mm_srli_epi32(v, n); }
-SIMD_INLINE I sar32(I v, int n) { return _mm_srai_epi32(v, n); }
+SIMD_INLINE I splatI(int32_t v)
+{
+    return _mm_set1_epi32(v);
+}
+SIMD_INLINE I zeroI(void)
+{
+    return _mm_setzero_si128();
+}
+SIMD_INLINE I loadI(const void* p)
+{
+    return _mm_loadu_si128((const __m128i*)p);
+}
+SIMD_INLINE void storeI(void* p, I v)
+{
+    _mm_storeu_si128((__m128i*)p, v);
+}
+SIMD_INLINE I add32(I a, I b)
+{
+    return _mm_add_epi32(a, b);
+}
+SIMD_INLINE I sub32(I a, I b)
+{
+    return _mm_sub_epi32(a, b);
+}
+SIMD_INLINE I andI(I a, I b)
+{
+    return _mm_and_si128(a, b);
+}
+SIMD_INLINE I orI(I a, I b)
+{
+    return _mm_or_si128(a, b);
+}
+SIMD_INLINE I xorI(I a, I b)
+{
+    return _mm_xor_si128(a, b);
+}
+SIMD_INLINE I andnotI(I a, I b)
+{
+    return _mm_andnot_si128(a, b);
+}
+SIMD_INLINE I shl32(I v, int n)
+{
+    return _mm_slli_epi32(v, n);
+}
+SIMD_INLINE I shr32(I v, int n)
+{
+    return _mm_srli_epi32(v, n);
+}
+SIMD_INLINE I sar32(I v, int n)
+{
+    return _mm_srai_epi32(v, n);
+}
 // SSE2 has no per-lane shift counts: lane by lane.
 SIMD_INLINE I sarv32(I v, I n)
 {
@@ -209,14 +491,38 @@ SIMD_INLINE I sarv32(I v, I n)
         a[k] >>= c[k];
     return _mm_load_si128((const __m128i*)a);
 }
-SIMD_INLINE I greater32(I a, I b) { return _mm_cmpgt_epi32(a, b); }
-SIMD_INLINE I equal32(I a, I b) { return _mm_cmpeq_epi32(a, b); }
-SIMD_INLINE I select(I mask, I a, I b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
-SIMD_INLINE I min32(I a, I b) { return select(_mm_cmpgt_epi32(a, b), b, a); }
-SIMD_INLINE I max32(I a, I b) { return select(_mm_cmpgt_epi32(a, b), a, b); }
-SIMD_INLINE bool allSet(I mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
-SIMD_INLINE int32_t firstI(I v) { return _mm_cvtsi128_si32(v); }
-SIMD_INLINE I spreadFirst(I v) { return _mm_shuffle_epi32(v, 0); }
+SIMD_INLINE I greater32(I a, I b)
+{
+    return _mm_cmpgt_epi32(a, b);
+}
+SIMD_INLINE I equal32(I a, I b)
+{
+    return _mm_cmpeq_epi32(a, b);
+}
+SIMD_INLINE I select(I mask, I a, I b)
+{
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+SIMD_INLINE I min32(I a, I b)
+{
+    return select(_mm_cmpgt_epi32(a, b), b, a);
+}
+SIMD_INLINE I max32(I a, I b)
+{
+    return select(_mm_cmpgt_epi32(a, b), a, b);
+}
+SIMD_INLINE bool allSet(I mask)
+{
+    return _mm_movemask_epi8(mask) == 0xFFFF;
+}
+SIMD_INLINE int32_t firstI(I v)
+{
+    return _mm_cvtsi128_si32(v);
+}
+SIMD_INLINE I spreadFirst(I v)
+{
+    return _mm_shuffle_epi32(v, 0);
+}
 SIMD_INLINE I lookup16(const int32_t* table, I index)
 {
     alignas(16) int32_t k[4];
@@ -232,7 +538,10 @@ SIMD_INLINE I loadU8(const uint8_t* p)
     __m128i zero = _mm_setzero_si128();
     return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
 }
-SIMD_INLINE I loadU16(const uint16_t* p) { return _mm_unpacklo_epi16(_mm_loadl_epi64((const __m128i*)p), _mm_setzero_si128()); }
+SIMD_INLINE I loadU16(const uint16_t* p)
+{
+    return _mm_unpacklo_epi16(_mm_loadl_epi64((const __m128i*)p), _mm_setzero_si128());
+}
 // SSE2 packs signed: move 0..0xFFFF to the signed range and back.
 SIMD_INLINE I pack16(I a, I b)
 {
@@ -240,7 +549,10 @@ SIMD_INLINE I pack16(I a, I b)
     __m128i p = _mm_packs_epi32(_mm_sub_epi32(a, bias), _mm_sub_epi32(b, bias));
     return _mm_xor_si128(p, _mm_set1_epi16((short)0x8000));
 }
-SIMD_INLINE void storeU16(uint16_t* p, I v) { _mm_storel_epi64((__m128i*)p, pack16(v, v)); }
+SIMD_INLINE void storeU16(uint16_t* p, I v)
+{
+    _mm_storel_epi64((__m128i*)p, pack16(v, v));
+}
 SIMD_INLINE I liveMask16(const uint8_t* live)
 {
     __m128i zero = _mm_setzero_si128();
@@ -249,7 +561,8 @@ SIMD_INLINE I liveMask16(const uint8_t* live)
 }
 SIMD_INLINE unsigned sumBytes(const uint8_t* p)
 {
-    return (unsigned)_mm_cvtsi128_si32(_mm_sad_epu8(_mm_loadl_epi64((const __m128i*)p), _mm_setzero_si128()));
+    return (unsigned)_mm_cvtsi128_si32(
+        _mm_sad_epu8(_mm_loadl_epi64((const __m128i*)p), _mm_setzero_si128()));
 }
 SIMD_INLINE void liveAnd16(uint8_t* live, I pass)
 {
@@ -258,22 +571,70 @@ SIMD_INLINE void liveAnd16(uint8_t* live, I pass)
 }
 
 // --- 16- and 8-bit lanes ---
-SIMD_INLINE I splat16(int16_t v) { return _mm_set1_epi16(v); }
-SIMD_INLINE I add16(I a, I b) { return _mm_add_epi16(a, b); }
-SIMD_INLINE I sub16(I a, I b) { return _mm_sub_epi16(a, b); }
-SIMD_INLINE I mul16(I a, I b) { return _mm_mullo_epi16(a, b); }
-SIMD_INLINE I shr16(I v, int n) { return _mm_srli_epi16(v, n); }
-SIMD_INLINE I addSat16(I a, I b) { return _mm_adds_epu16(a, b); }
-SIMD_INLINE I min16(I a, I b) { return _mm_subs_epu16(a, _mm_subs_epu16(a, b)); } // a - max(a - b, 0)
-SIMD_INLINE I greater16(I a, I b) { return _mm_cmpgt_epi16(a, b); }
-SIMD_INLINE I equal16(I a, I b) { return _mm_cmpeq_epi16(a, b); }
-SIMD_INLINE I addSat8(I a, I b) { return _mm_adds_epu8(a, b); }
-SIMD_INLINE I min8(I a, I b) { return _mm_min_epu8(a, b); }
-SIMD_INLINE I lowBytes(I v) { return _mm_unpacklo_epi8(v, _mm_setzero_si128()); }
-SIMD_INLINE I highBytes(I v) { return _mm_unpackhi_epi8(v, _mm_setzero_si128()); }
-SIMD_INLINE I packBytes(I lo, I hi) { return _mm_packus_epi16(lo, hi); }
-SIMD_INLINE I lowLanesTwice(I v) { return _mm_unpacklo_epi32(v, v); }
-SIMD_INLINE I highLanesTwice(I v) { return _mm_unpackhi_epi32(v, v); }
+SIMD_INLINE I splat16(int16_t v)
+{
+    return _mm_set1_epi16(v);
+}
+SIMD_INLINE I add16(I a, I b)
+{
+    return _mm_add_epi16(a, b);
+}
+SIMD_INLINE I sub16(I a, I b)
+{
+    return _mm_sub_epi16(a, b);
+}
+SIMD_INLINE I mul16(I a, I b)
+{
+    return _mm_mullo_epi16(a, b);
+}
+SIMD_INLINE I shr16(I v, int n)
+{
+    return _mm_srli_epi16(v, n);
+}
+SIMD_INLINE I addSat16(I a, I b)
+{
+    return _mm_adds_epu16(a, b);
+}
+SIMD_INLINE I min16(I a, I b)
+{
+    return _mm_subs_epu16(a, _mm_subs_epu16(a, b));
+}   // a - max(a - b, 0)
+SIMD_INLINE I greater16(I a, I b)
+{
+    return _mm_cmpgt_epi16(a, b);
+}
+SIMD_INLINE I equal16(I a, I b)
+{
+    return _mm_cmpeq_epi16(a, b);
+}
+SIMD_INLINE I addSat8(I a, I b)
+{
+    return _mm_adds_epu8(a, b);
+}
+SIMD_INLINE I min8(I a, I b)
+{
+    return _mm_min_epu8(a, b);
+}
+SIMD_INLINE I lowBytes(I v)
+{
+    return _mm_unpacklo_epi8(v, _mm_setzero_si128());
+}
+SIMD_INLINE I highBytes(I v)
+{
+    return _mm_unpackhi_epi8(v, _mm_setzero_si128());
+}
+SIMD_INLINE I packBytes(I lo, I hi)
+{
+    return _mm_packus_epi16(lo, hi);
+}
+SIMD_INLINE I lowLanesTwice(I v)
+{
+    return _mm_unpacklo_epi32(v, v);
+}
+SIMD_INLINE I highLanesTwice(I v)
+{
+    return _mm_unpackhi_epi32(v, v);
+}
 
 // --- texel pairs ---
 SIMD_INLINE void pairsSplit(const uint64_t* pairs, I* left, I* right)
@@ -282,17 +643,26 @@ SIMD_INLINE void pairsSplit(const uint64_t* pairs, I* left, I* right)
     *left = _mm_castps_si128(_mm_shuffle_ps(p0, p1, 0x88));
     *right = _mm_castps_si128(_mm_shuffle_ps(p0, p1, 0xDD));
 }
-SIMD_INLINE I pairOrder(I v) { return v; }
+SIMD_INLINE I pairOrder(I v)
+{
+    return v;
+}
 
 #endif
 
 // --- built on the above, the same for every width ---
 
 // a * b for lanes of 0..0xFFFF whose products stay below 2^16.
-SIMD_INLINE I mulSmall(I a, I b) { return mul16(a, b); }
+SIMD_INLINE I mulSmall(I a, I b)
+{
+    return mul16(a, b);
+}
 
 // clampf(v, lo, hi) lane by lane; NaN becomes lo.
-SIMD_INLINE F clampF(F v, F lo, F hi) { return minF(maxF(v, lo), hi); }
+SIMD_INLINE F clampF(F v, F lo, F hi)
+{
+    return minF(maxF(v, lo), hi);
+}
 
 // floor(v) for |v| < 2^31 (truncate, then step down where that rounded up).
 SIMD_INLINE I floorI(F v)
@@ -301,12 +671,12 @@ SIMD_INLINE I floorI(F v)
     return add32(i, bitsI(lessF(v, toF(i))));
 }
 
-
 // The start of a plane at the span's first pixel.
 SIMD_INLINE float planeStart(const Plane& p, const Span* s)
 {
     const Setup* st = s->setup;
-    return (float)(p.at + p.dx * ((double)s->x + 0.5 - st->refX) + p.dy * ((double)s->y + 0.5 - st->refY));
+    return (float)(p.at + p.dx * ((double)s->x + 0.5 - st->refX) +
+                   p.dy * ((double)s->y + 0.5 - st->refY));
 }
 
 // out[i] = the plane's value at pixel i of the span, for the span's pixels
@@ -342,7 +712,10 @@ SIMD_INLINE I byteEverywhere(I w)
 }
 
 // Each pixel's alpha in all four of its bytes.
-SIMD_INLINE I alphaEverywhere(I c) { return byteEverywhere(shr32(c, 24)); }
+SIMD_INLINE I alphaEverywhere(I c)
+{
+    return byteEverywhere(shr32(c, 24));
+}
 
 // Per channel round((a * w + b * (255 - w)) / 255), w one byte per pixel
 // (0..255, in the low byte of each lane).
@@ -376,6 +749,6 @@ SIMD_INLINE I pack565Lanes(I c)
     return orI(orI(r, g), b);
 }
 
-} // namespace LANES
+}   // namespace LANES
 
 #endif

@@ -27,7 +27,10 @@ int formatBytes(GrLfbSrcFmt_t format)
     }
 }
 
-inline uint32_t expand5(uint32_t v) { return (v << 3) | (v >> 2); }
+inline uint32_t expand5(uint32_t v)
+{
+    return (v << 3) | (v >> 2);
+}
 
 // One source pixel as colour (0xAARRGGBB), with its depth when the format
 // carries one.
@@ -41,7 +44,8 @@ struct LfbPixel {
 inline uint32_t from555(uint32_t p, bool alphaBit)
 {
     uint32_t a = alphaBit ? ((p & 0x8000) ? 255u : 0u) : 255u;
-    return (a << 24) | (expand5((p >> 10) & 31) << 16) | (expand5((p >> 5) & 31) << 8) | expand5(p & 31);
+    return (a << 24) | (expand5((p >> 10) & 31) << 16) | (expand5((p >> 5) & 31) << 8) |
+           expand5(p & 31);
 }
 
 LfbPixel readSource(const uint8_t* src, GrLfbSrcFmt_t format)
@@ -66,17 +70,32 @@ LfbPixel readSource(const uint8_t* src, GrLfbSrcFmt_t format)
     switch (format) {
     case GR_LFB_SRC_FMT_565: px.argb = expand565((uint16_t)w); break;
     case GR_LFB_SRC_FMT_555: px.argb = from555(w, false); break;
-    case GR_LFB_SRC_FMT_1555: px.argb = from555(w, true); px.hasAlpha = true; break;
+    case GR_LFB_SRC_FMT_1555:
+        px.argb = from555(w, true);
+        px.hasAlpha = true;
+        break;
     case GR_LFB_SRC_FMT_888: px.argb = 0xFF000000u | (colorToArgb(w, cformat) & 0x00FFFFFFu); break;
-    case GR_LFB_SRC_FMT_8888: px.argb = colorToArgb(w, cformat); px.hasAlpha = true; break;
-    case GR_LFB_SRC_FMT_565_DEPTH: px.argb = expand565((uint16_t)w); px.hasDepth = true; break;
-    case GR_LFB_SRC_FMT_555_DEPTH: px.argb = from555(w & 0xFFFF, false); px.hasDepth = true; break;
+    case GR_LFB_SRC_FMT_8888:
+        px.argb = colorToArgb(w, cformat);
+        px.hasAlpha = true;
+        break;
+    case GR_LFB_SRC_FMT_565_DEPTH:
+        px.argb = expand565((uint16_t)w);
+        px.hasDepth = true;
+        break;
+    case GR_LFB_SRC_FMT_555_DEPTH:
+        px.argb = from555(w & 0xFFFF, false);
+        px.hasDepth = true;
+        break;
     case GR_LFB_SRC_FMT_1555_DEPTH:
         px.argb = from555(w & 0xFFFF, true);
         px.hasAlpha = true;
         px.hasDepth = true;
         break;
-    case GR_LFB_SRC_FMT_ZA16: px.depth = (uint16_t)w; px.hasDepth = true; break;
+    case GR_LFB_SRC_FMT_ZA16:
+        px.depth = (uint16_t)w;
+        px.hasDepth = true;
+        break;
     default: break;
     }
     if (px.hasDepth && format != GR_LFB_SRC_FMT_ZA16)
@@ -112,7 +131,8 @@ bool clipRegion(FxU32 x, FxU32 y, FxU32 w, FxU32 h, int* x0, int* y0, int* cw, i
 // Runs the current pixel path over written pixels, their colour standing in
 // for the iterated colour and their depth (or the constant depth) for the
 // interpolated one.
-void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pixels, uint16_t constDepth)
+void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pixels,
+                    uint16_t constDepth)
 {
     Span* s = callerSpan();
     const Pipeline& P = *s->path;
@@ -139,8 +159,8 @@ void runPipelineRow(const Setup* setup, int y, int x0, int n, const LfbPixel* pi
     }
 }
 
-bool lfbWrite(const char* call, GrBuffer_t buffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFmt_t format, FxU32 width,
-              FxU32 height, bool pixelPipeline, long stride, const uint8_t* src)
+bool lfbWrite(const char* call, GrBuffer_t buffer, FxU32 dstX, FxU32 dstY, GrLfbSrcFmt_t format,
+              FxU32 width, FxU32 height, bool pixelPipeline, long stride, const uint8_t* src)
 {
     int bytes = formatBytes(format);
     if (!src || bytes == 0) {
@@ -179,7 +199,8 @@ bool lfbWrite(const char* call, GrBuffer_t buffer, FxU32 dstX, FxU32 dstY, GrLfb
         if (dev.stale)
             validatePipeline();
         GrBuffer_t saved = gs.renderBuffer;
-        gs.renderBuffer = buffer == GR_BUFFER_FRONTBUFFER ? GR_BUFFER_FRONTBUFFER : GR_BUFFER_BACKBUFFER;
+        gs.renderBuffer =
+            buffer == GR_BUFFER_FRONTBUFFER ? GR_BUFFER_FRONTBUFFER : GR_BUFFER_BACKBUFFER;
         Setup setup = {};
         setup.q.at = 1.0;
         for (int t = 0; t < MAX_TMU; t++)
@@ -190,7 +211,8 @@ bool lfbWrite(const char* call, GrBuffer_t buffer, FxU32 dstX, FxU32 dstY, GrLfb
                 int count = w - start < SPAN_MAX ? w - start : SPAN_MAX;
                 for (int i = 0; i < count; i++)
                     pixels[i] = readSource(line + (size_t)(start + i) * bytes, format);
-                runPipelineRow(&setup, y0 + row, x0 + start, count, pixels, (uint16_t)gs.lfbConstantDepth);
+                runPipelineRow(&setup, y0 + row, x0 + start, count, pixels,
+                               (uint16_t)gs.lfbConstantDepth);
             }
         }
         gs.renderBuffer = saved;
@@ -219,21 +241,22 @@ struct Lock {
     GrLfbWriteMode_t mode;
     GrOriginLocation_t origin;
     bool pixelPipeline;
-    uint8_t* shadow; // null when the buffer is handed out directly
+    uint8_t* shadow;   // null when the buffer is handed out directly
     int bytes;
 };
 
 Lock locks[4];
 
-} // namespace
+}   // namespace
 
 extern "C" {
 
-FxBool grLfbWriteRegion(GrBuffer_t dst_buffer, FxU32 dst_x, FxU32 dst_y, GrLfbSrcFmt_t src_format, FxU32 src_width,
-                        FxU32 src_height, FxBool pixelPipeline, FxI32 src_stride, void* src_data)
+FxBool grLfbWriteRegion(GrBuffer_t dst_buffer, FxU32 dst_x, FxU32 dst_y, GrLfbSrcFmt_t src_format,
+                        FxU32 src_width, FxU32 src_height, FxBool pixelPipeline, FxI32 src_stride,
+                        void* src_data)
 {
-    TRACE("grLfbWriteRegion(%d, %u, %u, %u, %u, %u, %d, %d, ptr)", dst_buffer, dst_x, dst_y, src_format, src_width,
-          src_height, traceBool(pixelPipeline), src_stride);
+    TRACE("grLfbWriteRegion(%d, %u, %u, %u, %u, %u, %d, %d, ptr)", dst_buffer, dst_x, dst_y,
+          src_format, src_width, src_height, traceBool(pixelPipeline), src_stride);
     if (!requireWindow("grLfbWriteRegion"))
         return FXFALSE;
     return lfbWrite("grLfbWriteRegion", dst_buffer, dst_x, dst_y, src_format, src_width, src_height,
@@ -242,11 +265,11 @@ FxBool grLfbWriteRegion(GrBuffer_t dst_buffer, FxU32 dst_x, FxU32 dst_y, GrLfbSr
                : FXFALSE;
 }
 
-FxBool grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, FxU32 src_y, FxU32 src_width, FxU32 src_height,
-                       FxU32 dst_stride, void* dst_data)
+FxBool grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, FxU32 src_y, FxU32 src_width,
+                       FxU32 src_height, FxU32 dst_stride, void* dst_data)
 {
-    TRACE("grLfbReadRegion(%d, %u, %u, %u, %u, %u, ptr)", src_buffer, src_x, src_y, src_width, src_height,
-          dst_stride);
+    TRACE("grLfbReadRegion(%d, %u, %u, %u, %u, %u, ptr)", src_buffer, src_x, src_y, src_width,
+          src_height, dst_stride);
     if (!requireWindow("grLfbReadRegion"))
         return FXFALSE;
     uint16_t* source = bufferPointer(src_buffer);
@@ -259,20 +282,23 @@ FxBool grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, FxU32 src_y, FxU32 sr
         return FXFALSE;
     queueDrain();
     for (int row = 0; row < h; row++)
-        memcpy((uint8_t*)dst_data + (size_t)row * dst_stride, source + (size_t)(y0 + row) * dev.width + x0,
-               (size_t)w * 2);
+        memcpy((uint8_t*)dst_data + (size_t)row * dst_stride,
+               source + (size_t)(y0 + row) * dev.width + x0, (size_t)w * 2);
     return FXTRUE;
 }
 
-FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, GrOriginLocation_t origin,
-                 FxBool pixelPipeline, GrLfbInfo_t* info)
+FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode,
+                 GrOriginLocation_t origin, FxBool pixelPipeline, GrLfbInfo_t* info)
 {
-    TRACE("grLfbLock(%u, %d, %d, %d, %d, ptr)", type, buffer, writeMode, origin, traceBool(pixelPipeline));
+    TRACE("grLfbLock(%u, %d, %d, %d, %d, ptr)", type, buffer, writeMode, origin,
+          traceBool(pixelPipeline));
     if (!requireWindow("grLfbLock"))
         return FXFALSE;
     uint16_t* target = bufferPointer(buffer);
     bool write = (type & 1) == GR_LFB_WRITE_ONLY;
-    if (!info || !target || (origin != GR_ORIGIN_UPPER_LEFT && origin != GR_ORIGIN_LOWER_LEFT && origin != GR_ORIGIN_ANY)) {
+    if (!info || !target ||
+        (origin != GR_ORIGIN_UPPER_LEFT && origin != GR_ORIGIN_LOWER_LEFT &&
+         origin != GR_ORIGIN_ANY)) {
         reportError("grLfbLock: invalid argument");
         return FXFALSE;
     }
@@ -322,17 +348,26 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
                 uint32_t argb = expand565(p);
                 uint32_t w = 0;
                 switch (writeMode) {
-                case GR_LFBWRITEMODE_565: case GR_LFBWRITEMODE_ZA16: w = p; break;
+                case GR_LFBWRITEMODE_565:
+                case GR_LFBWRITEMODE_ZA16: w = p; break;
                 case GR_LFBWRITEMODE_555: w = ((p >> 1) & 0x7FE0) | (p & 0x1F); break;
                 case GR_LFBWRITEMODE_1555: w = 0x8000 | ((p >> 1) & 0x7FE0) | (p & 0x1F); break;
-                case GR_LFBWRITEMODE_565_DEPTH: w = p | (dev.auxBuffer ? (uint32_t)dev.auxBuffer[(size_t)srcRow * dev.width + x] << 16 : 0); break;
+                case GR_LFBWRITEMODE_565_DEPTH:
+                    w = p | (dev.auxBuffer
+                                 ? (uint32_t)dev.auxBuffer[(size_t)srcRow * dev.width + x] << 16
+                                 : 0);
+                    break;
                 case GR_LFBWRITEMODE_555_DEPTH:
                 case GR_LFBWRITEMODE_1555_DEPTH:
-                    w = ((p >> 1) & 0x7FE0) | (p & 0x1F) | (writeMode == GR_LFBWRITEMODE_1555_DEPTH ? 0x8000 : 0) |
-                        (dev.auxBuffer ? (uint32_t)dev.auxBuffer[(size_t)srcRow * dev.width + x] << 16 : 0);
+                    w = ((p >> 1) & 0x7FE0) | (p & 0x1F) |
+                        (writeMode == GR_LFBWRITEMODE_1555_DEPTH ? 0x8000 : 0) |
+                        (dev.auxBuffer
+                             ? (uint32_t)dev.auxBuffer[(size_t)srcRow * dev.width + x] << 16
+                             : 0);
                     break;
-                default: { // 888, 8888: back into the colour format
-                    uint32_t a = argb >> 24, r = (argb >> 16) & 255, g = (argb >> 8) & 255, b = argb & 255;
+                default: {   // 888, 8888: back into the colour format
+                    uint32_t a = argb >> 24, r = (argb >> 16) & 255, g = (argb >> 8) & 255,
+                             b = argb & 255;
                     switch (cformat) {
                     case GR_COLORFORMAT_ABGR: w = (a << 24) | (b << 16) | (g << 8) | r; break;
                     case GR_COLORFORMAT_RGBA: w = (r << 24) | (g << 16) | (b << 8) | a; break;
@@ -370,12 +405,12 @@ FxBool grLfbUnlock(GrLock_t type, GrBuffer_t buffer)
             long pitch = (long)dev.width * l.bytes;
             const uint8_t* first = l.shadow;
             long stride = pitch;
-            if (l.origin == GR_ORIGIN_LOWER_LEFT) { // shadow row 0 is the bottom line
+            if (l.origin == GR_ORIGIN_LOWER_LEFT) {   // shadow row 0 is the bottom line
                 first = l.shadow + (size_t)(dev.height - 1) * pitch;
                 stride = -pitch;
             }
-            lfbWrite("grLfbUnlock", buffer, 0, 0, l.mode, (FxU32)dev.width, (FxU32)dev.height, l.pixelPipeline,
-                     stride, first);
+            lfbWrite("grLfbUnlock", buffer, 0, 0, l.mode, (FxU32)dev.width, (FxU32)dev.height,
+                     l.pixelPipeline, stride, first);
         }
         free(l.shadow);
         l = Lock{};
@@ -386,7 +421,7 @@ FxBool grLfbUnlock(GrLock_t type, GrBuffer_t buffer)
     return FXFALSE;
 }
 
-} // extern "C"
+}   // extern "C"
 
 // Locks do not outlive their window.
 void lfbReleaseLocks(void)

@@ -34,7 +34,7 @@ struct Plane {
 
 // Everything the pixel stages need about one primitive.
 struct Setup {
-    double refX, refY; // in buffer pixels, y counted from the top
+    double refX, refY;   // in buffer pixels, y counted from the top
     Plane r, g, b, a, z, q, fog;
     Plane sq[MAX_TMU], tq[MAX_TMU], qt[MAX_TMU];
 };
@@ -50,29 +50,29 @@ struct PixelCounts {
 };
 
 struct Span {
-    const Pipeline* path; // the pixel path the span runs through
+    const Pipeline* path;   // the pixel path the span runs through
     const Setup* setup;
-    int x, y, n; // first pixel (buffer coordinates, row 0 = top) and count
-    uint16_t* color; // first pixel of the span in the render target
-    uint16_t* aux;   // same in the aux buffer, or null
+    int x, y, n;       // first pixel (buffer coordinates, row 0 = top) and count
+    uint16_t* color;   // first pixel of the span in the render target
+    uint16_t* aux;     // same in the aux buffer, or null
 
     // Texture coordinates and 1/q of the TMU being sampled (spare entries:
     // runs of pixels are processed a register at a time from any start).
     alignas(64) float s[SPAN_MAX + LANES_MAX], t[SPAN_MAX + LANES_MAX];
     float r[SPAN_MAX + LANES_MAX];
-    int32_t lod[SPAN_MAX];              // level of detail, 8 fraction bits
-    uint32_t iter[SPAN_MAX];            // iterated colour, 0xAARRGGBB
-    uint32_t tex[MAX_TMU][SPAN_MAX];    // each TMU's output
-    uint32_t texel[SPAN_MAX];           // the filtered texels of the TMU being sampled
-    uint32_t depthAlpha[SPAN_MAX];      // high byte of iterated z as alpha
-    uint32_t color32[SPAN_MAX];         // combined colour, 0xAARRGGBB
-    uint32_t prefog[SPAN_MAX];          // colour before fog (for PREFOG_COLOR blending)
-    int32_t wvalue[SPAN_MAX];           // 16-bit W value of q (wDepth)
-    uint16_t depth[SPAN_MAX];           // the pixel's own depth value
-    uint8_t fog[SPAN_MAX];              // fog factor
-    uint8_t live[SPAN_MAX];             // still to be written
-    uint64_t pixelsWritten;             // by this span record, for the statistics
-    PixelCounts counts;                 // the board's other pixel counters, likewise
+    int32_t lod[SPAN_MAX];             // level of detail, 8 fraction bits
+    uint32_t iter[SPAN_MAX];           // iterated colour, 0xAARRGGBB
+    uint32_t tex[MAX_TMU][SPAN_MAX];   // each TMU's output
+    uint32_t texel[SPAN_MAX];          // the filtered texels of the TMU being sampled
+    uint32_t depthAlpha[SPAN_MAX];     // high byte of iterated z as alpha
+    uint32_t color32[SPAN_MAX];        // combined colour, 0xAARRGGBB
+    uint32_t prefog[SPAN_MAX];         // colour before fog (for PREFOG_COLOR blending)
+    int32_t wvalue[SPAN_MAX];          // 16-bit W value of q (wDepth)
+    uint16_t depth[SPAN_MAX];          // the pixel's own depth value
+    uint8_t fog[SPAN_MAX];             // fog factor
+    uint8_t live[SPAN_MAX];            // still to be written
+    uint64_t pixelsWritten;            // by this span record, for the statistics
+    PixelCounts counts;                // the board's other pixel counters, likewise
 };
 
 typedef void (*Stage)(Span* span);
@@ -99,18 +99,18 @@ enum Input { IN_ZERO, IN_ITER, IN_TEX, IN_CONST, IN_DEPTH_ALPHA, IN_UPSTREAM, IN
 // How a combine unit is evaluated: the common settings have short loops of
 // their own, everything else goes through the general formula.
 enum CombineOp {
-    OP_ZERO,      // 0
-    OP_COPY,      // input a
-    OP_COPY_ALPHA,// alpha of input a in every channel
-    OP_MUL,       // a * b per channel
-    OP_MUL_ALPHA, // a * alpha of b
-    OP_ADD,       // a + b per channel, at most 255
+    OP_ZERO,         // 0
+    OP_COPY,         // input a
+    OP_COPY_ALPHA,   // alpha of input a in every channel
+    OP_MUL,          // a * b per channel
+    OP_MUL_ALPHA,    // a * alpha of b
+    OP_ADD,          // a + b per channel, at most 255
     OP_GENERIC,
 };
 
 struct CombinePlan {
     int op;
-    int a, b; // Input values
+    int a, b;   // Input values
 };
 
 // A decoded texture's levels as the lanes sampler (texture.cpp) reads them:
@@ -120,7 +120,7 @@ struct CombinePlan {
 // (every level's scale is level 0's divided by a power of two).
 struct LevelTable {
     const uint32_t* base;
-    float scaleS, scaleT; // of level 0
+    float scaleS, scaleT;   // of level 0
     alignas(32) int32_t offset[16];
     alignas(32) int32_t width[16];
     alignas(32) int32_t widthLog2[16];
@@ -145,10 +145,10 @@ struct Pipeline {
     bool tmuSampled[MAX_TMU];
     const DecodedTexture* texture[MAX_TMU];
     const LevelTable* levelTable[MAX_TMU];
-    bool tmuMipmap[MAX_TMU];      // level chosen per pixel from the level of detail
-    bool tmuDither[MAX_TMU];      // level chosen with the dither matrix
-    int32_t tmuLodOffset[MAX_TMU]; // (largeLod - 8 + bias) in 1/256 units
-    int tmuUpstream;              // index of the unit feeding TMU0, or -1
+    bool tmuMipmap[MAX_TMU];         // level chosen per pixel from the level of detail
+    bool tmuDither[MAX_TMU];         // level chosen with the dither matrix
+    int32_t tmuLodOffset[MAX_TMU];   // (largeLod - 8 + bias) in 1/256 units
+    int tmuUpstream;                 // index of the unit feeding TMU0, or -1
 
     // Combine inputs (Input values) and how each unit is evaluated.
     int colorLocal, colorOther, alphaLocal, alphaOther;
@@ -162,14 +162,15 @@ struct Pipeline {
     bool chromaRange;
     bool texChroma[MAX_TMU];
     uint32_t texChromaMin[MAX_TMU], texChromaMax[MAX_TMU];
-    alignas(16) uint32_t constArray[SPAN_MAX]; // the constant colour repeated, an input like any other
+    alignas(16) uint32_t
+        constArray[SPAN_MAX];   // the constant colour repeated, an input like any other
 
     bool blendReadsPrefog, fogActive;
-    bool tmuLod[MAX_TMU];        // level of detail computed per pixel
-    bool tmuCombineLod[MAX_TMU]; // the unit's combine reads it
+    bool tmuLod[MAX_TMU];          // level of detail computed per pixel
+    bool tmuCombineLod[MAX_TMU];   // the unit's combine reads it
     bool writeRgb, writeDepth, writeAlpha, alphaBuffer;
     int ditherMode;
-    int32_t depthBias; // -0x8000..0x7FFF: the biased depth of any value fits in 32 bits
+    int32_t depthBias;   // -0x8000..0x7FFF: the biased depth of any value fits in 32 bits
     // The depth test: which outcomes of comparing the new value with the
     // stored one pass, and the value compared in the *_COMPARE_TO_BIAS modes.
     bool depthPassLess, depthPassEqual, depthPassGreater;
@@ -184,8 +185,8 @@ struct Pipeline {
 
     // The state the path was chosen for; the stages read nothing else.
     GlideState st;
-    bool valid;                // chosen at least once for this window
-    uint32_t cacheGeneration;  // texCacheGeneration when chosen
+    bool valid;                 // chosen at least once for this window
+    uint32_t cacheGeneration;   // texCacheGeneration when chosen
 };
 
 // The pixel path of the current state, chosen on the application's thread.
@@ -202,7 +203,7 @@ struct Triangle {
     Setup setup;
     int64_t edgeA[3], edgeC[3], edgeThreshold[3], edgeStep[3];
     int rowFirst, rowLast;
-    int clipX0, clipX1; // half-open
+    int clipX0, clipX1;   // half-open
 };
 
 // A single pixel of a point or line.
@@ -211,13 +212,14 @@ struct PixelAt {
 };
 
 // Draws the pixels in rows [rowBegin, rowEnd).
-void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int rowBegin, int rowEnd);
+void pixelsDraw(Span* s, const Setup* setup, const PixelAt* at, int count, int rowBegin,
+                int rowEnd);
 
 // A clear of the render target and the aux buffer inside a rectangle.
 struct ClearJob {
-    uint16_t* color; // null: colour stays
-    uint16_t* aux;   // null: aux buffer stays
-    int width;       // pixels per row
+    uint16_t* color;   // null: colour stays
+    uint16_t* aux;     // null: aux buffer stays
+    int width;         // pixels per row
     ClipRect rect;
     uint16_t colorValue, auxValue;
 };
@@ -247,7 +249,10 @@ const TextureData* texCacheLookup(int tmu);
 // Shared arithmetic -------------------------------------------------------
 
 // x * f / 255 rounded to nearest, for 0 <= x*f <= 255*255*2 (no halves exist).
-static inline uint32_t mulDiv255(uint32_t v) { return (v + 127) / 255; }
+static inline uint32_t mulDiv255(uint32_t v)
+{
+    return (v + 127) / 255;
+}
 
 // Signed x * f / 255 rounded to nearest (symmetric about zero).
 static inline int32_t smulDiv255(int32_t x, int32_t f)
@@ -264,7 +269,10 @@ static inline float clampf(float v, float lo, float hi)
     return t < hi ? t : hi;
 }
 
-static inline int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+static inline int clamp255(int v)
+{
+    return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 // The 16-bit W-buffer value of a pixel with 1/w = q: a floating value whose
 // top four bits count the leading zeros of q's binary fraction and whose low
@@ -278,9 +286,9 @@ static inline uint32_t wDepth(float q)
     } u;
     u.f = q;
     int32_t bits = u.i;
-    if (bits >= 0x3F800000) // q >= 1 (and +inf, NaN patterns above it)
+    if (bits >= 0x3F800000)   // q >= 1 (and +inf, NaN patterns above it)
         return 0;
-    if (bits <= 0) // q <= 0: behind the eye, treated as farthest
+    if (bits <= 0)   // q <= 0: behind the eye, treated as farthest
         return 0xFFFF;
     int32_t zeros = 126 - (bits >> 23);
     if (zeros > 15)

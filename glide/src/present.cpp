@@ -27,28 +27,30 @@
 struct Presenter {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;      // the frame as drawn, 5-6-5
-    SDL_Texture* gammaTexture = nullptr; // the frame through the gamma tables, made when first needed
+    SDL_Texture* texture = nullptr;   // the frame as drawn, 5-6-5
+    SDL_Texture* gammaTexture =
+        nullptr;   // the frame through the gamma tables, made when first needed
     std::vector<uint32_t> gammaPixels;
     int width = 0, height = 0;
     Uint32 windowId = 0;
     bool ownWindow = false;
     bool ownRenderer = false;
-    bool ownVideo = false;          // we initialised SDL's video subsystem
-    SDL_threadID drawingThread = 0; // the one thread that draws into the window
-    bool painting = false;          // inside windowShow: its own pumping repaints nothing
+    bool ownVideo = false;            // we initialised SDL's video subsystem
+    SDL_threadID drawingThread = 0;   // the one thread that draws into the window
+    bool painting = false;            // inside windowShow: its own pumping repaints nothing
 
     // The device's own thread, when it started SDL's video.
     bool threaded = false;
     std::thread thread;
     std::mutex mutex;
     std::condition_variable wake;
-    std::vector<uint16_t> frame; // the last frame handed over, under the mutex
+    std::vector<uint16_t> frame;   // the last frame handed over, under the mutex
     Gamma frameGamma;
     bool frameNew = false, stop = false;
     bool started = false, startedOk = false;
-    std::string failure; // why the window could not be opened, for the application's thread to report
-    bool repaint = false; // set by the event watch on the device's thread
+    std::string
+        failure;   // why the window could not be opened, for the application's thread to report
+    bool repaint = false;   // set by the event watch on the device's thread
 };
 
 static bool displayAvailable(void)
@@ -64,8 +66,8 @@ static bool windowOpen(Presenter* p, SDL_Window* appWindow)
 {
     p->window = appWindow;
     if (!p->window) {
-        p->window = SDL_CreateWindow("Glide", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, p->width, p->height,
-                                     SDL_WINDOW_RESIZABLE);
+        p->window = SDL_CreateWindow("Glide", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     p->width, p->height, SDL_WINDOW_RESIZABLE);
         if (!p->window) {
             p->failure = std::string("cannot open a window (") + SDL_GetError() + ")";
             return false;
@@ -80,8 +82,8 @@ static bool windowOpen(Presenter* p, SDL_Window* appWindow)
         p->ownRenderer = p->renderer != nullptr;
     }
     if (p->renderer)
-        p->texture = SDL_CreateTexture(p->renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, p->width,
-                                       p->height);
+        p->texture = SDL_CreateTexture(p->renderer, SDL_PIXELFORMAT_RGB565,
+                                       SDL_TEXTUREACCESS_STREAMING, p->width, p->height);
     if (!p->renderer || !p->texture) {
         p->failure = std::string("cannot draw into the window (") + SDL_GetError() + ")";
         if (p->texture)
@@ -117,8 +119,8 @@ static void windowShow(Presenter* p, const uint16_t* pixels, const Gamma& gamma)
         SDL_UpdateTexture(p->texture, nullptr, pixels, p->width * 2);
     } else if (pixels) {
         if (!p->gammaTexture)
-            p->gammaTexture = SDL_CreateTexture(p->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                                p->width, p->height);
+            p->gammaTexture = SDL_CreateTexture(p->renderer, SDL_PIXELFORMAT_ARGB8888,
+                                                SDL_TEXTUREACCESS_STREAMING, p->width, p->height);
         if (p->gammaTexture) {
             p->gammaPixels.resize((size_t)p->width * p->height);
             gammaApply(gamma, pixels, p->gammaPixels.data(), p->width * p->height);
@@ -186,13 +188,14 @@ static void presenterRun(Presenter* p)
     if (!ok)
         return;
 
-    std::vector<uint16_t> shown; // the frame on show
+    std::vector<uint16_t> shown;   // the frame on show
     Gamma shownGamma = {true, {}};
     for (;;) {
         bool fresh = false;
         {
             std::unique_lock<std::mutex> lock(p->mutex);
-            p->wake.wait_for(lock, std::chrono::milliseconds(10), [p] { return p->stop || p->frameNew; });
+            p->wake.wait_for(lock, std::chrono::milliseconds(10),
+                             [p] { return p->stop || p->frameNew; });
             if (p->stop)
                 break;
             if (p->frameNew) {
@@ -203,7 +206,7 @@ static void presenterRun(Presenter* p)
             }
         }
         p->repaint = false;
-        SDL_PumpEvents(); // window events reach windowEvent here
+        SDL_PumpEvents();   // window events reach windowEvent here
         if (fresh || p->repaint)
             windowShow(p, shown.empty() ? nullptr : shown.data(), shownGamma);
     }
@@ -218,7 +221,8 @@ bool presentOpen(FxU32 hWnd, int width, int height)
     if (dev.config.display == DISPLAY_HEADLESS)
         return true;
     // The application's own window, when hWnd is the id of one.
-    SDL_Window* appWindow = hWnd != 0 && SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetWindowFromID(hWnd) : nullptr;
+    SDL_Window* appWindow =
+        hWnd != 0 && SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetWindowFromID(hWnd) : nullptr;
     if (!appWindow && dev.config.display == DISPLAY_AUTO && !displayAvailable())
         return true;
 
@@ -311,15 +315,15 @@ bool dumpFramePng(const char* path, const uint16_t* pixels, int width, int heigh
         return false;
     }
     std::vector<png_byte> row((size_t)width * 3);
-    std::vector<uint32_t> shown((size_t)width); // a row as the display shows it
+    std::vector<uint32_t> shown((size_t)width);   // a row as the display shows it
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         fclose(file);
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, 3);
     png_write_info(png, info);
     for (int y = 0; y < height; y++) {

@@ -41,7 +41,7 @@ static void paintFrame(HDC dc, const Presenter* p)
     } info = {};
     info.header.biSize = sizeof info.header;
     info.header.biWidth = p->width;
-    info.header.biHeight = -p->height; // top-down
+    info.header.biHeight = -p->height;   // top-down
     info.header.biPlanes = 1;
     info.header.biBitCount = 16;
     info.header.biCompression = BI_BITFIELDS;
@@ -61,8 +61,8 @@ static void paintFrame(HDC dc, const Presenter* p)
     RECT client;
     GetClientRect(p->window, &client);
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, 0, p->width, p->height,
-                  bits, (const BITMAPINFO*)&info, DIB_RGB_COLORS, SRCCOPY);
+    StretchDIBits(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, 0, p->width,
+                  p->height, bits, (const BITMAPINFO*)&info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 // Our part of the window's messages: the picture is ours to paint and covers
@@ -111,11 +111,12 @@ static HWND ownWindowOpen(int width, int height)
     wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
     wc.lpszClassName = ownClassName;
-    RegisterClassA(&wc); // fails harmlessly when already registered
+    RegisterClassA(&wc);   // fails harmlessly when already registered
     RECT r = {0, 0, width, height};
     AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowExA(0, ownClassName, "Glide", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, ownClassName, "Glide", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     if (window)
         ShowWindow(window, SW_SHOWNORMAL);
     return window;

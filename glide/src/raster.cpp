@@ -14,13 +14,13 @@
 // far inside 64 bits and no real screen comes close.
 static const float COORD_LIMIT = 32768.0f;
 
-static inline int64_t floorDiv(int64_t a, int64_t b) // b > 0
+static inline int64_t floorDiv(int64_t a, int64_t b)   // b > 0
 {
     int64_t q = a / b;
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-static inline int64_t ceilDiv(int64_t a, int64_t b) // b > 0
+static inline int64_t ceilDiv(int64_t a, int64_t b)   // b > 0
 {
     int64_t q = a / b;
     return (a % b != 0 && a > 0) ? q + 1 : q;
@@ -39,10 +39,13 @@ static bool bufferPosition(const Vertex* v, float* x, float* y)
     return true;
 }
 
-static inline int32_t snap16(float v) { return (int32_t)lrintf(v * 16.0f); }
+static inline int32_t snap16(float v)
+{
+    return (int32_t)lrintf(v * 16.0f);
+}
 
-static void planeFrom(Plane* p, double a0, double a1, double a2, double dx1, double dy1, double dx2, double dy2,
-                      double invArea)
+static void planeFrom(Plane* p, double a0, double a1, double a2, double dx1, double dy1, double dx2,
+                      double dy2, double invArea)
 {
     double d1 = a1 - a0, d2 = a2 - a0;
     p->at = a0;
@@ -74,7 +77,7 @@ static void setupPlanes(Setup* s, const Vertex* v[3], const double px[3], const 
     double invArea = 1.0 / (dx1 * dy2 - dx2 * dy1);
     s->refX = px[0];
     s->refY = py[0];
-#define PLANE(field, expr0, expr1, expr2) \
+#define PLANE(field, expr0, expr1, expr2)                                                          \
     planeFrom(&s->field, expr0, expr1, expr2, dx1, dy1, dx2, dy2, invArea)
     if (pixelPath.needIterColor) {
         PLANE(r, colourValue(v[0]->r), colourValue(v[1]->r), colourValue(v[2]->r));
@@ -141,11 +144,12 @@ void setupTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
     // Culling looks at the sign the application sees: a lower-left origin
     // mirrors the buffer.
     int64_t appArea = gs.origin == GR_ORIGIN_LOWER_LEFT ? -area : area;
-    if ((gs.cullMode == GR_CULL_NEGATIVE && appArea < 0) || (gs.cullMode == GR_CULL_POSITIVE && appArea > 0))
+    if ((gs.cullMode == GR_CULL_NEGATIVE && appArea < 0) ||
+        (gs.cullMode == GR_CULL_POSITIVE && appArea > 0))
         return;
 
     const Vertex* v[3] = {a, b, c};
-    if (area < 0) { // make the edges run clockwise on screen
+    if (area < 0) {   // make the edges run clockwise on screen
         const Vertex* tv = v[1];
         v[1] = v[2];
         v[2] = tv;
@@ -221,7 +225,7 @@ void triangleRows(Span* s, const Triangle* t, int rowBegin, int rowEnd)
                 if (last < right)
                     right = last;
             } else if (need > 0) {
-                right = left - 1; // a horizontal edge this row lies outside of
+                right = left - 1;   // a horizontal edge this row lies outside of
             }
             edgeC[k] += t->edgeStep[k];
         }
@@ -231,7 +235,8 @@ void triangleRows(Span* s, const Triangle* t, int rowBegin, int rowEnd)
 }
 
 static void drawPointCovered(const Vertex* v, float fx, float fy);
-static void drawLineCovered(const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1);
+static void drawLineCovered(const Vertex* a, const Vertex* b, double x0, double y0, double x1,
+                            double y1);
 
 void setupPoint(const Vertex* v)
 {
@@ -261,7 +266,8 @@ void setupPoint(const Vertex* v)
 // The attributes of a line from a at (x0, y0) to b at (x1, y1): they change
 // along its major axis only, so every pixel of a column (or row) of it gets
 // the same.
-static void linePlanes(Setup* setup, const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1)
+static void linePlanes(Setup* setup, const Vertex* a, const Vertex* b, double x0, double y0,
+                       double x1, double y1)
 {
     bool xMajor = std::fabs(x1 - x0) >= std::fabs(y1 - y0);
     double length = xMajor ? x1 - x0 : y1 - y0;
@@ -352,12 +358,14 @@ void setupLine(const Vertex* a, const Vertex* b)
 
 // A pixel of a point or a line, its alpha (the primitive's own, at the pixel)
 // scaled by the share of the pixel the primitive covers.
-static void coveredPixel(const Setup& base, int64_t x, int64_t y, double coverage, const ClipRect& clip)
+static void coveredPixel(const Setup& base, int64_t x, int64_t y, double coverage,
+                         const ClipRect& clip)
 {
     if (coverage <= 0.0 || x < clip.x0 || x >= clip.x1 || y < clip.y0 || y >= clip.y1)
         return;
     const Plane& a = base.a;
-    double alpha = a.at + a.dx * ((double)x + 0.5 - base.refX) + a.dy * ((double)y + 0.5 - base.refY);
+    double alpha =
+        a.at + a.dx * ((double)x + 0.5 - base.refX) + a.dy * ((double)y + 0.5 - base.refY);
     alpha = alpha < 0.0 ? 0.0 : (alpha > 255.0 ? 255.0 : alpha);
     Setup s = base;
     planeConstant(&s.a, alpha * coverage);
@@ -388,7 +396,8 @@ static void drawPointCovered(const Vertex* v, float fx, float fy)
 // A line one pixel wide, over the same major-axis pixels as a plain one: in
 // each, the two pixels across it that it passes between share its coverage
 // by how near their centres lie to it.
-static void drawLineCovered(const Vertex* a, const Vertex* b, double x0, double y0, double x1, double y1)
+static void drawLineCovered(const Vertex* a, const Vertex* b, double x0, double y0, double x1,
+                            double y1)
 {
     double dx = x1 - x0, dy = y1 - y0;
     bool xMajor = std::fabs(dx) >= std::fabs(dy);
@@ -430,12 +439,12 @@ static void drawEdgeFringe(const Vertex* a, const Vertex* b, const Vertex* c)
         return;
     Vertex outerA = *a, outerB = *b;
     outerA.a = outerB.a = 0.0f;
-    if (std::fabs(dx) >= std::fabs(dy)) { // away from c, up or down
+    if (std::fabs(dx) >= std::fabs(dy)) {   // away from c, up or down
         double lineY = a->y + ((double)c->x - a->x) * dy / dx;
         float step = (double)c->y > lineY ? -1.0f : 1.0f;
         outerA.y += step;
         outerB.y += step;
-    } else { // left or right
+    } else {   // left or right
         double lineX = a->x + ((double)c->y - a->y) * dx / dy;
         float step = (double)c->x > lineX ? -1.0f : 1.0f;
         outerA.x += step;
@@ -451,7 +460,8 @@ void setupTriangleEdges(const Vertex* a, const Vertex* b, const Vertex* c, const
     if (!edges[0] && !edges[1] && !edges[2])
         return;
     // The fringes go with the triangle: culled with it, never on their own.
-    double area = ((double)b->x - a->x) * ((double)c->y - a->y) - ((double)c->x - a->x) * ((double)b->y - a->y);
+    double area = ((double)b->x - a->x) * ((double)c->y - a->y) -
+                  ((double)c->x - a->x) * ((double)b->y - a->y);
     if (area == 0.0 || (gs.cullMode == GR_CULL_NEGATIVE && area < 0.0) ||
         (gs.cullMode == GR_CULL_POSITIVE && area > 0.0))
         return;

@@ -37,6 +37,6 @@ void stageBlend(Span* s);
 // write.cpp
 void stageWrite(Span* s);
 
-} // namespace LANES
+}   // namespace LANES
 
 #endif

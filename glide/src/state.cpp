@@ -61,40 +61,58 @@ void stateReset(void)
     markStale();
 }
 
-static bool validFunction(GrCombineFunction_t f) { return (f >= 0 && f <= 9) || f == 0x10; }
-static bool validFactor(GrCombineFactor_t f) { return (f >= 0 && f <= 5) || (f >= 8 && f <= 0xD); }
-static bool validCompare(GrCmpFnc_t f) { return f >= GR_CMP_NEVER && f <= GR_CMP_ALWAYS; }
-static bool validBlend(GrAlphaBlendFnc_t f) { return (f >= 0 && f <= 7) || f == 0xF; }
+static bool validFunction(GrCombineFunction_t f)
+{
+    return (f >= 0 && f <= 9) || f == 0x10;
+}
+static bool validFactor(GrCombineFactor_t f)
+{
+    return (f >= 0 && f <= 5) || (f >= 8 && f <= 0xD);
+}
+static bool validCompare(GrCmpFnc_t f)
+{
+    return f >= GR_CMP_NEVER && f <= GR_CMP_ALWAYS;
+}
+static bool validBlend(GrAlphaBlendFnc_t f)
+{
+    return (f >= 0 && f <= 7) || f == 0xF;
+}
 
 static bool validUnit(const CombineUnit& u, int maxLocal)
 {
-    return validFunction(u.function) && validFactor(u.factor) && u.local >= 0 && u.local <= maxLocal &&
-           u.other >= 0 && u.other <= 2;
+    return validFunction(u.function) && validFactor(u.factor) && u.local >= 0 &&
+           u.local <= maxLocal && u.other >= 0 && u.other <= 2;
 }
 
-static bool validBool(FxBool b) { return b == FXTRUE || b == FXFALSE; }
+static bool validBool(FxBool b)
+{
+    return b == FXTRUE || b == FXFALSE;
+}
 
 // Every value of a saved state within what its setter accepts, so a buffer
 // that never came from grGlideGetState cannot steer the pixel path astray.
 static bool stateValid(const GlideState& s)
 {
-    if (!validUnit(s.colorCombine, 1) || !validUnit(s.alphaCombine, 2) || !validBool(s.colorCombine.invert) ||
-        !validBool(s.alphaCombine.invert))
+    if (!validUnit(s.colorCombine, 1) || !validUnit(s.alphaCombine, 2) ||
+        !validBool(s.colorCombine.invert) || !validBool(s.alphaCombine.invert))
         return false;
     if (!validBlend(s.blendRgbSrc) || !validBlend(s.blendRgbDst) || !validBlend(s.blendAlphaSrc) ||
         !validBlend(s.blendAlphaDst))
         return false;
     if (!validCompare(s.alphaTestFunction) || !validCompare(s.depthFunction))
         return false;
-    if (s.depthMode < GR_DEPTHBUFFER_DISABLE || s.depthMode > GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS)
+    if (s.depthMode < GR_DEPTHBUFFER_DISABLE ||
+        s.depthMode > GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS)
         return false;
     if (!validBool(s.depthMask) || !validBool(s.colorMaskRgb) || !validBool(s.colorMaskAlpha))
         return false;
     if (s.depthBias < -0x8000 || s.depthBias > 0x7FFF)
         return false;
-    if ((s.chromakeyMode != GR_CHROMAKEY_DISABLE && s.chromakeyMode != GR_CHROMAKEY_ENABLE) || !validBool(s.chromaRange))
+    if ((s.chromakeyMode != GR_CHROMAKEY_DISABLE && s.chromakeyMode != GR_CHROMAKEY_ENABLE) ||
+        !validBool(s.chromaRange))
         return false;
-    if ((s.fogMode & 0xFF) > GR_FOG_WITH_ITERATED_ALPHA_EXT || (s.fogMode & ~(0xFF | GR_FOG_MULT2 | GR_FOG_ADD2)))
+    if ((s.fogMode & 0xFF) > GR_FOG_WITH_ITERATED_ALPHA_EXT ||
+        (s.fogMode & ~(0xFF | GR_FOG_MULT2 | GR_FOG_ADD2)))
         return false;
     if (s.cullMode < GR_CULL_DISABLE || s.cullMode > GR_CULL_POSITIVE)
         return false;
@@ -111,17 +129,19 @@ static bool stateValid(const GlideState& s)
     if (s.lfbWriteColorFormat < GR_COLORFORMAT_ARGB || s.lfbWriteColorFormat > GR_COLORFORMAT_BGRA)
         return false;
     for (const TmuState& u : s.tmu) {
-        if (!validFunction(u.rgbFunction) || !validFactor(u.rgbFactor) || !validFunction(u.alphaFunction) ||
-            !validFactor(u.alphaFactor))
+        if (!validFunction(u.rgbFunction) || !validFactor(u.rgbFactor) ||
+            !validFunction(u.alphaFunction) || !validFactor(u.alphaFactor))
             return false;
         if (u.minFilter < 0 || u.minFilter > 1 || u.magFilter < 0 || u.magFilter > 1)
             return false;
         if (u.clampS < 0 || u.clampS > 2 || u.clampT < 0 || u.clampT > 2)
             return false;
-        if (u.mipmapMode < GR_MIPMAP_DISABLE || u.mipmapMode > GR_MIPMAP_NEAREST_DITHER || !validBool(u.texChroma))
+        if (u.mipmapMode < GR_MIPMAP_DISABLE || u.mipmapMode > GR_MIPMAP_NEAREST_DITHER ||
+            !validBool(u.texChroma))
             return false;
         if (!(u.lodBias >= -8.0f && u.lodBias <= 7.75f) || u.detailScale < 0 || u.detailScale > 7 ||
-            u.detailBias < -32 || u.detailBias > 31 || !(u.detailMax >= 0.0f && u.detailMax <= 1.0f))
+            u.detailBias < -32 || u.detailBias > 31 ||
+            !(u.detailMax >= 0.0f && u.detailMax <= 1.0f))
             return false;
         // The texture source itself is checked against memory when drawn.
     }
@@ -169,15 +189,15 @@ void grAlphaCombine(GrCombineFunction_t function, GrCombineFactor_t factor, GrCo
 }
 
 void grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgb_function, GrCombineFactor_t rgb_factor,
-                  GrCombineFunction_t alpha_function, GrCombineFactor_t alpha_factor, FxBool rgb_invert,
-                  FxBool alpha_invert)
+                  GrCombineFunction_t alpha_function, GrCombineFactor_t alpha_factor,
+                  FxBool rgb_invert, FxBool alpha_invert)
 {
     TRACE("grTexCombine(%d, %d, %d, %d, %d, %d, %d)", tmu, rgb_function, rgb_factor, alpha_function,
           alpha_factor, traceBool(rgb_invert), traceBool(alpha_invert));
     if (!requireWindow("grTexCombine") || !validTmu("grTexCombine", tmu))
         return;
-    if (!validFunction(rgb_function) || !validFactor(rgb_factor) || !validFunction(alpha_function) ||
-        !validFactor(alpha_factor)) {
+    if (!validFunction(rgb_function) || !validFactor(rgb_factor) ||
+        !validFunction(alpha_function) || !validFactor(alpha_factor)) {
         reportError("grTexCombine: invalid argument");
         return;
     }
@@ -191,13 +211,14 @@ void grTexCombine(GrChipID_t tmu, GrCombineFunction_t rgb_function, GrCombineFac
     markStale();
 }
 
-void grAlphaBlendFunction(GrAlphaBlendFnc_t rgb_sf, GrAlphaBlendFnc_t rgb_df, GrAlphaBlendFnc_t alpha_sf,
-                          GrAlphaBlendFnc_t alpha_df)
+void grAlphaBlendFunction(GrAlphaBlendFnc_t rgb_sf, GrAlphaBlendFnc_t rgb_df,
+                          GrAlphaBlendFnc_t alpha_sf, GrAlphaBlendFnc_t alpha_df)
 {
     TRACE("grAlphaBlendFunction(%d, %d, %d, %d)", rgb_sf, rgb_df, alpha_sf, alpha_df);
     if (!requireWindow("grAlphaBlendFunction"))
         return;
-    if (!validBlend(rgb_sf) || !validBlend(rgb_df) || !validBlend(alpha_sf) || !validBlend(alpha_df)) {
+    if (!validBlend(rgb_sf) || !validBlend(rgb_df) || !validBlend(alpha_sf) ||
+        !validBlend(alpha_df)) {
         reportError("grAlphaBlendFunction: invalid argument");
         return;
     }
@@ -528,7 +549,8 @@ void grRenderBuffer(GrBuffer_t buffer)
     markStale();
 }
 
-void grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode, GrTextureFilterMode_t magfilter_mode)
+void grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode,
+                     GrTextureFilterMode_t magfilter_mode)
 {
     TRACE("grTexFilterMode(%d, %d, %d)", tmu, minfilter_mode, magfilter_mode);
     if (!requireWindow("grTexFilterMode") || !validTmu("grTexFilterMode", tmu))
@@ -542,7 +564,8 @@ void grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode, GrTex
     markStale();
 }
 
-void grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t s_clampmode, GrTextureClampMode_t t_clampmode)
+void grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t s_clampmode,
+                    GrTextureClampMode_t t_clampmode)
 {
     TRACE("grTexClampMode(%d, %d, %d)", tmu, s_clampmode, t_clampmode);
     if (!requireWindow("grTexClampMode") || !validTmu("grTexClampMode", tmu))
@@ -593,7 +616,8 @@ void grTexDetailControl(GrChipID_t tmu, int lod_bias, FxU8 detail_scale, float d
     TRACE("grTexDetailControl(%d, %d, %d, %g)", tmu, lod_bias, detail_scale, (double)detail_max);
     if (!requireWindow("grTexDetailControl") || !validTmu("grTexDetailControl", tmu))
         return;
-    if (lod_bias < -32 || lod_bias > 31 || detail_scale > 7 || !(detail_max >= 0.0f && detail_max <= 1.0f)) {
+    if (lod_bias < -32 || lod_bias > 31 || detail_scale > 7 ||
+        !(detail_max >= 0.0f && detail_max <= 1.0f)) {
         reportError("grTexDetailControl: invalid argument");
         return;
     }
@@ -684,7 +708,7 @@ void grGlideSetState(const void* state)
     markStale();
 }
 
-} // extern "C"
+}   // extern "C"
 
 // Chroma range: while on, the chroma key is the range [min, max] of red,
 // green and blue (ends included) instead of one colour. It keys pixels

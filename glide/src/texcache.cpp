@@ -21,14 +21,15 @@ struct Key {
     GrLOD_t smallLod, largeLod;
     GrAspectRatio_t aspect;
     GrTextureFormat_t format;
-    int table; // NCC table used (YIQ formats), else 0
+    int table;   // NCC table used (YIQ formats), else 0
     bool multibase;
-    uint32_t base[4]; // by GR_TEXBASE_* range, when multibase
+    uint32_t base[4];   // by GR_TEXBASE_* range, when multibase
     bool operator==(const Key& o) const
     {
         return tmu == o.tmu && start == o.start && evenOdd == o.evenOdd && smallLod == o.smallLod &&
-               largeLod == o.largeLod && aspect == o.aspect && format == o.format && table == o.table &&
-               multibase == o.multibase && (!multibase || memcmp(base, o.base, sizeof base) == 0);
+               largeLod == o.largeLod && aspect == o.aspect && format == o.format &&
+               table == o.table && multibase == o.multibase &&
+               (!multibase || memcmp(base, o.base, sizeof base) == 0);
     }
 };
 
@@ -42,10 +43,10 @@ struct Ranges {
 struct CacheEntry {
     bool used;
     Key key;
-    Ranges read;           // bytes of texture memory read
-    uint32_t tableVersion; // version of the table it was decoded with
-    int older, newer;      // neighbours in the use order, -1 at its ends
-    TextureData* data;     // one block: the description, then the texels
+    Ranges read;             // bytes of texture memory read
+    uint32_t tableVersion;   // version of the table it was decoded with
+    int older, newer;        // neighbours in the use order, -1 at its ends
+    TextureData* data;       // one block: the description, then the texels
     size_t texelCount;
 };
 
@@ -67,7 +68,7 @@ struct StartIndexes {
 };
 std::vector<CacheEntry>& cache = *new std::vector<CacheEntry>;
 std::vector<int>& freeEntries = *new std::vector<int>;
-auto& byStart = (new StartIndexes)->of;
+auto& byStart = (new StartIndexes) -> of;
 size_t entriesUsed;
 
 // Per unit, the entry (plus one; 0 for none) decoded from each 16-byte
@@ -75,7 +76,7 @@ size_t entriesUsed;
 // it overlaps, so no two copies start at the same address; a plain array
 // finds a texture with one read where a hash table walked its chains.
 int32_t* entryAt[MAX_TMU];
-uint32_t entryAtCount; // addresses covered per unit
+uint32_t entryAtCount;   // addresses covered per unit
 
 int32_t* entryAtSlot(const Key& k)
 {
@@ -93,12 +94,12 @@ int sizeClass(uint32_t bytes)
 }
 int newest = -1, oldest = -1;
 size_t cacheTexels;
-uint32_t tableVersion = 1; // bumped by every table download
+uint32_t tableVersion = 1;   // bumped by every table download
 
 bool formatUsesTable(GrTextureFormat_t f)
 {
-    return f == GR_TEXFMT_YIQ_422 || f == GR_TEXFMT_AYIQ_8422 || f == GR_TEXFMT_P_8 || f == GR_TEXFMT_AP_88 ||
-           f == GR_TEXFMT_P_8_6666;
+    return f == GR_TEXFMT_YIQ_422 || f == GR_TEXFMT_AYIQ_8422 || f == GR_TEXFMT_P_8 ||
+           f == GR_TEXFMT_AP_88 || f == GR_TEXFMT_P_8_6666;
 }
 
 void useListRemove(int i)
@@ -143,7 +144,8 @@ void entryFree(int i)
         *slot = 0;
     entriesUsed--;
     for (int r = 0; r < e.read.count; r++) {
-        std::multimap<uint32_t, int>& starts = byStart[e.key.tmu][sizeClass(e.read.end[r] - e.read.start[r])];
+        std::multimap<uint32_t, int>& starts =
+            byStart[e.key.tmu][sizeClass(e.read.end[r] - e.read.start[r])];
         auto range = starts.equal_range(e.read.start[r]);
         for (auto it = range.first; it != range.second; ++it)
             if (it->second == i) {
@@ -155,8 +157,14 @@ void entryFree(int i)
     freeEntries.push_back(i);
 }
 
-inline uint32_t expand5(uint32_t v) { return (v << 3) | (v >> 2); }
-inline uint32_t expand3(uint32_t v) { return (v << 5) | (v << 2) | (v >> 1); }
+inline uint32_t expand5(uint32_t v)
+{
+    return (v << 3) | (v >> 2);
+}
+inline uint32_t expand3(uint32_t v)
+{
+    return (v << 5) | (v << 2) | (v >> 1);
+}
 
 inline uint32_t rgb332(uint32_t t)
 {
@@ -210,11 +218,11 @@ uint32_t decodeTexel(const uint8_t* p, GrTextureFormat_t format, int nccIndex)
     case GR_TEXFMT_AYIQ_8422: return ((t >> 8) << 24) | yiq(&dev.ncc[nccIndex], t & 0xFF);
     case GR_TEXFMT_RGB_565: return expand565((uint16_t)t);
     case GR_TEXFMT_ARGB_1555:
-        return ((t & 0x8000) ? 0xFF000000u : 0) | (expand5((t >> 10) & 31) << 16) | (expand5((t >> 5) & 31) << 8) |
-               expand5(t & 31);
+        return ((t & 0x8000) ? 0xFF000000u : 0) | (expand5((t >> 10) & 31) << 16) |
+               (expand5((t >> 5) & 31) << 8) | expand5(t & 31);
     case GR_TEXFMT_ARGB_4444:
-        return (((t >> 12) * 17) << 24) | ((((t >> 8) & 15) * 17) << 16) | ((((t >> 4) & 15) * 17) << 8) |
-               ((t & 15) * 17);
+        return (((t >> 12) * 17) << 24) | ((((t >> 8) & 15) * 17) << 16) |
+               ((((t >> 4) & 15) * 17) << 8) | ((t & 15) * 17);
     case GR_TEXFMT_ALPHA_INTENSITY_88: {
         uint32_t i = t & 0xFF;
         return ((t >> 8) << 24) | (i << 16) | (i << 8) | i;
@@ -237,7 +245,8 @@ bool pinned(const CacheEntry& e)
 int entryClaim(size_t texels)
 {
     int candidate = oldest;
-    while ((cacheTexels + texels > CACHE_BUDGET || entriesUsed >= CACHE_ENTRIES) && candidate >= 0) {
+    while ((cacheTexels + texels > CACHE_BUDGET || entriesUsed >= CACHE_ENTRIES) &&
+           candidate >= 0) {
         int next = cache[(size_t)candidate].newer;
         if (!pinned(cache[(size_t)candidate]))
             entryFree(candidate);
@@ -252,7 +261,7 @@ int entryClaim(size_t texels)
     return i;
 }
 
-} // namespace
+}   // namespace
 
 uint32_t texCacheGeneration;
 
@@ -263,7 +272,7 @@ void texCacheInvalidateRange(int tmu, uint32_t start, uint32_t end)
         std::multimap<uint32_t, int>& starts = byStart[tmu][c];
         if (starts.empty())
             continue;
-        uint32_t reach = 1u << c; // no entry of this class reads further
+        uint32_t reach = 1u << c;   // no entry of this class reads further
         auto it = starts.lower_bound(start > reach ? start - reach : 0);
         for (; it != starts.end() && it->first < end; ++it) {
             const Ranges& read = cache[(size_t)it->second].read;
@@ -343,8 +352,11 @@ static bool sourceKey(int tmu, Key* key)
     const TmuState& u = gs.tmu[tmu];
     if (!u.sourceValid || !texInfoValid(u.smallLod, u.largeLod, u.aspect, u.format))
         return false;
-    int table = (u.format == GR_TEXFMT_YIQ_422 || u.format == GR_TEXFMT_AYIQ_8422) ? (gs.nccTable == 1 ? 1 : 0) : 0;
-    *key = {tmu, u.sourceAddress, u.sourceEvenOdd, u.smallLod, u.largeLod, u.aspect, u.format, table, false, {}};
+    int table = (u.format == GR_TEXFMT_YIQ_422 || u.format == GR_TEXFMT_AYIQ_8422)
+                    ? (gs.nccTable == 1 ? 1 : 0)
+                    : 0;
+    *key = {tmu,      u.sourceAddress, u.sourceEvenOdd, u.smallLod, u.largeLod,
+            u.aspect, u.format,        table,           false,      {}};
     if (u.multibase) {
         key->multibase = true;
         memcpy(key->base, u.multibaseAddress, sizeof key->base);
@@ -359,8 +371,8 @@ static uint32_t levelStart(const Key& key, GrLOD_t lod)
     if (!key.multibase)
         return key.start + texLevelOffset(lod, key.largeLod, key.aspect, key.format, key.evenOdd);
     int range = texBaseRange(lod);
-    return key.base[range] +
-           texLevelOffset(lod, texBaseRangeTop(range, key.largeLod), key.aspect, key.format, key.evenOdd);
+    return key.base[range] + texLevelOffset(lod, texBaseRangeTop(range, key.largeLod), key.aspect,
+                                            key.format, key.evenOdd);
 }
 
 // The stretches of memory the texture's stored levels take; false when one
@@ -373,10 +385,12 @@ static bool keyRanges(const Key& key, Ranges* read)
             continue;
         int w, h;
         texLevelSize(l, key.aspect, &w, &h);
-        uint64_t start = levelStart(key, l), end = start + (uint64_t)w * h * texFormatBytes(key.format);
-        bool first = key.multibase ? l == texBaseRangeTop(texBaseRange(l), key.largeLod) : l == key.largeLod;
+        uint64_t start = levelStart(key, l),
+                 end = start + (uint64_t)w * h * texFormatBytes(key.format);
+        bool first =
+            key.multibase ? l == texBaseRangeTop(texBaseRange(l), key.largeLod) : l == key.largeLod;
         if (first && start % 16 != 0)
-            return false; // where a texture (or a range of its levels) starts: on the 16-byte grid
+            return false;   // where a texture (or a range of its levels) starts: on the 16-byte grid
         if (end > dev.texMemSize)
             return false;
         // Levels of one range follow each other: they extend its stretch.
@@ -413,7 +427,7 @@ static int cacheFind(const Key& key)
     if (i < 0)
         return -1;
     if (formatUsesTable(key.format) && cache[(size_t)i].tableVersion != tableVersion) {
-        entryFree(i); // decoded with an older table
+        entryFree(i);   // decoded with an older table
         return -1;
     }
     useListRemove(i);
@@ -427,7 +441,8 @@ static int cacheFind(const Key& key)
 // The entry `index` as the decoded copy of `key`, reading the stretches
 // `read` of texture memory: found by its start address and by the bytes it
 // reads, the newest in the use order.
-static void cacheIndex(int index, const Key& key, const Ranges& read, TextureData* data, size_t texels)
+static void cacheIndex(int index, const Key& key, const Ranges& read, TextureData* data,
+                       size_t texels)
 {
     CacheEntry* e = &cache[(size_t)index];
     e->used = true;
@@ -520,7 +535,7 @@ const TextureData* texCacheLookup(int tmu)
         texCacheInvalidateRange(tmu, read.start[r], read.end[r]);
     int32_t* at = entryAtSlot(key);
     if (!at)
-        return nullptr; // no memory for the address index
+        return nullptr;   // no memory for the address index
     if (*at > 0)
         entryFree(*at - 1);
     int index = entryClaim(texels);

@@ -33,7 +33,8 @@ int texFormatBytes(GrTextureFormat_t format)
 
 bool texLevelSize(GrLOD_t lod, GrAspectRatio_t aspect, int* width, int* height)
 {
-    if (lod < GR_LOD_LOG2_1 || lod > GR_LOD_LOG2_256 || aspect < GR_ASPECT_LOG2_1x8 || aspect > GR_ASPECT_LOG2_8x1)
+    if (lod < GR_LOD_LOG2_1 || lod > GR_LOD_LOG2_256 || aspect < GR_ASPECT_LOG2_1x8 ||
+        aspect > GR_ASPECT_LOG2_8x1)
         return false;
     int longer = 1 << lod;
     if (aspect >= 0) {
@@ -46,10 +47,12 @@ bool texLevelSize(GrLOD_t lod, GrAspectRatio_t aspect, int* width, int* height)
     return true;
 }
 
-bool texInfoValid(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect, GrTextureFormat_t format)
+bool texInfoValid(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect,
+                  GrTextureFormat_t format)
 {
     return GR_LOD_LOG2_1 <= smallLod && smallLod <= largeLod && largeLod <= GR_LOD_LOG2_256 &&
-           aspect >= GR_ASPECT_LOG2_1x8 && aspect <= GR_ASPECT_LOG2_8x1 && texFormatBytes(format) > 0;
+           aspect >= GR_ASPECT_LOG2_1x8 && aspect <= GR_ASPECT_LOG2_8x1 &&
+           texFormatBytes(format) > 0;
 }
 
 bool texLevelSelected(GrLOD_t lod, FxU32 evenOdd)
@@ -73,8 +76,8 @@ static uint32_t levelBytes(GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_
 // landscape thousands of times a frame): the sizes are worked out here
 // rather than level by level through texLevelSize. Levels outside 1..256 or
 // an unknown aspect count nothing.
-uint32_t texLevelOffset(GrLOD_t lod, GrLOD_t largeLod, GrAspectRatio_t aspect, GrTextureFormat_t format,
-                        FxU32 evenOdd)
+uint32_t texLevelOffset(GrLOD_t lod, GrLOD_t largeLod, GrAspectRatio_t aspect,
+                        GrTextureFormat_t format, FxU32 evenOdd)
 {
     if (aspect < GR_ASPECT_LOG2_1x8 || aspect > GR_ASPECT_LOG2_8x1)
         return 0;
@@ -83,7 +86,8 @@ uint32_t texLevelOffset(GrLOD_t lod, GrLOD_t largeLod, GrAspectRatio_t aspect, G
     // Level l is stored when the mask has bit (l & 1): EVEN is 1, ODD 2.
     uint32_t mask = evenOdd & GR_MIPMAPLEVELMASK_BOTH;
     uint32_t texels = 0;
-    for (GrLOD_t l = largeLod < GR_LOD_LOG2_256 ? largeLod : GR_LOD_LOG2_256; l > lod && l >= GR_LOD_LOG2_1; l--) {
+    for (GrLOD_t l = largeLod < GR_LOD_LOG2_256 ? largeLod : GR_LOD_LOG2_256;
+         l > lod && l >= GR_LOD_LOG2_1; l--) {
         uint32_t longer = 1u << l, shorter = longer >> shift;
         texels += (mask >> (l & 1) & 1) * longer * (shorter > 0 ? shorter : 1);
     }
@@ -105,8 +109,8 @@ GrLOD_t texBaseRangeTop(int range, GrLOD_t largeLod)
 // Memory a mipmap takes, as the hardware driver counts it: the whole chain
 // counts each level's raw size; an even or odd half counts each of its levels
 // as at least 2 x 2 texels. Rounded up to 16 bytes.
-static uint32_t memRequired(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect, GrTextureFormat_t format,
-                            FxU32 evenOdd)
+static uint32_t memRequired(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t aspect,
+                            GrTextureFormat_t format, FxU32 evenOdd)
 {
     uint32_t bytes = 0;
     int bpt = texFormatBytes(format);
@@ -126,8 +130,8 @@ static uint32_t memRequired(GrLOD_t smallLod, GrLOD_t largeLod, GrAspectRatio_t 
 
 // The level range of a description, whichever way round its two ends are
 // given: a description asking for "small 8, large 0" means the same chain.
-static bool rangeOf(GrLOD_t a, GrLOD_t b, GrAspectRatio_t aspect, GrTextureFormat_t format, GrLOD_t* smallLod,
-                    GrLOD_t* largeLod)
+static bool rangeOf(GrLOD_t a, GrLOD_t b, GrAspectRatio_t aspect, GrTextureFormat_t format,
+                    GrLOD_t* smallLod, GrLOD_t* largeLod)
 {
     *smallLod = a < b ? a : b;
     *largeLod = a < b ? b : a;
@@ -188,15 +192,16 @@ FxU32 grTexTextureMemRequired(FxU32 evenOdd, GrTexInfo* info)
 {
     TRACE("grTexTextureMemRequired(%u, ptr)", evenOdd);
     GrLOD_t smallLod, largeLod;
-    if (!info || !rangeOf(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2, info->format, &smallLod,
-                          &largeLod)) {
+    if (!info || !rangeOf(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2,
+                          info->format, &smallLod, &largeLod)) {
         reportError("grTexTextureMemRequired: invalid texture description");
         return 0;
     }
     return memRequired(smallLod, largeLod, info->aspectRatioLog2, info->format, evenOdd);
 }
 
-FxU32 grTexCalcMemRequired(GrLOD_t lodmin, GrLOD_t lodmax, GrAspectRatio_t aspect, GrTextureFormat_t fmt)
+FxU32 grTexCalcMemRequired(GrLOD_t lodmin, GrLOD_t lodmax, GrAspectRatio_t aspect,
+                           GrTextureFormat_t fmt)
 {
     TRACE("grTexCalcMemRequired(%d, %d, %d, %d)", lodmin, lodmax, aspect, fmt);
     GrLOD_t smallLod, largeLod;
@@ -213,7 +218,8 @@ void grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTe
     if (!tmuUsable("grTexDownloadMipMap", tmu))
         return;
     if (!info || !info->data ||
-        !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2, info->format) ||
+        !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2,
+                      info->format) ||
         (evenOdd & GR_MIPMAPLEVELMASK_BOTH) == 0) {
         reportError("grTexDownloadMipMap: invalid texture description");
         return;
@@ -239,13 +245,15 @@ void grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTe
 }
 
 void grTexDownloadMipMapLevel(GrChipID_t tmu, FxU32 startAddress, GrLOD_t thisLod, GrLOD_t largeLod,
-                              GrAspectRatio_t aspectRatio, GrTextureFormat_t format, FxU32 evenOdd, void* data)
+                              GrAspectRatio_t aspectRatio, GrTextureFormat_t format, FxU32 evenOdd,
+                              void* data)
 {
-    TRACE("grTexDownloadMipMapLevel(%d, %u, %d, %d, %d, %d, %u, ptr)", tmu, startAddress, thisLod, largeLod,
-          aspectRatio, format, evenOdd);
+    TRACE("grTexDownloadMipMapLevel(%d, %u, %d, %d, %d, %d, %u, ptr)", tmu, startAddress, thisLod,
+          largeLod, aspectRatio, format, evenOdd);
     if (!tmuUsable("grTexDownloadMipMapLevel", tmu))
         return;
-    if (!data || !texInfoValid(thisLod, largeLod, aspectRatio, format) || !texLevelSelected(thisLod, evenOdd)) {
+    if (!data || !texInfoValid(thisLod, largeLod, aspectRatio, format) ||
+        !texLevelSelected(thisLod, evenOdd)) {
         reportError("grTexDownloadMipMapLevel: invalid texture description");
         return;
     }
@@ -256,22 +264,25 @@ void grTexDownloadMipMapLevel(GrChipID_t tmu, FxU32 startAddress, GrLOD_t thisLo
     writeTexMem(tmu, startAddress + offset, data, bytes);
 }
 
-FxBool grTexDownloadMipMapLevelPartial(GrChipID_t tmu, FxU32 startAddress, GrLOD_t thisLod, GrLOD_t largeLod,
-                                       GrAspectRatio_t aspectRatio, GrTextureFormat_t format, FxU32 evenOdd,
-                                       void* data, int start, int end)
+FxBool grTexDownloadMipMapLevelPartial(GrChipID_t tmu, FxU32 startAddress, GrLOD_t thisLod,
+                                       GrLOD_t largeLod, GrAspectRatio_t aspectRatio,
+                                       GrTextureFormat_t format, FxU32 evenOdd, void* data,
+                                       int start, int end)
 {
-    TRACE("grTexDownloadMipMapLevelPartial(%d, %u, %d, %d, %d, %d, %u, ptr, %d, %d)", tmu, startAddress, thisLod,
-          largeLod, aspectRatio, format, evenOdd, start, end);
+    TRACE("grTexDownloadMipMapLevelPartial(%d, %u, %d, %d, %d, %d, %u, ptr, %d, %d)", tmu,
+          startAddress, thisLod, largeLod, aspectRatio, format, evenOdd, start, end);
     if (!tmuUsable("grTexDownloadMipMapLevelPartial", tmu))
         return FXFALSE;
     int w, h;
-    if (!data || !texInfoValid(thisLod, largeLod, aspectRatio, format) || !texLevelSelected(thisLod, evenOdd) ||
-        !texLevelSize(thisLod, aspectRatio, &w, &h) || start < 0 || end < start || end >= h) {
+    if (!data || !texInfoValid(thisLod, largeLod, aspectRatio, format) ||
+        !texLevelSelected(thisLod, evenOdd) || !texLevelSize(thisLod, aspectRatio, &w, &h) ||
+        start < 0 || end < start || end >= h) {
         reportError("grTexDownloadMipMapLevelPartial: invalid argument");
         return FXFALSE;
     }
     uint32_t pitch = (uint32_t)(w * texFormatBytes(format));
-    uint32_t offset = texLevelOffset(thisLod, largeLod, aspectRatio, format, evenOdd) + (uint32_t)start * pitch;
+    uint32_t offset =
+        texLevelOffset(thisLod, largeLod, aspectRatio, format, evenOdd) + (uint32_t)start * pitch;
     uint32_t bytes = (uint32_t)(end - start + 1) * pitch;
     if (!rangeFits("grTexDownloadMipMapLevelPartial", startAddress, offset + bytes))
         return FXFALSE;
@@ -285,7 +296,9 @@ void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* i
     TRACE("grTexSource(%d, %u, %u, ptr)", tmu, startAddress, evenOdd);
     if (!tmuUsable("grTexSource", tmu))
         return;
-    if (!info || !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2, info->format) ||
+    if (!info ||
+        !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2,
+                      info->format) ||
         (evenOdd & GR_MIPMAPLEVELMASK_BOTH) == 0) {
         reportError("grTexSource: invalid texture description");
         return;
@@ -293,12 +306,13 @@ void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* i
     TmuState& u = gs.tmu[tmu];
     // With split addresses only level 256 lies at the start address (the
     // board's first base address serves both).
-    uint32_t stored = u.multibase ? (info->largeLodLog2 == GR_LOD_LOG2_256
-                                         ? texLevelOffset(GR_LOD_LOG2_128, GR_LOD_LOG2_256, info->aspectRatioLog2,
-                                                          info->format, evenOdd)
-                                         : 0)
-                                  : texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2, info->aspectRatioLog2,
-                                                   info->format, evenOdd);
+    uint32_t stored = u.multibase
+                          ? (info->largeLodLog2 == GR_LOD_LOG2_256
+                                 ? texLevelOffset(GR_LOD_LOG2_128, GR_LOD_LOG2_256,
+                                                  info->aspectRatioLog2, info->format, evenOdd)
+                                 : 0)
+                          : texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2,
+                                           info->aspectRatioLog2, info->format, evenOdd);
     if (!rangeFits("grTexSource", startAddress, stored))
         return;
     u.sourceValid = FXTRUE;
@@ -342,12 +356,8 @@ static void downloadTable(const char* call, GrTexTable_t type, const void* data,
         break;
     }
     case GR_TEXTABLE_NCC0:
-    case GR_TEXTABLE_NCC1:
-        memcpy(&dev.ncc[type], data, sizeof(GuNccTable));
-        break;
-    default:
-        reportError("%s: invalid table type %u", call, type);
-        return;
+    case GR_TEXTABLE_NCC1: memcpy(&dev.ncc[type], data, sizeof(GuNccTable)); break;
+    default: reportError("%s: invalid table type %u", call, type); return;
     }
     texCacheInvalidateTables();
 }
@@ -380,14 +390,15 @@ void grTexMultibase(GrChipID_t tmu, FxBool enable)
     markStale();
 }
 
-void grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t range, FxU32 startAddress, FxU32 evenOdd,
-                           GrTexInfo* info)
+void grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t range, FxU32 startAddress,
+                           FxU32 evenOdd, GrTexInfo* info)
 {
     TRACE("grTexMultibaseAddress(%d, %u, %u, %u, ptr)", tmu, range, startAddress, evenOdd);
     if (!tmuUsable("grTexMultibaseAddress", tmu))
         return;
     if (range > GR_TEXBASE_256 || !info ||
-        !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2, info->format) ||
+        !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2,
+                      info->format) ||
         (evenOdd & GR_MIPMAPLEVELMASK_BOTH) == 0) {
         reportError("grTexMultibaseAddress: invalid argument");
         return;
@@ -404,4 +415,4 @@ void grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t range, FxU32 startAd
     markStale();
 }
 
-} // extern "C"
+}   // extern "C"

@@ -89,7 +89,10 @@ static inline I wrapLanes(I i, I size, int mode)
 }
 
 // Per channel (a * (256 - w) + b * w) >> 8 on 16-bit lanes.
-static inline I lerp16(I a, I b, I w, I iw) { return shr16(add16(mul16(a, iw), mul16(b, w)), 8); }
+static inline I lerp16(I a, I b, I w, I iw)
+{
+    return shr16(add16(mul16(a, iw), mul16(b, w)), 8);
+}
 
 // W bilinear mixes (as bilerp): a b the upper texels, c d the lower ones, fu
 // fv the weights 0..255 in 32-bit lanes.
@@ -115,7 +118,7 @@ static inline I bilerpLanes(I a, I b, I c, I d, I fu, I fv)
 // level, and the bilinear weights' mask (255, or 0 for point sampling).
 struct LaneCoords {
     alignas(32) int32_t u[SPAN_MAX], v[SPAN_MAX], level[SPAN_MAX], weights[SPAN_MAX];
-    bool oneLevel; // every pixel samples level `level0`
+    bool oneLevel;   // every pixel samples level `level0`
     int level0;
 };
 
@@ -242,7 +245,9 @@ static void laneTexels(const Span* s, int t, const LaneCoords& c, uint32_t* out)
             offset = lookup16(lt.offset, lv);
         }
         // The first texel of a row of the pixel's level.
-        auto rowStart = [&](I row) { return add32(offset, c.oneLevel ? shl32(row, lw0) : mulSmall(row, sides)); };
+        auto rowStart = [&](I row) {
+            return add32(offset, c.oneLevel ? shl32(row, lw0) : mulSmall(row, sides));
+        };
         I u0 = sar32(x, 8), v0 = sar32(y, 8);
         I col0 = wrapLanes(u0, sides, modeS);
         storeI(top, add32(rowStart(wrapLanes(v0, lines, modeT)), col0));
@@ -312,16 +317,20 @@ static inline int wrapCoord(int i, int size, int mode)
 //   top = (a * (256 - fu) + b * fu) >> 8,  bottom likewise from c, d,
 //   result = (top * (256 - fv) + bottom * fv) >> 8.
 // Each mix is one multiply-add of interleaved 16-bit channel pairs.
-static inline uint32_t bilerp(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t fu, uint32_t fv)
+static inline uint32_t bilerp(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t fu,
+                              uint32_t fv)
 {
     __m128i zero = _mm_setzero_si128();
     __m128i wu = _mm_set1_epi32((int)((fu << 16) | (256 - fu)));
     __m128i wv = _mm_set1_epi32((int)((fv << 16) | (256 - fv)));
-    __m128i ab = _mm_unpacklo_epi8(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)a), _mm_cvtsi32_si128((int)b)), zero);
-    __m128i cd = _mm_unpacklo_epi8(_mm_unpacklo_epi8(_mm_cvtsi32_si128((int)c), _mm_cvtsi32_si128((int)d)), zero);
+    __m128i ab = _mm_unpacklo_epi8(
+        _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)a), _mm_cvtsi32_si128((int)b)), zero);
+    __m128i cd = _mm_unpacklo_epi8(
+        _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)c), _mm_cvtsi32_si128((int)d)), zero);
     __m128i top = _mm_srli_epi32(_mm_madd_epi16(ab, wu), 8);
     __m128i bottom = _mm_srli_epi32(_mm_madd_epi16(cd, wu), 8);
-    __m128i v = _mm_srli_epi32(_mm_madd_epi16(_mm_or_si128(top, _mm_slli_epi32(bottom, 16)), wv), 8);
+    __m128i v =
+        _mm_srli_epi32(_mm_madd_epi16(_mm_or_si128(top, _mm_slli_epi32(bottom, 16)), wv), 8);
     v = _mm_packs_epi32(v, v);
     return (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(v, v));
 }
@@ -354,8 +363,8 @@ static void fetchRun(const TexLevel& l, const int32_t* uf, const int32_t* vf, ui
 // The same for pixels that each have their own level and filter
 // (choice = level * 2 + minified).
 template <int MODE_S, int MODE_T>
-static void fetchMixed(const DecodedTexture* tex, const int* choice, bool minBilinear, bool magBilinear,
-                       const int32_t* uf, const int32_t* vf, uint32_t* out, int n)
+static void fetchMixed(const DecodedTexture* tex, const int* choice, bool minBilinear,
+                       bool magBilinear, const int32_t* uf, const int32_t* vf, uint32_t* out, int n)
 {
     for (int i = 0; i < n; i++) {
         const TexLevel& l = tex->levels[choice[i] >> 1];
@@ -376,10 +385,11 @@ static void fetchMixed(const DecodedTexture* tex, const int* choice, bool minBil
     }
 }
 
-typedef void (*MixedFn)(const DecodedTexture*, const int*, bool, bool, const int32_t*, const int32_t*, uint32_t*,
-                        int);
+typedef void (*MixedFn)(const DecodedTexture*, const int*, bool, bool, const int32_t*,
+                        const int32_t*, uint32_t*, int);
 
-template <int MODE_S> static MixedFn mixedFor(int modeT)
+template <int MODE_S>
+static MixedFn mixedFor(int modeT)
 {
     switch (modeT) {
     case GR_TEXTURECLAMP_CLAMP: return fetchMixed<MODE_S, GR_TEXTURECLAMP_CLAMP>;
@@ -399,7 +409,8 @@ static MixedFn mixedFor(int modeS, int modeT)
 
 typedef void (*FetchFn)(const TexLevel&, const int32_t*, const int32_t*, uint32_t*, int);
 
-template <bool BILINEAR, int MODE_S> static FetchFn fetchFor(int modeT)
+template <bool BILINEAR, int MODE_S>
+static FetchFn fetchFor(int modeT)
 {
     switch (modeT) {
     case GR_TEXTURECLAMP_CLAMP: return fetchRun<BILINEAR, MODE_S, GR_TEXTURECLAMP_CLAMP>;
@@ -408,7 +419,8 @@ template <bool BILINEAR, int MODE_S> static FetchFn fetchFor(int modeT)
     }
 }
 
-template <bool BILINEAR> static FetchFn fetchFor(int modeS, int modeT)
+template <bool BILINEAR>
+static FetchFn fetchFor(int modeS, int modeT)
 {
     switch (modeS) {
     case GR_TEXTURECLAMP_CLAMP: return fetchFor<BILINEAR, GR_TEXTURECLAMP_CLAMP>(modeT);
@@ -418,8 +430,8 @@ template <bool BILINEAR> static FetchFn fetchFor(int modeS, int modeT)
 }
 
 // Samples pixels [from, to) of the span from one level with one filter.
-static void sampleRun(const Span* s, const TexLevel& l, bool bilinear, FetchFn fetch, int from, int to,
-                      uint32_t* out)
+static void sampleRun(const Span* s, const TexLevel& l, bool bilinear, FetchFn fetch, int from,
+                      int to, uint32_t* out)
 {
     alignas(32) int32_t uf[SPAN_MAX + LANES_MAX], vf[SPAN_MAX + LANES_MAX];
     F scaleS = splat(l.scaleS), scaleT = splat(l.scaleT);
@@ -468,9 +480,11 @@ static void generalTexels(Span* s, int t, const DecodedTexture* tex, uint32_t* o
     const Pipeline& P = *s->path;
     const TmuState& u = P.st.tmu[t];
     int n = s->n;
-    bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR, magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
-    if (!P.tmuLod[t]) { // one level, one filter for the whole span
-        FetchFn fetch = magBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
+    bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR,
+         magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
+    if (!P.tmuLod[t]) {   // one level, one filter for the whole span
+        FetchFn fetch =
+            magBilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
         sampleRun(s, tex->levels[0], magBilinear, fetch, 0, n, out);
         return;
     }
@@ -479,7 +493,7 @@ static void generalTexels(Span* s, int t, const DecodedTexture* tex, uint32_t* o
     // that level.
     int last = tex->levelCount - 1;
     bool mipmap = P.tmuMipmap[t], dither = P.tmuDither[t];
-    alignas(32) int choice[SPAN_MAX + LANES_MAX]; // level * 2 + minified
+    alignas(32) int choice[SPAN_MAX + LANES_MAX];   // level * 2 + minified
     int changes = 0;
     for (int i = 0; i < n; i++) {
         int32_t lod = s->lod[i];
@@ -500,7 +514,8 @@ static void generalTexels(Span* s, int t, const DecodedTexture* tex, uint32_t* o
             while (j < n && choice[j] == choice[i])
                 j++;
             bool bilinear = (choice[i] & 1) ? minBilinear : magBilinear;
-            FetchFn fetch = bilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
+            FetchFn fetch =
+                bilinear ? fetchFor<true>(u.clampS, u.clampT) : fetchFor<false>(u.clampS, u.clampT);
             sampleRun(s, tex->levels[choice[i] >> 1], bilinear, fetch, i, j, out);
             i = j;
         }
@@ -575,4 +590,4 @@ void stageTexture0(Span* s)
     combineTmu(s, 0, s->texel, upstream, s->tex[0]);
 }
 
-} // namespace LANES
+}   // namespace LANES

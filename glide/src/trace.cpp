@@ -6,8 +6,8 @@
 
 bool traceEnabled = false;
 
-static std::string traceLog;      // every recorded line, each ending in '\n'
-static std::string traceSnapshot; // what traceText last handed out
+static std::string traceLog;        // every recorded line, each ending in '\n'
+static std::string traceSnapshot;   // what traceText last handed out
 
 static void traceVAppend(const char* format, va_list args)
 {
@@ -52,9 +52,15 @@ void traceAppend(const char* format, ...)
     va_end(args);
 }
 
-void traceEnd(void) { traceLog.push_back('\n'); }
+void traceEnd(void)
+{
+    traceLog.push_back('\n');
+}
 
-void traceClear(void) { traceLog.clear(); }
+void traceClear(void)
+{
+    traceLog.clear();
+}
 
 const char* traceText(void)
 {

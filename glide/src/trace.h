@@ -35,14 +35,20 @@ void traceEnd(void);
 void traceClear(void);
 const char* traceText(void);
 
-inline int traceBool(int b) { return b ? 1 : 0; }
+inline int traceBool(int b)
+{
+    return b ? 1 : 0;
+}
 // A printable stand-in for a possibly null string argument.
-inline const char* traceStr(const char* s) { return s ? s : "(null)"; }
+inline const char* traceStr(const char* s)
+{
+    return s ? s : "(null)";
+}
 
-#define TRACE(...)                    \
-    do {                              \
-        if (traceEnabled)             \
-            traceRecord(__VA_ARGS__); \
+#define TRACE(...)                                                                                 \
+    do {                                                                                           \
+        if (traceEnabled)                                                                          \
+            traceRecord(__VA_ARGS__);                                                              \
     } while (0)
 
 #endif

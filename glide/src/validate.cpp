@@ -13,7 +13,8 @@ namespace {
 bool functionUsesLocal(int f)
 {
     return f == GR_COMBINE_FUNCTION_LOCAL || f == GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL ||
-           f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL || f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL ||
+           f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL ||
+           f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL ||
            f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA ||
            f == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL ||
            f == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA;
@@ -21,12 +22,14 @@ bool functionUsesLocal(int f)
 
 bool functionUsesOther(int f)
 {
-    return f >= GR_COMBINE_FUNCTION_SCALE_OTHER && f <= GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA;
+    return f >= GR_COMBINE_FUNCTION_SCALE_OTHER &&
+           f <= GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA;
 }
 
 bool functionUsesLocalAlpha(int f)
 {
-    return f == GR_COMBINE_FUNCTION_LOCAL_ALPHA || f == GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA ||
+    return f == GR_COMBINE_FUNCTION_LOCAL_ALPHA ||
+           f == GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA ||
            f == GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA ||
            f == GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA;
 }
@@ -61,7 +64,9 @@ unsigned unitInputs(int function, int factor, int local, int other, int localAlp
 
 int colorOtherInput(int other)
 {
-    return other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
+    return other == GR_COMBINE_OTHER_TEXTURE
+               ? IN_TEX
+               : (other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
 }
 
 // What a texture unit's combine reads: its own texels, the unit upstream, the
@@ -94,7 +99,9 @@ void tmuInputs(const TmuState& u, bool* local, bool* upstream, bool* lod)
 CombinePlan planColorUnit(const CombineUnit& u, int alphaLocal, int alphaOther)
 {
     int local = u.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST : IN_ITER;
-    int other = u.other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
+    int other = u.other == GR_COMBINE_OTHER_TEXTURE
+                    ? IN_TEX
+                    : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
     CombinePlan generic = {OP_GENERIC, 0, 0};
     if (u.invert)
         return generic;
@@ -124,9 +131,12 @@ CombinePlan planColorUnit(const CombineUnit& u, int alphaLocal, int alphaOther)
 
 CombinePlan planAlphaUnit(const CombineUnit& u)
 {
-    int local = u.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST
-                                                     : (u.local == GR_COMBINE_LOCAL_DEPTH ? IN_DEPTH_ALPHA : IN_ITER);
-    int other = u.other == GR_COMBINE_OTHER_TEXTURE ? IN_TEX : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
+    int local = u.local == GR_COMBINE_LOCAL_CONSTANT
+                    ? IN_CONST
+                    : (u.local == GR_COMBINE_LOCAL_DEPTH ? IN_DEPTH_ALPHA : IN_ITER);
+    int other = u.other == GR_COMBINE_OTHER_TEXTURE
+                    ? IN_TEX
+                    : (u.other == GR_COMBINE_OTHER_CONSTANT ? IN_CONST : IN_ITER);
     CombinePlan generic = {OP_GENERIC, 0, 0};
     if (u.invert)
         return generic;
@@ -154,7 +164,8 @@ CombinePlan planAlphaUnit(const CombineUnit& u)
     }
 }
 
-CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, FxBool invert, bool alpha)
+CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, FxBool invert,
+                        bool alpha)
 {
     CombinePlan generic = {OP_GENERIC, 0, 0};
     if (invert)
@@ -168,7 +179,8 @@ CombinePlan planTmuUnit(GrCombineFunction_t function, GrCombineFactor_t factor, 
         case GR_COMBINE_FACTOR_ZERO: return {OP_ZERO, 0, 0};
         case GR_COMBINE_FACTOR_ONE: return {OP_COPY, IN_UPSTREAM, 0};
         case GR_COMBINE_FACTOR_LOCAL: return {OP_MUL, IN_UPSTREAM, IN_TEXEL};
-        case GR_COMBINE_FACTOR_LOCAL_ALPHA: return {alpha ? OP_MUL : OP_MUL_ALPHA, IN_UPSTREAM, IN_TEXEL};
+        case GR_COMBINE_FACTOR_LOCAL_ALPHA:
+            return {alpha ? OP_MUL : OP_MUL_ALPHA, IN_UPSTREAM, IN_TEXEL};
         default: return generic;
         }
     case GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL:
@@ -211,15 +223,16 @@ bool onlySourcesDiffer(const GlideState& a, const GlideState& b)
         c.tmu[t].aspect = a.tmu[t].aspect;
         c.tmu[t].format = a.tmu[t].format;
         c.tmu[t].multibase = a.tmu[t].multibase;
-        memcpy(c.tmu[t].multibaseAddress, a.tmu[t].multibaseAddress, sizeof c.tmu[t].multibaseAddress);
+        memcpy(c.tmu[t].multibaseAddress, a.tmu[t].multibaseAddress,
+               sizeof c.tmu[t].multibaseAddress);
     }
     return memcmp((const void*)&a, (const void*)&c, sizeof c) == 0;
 }
 
 // What the state asks of the path, read by every planning step below.
 struct Needs {
-    unsigned inputs; // bit per Input value: what the frame-buffer units (and the chroma key) read
-    int fogBase;     // the fog mode without its flags
+    unsigned inputs;   // bit per Input value: what the frame-buffer units (and the chroma key) read
+    int fogBase;       // the fog mode without its flags
     bool chroma, depthOn, wDepth, blendOn;
 };
 
@@ -253,14 +266,17 @@ void planCombine(Pipeline& p, Needs& needs)
     const CombineUnit& ac = gs.alphaCombine;
     p.colorLocal = cc.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST : IN_ITER;
     p.colorOther = colorOtherInput(cc.other);
-    p.alphaLocal = ac.local == GR_COMBINE_LOCAL_CONSTANT ? IN_CONST
-                                                         : (ac.local == GR_COMBINE_LOCAL_DEPTH ? IN_DEPTH_ALPHA : IN_ITER);
+    p.alphaLocal = ac.local == GR_COMBINE_LOCAL_CONSTANT
+                       ? IN_CONST
+                       : (ac.local == GR_COMBINE_LOCAL_DEPTH ? IN_DEPTH_ALPHA : IN_ITER);
     p.alphaOther = colorOtherInput(ac.other);
     p.colorPlan = planColorUnit(cc, p.alphaLocal, p.alphaOther);
     p.alphaPlan = planAlphaUnit(ac);
 
-    unsigned rgbUses = unitInputs(cc.function, cc.factor, p.colorLocal, p.colorOther, p.alphaLocal, p.alphaOther);
-    unsigned alphaUses = unitInputs(ac.function, ac.factor, p.alphaLocal, p.alphaOther, p.alphaLocal, p.alphaOther);
+    unsigned rgbUses =
+        unitInputs(cc.function, cc.factor, p.colorLocal, p.colorOther, p.alphaLocal, p.alphaOther);
+    unsigned alphaUses =
+        unitInputs(ac.function, ac.factor, p.alphaLocal, p.alphaOther, p.alphaLocal, p.alphaOther);
     if (needs.chroma)
         rgbUses |= 1u << p.colorOther;
     needs.inputs = rgbUses | alphaUses;
@@ -315,7 +331,9 @@ void planOutput(Pipeline& p, Needs& needs)
         p.constArray[i] = constant;
     p.fogColor = colorToArgb(gs.fogColor, dev.colorFormat);
     p.chromaRange = gs.chromaRange;
-    p.chromaKey = colorToArgb(p.chromaRange ? gs.chromaRangeMin : gs.chromakeyValue, dev.colorFormat) & 0x00FFFFFFu;
+    p.chromaKey =
+        colorToArgb(p.chromaRange ? gs.chromaRangeMin : gs.chromakeyValue, dev.colorFormat) &
+        0x00FFFFFFu;
     if (p.chromaRange)
         p.chromaMax = colorToArgb(gs.chromaRangeMax, dev.colorFormat) & 0x00FFFFFFu;
     for (int t = 0; t < MAX_TMU; t++) {
@@ -329,13 +347,17 @@ void planOutput(Pipeline& p, Needs& needs)
     // The depth test's outcomes that pass, and the bias as a depth value.
     p.depthBias = gs.depthBias;
     int f = gs.depthFunction;
-    p.depthPassLess = f == GR_CMP_LESS || f == GR_CMP_LEQUAL || f == GR_CMP_NOTEQUAL || f == GR_CMP_ALWAYS;
-    p.depthPassEqual = f == GR_CMP_EQUAL || f == GR_CMP_LEQUAL || f == GR_CMP_GEQUAL || f == GR_CMP_ALWAYS;
-    p.depthPassGreater = f == GR_CMP_GREATER || f == GR_CMP_GEQUAL || f == GR_CMP_NOTEQUAL || f == GR_CMP_ALWAYS;
+    p.depthPassLess =
+        f == GR_CMP_LESS || f == GR_CMP_LEQUAL || f == GR_CMP_NOTEQUAL || f == GR_CMP_ALWAYS;
+    p.depthPassEqual =
+        f == GR_CMP_EQUAL || f == GR_CMP_LEQUAL || f == GR_CMP_GEQUAL || f == GR_CMP_ALWAYS;
+    p.depthPassGreater =
+        f == GR_CMP_GREATER || f == GR_CMP_GEQUAL || f == GR_CMP_NOTEQUAL || f == GR_CMP_ALWAYS;
     // The *_COMPARE_TO_BIAS modes test the bias level itself.
     p.depthToBias = gs.depthMode == GR_DEPTHBUFFER_ZBUFFER_COMPARE_TO_BIAS ||
                     gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
-    p.depthBiasValue = (uint16_t)(p.depthBias < 0 ? 0 : (p.depthBias > 0xFFFF ? 0xFFFF : p.depthBias));
+    p.depthBiasValue =
+        (uint16_t)(p.depthBias < 0 ? 0 : (p.depthBias > 0xFFFF ? 0xFFFF : p.depthBias));
 
     needs.blendOn = !(gs.blendRgbSrc == GR_BLEND_ONE && gs.blendRgbDst == GR_BLEND_ZERO);
     p.alphaBuffer = dev.auxBuffer && gs.depthMode == GR_DEPTHBUFFER_DISABLE;
@@ -344,8 +366,8 @@ void planOutput(Pipeline& p, Needs& needs)
     p.writeAlpha = p.alphaBuffer && gs.colorMaskAlpha;
     if (p.writeAlpha && !(gs.blendAlphaSrc == GR_BLEND_ONE && gs.blendAlphaDst == GR_BLEND_ZERO))
         needs.blendOn = true;
-    p.blendReadsPrefog = needs.blendOn &&
-                         (gs.blendRgbDst == GR_BLEND_PREFOG_COLOR || gs.blendAlphaDst == GR_BLEND_PREFOG_COLOR);
+    p.blendReadsPrefog = needs.blendOn && (gs.blendRgbDst == GR_BLEND_PREFOG_COLOR ||
+                                           gs.blendAlphaDst == GR_BLEND_PREFOG_COLOR);
     p.ditherMode = gs.ditherMode;
 }
 
@@ -395,7 +417,7 @@ void planStages(Pipeline& p, const Needs& needs)
     add(S.write);
 }
 
-} // namespace
+}   // namespace
 
 void validatePipeline(void)
 {
@@ -408,7 +430,8 @@ void validatePipeline(void)
     needs.fogBase = gs.fogMode & 0xFF;
     needs.chroma = gs.chromakeyMode == GR_CHROMAKEY_ENABLE || gs.chromaRange;
     needs.depthOn = gs.depthMode != GR_DEPTHBUFFER_DISABLE && dev.auxBuffer;
-    needs.wDepth = gs.depthMode == GR_DEPTHBUFFER_WBUFFER || gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
+    needs.wDepth = gs.depthMode == GR_DEPTHBUFFER_WBUFFER ||
+                   gs.depthMode == GR_DEPTHBUFFER_WBUFFER_COMPARE_TO_BIAS;
     planCombine(p, needs);
     planInterpolants(p, needs);
     planTextures(p, needs);

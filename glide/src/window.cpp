@@ -58,9 +58,24 @@ uint32_t colorToArgb(GrColor_t c, GrColorFormat_t format)
 {
     uint32_t a, r, g, b;
     switch (format) {
-    case GR_COLORFORMAT_ABGR: a = c >> 24; b = (c >> 16) & 255; g = (c >> 8) & 255; r = c & 255; break;
-    case GR_COLORFORMAT_RGBA: r = c >> 24; g = (c >> 16) & 255; b = (c >> 8) & 255; a = c & 255; break;
-    case GR_COLORFORMAT_BGRA: b = c >> 24; g = (c >> 16) & 255; r = (c >> 8) & 255; a = c & 255; break;
+    case GR_COLORFORMAT_ABGR:
+        a = c >> 24;
+        b = (c >> 16) & 255;
+        g = (c >> 8) & 255;
+        r = c & 255;
+        break;
+    case GR_COLORFORMAT_RGBA:
+        r = c >> 24;
+        g = (c >> 16) & 255;
+        b = (c >> 8) & 255;
+        a = c & 255;
+        break;
+    case GR_COLORFORMAT_BGRA:
+        b = c >> 24;
+        g = (c >> 16) & 255;
+        r = (c >> 8) & 255;
+        a = c & 255;
+        break;
     default: return c;
     }
     return (a << 24) | (r << 16) | (g << 8) | b;
@@ -85,12 +100,12 @@ static void freeBuffers(void)
 
 extern "C" {
 
-GrContext_t grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_resolution, GrScreenRefresh_t refresh_rate,
-                         GrColorFormat_t color_format, GrOriginLocation_t origin_location, int nColBuffers,
-                         int nAuxBuffers)
+GrContext_t grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_resolution,
+                         GrScreenRefresh_t refresh_rate, GrColorFormat_t color_format,
+                         GrOriginLocation_t origin_location, int nColBuffers, int nAuxBuffers)
 {
-    TRACE("grSstWinOpen(%u, %d, %d, %d, %d, %d, %d)", hWnd, screen_resolution, refresh_rate, color_format,
-          origin_location, nColBuffers, nAuxBuffers);
+    TRACE("grSstWinOpen(%u, %d, %d, %d, %d, %d, %d)", hWnd, screen_resolution, refresh_rate,
+          color_format, origin_location, nColBuffers, nAuxBuffers);
     if (!requireInit("grSstWinOpen"))
         return 0;
     if (dev.config.noBoard) {
@@ -102,7 +117,8 @@ GrContext_t grSstWinOpen(FxU32 hWnd, GrScreenResolution_t screen_resolution, GrS
         return 0;
     }
     if (screen_resolution < 0 ||
-        screen_resolution >= (GrScreenResolution_t)(sizeof resolutionSizes / sizeof resolutionSizes[0])) {
+        screen_resolution >=
+            (GrScreenResolution_t)(sizeof resolutionSizes / sizeof resolutionSizes[0])) {
         reportError("grSstWinOpen: invalid resolution %d", screen_resolution);
         return 0;
     }
@@ -195,7 +211,10 @@ void grFinish(void)
     queueDrain();
 }
 
-void grFlush(void) { TRACE("grFlush()"); }
+void grFlush(void)
+{
+    TRACE("grFlush()");
+}
 
 // Fills the render buffer inside the clip window: colour when RGB writes are
 // on, the aux buffer with the depth value when depth writes are on, or with
@@ -216,7 +235,8 @@ void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU32 depth)
     }
     if (dev.auxBuffer) {
         bool clearDepth = gs.depthMask;
-        bool clearAlpha = !clearDepth && gs.colorMaskAlpha && gs.depthMode == GR_DEPTHBUFFER_DISABLE;
+        bool clearAlpha =
+            !clearDepth && gs.colorMaskAlpha && gs.depthMode == GR_DEPTHBUFFER_DISABLE;
         if (clearDepth || clearAlpha) {
             job.aux = dev.auxBuffer;
             job.auxValue = clearDepth ? (uint16_t)(depth & 0xFFFF) : (uint16_t)alpha;
@@ -226,7 +246,7 @@ void grBufferClear(GrColor_t color, GrAlpha_t alpha, FxU32 depth)
         submitClear(&job);
 }
 
-} // extern "C"
+}   // extern "C"
 
 void clearRows(const ClearJob* job, int rowBegin, int rowEnd)
 {
@@ -277,7 +297,8 @@ static void swapHistoryRecord(void)
         int64_t elapsed = now / (1000000000 / 60) - dev.lastSwapNanos / (1000000000 / 60);
         retraces = elapsed > 0x7FFFFFFF ? 0x7FFFFFFF : (FxI32)elapsed;
     }
-    memmove(dev.swapHistory + 1, dev.swapHistory, sizeof dev.swapHistory - sizeof dev.swapHistory[0]);
+    memmove(dev.swapHistory + 1, dev.swapHistory,
+            sizeof dev.swapHistory - sizeof dev.swapHistory[0]);
     dev.swapHistory[0] = retraces;
     dev.lastSwapNanos = now;
 }
@@ -295,14 +316,15 @@ void grBufferSwap(FxU32 swap_interval)
     queueDrain();
     dev.frontIndex = (dev.frontIndex + 1) % dev.colorBufferCount;
     dev.stats.swaps++;
-    markStale(); // the render target moved
+    markStale();   // the render target moved
     const uint16_t* shown = frontBuffer();
     if (dev.config.dumpPattern[0])
         dumpFrame(shown);
     if (dev.presenter) {
         if (swap_interval > 0) {
-            uint64_t frequency = 1000000000u; // nanoseconds of the steady clock
-            uint64_t wanted = dev.lastSwapTicks + frequency * (swap_interval > 8 ? 8 : swap_interval) / 60;
+            uint64_t frequency = 1000000000u;   // nanoseconds of the steady clock
+            uint64_t wanted =
+                dev.lastSwapTicks + frequency * (swap_interval > 8 ? 8 : swap_interval) / 60;
             uint64_t now = steadyNanoseconds();
             if (dev.lastSwapTicks && now < wanted)
                 std::this_thread::sleep_for(std::chrono::milliseconds((wanted - now) / 1000000u));
@@ -313,7 +335,7 @@ void grBufferSwap(FxU32 swap_interval)
     swapHistoryRecord();
 }
 
-} // extern "C"
+}   // extern "C"
 
 void frontBufferShowAgain(void)
 {

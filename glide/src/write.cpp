@@ -5,7 +5,8 @@
 namespace LANES {
 
 // Ordered dither thresholds, 0..15.
-static const uint8_t dither4x4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+static const uint8_t dither4x4[4][4] = {
+    {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 static const uint8_t dither2x2[2][2] = {{0, 8}, {12, 4}};
 
 // 8-bit channels to 5-6-5. Without dithering each channel keeps its top bits;
@@ -38,7 +39,8 @@ void stageWrite(Span* s)
             I live = liveMask16(s->live + i);
             written += sumBytes(s->live + i);
             if (rgb) {
-                I c = pack16(pack565Lanes(loadI(s->color32 + i)), pack565Lanes(loadI(s->color32 + i + W)));
+                I c = pack16(pack565Lanes(loadI(s->color32 + i)),
+                             pack565Lanes(loadI(s->color32 + i + W)));
                 storeI(color + i, select(live, c, loadI(color + i)));
             }
             if (depth)
@@ -50,7 +52,8 @@ void stageWrite(Span* s)
             continue;
         written++;
         if (rgb)
-            color[i] = dither ? ditherPack(s->color32[i], s->x + i, s->y, dither) : pack565(s->color32[i]);
+            color[i] =
+                dither ? ditherPack(s->color32[i], s->x + i, s->y, dither) : pack565(s->color32[i]);
         if (depth)
             aux[i] = s->depth[i];
         else if (alpha)
@@ -59,4 +62,4 @@ void stageWrite(Span* s)
     s->pixelsWritten += written;
 }
 
-} // namespace LANES
+}   // namespace LANES

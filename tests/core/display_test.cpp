@@ -40,4 +40,3 @@ TEST(Display, RenderWindowMapsTheProjection)
     obxRenderWindowSet(2147483000, 0, 2000, 10);   // no overflow, passed on unchecked
     EXPECT_EQ(view.viewport.maxX, (float)(2147483000.0 + 2000.0));
 }
-

@@ -9,7 +9,10 @@ namespace {
 
 class LogTest : public ::testing::Test {
 protected:
-    void SetUp() override { sessionDirEnter({}); }
+    void SetUp() override
+    {
+        sessionDirEnter({});
+    }
     void TearDown() override
     {
         logClose();
@@ -17,7 +20,7 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(LogTest, HeaderThenMessagesVerbatim)
 {

@@ -13,7 +13,7 @@ namespace {
 
 class NullHandles : public EngineTest {};
 
-}  // namespace
+}   // namespace
 
 TEST_F(NullHandles, EveryCallIgnoresThemAndCreatorsReturnNull)
 {
@@ -162,7 +162,7 @@ void lightDeletedTwice()
     obxLightsourceDelete(light);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(NullHandlesDebug, DeletingTwiceStopsWithTheCallsName)
 {

@@ -44,13 +44,13 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(StartupTest, LogHoldsHeaderHardwareAndTexturesInOrder)
 {
     ASSERT_EQ(engineStart(0), 1);
-    std::string expected = "Ombrix Logfile\n\n" + hardwareLines() +
-                           "Loading texture: white.3df\n\n";
+    std::string expected =
+        "Ombrix Logfile\n\n" + hardwareLines() + "Loading texture: white.3df\n\n";
     if (fileExists("Init.3df"))
         expected += "Loading texture: Init.3df\n\n";
     if (fileExists("DefaultCS.3df"))
@@ -84,8 +84,10 @@ TEST_F(StartupTest, MissingPictureAndGlyphSheetAreNoError)
 
 TEST_F(StartupTest, ResolutionIndexChoosesTheScreen)
 {
-    struct { int index; float width, height; } cases[] = {
-        {1, 800, 600}, {7, 640, 480}, {-1, 640, 480}, {4, 1600, 1200}};
+    struct {
+        int index;
+        float width, height;
+    } cases[] = {{1, 800, 600}, {7, 640, 480}, {-1, 640, 480}, {4, 1600, 1200}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
         ASSERT_EQ(engineStart(c.index), 1);
@@ -154,7 +156,7 @@ TEST_F(StartupTest, GlideSetUpInOrder)
         "grVertexLayout(65, 40, 1)",
     });
     EXPECT_TRUE(traceCalls("grTexCombine").size() == 1);   // unit 1 keeps Glide's default
-    EXPECT_TRUE(traceCalls("grFogMode").empty());           // fog stays off
+    EXPECT_TRUE(traceCalls("grFogMode").empty());          // fog stays off
     EXPECT_EQ(core.fogMode, 0);
     EXPECT_EQ(view.farDistance, 3000.0f);
     EXPECT_EQ(view.nearDistance, 2.0f);
@@ -208,10 +210,10 @@ TEST_F(StartupTest, FocusLossSavesOnceAndReturnDownloadsTexturesOnce)
     textureSelect(white);
     textureSelect(white);
     std::string address = std::to_string(white->address);
-    EXPECT_EQ(traceLines(), (std::vector<std::string>{
-        "grTexSource(0, " + address + ", 3, ptr)",
-        "grTexDownloadMipMap(0, " + address + ", 3, ptr)",
-        "grTexSource(0, " + address + ", 3, ptr)"}));
+    EXPECT_EQ(traceLines(),
+              (std::vector<std::string>{"grTexSource(0, " + address + ", 3, ptr)",
+                                        "grTexDownloadMipMap(0, " + address + ", 3, ptr)",
+                                        "grTexSource(0, " + address + ", 3, ptr)"}));
 }
 
 TEST_F(StartupTest, FocusReturnKeepsTheGlideState)
@@ -261,9 +263,9 @@ TEST_F(StartupTest, FogModesAndColour)
     sum += 0.9f * 255.0f;
     char mixedLine[64];
     snprintf(mixedLine, sizeof mixedLine, "grFogColorValue(0x%08X)", (unsigned)sum);
-    EXPECT_EQ(traceLines(), (std::vector<std::string>{
-        "grFogColorValue(0x007F8000)", "grFogColorValue(0x00FFFFFF)",
-        "grFogColorValue(0x00000000)", mixedLine}));
+    EXPECT_EQ(traceLines(), (std::vector<std::string>{"grFogColorValue(0x007F8000)",
+                                                      "grFogColorValue(0x00FFFFFF)",
+                                                      "grFogColorValue(0x00000000)", mixedLine}));
 }
 
 TEST_F(StartupTest, ShutdownClosesWindowGlideAndLog)
@@ -309,7 +311,7 @@ bool drawVertexReachesTheScreen(void)
     return frame.at(20, 20) == 0xF800 && frame.at(300, 300) == 0;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(StartupTest, DrawVertexLayoutHoldsBeforeAndAfterFocusLoss)
 {

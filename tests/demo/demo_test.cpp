@@ -27,10 +27,15 @@ struct DemoLook {
     explicit DemoLook(const Image& frame)
         : sky(meanColour(frame, 240, 70, 400, 90)), grass(meanColour(frame, 0, 400, 640, 440)),
           panel(meanColour(frame, 0, 456, 640, 480))
+    {}
+    bool sky_blue() const
     {
+        return sky.b > sky.r && sky.b > 120.0;
     }
-    bool sky_blue() const { return sky.b > sky.r && sky.b > 120.0; }
-    bool grass_green() const { return grass.g > grass.r * 1.2 && grass.g > grass.b * 1.2; }
+    bool grass_green() const
+    {
+        return grass.g > grass.r * 1.2 && grass.g > grass.b * 1.2;
+    }
     bool panel_dark() const
     {
         return panel.r + panel.g + panel.b < grass.r + grass.g + grass.b;
@@ -50,9 +55,9 @@ void expectDemoFrame(const Image& frame)
     ASSERT_EQ(frame.width, 640);
     ASSERT_EQ(frame.height, 480);
     DemoLook look(frame);
-    SCOPED_TRACE(::testing::Message() << "sky " << look.sky.r << " " << look.sky.g << " "
-                                      << look.sky.b << ", grass " << look.grass.r << " "
-                                      << look.grass.g << " " << look.grass.b);
+    SCOPED_TRACE(::testing::Message()
+                 << "sky " << look.sky.r << " " << look.sky.g << " " << look.sky.b << ", grass "
+                 << look.grass.r << " " << look.grass.g << " " << look.grass.b);
     EXPECT_TRUE(look.sky_blue());
     EXPECT_TRUE(look.grass_green());
     EXPECT_TRUE(look.panel_dark());
@@ -76,7 +81,10 @@ double fogShare(const Image& frame)
 
 class DemoProgram : public ::testing::Test {
 protected:
-    void SetUp() override { sessionDirEnter(demoDataFiles()); }
+    void SetUp() override
+    {
+        sessionDirEnter(demoDataFiles());
+    }
     void TearDown() override
     {
         programStopAll();
@@ -87,7 +95,7 @@ protected:
 using Headless = DemoProgram;
 using Window = DemoProgram;
 
-}  // namespace
+}   // namespace
 
 TEST_F(Headless, RendersItsTourAndWritesTheFramesAskedFor)
 {
@@ -168,12 +176,11 @@ TEST_F(Window, KeysSwitchCameraFogAndPauseAndEscapeEndsIt)
 
     ASSERT_TRUE(keysPress(window, "Escape"));
     EXPECT_EQ(programWait(pid, 60), 0) << fileRead("stderr.txt");
-    EXPECT_EQ(fileRead("stdout.txt"),
-              "obx-demo: camera 2 ORBIT\n"
-              "obx-demo: camera 5 SUNWARD\n"
-              "obx-demo: camera 1 CHASE\n"
-              "obx-demo: fog on\n"
-              "obx-demo: fog off\n"
-              "obx-demo: paused\n"
-              "obx-demo: running\n");
+    EXPECT_EQ(fileRead("stdout.txt"), "obx-demo: camera 2 ORBIT\n"
+                                      "obx-demo: camera 5 SUNWARD\n"
+                                      "obx-demo: camera 1 CHASE\n"
+                                      "obx-demo: fog on\n"
+                                      "obx-demo: fog off\n"
+                                      "obx-demo: paused\n"
+                                      "obx-demo: running\n");
 }

@@ -23,7 +23,7 @@ bool same(float a, float b)
     return memcmp(&a, &b, sizeof a) == 0;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(DemoTrig, SineAndCosineAreTheCLibrarysFromTinyAnglesToAMillion)
 {
@@ -73,8 +73,8 @@ TEST(DemoTrig, ArcTangentIsTheCLibrarysInEveryQuadrantAndAtTheEdges)
         }
         check(bitsFloat(y), bitsFloat(x));
     }
-    const float edges[] = {0.0f,  -0.0f, INFINITY, -INFINITY, NAN,
-                           1.0f,  -1.0f, 1e-40f,   -1e30f,    3.0f};
+    const float edges[] = {0.0f, -0.0f, INFINITY, -INFINITY, NAN,
+                           1.0f, -1.0f, 1e-40f,   -1e30f,    3.0f};
     for (float y : edges)
         for (float x : edges)
             check(y, x);

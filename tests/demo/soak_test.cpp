@@ -23,7 +23,7 @@ long residentBytes(void)
     return resident * sysconf(_SC_PAGESIZE);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Soak, TheDemoSceneStopsTakingMemoryAfterItsFirstTour)
 {
@@ -61,7 +61,8 @@ TEST(Soak, TheDemoSceneStopsTakingMemoryAfterItsFirstTour)
     // (The address sanitizer holds freed blocks back for a while, so its
     // resident memory says nothing.)
     if (SOAK_CHECK_RESIDENT) {
-        EXPECT_LT(secondPeak - firstPeak, 512 * 1024) << firstPeak << " bytes at most in the first half";
+        EXPECT_LT(secondPeak - firstPeak, 512 * 1024)
+            << firstPeak << " bytes at most in the first half";
     }
     EXPECT_GT(demoCollisions(), 0);
     EXPECT_EQ(demoFrame(), SOAK_FRAMES);

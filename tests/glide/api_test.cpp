@@ -10,7 +10,10 @@
 
 namespace {
 
-void collect(const char* message, FxBool) { glideErrors.push_back(message); }
+void collect(const char* message, FxBool)
+{
+    glideErrors.push_back(message);
+}
 
 FxI32 getOne(FxU32 pname)
 {
@@ -26,7 +29,7 @@ TEST(GlideQueries, AnswersOnlyForTheExactLength)
     EXPECT_EQ(grGet(GR_NUM_BOARDS, 2, v), 0u);
     EXPECT_EQ(grGet(GR_NUM_BOARDS, 0, v), 0u);
     EXPECT_EQ(grGet(GR_WDEPTH_MIN_MAX, 4, v), 0u);
-    EXPECT_EQ(v[0], -1); // nothing written
+    EXPECT_EQ(v[0], -1);   // nothing written
     EXPECT_EQ(grGet(0x999, 4, v), 0u);
     EXPECT_EQ(v[0], -1);
 }
@@ -87,8 +90,9 @@ TEST(GlideQueries, ResolutionsReportTheirSizeInBytes)
     FxI32 total = grQueryResolutions(&all, nullptr);
     std::vector<GrResolution> list((size_t)total / sizeof(GrResolution));
     grQueryResolutions(&all, list.data());
-    for (GrScreenResolution_t r : {GR_RESOLUTION_640x480, GR_RESOLUTION_800x600, GR_RESOLUTION_1024x768,
-                                   GR_RESOLUTION_1280x1024, GR_RESOLUTION_1600x1200}) {
+    for (GrScreenResolution_t r :
+         {GR_RESOLUTION_640x480, GR_RESOLUTION_800x600, GR_RESOLUTION_1024x768,
+          GR_RESOLUTION_1280x1024, GR_RESOLUTION_1600x1200}) {
         bool found = false;
         for (const GrResolution& e : list)
             found |= e.resolution == r && e.refresh == GR_REFRESH_60Hz && e.numColorBuffers == 2 &&
@@ -148,27 +152,28 @@ TEST(GlideLifeCycle, WrongStateCallsReportAndDoNothing)
     FxU16 p = 0x1234;
     EXPECT_FALSE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, 1, 1, 2, &p));
     EXPECT_EQ(p, 0x1234);
-    EXPECT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2,
-                           1),
+    EXPECT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                           GR_ORIGIN_UPPER_LEFT, 2, 1),
               (GrContext_t)0);
     EXPECT_FALSE(grSstWinClose((GrContext_t)1));
     EXPECT_GE(glideErrors.size(), 6u);
 
     grGlideInit();
-    grGlideInit(); // twice is tolerated
+    grGlideInit();   // twice is tolerated
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, nullptr);
     FxU32 w = 1, h = 1;
     extension<GrObxScreenSizeProc>("grObxScreenSize")(&w, &h);
     EXPECT_EQ(w, 0u);
-    EXPECT_FALSE(extension<GrObxFrameGrabProc>("grObxFrameGrab")(GR_BUFFER_BACKBUFFER, nullptr, nullptr));
+    EXPECT_FALSE(
+        extension<GrObxFrameGrabProc>("grObxFrameGrab")(GR_BUFFER_BACKBUFFER, nullptr, nullptr));
 
     // Bad arguments with a window open.
     GrContext_t ctx = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
                                    GR_ORIGIN_UPPER_LEFT, 2, 1);
     ASSERT_NE(ctx, (GrContext_t)0);
-    EXPECT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2,
-                           1),
-              (GrContext_t)0); // one window at a time
+    EXPECT_EQ(grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                           GR_ORIGIN_UPPER_LEFT, 2, 1),
+              (GrContext_t)0);   // one window at a time
     glideErrors.clear();
     grDrawTriangle(nullptr, &b, &c);
     grDrawVertexArray(GR_TRIANGLES, 3, nullptr);
@@ -184,17 +189,18 @@ TEST(GlideLifeCycle, WrongStateCallsReportAndDoNothing)
     grGlideGetState(nullptr);
     grGlideSetState(nullptr);
     EXPECT_FALSE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, 1, 1, 2, nullptr));
-    EXPECT_FALSE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_565, 1, 1, FXFALSE, 2, nullptr));
+    EXPECT_FALSE(grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_565, 1, 1, FXFALSE, 2,
+                                  nullptr));
     EXPECT_FALSE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 640, 0, 1, 1, 2, &p));
     EXPECT_FALSE(grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 480, 1, 1, 2, &p));
     EXPECT_EQ(grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, nullptr), 0u);
     EXPECT_GE(glideErrors.size(), 15u);
 
     EXPECT_TRUE(grSstWinClose(ctx));
-    EXPECT_FALSE(grSstWinClose(ctx)); // already closed
+    EXPECT_FALSE(grSstWinClose(ctx));   // already closed
     grDrawTriangle(&a, &b, &c);
     grGlideShutdown();
-    grGlideShutdown(); // twice is tolerated
+    grGlideShutdown();   // twice is tolerated
     grErrorSetCallback(nullptr);
 }
 
@@ -203,8 +209,8 @@ class TraceTest : public GlideTest {};
 TEST_F(TraceTest, RecordsEachCallWithItsArguments)
 {
     traceOn(true);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     grConstantColorValue(0x80FF0000);
     grDepthMask(7);
     grTexLodBiasValue(GR_TMU0, 0.5f);
@@ -217,7 +223,7 @@ TEST_F(TraceTest, RecordsEachCallWithItsArguments)
     grSstWinClose(context);
     grDepthBiasLevel(-3);
     traceOn(false);
-    grCullMode(GR_CULL_NEGATIVE); // not recorded any more
+    grCullMode(GR_CULL_NEGATIVE);   // not recorded any more
     context = 0;
 
     EXPECT_EQ(traceText(), "grColorCombine(3, 1, 0, 1, 0)\n"
@@ -242,7 +248,7 @@ TEST_F(TraceTest, StatisticsCountTrianglesPixelsAndSwaps)
 {
     extension<GrObxStatsResetProc>("grObxStatsReset")();
     rect(0, 0, 10, 10, vtx(0, 0));
-    tri(vtx(0, 0), vtx(0, 0), vtx(0, 0)); // degenerate: never reaches the rasterizer
+    tri(vtx(0, 0), vtx(0, 0), vtx(0, 0));   // degenerate: never reaches the rasterizer
     grBufferSwap(0);
     GrObxStats stats;
     extension<GrObxStatsProc>("grObxStats")(&stats);
@@ -260,7 +266,7 @@ TEST_F(TraceTest, BoardCountersCountPixelsByTheTestTheyFail)
     };
     for (FxU32 what : {GR_STATS_PIXELS, GR_STATS_POINTS, GR_STATS_LINES, GR_STATS_TRIANGLES})
         EXPECT_TRUE(grReset(what));
-    rect(0, 0, 10, 10, vtx(0, 0, 10, 20, 30, 40)); // 100 pixels written
+    rect(0, 0, 10, 10, vtx(0, 0, 10, 20, 30, 40));   // 100 pixels written
     // The chroma key takes the next 100, the alpha test the 100 after, the depth test the last.
     // (the key is compared with the colour combine's "other" input: here the iterated colour)
     grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
@@ -276,7 +282,7 @@ TEST_F(TraceTest, BoardCountersCountPixelsByTheTestTheyFail)
     grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
     grDepthBufferFunction(GR_CMP_LESS);
     grDepthMask(FXTRUE);
-    grBufferClear(0, 0, 0); // nothing is nearer
+    grBufferClear(0, 0, 0);   // nothing is nearer
     rect(0, 0, 10, 10, vtx(0, 0, 10, 20, 30, 40));
     grDepthBufferMode(GR_DEPTHBUFFER_DISABLE);
     // A culled triangle comes in and is not drawn; points and lines count apart.
@@ -316,8 +322,9 @@ TEST_F(TraceTest, SwappedFramesAreDumpedAsPng)
     ScopedEnv dump("OBX_GLIDE_DUMP", "glide-dump-test-%03d.png");
     grSstWinClose(context);
     grGlideShutdown();
-    grGlideInit(); // the settings are read here
-    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    grGlideInit();   // the settings are read here
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                           GR_ORIGIN_UPPER_LEFT, 2, 1);
     ASSERT_NE(context, (GrContext_t)0);
     grBufferClear(0xFFFF0000, 0, 0);
     grBufferSwap(0);
@@ -337,7 +344,8 @@ TEST_F(TraceTest, SwappedFramesAreDumpedAsPng)
 TEST_F(TraceTest, DumpPatternsThatCannotNameAFileAreRefused)
 {
     grErrorSetCallback(collect);
-    for (const char* pattern : {"%999999999d", "%2147483648d", "glide-dump-%0300d.png", "dir/%0256x"}) {
+    for (const char* pattern :
+         {"%999999999d", "%2147483648d", "glide-dump-%0300d.png", "dir/%0256x"}) {
         ScopedEnv dump("OBX_GLIDE_DUMP", pattern);
         grSstWinClose(context);
         grGlideShutdown();
@@ -351,14 +359,15 @@ TEST_F(TraceTest, DumpPatternsThatCannotNameAFileAreRefused)
         ASSERT_NE(context, (GrContext_t)0);
         glideErrors.clear();
         grBufferSwap(0);
-        EXPECT_TRUE(glideErrors.empty()) << pattern; // nothing was tried
+        EXPECT_TRUE(glideErrors.empty()) << pattern;   // nothing was tried
     }
     // The widest field that still fits is kept.
     ScopedEnv dump("OBX_GLIDE_DUMP", "glide-dump-%0200d.png");
     grSstWinClose(context);
     grGlideShutdown();
     grGlideInit();
-    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                           GR_ORIGIN_UPPER_LEFT, 2, 1);
     ASSERT_NE(context, (GrContext_t)0);
     grBufferSwap(0);
     std::string name = "glide-dump-" + std::string(200, '0') + ".png";
@@ -366,7 +375,6 @@ TEST_F(TraceTest, DumpPatternsThatCannotNameAFileAreRefused)
     std::remove(name.c_str());
     grErrorSetCallback(nullptr);
 }
-
 
 // The red, green and blue of one pixel of a PNG file, or -1s when it cannot be read.
 struct Rgb {
@@ -398,11 +406,12 @@ TEST_F(TraceTest, DumpsShowTheGammaAndCountOnAcrossWindows)
     grSstWinClose(context);
     grGlideShutdown();
     grGlideInit();
-    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                           GR_ORIGIN_UPPER_LEFT, 2, 1);
     ASSERT_NE(context, (GrContext_t)0);
-    const FxU16 grey = rgb565(64, 128, 192); // 66, 130, 198 when widened
+    const FxU16 grey = rgb565(64, 128, 192);   // 66, 130, 198 when widened
     grBufferClear(0xFF4080C0, 0, 0);
-    grBufferSwap(0); // frame 0: no gamma
+    grBufferSwap(0);   // frame 0: no gamma
     // A table that halves red, keeps green, inverts blue.
     FxU32 red[256], green[256], blue[256];
     for (int i = 0; i < 256; i++) {
@@ -412,21 +421,24 @@ TEST_F(TraceTest, DumpsShowTheGammaAndCountOnAcrossWindows)
     }
     grLoadGammaTable(256, red, green, blue);
     grBufferClear(0xFF4080C0, 0, 0);
-    grBufferSwap(0); // frame 1
-    EXPECT_EQ(pixelAt(5, 5, GR_BUFFER_FRONTBUFFER), grey); // the buffer stays as drawn
+    grBufferSwap(0);                                         // frame 1
+    EXPECT_EQ(pixelAt(5, 5, GR_BUFFER_FRONTBUFFER), grey);   // the buffer stays as drawn
     // Closed and opened again: the numbering goes on, the gamma starts over.
     grSstWinClose(context);
-    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    context = grSstWinOpen(0, GR_RESOLUTION_320x240, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                           GR_ORIGIN_UPPER_LEFT, 2, 1);
     ASSERT_NE(context, (GrContext_t)0);
     grBufferClear(0xFF4080C0, 0, 0);
-    grBufferSwap(0); // frame 2
+    grBufferSwap(0);   // frame 2
     guGammaCorrectionRGB(2.0f, 1.0f, 0.5f);
     grBufferClear(0xFF4080C0, 0, 0);
-    grBufferSwap(0); // frame 3
+    grBufferSwap(0);   // frame 3
     EXPECT_TRUE(glideErrors.empty()) << glideErrors[0];
 
-    Rgb f0 = pngPixel("glide-gamma-test-0.png", 5, 5), f1 = pngPixel("glide-gamma-test-1.png", 5, 5),
-        f2 = pngPixel("glide-gamma-test-2.png", 5, 5), f3 = pngPixel("glide-gamma-test-3.png", 5, 5);
+    Rgb f0 = pngPixel("glide-gamma-test-0.png", 5, 5),
+        f1 = pngPixel("glide-gamma-test-1.png", 5, 5),
+        f2 = pngPixel("glide-gamma-test-2.png", 5, 5),
+        f3 = pngPixel("glide-gamma-test-3.png", 5, 5);
     EXPECT_EQ(f0.r, 66);
     EXPECT_EQ(f0.g, 130);
     EXPECT_EQ(f0.b, 198);
@@ -436,9 +448,9 @@ TEST_F(TraceTest, DumpsShowTheGammaAndCountOnAcrossWindows)
     EXPECT_EQ(f2.r, 66);
     EXPECT_EQ(f2.b, 198);
     // 255 * (v / 255) ^ (1 / gamma), rounded.
-    EXPECT_EQ(f3.r, 130); // sqrt(66 / 255) * 255 = 129.7
+    EXPECT_EQ(f3.r, 130);   // sqrt(66 / 255) * 255 = 129.7
     EXPECT_EQ(f3.g, 130);
-    EXPECT_EQ(f3.b, 154); // (198 / 255)^2 * 255 = 153.7
+    EXPECT_EQ(f3.b, 154);   // (198 / 255)^2 * 255 = 153.7
     for (int i = 0; i < 4; i++) {
         char name[64];
         snprintf(name, sizeof name, "glide-gamma-test-%d.png", i);
@@ -452,17 +464,17 @@ TEST_F(TraceTest, SwapHistoryCountsRetracesBetweenSwaps)
     EXPECT_EQ(grGet(GR_SWAP_HISTORY, 4, history), 0u);
     EXPECT_EQ(grGet(GR_SWAP_HISTORY, 64, history), 0u);
     grBufferSwap(0);
-    usleep(120000); // at least six retraces at 60 Hz
+    usleep(120000);   // at least six retraces at 60 Hz
     grBufferSwap(0);
     grBufferSwap(0);
     for (FxI32& h : history)
         h = -1;
     ASSERT_EQ(grGet(GR_SWAP_HISTORY, 32, history), 32u);
-    EXPECT_GE(history[1], 6); // newest first: the long wait was one swap ago
+    EXPECT_GE(history[1], 6);   // newest first: the long wait was one swap ago
     EXPECT_LE(history[1], 60);
     for (FxI32 h : history)
         EXPECT_GE(h, 0);
-    EXPECT_EQ(history[7], 0); // fewer swaps than entries
+    EXPECT_EQ(history[7], 0);   // fewer swaps than entries
 }
 
 TEST(GlideLogo, SplashAndShamelessPlugAreQuietAndDrawNothing)
@@ -494,5 +506,4 @@ TEST(GlideLogo, SplashAndShamelessPlugAreQuietAndDrawNothing)
     grErrorSetCallback(nullptr);
 }
 
-
-} // namespace
+}   // namespace

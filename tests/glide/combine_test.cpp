@@ -19,11 +19,12 @@ protected:
         // The aux buffer serves as the alpha buffer: alpha is read back exactly.
         grColorMask(FXTRUE, FXTRUE);
         FxU32 texel = 0xA0306090;
-        GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_1, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_8888, &texel};
+        GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_1, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_8888,
+                          &texel};
         grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
         grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-        grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                     GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+        grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                     GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
         grConstantColorValue(CONSTANT);
     }
 
@@ -64,32 +65,51 @@ TEST_F(CombineTest, EveryColourFunctionAndFactor)
         {GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_ONE, IT, OT, FXFALSE, IT, OI, 0, 0, 0},
         {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, IT, OT, FXFALSE, IT, OI, 200, 100, 50},
         {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, CL, OT, FXFALSE, IT, OI, 64, 128, 192},
-        {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_NONE, CL, OT, FXFALSE, IT, OI, 128, 128, 128},
-        {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_NONE, IT, OT, FXFALSE, CL, OI, 96, 96, 96},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, IT, OT, FXFALSE, IT, OI, 48, 96, 144},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, IT, OT, FXFALSE, IT, OI, 38, 38, 28},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_OTHER_ALPHA, IT, OT, FXFALSE, IT, OT, 30, 60, 90},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL_ALPHA, IT, OT, FXFALSE, IT, OI, 24, 48, 72},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_TEXTURE_ALPHA, IT, OI, FXFALSE, IT, OI, 125, 63, 31},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_TEXTURE_RGB, IT, OI, FXFALSE, IT, OI, 38, 38, 28},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE_MINUS_OTHER_ALPHA, IT, OT, FXFALSE, IT, OT, 18, 36, 54},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE_MINUS_LOCAL, CL, OI, FXFALSE, IT, OI, 149, 50, 12},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE_MINUS_TEXTURE_ALPHA, IT, OC, FXFALSE, IT, OI, 24, 48, 72},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL, GR_COMBINE_FACTOR_ONE, CL, OT, FXFALSE, IT, OI, 112, 224, 255},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA, GR_COMBINE_FACTOR_ONE, CL, OT, FXFALSE, IT, OI, 176, 224, 255},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL, GR_COMBINE_FACTOR_ONE, IT, OT, FXFALSE, IT, OI, 0, 0, 94},
-        {GR_COMBINE_FUNCTION_BLEND, GR_COMBINE_FACTOR_TEXTURE_ALPHA, IT, OC, FXFALSE, IT, OI, 115, 118, 139},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA, GR_COMBINE_FACTOR_ONE, IT, OC, FXFALSE, IT, OI,
-         0, 156, 255},
-        {GR_COMBINE_FUNCTION_BLEND_LOCAL, GR_COMBINE_FACTOR_ONE_MINUS_LOCAL_ALPHA, IT, OC, FXFALSE, IT, OI, 100, 50, 25},
-        {GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA, GR_COMBINE_FACTOR_ONE, CL, OC, FXFALSE, IT, OI, 64, 0, 0},
+        {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_NONE, CL, OT, FXFALSE, IT, OI, 128, 128,
+         128},
+        {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_NONE, IT, OT, FXFALSE, CL, OI, 96, 96,
+         96},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, IT, OT, FXFALSE, IT, OI, 48, 96,
+         144},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, IT, OT, FXFALSE, IT, OI, 38, 38,
+         28},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_OTHER_ALPHA, IT, OT, FXFALSE, IT, OT,
+         30, 60, 90},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL_ALPHA, IT, OT, FXFALSE, IT, OI,
+         24, 48, 72},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_TEXTURE_ALPHA, IT, OI, FXFALSE, IT, OI,
+         125, 63, 31},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_TEXTURE_RGB, IT, OI, FXFALSE, IT, OI,
+         38, 38, 28},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE_MINUS_OTHER_ALPHA, IT, OT, FXFALSE,
+         IT, OT, 18, 36, 54},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE_MINUS_LOCAL, CL, OI, FXFALSE, IT,
+         OI, 149, 50, 12},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE_MINUS_TEXTURE_ALPHA, IT, OC,
+         FXFALSE, IT, OI, 24, 48, 72},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL, GR_COMBINE_FACTOR_ONE, CL, OT, FXFALSE, IT, OI,
+         112, 224, 255},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL_ALPHA, GR_COMBINE_FACTOR_ONE, CL, OT, FXFALSE,
+         IT, OI, 176, 224, 255},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL, GR_COMBINE_FACTOR_ONE, IT, OT, FXFALSE, IT,
+         OI, 0, 0, 94},
+        {GR_COMBINE_FUNCTION_BLEND, GR_COMBINE_FACTOR_TEXTURE_ALPHA, IT, OC, FXFALSE, IT, OI, 115,
+         118, 139},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL_ALPHA, GR_COMBINE_FACTOR_ONE, IT, OC,
+         FXFALSE, IT, OI, 0, 156, 255},
+        {GR_COMBINE_FUNCTION_BLEND_LOCAL, GR_COMBINE_FACTOR_ONE_MINUS_LOCAL_ALPHA, IT, OC, FXFALSE,
+         IT, OI, 100, 50, 25},
+        {GR_COMBINE_FUNCTION_SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA, GR_COMBINE_FACTOR_ONE, CL, OC,
+         FXFALSE, IT, OI, 64, 0, 0},
         {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, IT, OT, FXTRUE, IT, OI, 55, 155, 205},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, IT, OT, FXTRUE, IT, OI, 217, 217, 227},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, IT, OT, FXTRUE, IT, OI, 217, 217,
+         227},
     };
     int index = 0;
     for (const ColorCase& c : cases) {
         grColorCombine(c.function, c.factor, c.local, c.other, c.invert);
-        grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, c.alphaLocal, c.alphaOther, FXFALSE);
+        grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, c.alphaLocal,
+                       c.alphaOther, FXFALSE);
         EXPECT_EQ(color(), rgb565(c.r, c.g, c.b)) << "case " << index;
         index++;
     }
@@ -107,17 +127,28 @@ TEST_F(CombineTest, EveryAlphaFunctionAndFactor)
         FxBool invert;
         int a;
     } cases[] = {
-        {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_NONE, FXFALSE, 128},
-        {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_NONE, FXFALSE, 96},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE, GR_COMBINE_OTHER_TEXTURE, FXFALSE, 160},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE, 60},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_TEXTURE_ALPHA, GR_COMBINE_LOCAL_NONE, GR_COMBINE_OTHER_ITERATED, FXFALSE, 80},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_OTHER_ALPHA, GR_COMBINE_LOCAL_NONE, GR_COMBINE_OTHER_ITERATED, FXFALSE, 64},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE, 255},
-        {GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE, 32},
-        {GR_COMBINE_FUNCTION_BLEND, GR_COMBINE_FACTOR_LOCAL_ALPHA, GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE, 144},
-        {GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_NONE, FXTRUE, 255},
-        {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_NONE, FXTRUE, 127},
+        {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+         GR_COMBINE_OTHER_NONE, FXFALSE, 128},
+        {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_CONSTANT,
+         GR_COMBINE_OTHER_NONE, FXFALSE, 96},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
+         GR_COMBINE_OTHER_TEXTURE, FXFALSE, 160},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_CONSTANT,
+         GR_COMBINE_OTHER_TEXTURE, FXFALSE, 60},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_TEXTURE_ALPHA, GR_COMBINE_LOCAL_NONE,
+         GR_COMBINE_OTHER_ITERATED, FXFALSE, 80},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_OTHER_ALPHA, GR_COMBINE_LOCAL_NONE,
+         GR_COMBINE_OTHER_ITERATED, FXFALSE, 64},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL, GR_COMBINE_FACTOR_ONE,
+         GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, FXFALSE, 255},
+        {GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL, GR_COMBINE_FACTOR_ONE,
+         GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE, 32},
+        {GR_COMBINE_FUNCTION_BLEND, GR_COMBINE_FACTOR_LOCAL_ALPHA, GR_COMBINE_LOCAL_ITERATED,
+         GR_COMBINE_OTHER_TEXTURE, FXFALSE, 144},
+        {GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+         GR_COMBINE_OTHER_NONE, FXTRUE, 255},
+        {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+         GR_COMBINE_OTHER_NONE, FXTRUE, 127},
     };
     int index = 0;
     for (const auto& c : cases) {
@@ -126,8 +157,8 @@ TEST_F(CombineTest, EveryAlphaFunctionAndFactor)
         index++;
     }
     // The depth local input: the high byte of the iterated z.
-    grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_DEPTH, GR_COMBINE_OTHER_NONE,
-                   FXFALSE);
+    grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_DEPTH,
+                   GR_COMBINE_OTHER_NONE, FXFALSE);
     Vtx v = vtx(0, 0);
     v.z = 0x8123;
     grBufferClear(0, 0, 0);
@@ -152,13 +183,13 @@ TEST_F(CombineTest, BlendFactorsOnEachSide)
         {GR_BLEND_ZERO, GR_BLEND_SRC_COLOR, 104, 51, 13},
         {GR_BLEND_ONE_MINUS_DST_COLOR, GR_BLEND_ZERO, 96, 49, 37},
         {GR_BLEND_ZERO, GR_BLEND_ONE_MINUS_SRC_COLOR, 28, 79, 53},
-        {GR_BLEND_DST_ALPHA, GR_BLEND_ZERO, 200, 100, 50},          // no alpha buffer: A_dst is 255
+        {GR_BLEND_DST_ALPHA, GR_BLEND_ZERO, 200, 100, 50},   // no alpha buffer: A_dst is 255
         {GR_BLEND_ONE_MINUS_DST_ALPHA, GR_BLEND_ONE, 132, 130, 66},
-        {GR_BLEND_ALPHA_SATURATE, GR_BLEND_ONE, 132, 130, 66},      // min(96, 255 - 255) = 0
+        {GR_BLEND_ALPHA_SATURATE, GR_BLEND_ONE, 132, 130, 66},   // min(96, 255 - 255) = 0
         {GR_BLEND_ONE, GR_BLEND_PREFOG_COLOR, 255, 151, 63},
         {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, 207, 168, 84},
     };
-    grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER); // aux holds depth: no alpha buffer
+    grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);   // aux holds depth: no alpha buffer
     grDepthBufferFunction(GR_CMP_ALWAYS);
     int index = 0;
     for (const auto& c : cases) {
@@ -166,7 +197,7 @@ TEST_F(CombineTest, BlendFactorsOnEachSide)
         grAlphaBlendFunction(c.src, c.dst, GR_BLEND_ZERO, GR_BLEND_ZERO);
         rect(0, 0, 8, 8, vtx(0, 0, 200, 100, 50, 96));
         EXPECT_EQ(pixelAt(3, 3), rgb565(c.r, c.g, c.b)) << "case " << index;
-        EXPECT_EQ(pixelAt(7, 7), rgb565(c.r, c.g, c.b)) << "case " << index; // the tail of a span
+        EXPECT_EQ(pixelAt(7, 7), rgb565(c.r, c.g, c.b)) << "case " << index;   // the tail of a span
         index++;
     }
 }
@@ -214,17 +245,18 @@ TEST_F(CombineTest, ChromaKeyComparesTheOtherInput)
     GrTexInfo info = {GR_LOD_LOG2_2, GR_LOD_LOG2_2, GR_ASPECT_LOG2_2x1, GR_TEXFMT_RGB_565, texels};
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-    grChromakeyValue(0x00FF00FF); // the texel widened to 8 bits, not the modulated colour
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grChromakeyValue(0x00FF00FF);   // the texel widened to 8 bits, not the modulated colour
     grChromakeyMode(GR_CHROMAKEY_ENABLE);
     grBufferClear(0xFF0000FF, 0, 0);
-    Vtx a = texVtx(0, 0, 0, 0), b = texVtx(64, 0, 256, 0), c = texVtx(64, 8, 256, 128), d = texVtx(0, 8, 0, 128);
+    Vtx a = texVtx(0, 0, 0, 0), b = texVtx(64, 0, 256, 0), c = texVtx(64, 8, 256, 128),
+        d = texVtx(0, 8, 0, 128);
     for (Vtx* v : {&a, &b, &c, &d})
         v->r = v->g = v->b = 128;
     tri(a, b, c);
     tri(a, c, d);
-    EXPECT_EQ(pixelAt(10, 4), rgb565(0, 0, 255)); // keyed out: the clear colour stays
+    EXPECT_EQ(pixelAt(10, 4), rgb565(0, 0, 255));   // keyed out: the clear colour stays
     EXPECT_EQ(pixelAt(50, 4), rgb565(0, 128, 0));
     // Off again: the magenta half is drawn.
     grChromakeyMode(GR_CHROMAKEY_DISABLE);
@@ -248,7 +280,8 @@ TEST_F(CombineTest, ChromaKeyComparesTheOtherInput)
 typedef void (*ChromaRangeModeProc)(GrChromakeyMode_t mode);
 typedef void (*ChromaRangeProc)(GrColor_t min, GrColor_t max, GrChromaRangeMode_t match);
 typedef void (*TexChromaModeProc)(GrChipID_t tmu, GrTexChromakeyMode_t mode);
-typedef void (*TexChromaRangeProc)(GrChipID_t tmu, GrColor_t min, GrColor_t max, GrTexChromakeyMode_t match);
+typedef void (*TexChromaRangeProc)(GrChipID_t tmu, GrColor_t min, GrColor_t max,
+                                   GrTexChromakeyMode_t match);
 
 TEST_F(CombineTest, ChromaRangesKeyTheOtherInputAndTexels)
 {
@@ -276,38 +309,42 @@ TEST_F(CombineTest, ChromaRangesKeyTheOtherInputAndTexels)
     auto drawColours = [&] {
         grBufferClear(0, 0, 0);
         for (int i = 0; i < 6; i++)
-            rect((float)(4 * i), 0, (float)(4 * i + 4), 4, vtx(0, 0, colours[i][0], colours[i][1], colours[i][2]));
+            rect((float)(4 * i), 0, (float)(4 * i + 4), 4,
+                 vtx(0, 0, colours[i][0], colours[i][1], colours[i][2]));
     };
     drawColours();
     for (int i = 0; i < 6; i++)
-        EXPECT_EQ(pixelAt(4 * i + 1, 1), keyed[i] ? 0 : rgb565(colours[i][0], colours[i][1], colours[i][2]))
+        EXPECT_EQ(pixelAt(4 * i + 1, 1),
+                  keyed[i] ? 0 : rgb565(colours[i][0], colours[i][1], colours[i][2]))
             << "colour " << i;
     // The range off: the key is one colour again.
     rangeMode(GR_CHROMARANGE_DISABLE_EXT);
     grChromakeyValue(0x00203040);
     drawColours();
     for (int i = 0; i < 6; i++)
-        EXPECT_EQ(pixelAt(4 * i + 1, 1), i == 1 ? 0 : rgb565(colours[i][0], colours[i][1], colours[i][2]))
+        EXPECT_EQ(pixelAt(4 * i + 1, 1),
+                  i == 1 ? 0 : rgb565(colours[i][0], colours[i][1], colours[i][2]))
             << "colour " << i;
     grChromakeyMode(GR_CHROMAKEY_DISABLE);
 
     // Texture chroma: a texel of unit 0 within its range discards the pixel.
     decalTexture();
-    FxU16 texels[2] = {0x8410, 0xF800}; // grey (132, 130, 132) and red
+    FxU16 texels[2] = {0x8410, 0xF800};   // grey (132, 130, 132) and red
     GrTexInfo info = {GR_LOD_LOG2_2, GR_LOD_LOG2_2, GR_ASPECT_LOG2_2x1, GR_TEXFMT_RGB_565, texels};
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     texRange(GR_TMU0, 0x00808080, 0x00868686, GR_TEXCHROMARANGE_RGB_ALL_EXT);
     texMode(GR_TMU0, GR_TEXCHROMA_ENABLE_EXT);
-    Vtx a = texVtx(0, 0, 0, 0), b = texVtx(64, 0, 256, 0), c = texVtx(64, 8, 256, 128), d = texVtx(0, 8, 0, 128);
+    Vtx a = texVtx(0, 0, 0, 0), b = texVtx(64, 0, 256, 0), c = texVtx(64, 8, 256, 128),
+        d = texVtx(0, 8, 0, 128);
     grBufferClear(0xFF0000FF, 0, 0);
     tri(a, b, c);
     tri(a, c, d);
-    EXPECT_EQ(pixelAt(10, 4), 0x001F); // keyed: the clear colour stays
+    EXPECT_EQ(pixelAt(10, 4), 0x001F);   // keyed: the clear colour stays
     EXPECT_EQ(pixelAt(50, 4), 0xF800);
     // Also when the unit's combine does more than show its texels.
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
-                 GR_COMBINE_FACTOR_NONE, FXTRUE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, FXTRUE, FXFALSE);
     grBufferClear(0xFF0000FF, 0, 0);
     tri(a, b, c);
     tri(a, c, d);
@@ -323,7 +360,7 @@ TEST_F(CombineTest, ColourFormatsDecodeEveryColourArgument)
 {
     struct {
         GrColorFormat_t format;
-        GrColor_t value; // red 0x11, green 0x88, blue 0xEE, alpha 0x44 in that format
+        GrColor_t value;   // red 0x11, green 0x88, blue 0xEE, alpha 0x44 in that format
     } cases[] = {
         {GR_COLORFORMAT_ARGB, 0x441188EE},
         {GR_COLORFORMAT_ABGR, 0x44EE8811},
@@ -332,7 +369,8 @@ TEST_F(CombineTest, ColourFormatsDecodeEveryColourArgument)
     };
     for (const auto& c : cases) {
         grSstWinClose(context);
-        context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, c.format, GR_ORIGIN_UPPER_LEFT, 2, 1);
+        context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, c.format,
+                               GR_ORIGIN_UPPER_LEFT, 2, 1);
         ASSERT_NE(context, (GrContext_t)0);
         useFullLayout();
         grColorMask(FXTRUE, FXTRUE);
@@ -368,4 +406,4 @@ TEST_F(CombineTest, PackedVertexColour)
     EXPECT_EQ(pixelAt(2, 2, GR_BUFFER_AUXBUFFER) & 0xFF, 0x80);
 }
 
-} // namespace
+}   // namespace

@@ -43,10 +43,9 @@ TEST_F(DepthTest, WBufferStoresTheFloatingValueOfOneOverW)
     struct {
         float w;
         FxU16 d;
-    } cases[] = {{1, 0x0000},      {1.5f, 0x0AAA},   {2, 0x0FFF},     {3, 0x1AAA},
-                 {4, 0x1FFF},      {10, 0x3666},     {100, 0x6B85},   {1000, 0x9F9D},
-                 {4096, 0xBFFF},   {10000, 0xD5C9},  {65535, 0xFFFF}, {70000, 0xFFFF},
-                 {0.5f, 0x0000}};
+    } cases[] = {{1, 0x0000},     {1.5f, 0x0AAA},  {2, 0x0FFF},    {3, 0x1AAA},    {4, 0x1FFF},
+                 {10, 0x3666},    {100, 0x6B85},   {1000, 0x9F9D}, {4096, 0xBFFF}, {10000, 0xD5C9},
+                 {65535, 0xFFFF}, {70000, 0xFFFF}, {0.5f, 0x0000}};
     grDepthBufferFunction(GR_CMP_ALWAYS);
     for (const auto& c : cases) {
         rectAtW(0, 0, 4, 4, c.w, 255, 255, 255);
@@ -54,7 +53,8 @@ TEST_F(DepthTest, WBufferStoresTheFloatingValueOfOneOverW)
     }
     // The frame grab gives the same depth.
     std::vector<FxU16> depth(640 * 480);
-    ASSERT_TRUE(extension<GrObxFrameGrabProc>("grObxFrameGrab")(GR_BUFFER_BACKBUFFER, nullptr, depth.data()));
+    ASSERT_TRUE(extension<GrObxFrameGrabProc>("grObxFrameGrab")(GR_BUFFER_BACKBUFFER, nullptr,
+                                                                depth.data()));
     EXPECT_EQ(depth[1 * 640 + 1], depthAt(1, 1));
     EXPECT_EQ(depth[100 * 640 + 100], 0xFFFF);
 }
@@ -73,7 +73,7 @@ TEST_F(DepthTest, EveryCompareFunctionAgainstTheStoredDepth)
     for (const auto& c : cases) {
         grDepthBufferFunction(GR_CMP_ALWAYS);
         grBufferClear(0, 0, 0xFFFF);
-        rectAtW(0, 0, 30, 10, 10, 255, 0, 0); // the stored depth: w = 10
+        rectAtW(0, 0, 30, 10, 10, 255, 0, 0);   // the stored depth: w = 10
         grDepthBufferFunction(c.function);
         rectAtW(0, 0, 10, 10, 5, 0, 255, 0);
         rectAtW(10, 0, 20, 10, 10, 0, 255, 0);
@@ -116,7 +116,7 @@ TEST_F(DepthTest, MaskBiasAndFailingTestsKeepTheBuffer)
     grBufferClear(0, 0, 0x1234);
     EXPECT_EQ(depthAt(25, 5), 0x3766);
     grDepthMask(FXTRUE);
-    grBufferClear(0, 0, 0x11234); // the low 16 bits
+    grBufferClear(0, 0, 0x11234);   // the low 16 bits
     EXPECT_EQ(depthAt(25, 5), 0x1234);
 }
 
@@ -131,7 +131,7 @@ TEST_F(DepthTest, BiasLevelIsItsLowSixteenBitsSigned)
     for (int k = 0; k < 7; k++) {
         grDepthBiasLevel(levels[k]);
         grDepthBufferMode(GR_DEPTHBUFFER_WBUFFER);
-        rectAtW(0, 0, 4, 4, 10, 255, 255, 255); // W value 0x3666
+        rectAtW(0, 0, 4, 4, 10, 255, 255, 255);   // W value 0x3666
         int w = 0x3666 + bias[k];
         EXPECT_EQ(depthAt(1, 1), w < 0 ? 0 : (w > 0xFFFF ? 0xFFFF : w)) << "level " << levels[k];
         grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
@@ -140,7 +140,8 @@ TEST_F(DepthTest, BiasLevelIsItsLowSixteenBitsSigned)
             v.z = z;
             rect(0, 0, 4, 4, v);
             int d = (int)z + bias[k];
-            EXPECT_EQ(depthAt(1, 1), d < 0 ? 0 : (d > 0xFFFF ? 0xFFFF : d)) << "level " << levels[k] << ", z " << z;
+            EXPECT_EQ(depthAt(1, 1), d < 0 ? 0 : (d > 0xFFFF ? 0xFFFF : d))
+                << "level " << levels[k] << ", z " << z;
         }
     }
     // Compared to the bias itself, a level of 0x10005 is a depth of 5.
@@ -187,11 +188,11 @@ TEST_F(DepthTest, ZBufferInterpolatesZ)
     grBufferClear(0, 0, 0);
     Vtx a = vtx(0, 0), b = vtx(256, 0), c = vtx(0, 256);
     a.z = 1000;
-    b.z = 1000 + 256 * 100; // z rises 100 per pixel to the right
+    b.z = 1000 + 256 * 100;   // z rises 100 per pixel to the right
     c.z = 1000;
     tri(a, b, c);
-    EXPECT_EQ(depthAt(0, 10), 1050);  // at x = 0.5
-    EXPECT_EQ(depthAt(10, 10), 2050); // at x = 10.5
+    EXPECT_EQ(depthAt(0, 10), 1050);    // at x = 0.5
+    EXPECT_EQ(depthAt(10, 10), 2050);   // at x = 10.5
     // A triangle behind it (smaller z) fails GREATER.
     Vtx d = vtx(0, 0, 0, 255, 0), e = vtx(20, 0, 0, 255, 0), f = vtx(0, 20, 0, 255, 0);
     d.z = e.z = f.z = 1500;
@@ -221,7 +222,7 @@ protected:
     void SetUp() override
     {
         GlideTest::SetUp();
-        grFogColorValue(0x000000FF); // blue
+        grFogColorValue(0x000000FF);   // blue
         grFogMode(GR_FOG_WITH_TABLE_ON_Q);
     }
     // Colour of a red square whose pixels have the W value d.
@@ -313,13 +314,13 @@ TEST_F(FogTest, FogCoordinateTakesThePlaceOfOneOverW)
     grFogMode(GR_FOG_WITH_TABLE_ON_FOGCOORD_EXT);
     std::vector<FxU16> byCoordinate = drawRamp(true);
     EXPECT_EQ(byCoordinate, byW);
-    EXPECT_NE(byCoordinate[0], byCoordinate[639]); // the ramp goes through the table
+    EXPECT_NE(byCoordinate[0], byCoordinate[639]);   // the ramp goes through the table
     // One value: w = 50 lies between entries 22 (42.7) and 23 (51.2).
     Vtx v = vtx(0, 0, 255, 0, 0);
     v.fog = 1.0f / 50.0f;
     grBufferClear(0, 0, 0);
     rect(0, 0, 4, 4, v);
-    FxU16 atFifty = pixelAt(1, 1); // q is 1 here: it plays no part
+    FxU16 atFifty = pixelAt(1, 1);   // q is 1 here: it plays no part
     grFogMode(GR_FOG_WITH_TABLE_ON_Q);
     v.fog = 0;
     v.q = 1.0f / 50.0f;
@@ -336,7 +337,7 @@ TEST_F(FogTest, OtherSourcesAndTwoPassModes)
     // Iterated z: the factor is its high byte.
     grFogMode(GR_FOG_WITH_ITERATED_Z);
     Vtx v = vtx(0, 0, 255, 0, 0);
-    v.z = 0x6600; // f = 0x66 = 102
+    v.z = 0x6600;   // f = 0x66 = 102
     rect(0, 0, 4, 4, v);
     EXPECT_EQ(pixelAt(1, 1), rgb565(153, 0, 102));
     // Iterated alpha.
@@ -368,7 +369,7 @@ TEST(FogUtilities, TablesAsTheRealLibraryMakesThem)
 
     GrFog_t t[64];
     guFogGenerateLinear(t, 10.0f, 1000.0f);
-    const int expected16to39[] = {1,  2,  2,  4,  5,  6,  8,  10, 13,  16,  19,  23,
+    const int expected16to39[] = {1,  2,  2,  4,  5,  6,  8,  10,  13,  16,  19,  23,
                                   30, 35, 41, 50, 63, 72, 85, 102, 129, 148, 173, 208};
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(t[i], 0) << i;
@@ -387,4 +388,4 @@ TEST(FogUtilities, TablesAsTheRealLibraryMakesThem)
         EXPECT_LE(t[i], t[i + 1]);
 }
 
-} // namespace
+}   // namespace

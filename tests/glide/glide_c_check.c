@@ -40,19 +40,37 @@ static unsigned short rgb(int r, int g, int b)
 static Vertex vertex(float x, float y, float r, float g, float b, float a, float s, float t)
 {
     Vertex v;
-    v.x = x; v.y = y; v.q = 1.0f;
-    v.r = r; v.g = g; v.b = b; v.a = a;
-    v.s = s; v.t = t;
+    v.x = x;
+    v.y = y;
+    v.q = 1.0f;
+    v.r = r;
+    v.g = g;
+    v.b = b;
+    v.a = a;
+    v.s = s;
+    v.t = t;
     return v;
 }
 
 static void quad(float x0, float y0, float x1, float y1, Vertex v)
 {
     Vertex a = v, b = v, c = v, d = v;
-    a.x = x0; a.y = y0; a.s = 0; a.t = 0;
-    b.x = x1; b.y = y0; b.s = 256; b.t = 0;
-    c.x = x1; c.y = y1; c.s = 256; c.t = 256;
-    d.x = x0; d.y = y1; d.s = 0; d.t = 256;
+    a.x = x0;
+    a.y = y0;
+    a.s = 0;
+    a.t = 0;
+    b.x = x1;
+    b.y = y0;
+    b.s = 256;
+    b.t = 0;
+    c.x = x1;
+    c.y = y1;
+    c.s = 256;
+    c.t = 256;
+    d.x = x0;
+    d.y = y1;
+    d.s = 0;
+    d.t = 256;
     grDrawTriangle(&a, &b, &c);
     grDrawTriangle(&a, &c, &d);
 }
@@ -62,7 +80,8 @@ int main(int argc, char** argv)
     if (argc > 1) {
         int help = argc == 2 && strcmp(argv[1], "--help") == 0;
         fputs("usage: glide-c-check\nA C program over the device's Glide headers draws one "
-              "textured, fogged frame.\n", help ? stdout : stderr);
+              "textured, fogged frame.\n",
+              help ? stdout : stderr);
         return help ? 0 : 2;
     }
     GrContext_t context;
@@ -79,7 +98,8 @@ int main(int argc, char** argv)
     }
     grGlideInit();
     grSstSelect(0);
-    context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                           GR_ORIGIN_UPPER_LEFT, 2, 1);
     if (!context) {
         printf("grSstWinOpen failed\n");
         return 1;
@@ -102,12 +122,12 @@ int main(int argc, char** argv)
     grTexDownloadMipMap(GR_TMU0, grTexMinAddress(GR_TMU0), GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, grTexMinAddress(GR_TMU0), GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
 
     /* Textured, modulated by a half-grey vertex colour: 255 * 128 / 255 = 128. */
-    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, GR_COMBINE_LOCAL_ITERATED,
-                   GR_COMBINE_OTHER_TEXTURE, FXFALSE);
+    grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                   GR_COMBINE_LOCAL_ITERATED, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     grAlphaCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
                    GR_COMBINE_OTHER_NONE, FXFALSE);
     quad(0, 0, 64, 64, vertex(0, 0, 128, 128, 128, 255, 0, 0));
@@ -141,14 +161,17 @@ int main(int argc, char** argv)
         grDrawTriangle(&a, &b, &c);
         expectPixel("fogged", 420, 120, rgb(0, 255, 0));
         a.q = b.q = c.q = 1.0f; /* w = 1: entry 0, no fog */
-        a.x += 120; b.x += 120; c.x += 120;
+        a.x += 120;
+        b.x += 120;
+        c.x += 120;
         grDrawTriangle(&a, &b, &c);
         expectPixel("not fogged", 540, 120, rgb(255, 0, 0));
     }
     grFogMode(GR_FOG_DISABLE);
 
     /* Blending: white at alpha 64 over the red square of the textured quad. */
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
     {
         Vertex a = vertex(0, 0, 255, 255, 255, 64, 0, 0);
         Vertex b = vertex(32, 0, 255, 255, 255, 64, 0, 0);

@@ -17,7 +17,8 @@ struct Vertex {
 
 void quad(float x0, float y0, float x1, float y1, float r, float g, float b)
 {
-    Vertex a = {x0, y0, r, g, b}, c = {x1, y1, r, g, b}, d = {x1, y0, r, g, b}, e = {x0, y1, r, g, b};
+    Vertex a = {x0, y0, r, g, b}, c = {x1, y1, r, g, b}, d = {x1, y0, r, g, b},
+           e = {x0, y1, r, g, b};
     grDrawTriangle(&a, &d, &c);
     grDrawTriangle(&a, &c, &e);
 }
@@ -55,15 +56,18 @@ bool showsQuarters(const Image& shot, int width, int height, double red = 255)
     return inside && outside;
 }
 
-bool xdotool(const std::string& what) { return system(("xdotool " + what).c_str()) == 0; }
+bool xdotool(const std::string& what)
+{
+    return system(("xdotool " + what).c_str()) == 0;
+}
 
 TEST(OwnWindow, ShowsItsLastFrameAgainWhenHiddenShownAndResized)
 {
     grGlideInit();
     grSstSelect(0);
     // The screen is 640 x 480: the window covers it.
-    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
-                                       GR_ORIGIN_UPPER_LEFT, 2, 0);
+    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 0);
     ASSERT_NE(context, (GrContext_t)0);
     std::string window = windowFind("Glide", 10);
     ASSERT_FALSE(window.empty());
@@ -100,4 +104,4 @@ TEST(OwnWindow, ShowsItsLastFrameAgainWhenHiddenShownAndResized)
     grGlideShutdown();
 }
 
-} // namespace
+}   // namespace

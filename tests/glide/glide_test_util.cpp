@@ -51,15 +51,22 @@ void useFullLayout()
     grVertexLayout(GR_PARAM_ST1, offsetof(Vtx, s1), GR_PARAM_ENABLE);
 }
 
-void tri(const Vtx& a, const Vtx& b, const Vtx& c) { grDrawTriangle(&a, &b, &c); }
+void tri(const Vtx& a, const Vtx& b, const Vtx& c)
+{
+    grDrawTriangle(&a, &b, &c);
+}
 
 void rect(float x0, float y0, float x1, float y1, const Vtx& colour)
 {
     Vtx a = colour, b = colour, c = colour, d = colour;
-    a.x = x0; a.y = y0;
-    b.x = x1; b.y = y0;
-    c.x = x1; c.y = y1;
-    d.x = x0; d.y = y1;
+    a.x = x0;
+    a.y = y0;
+    b.x = x1;
+    b.y = y0;
+    c.x = x1;
+    c.y = y1;
+    d.x = x0;
+    d.y = y1;
     tri(a, b, c);
     tri(a, c, d);
 }
@@ -78,8 +85,8 @@ void decalTexture()
                    GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     grAlphaCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
                    GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
 }
 
 FxU16 pixelAt(int x, int y, GrBuffer_t buffer)
@@ -89,7 +96,10 @@ FxU16 pixelAt(int x, int y, GrBuffer_t buffer)
     return p;
 }
 
-FxU16 depthAt(int x, int y) { return pixelAt(x, y, GR_BUFFER_AUXBUFFER); }
+FxU16 depthAt(int x, int y)
+{
+    return pixelAt(x, y, GR_BUFFER_AUXBUFFER);
+}
 
 std::vector<FxU16> grab(GrBuffer_t buffer)
 {
@@ -108,23 +118,23 @@ int countPixels(FxU16 value, GrBuffer_t buffer)
     return n;
 }
 
-static void loadTexture(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_t format,
-                        void* data)
+static void loadTexture(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect,
+                        GrTextureFormat_t format, void* data)
 {
     GrTexInfo info = {lod, lod, aspect, format, data};
     grTexDownloadMipMap(tmu, address, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(tmu, address, GR_MIPMAPLEVELMASK_BOTH, &info);
 }
 
-void loadTexture16(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_t format,
-                   const std::vector<FxU16>& texels)
+void loadTexture16(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect,
+                   GrTextureFormat_t format, const std::vector<FxU16>& texels)
 {
     std::vector<FxU16> copy = texels;
     loadTexture(tmu, address, lod, aspect, format, copy.data());
 }
 
-void loadTexture8(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_t format,
-                  const std::vector<FxU8>& texels)
+void loadTexture8(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect,
+                  GrTextureFormat_t format, const std::vector<FxU8>& texels)
 {
     std::vector<FxU8> copy = texels;
     loadTexture(tmu, address, lod, aspect, format, copy.data());
@@ -136,7 +146,10 @@ std::string traceText()
     return text ? text : "";
 }
 
-void traceOn(bool on) { extension<GrObxTraceEnableProc>("grObxTraceEnable")(on ? FXTRUE : FXFALSE); }
+void traceOn(bool on)
+{
+    extension<GrObxTraceEnableProc>("grObxTraceEnable")(on ? FXTRUE : FXFALSE);
+}
 
 void GlideTest::SetUp()
 {

@@ -52,19 +52,23 @@ inline FxU32 widen565(FxU16 p)
     FxU32 r = p >> 11, g = (p >> 5) & 63, b = p & 31;
     return (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
 }
-inline FxU16 rgb565(int r, int g, int b) { return (FxU16)(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)); }
+inline FxU16 rgb565(int r, int g, int b)
+{
+    return (FxU16)(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
 // Every pixel of a buffer, row 0 at the top.
 std::vector<FxU16> grab(GrBuffer_t buffer = GR_BUFFER_BACKBUFFER);
 int countPixels(FxU16 value, GrBuffer_t buffer = GR_BUFFER_BACKBUFFER);
 
 // Downloads a single-level texture of 16-bit texels to TMU `tmu` at `address` and makes it the source.
-void loadTexture16(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_t format,
-                   const std::vector<FxU16>& texels);
-void loadTexture8(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect, GrTextureFormat_t format,
-                  const std::vector<FxU8>& texels);
+void loadTexture16(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect,
+                   GrTextureFormat_t format, const std::vector<FxU16>& texels);
+void loadTexture8(GrChipID_t tmu, FxU32 address, GrLOD_t lod, GrAspectRatio_t aspect,
+                  GrTextureFormat_t format, const std::vector<FxU8>& texels);
 
 // Extension entry points.
-template <typename T> T extension(const char* name)
+template <typename T>
+T extension(const char* name)
 {
     return (T)(void (*)(void))grGetProcAddress((char*)name);
 }
@@ -81,7 +85,8 @@ class GlideTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    void reopen(GrOriginLocation_t origin, int aux = 1, GrScreenResolution_t res = GR_RESOLUTION_640x480);
+    void reopen(GrOriginLocation_t origin, int aux = 1,
+                GrScreenResolution_t res = GR_RESOLUTION_640x480);
     GrContext_t context = 0;
 };
 

@@ -22,10 +22,23 @@ struct Random {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         return (uint32_t)(state >> 33);
     }
-    int below(int n) { return (int)(next() % (uint32_t)n); }
-    bool chance(int percent) { return below(100) < percent; }
-    float range(float lo, float hi) { return lo + (hi - lo) * (float)(next() & 0xFFFFFF) / 16777216.0f; }
-    template <typename T, size_t N> T pick(const T (&values)[N]) { return values[below((int)N)]; }
+    int below(int n)
+    {
+        return (int)(next() % (uint32_t)n);
+    }
+    bool chance(int percent)
+    {
+        return below(100) < percent;
+    }
+    float range(float lo, float hi)
+    {
+        return lo + (hi - lo) * (float)(next() & 0xFFFFFF) / 16777216.0f;
+    }
+    template <typename T, size_t N>
+    T pick(const T (&values)[N])
+    {
+        return values[below((int)N)];
+    }
 };
 
 struct Vertex {
@@ -54,8 +67,8 @@ int bytesPerTexel(GrTextureFormat_t f)
     return f >= GR_TEXFMT_16BIT ? 2 : 1;
 }
 
-void addTexture(Random& rng, GrLOD_t small, GrLOD_t large, GrAspectRatio_t aspect, GrTextureFormat_t format,
-                FxU32 evenOdd, FxU32 address)
+void addTexture(Random& rng, GrLOD_t small, GrLOD_t large, GrAspectRatio_t aspect,
+                GrTextureFormat_t format, FxU32 evenOdd, FxU32 address)
 {
     GrTexInfo info = {small, large, aspect, format, nullptr};
     size_t bytes = 0;
@@ -85,17 +98,23 @@ void addTexture(Random& rng, GrLOD_t small, GrLOD_t large, GrAspectRatio_t aspec
 void setLayout(Random& rng)
 {
     grVertexLayout(GR_PARAM_XY, offsetof(Vertex, x), GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_Z, offsetof(Vertex, z), rng.chance(80) ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
-    grVertexLayout(GR_PARAM_Q, offsetof(Vertex, q), rng.chance(90) ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_Z, offsetof(Vertex, z),
+                   rng.chance(80) ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_Q, offsetof(Vertex, q),
+                   rng.chance(90) ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
     grVertexLayout(GR_PARAM_W, offsetof(Vertex, w), GR_PARAM_ENABLE);
     bool packed = rng.chance(20);
     grVertexLayout(GR_PARAM_RGB, offsetof(Vertex, r), packed ? GR_PARAM_DISABLE : GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_A, offsetof(Vertex, a), packed || rng.chance(10) ? GR_PARAM_DISABLE : GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_PARGB, offsetof(Vertex, argb), packed ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_A, offsetof(Vertex, a),
+                   packed || rng.chance(10) ? GR_PARAM_DISABLE : GR_PARAM_ENABLE);
+    grVertexLayout(GR_PARAM_PARGB, offsetof(Vertex, argb),
+                   packed ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
     grVertexLayout(GR_PARAM_ST0, offsetof(Vertex, s0), GR_PARAM_ENABLE);
     grVertexLayout(GR_PARAM_ST1, offsetof(Vertex, s1), GR_PARAM_ENABLE);
-    grVertexLayout(GR_PARAM_Q0, offsetof(Vertex, q0), rng.chance(20) ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
-    grVertexLayout(GR_PARAM_Q1, offsetof(Vertex, q1), rng.chance(20) ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_Q0, offsetof(Vertex, q0),
+                   rng.chance(20) ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
+    grVertexLayout(GR_PARAM_Q1, offsetof(Vertex, q1),
+                   rng.chance(20) ? GR_PARAM_ENABLE : GR_PARAM_DISABLE);
     grVertexLayout(GR_PARAM_FOG_EXT, offsetof(Vertex, fog), GR_PARAM_ENABLE);
 }
 
@@ -107,32 +126,39 @@ const GrAlphaBlendFnc_t blends[] = {0, 1, 2, 3, 4, 5, 6, 7, 0xF};
 void changeState(Random& rng)
 {
     if (rng.chance(30)) {
-        if (rng.chance(50)) { // texture times iterated colour, the usual
-            grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, rng.pick(factors), rng.below(2), rng.below(3), FXFALSE);
+        if (rng.chance(50)) {   // texture times iterated colour, the usual
+            grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, rng.pick(factors), rng.below(2),
+                           rng.below(3), FXFALSE);
         } else {
-            grColorCombine(rng.pick(functions), rng.pick(factors), rng.below(2), rng.below(3), rng.chance(20));
+            grColorCombine(rng.pick(functions), rng.pick(factors), rng.below(2), rng.below(3),
+                           rng.chance(20));
         }
     }
     if (rng.chance(30))
-        grAlphaCombine(rng.pick(functions), rng.pick(factors), rng.below(3), rng.below(3), rng.chance(20));
+        grAlphaCombine(rng.pick(functions), rng.pick(factors), rng.below(3), rng.below(3),
+                       rng.chance(20));
     if (rng.chance(20)) {
         int tmu = rng.below(2);
         if (rng.chance(50))
-            grTexCombine(tmu, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                         GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+            grTexCombine(tmu, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                         GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
         else
-            grTexCombine(tmu, rng.pick(functions), rng.pick(factors), rng.pick(functions), rng.pick(factors),
-                         rng.chance(15), rng.chance(15));
+            grTexCombine(tmu, rng.pick(functions), rng.pick(factors), rng.pick(functions),
+                         rng.pick(factors), rng.chance(15), rng.chance(15));
     }
     if (rng.chance(25)) {
         if (rng.chance(50)) {
             static const GrAlphaBlendFnc_t usual[][2] = {
-                {GR_BLEND_ONE, GR_BLEND_ZERO}, {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA},
-                {GR_BLEND_ONE, GR_BLEND_ONE}, {GR_BLEND_DST_COLOR, GR_BLEND_ZERO}, {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE}};
+                {GR_BLEND_ONE, GR_BLEND_ZERO},
+                {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA},
+                {GR_BLEND_ONE, GR_BLEND_ONE},
+                {GR_BLEND_DST_COLOR, GR_BLEND_ZERO},
+                {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE}};
             int k = rng.below(5);
             grAlphaBlendFunction(usual[k][0], usual[k][1], GR_BLEND_ZERO, GR_BLEND_ZERO);
         } else {
-            grAlphaBlendFunction(rng.pick(blends), rng.pick(blends), rng.pick(blends), rng.pick(blends));
+            grAlphaBlendFunction(rng.pick(blends), rng.pick(blends), rng.pick(blends),
+                                 rng.pick(blends));
         }
     }
     if (rng.chance(10)) {
@@ -174,7 +200,8 @@ void changeState(Random& rng)
         if (rng.chance(40))
             grClipWindow(0, 0, 640, 480);
         else
-            grClipWindow(rng.below(300), rng.below(200), 300 + rng.below(400), 200 + rng.below(300));
+            grClipWindow(rng.below(300), rng.below(200), 300 + rng.below(400),
+                         200 + rng.below(300));
     }
     if (rng.chance(5))
         grDitherMode(rng.below(3));
@@ -214,7 +241,7 @@ Vertex vertexAround(Random& rng, float cx, float cy, float spread, float q)
     Vertex v;
     v.x = cx + rng.range(-spread, spread);
     v.y = cy + rng.range(-spread, spread);
-    if (rng.chance(2)) // far outside the screen now and then
+    if (rng.chance(2))   // far outside the screen now and then
         v.x = rng.range(-20000.0f, 20000.0f);
     v.z = rng.chance(95) ? rng.range(0.0f, 65535.0f) : rng.range(-1000.0f, 70000.0f);
     v.q = q * (rng.chance(50) ? 1.0f : rng.range(0.5f, 2.0f));
@@ -231,7 +258,7 @@ Vertex vertexAround(Random& rng, float cx, float cy, float spread, float q)
     v.t1 = rng.range(-256.0f, 512.0f) * v.q;
     v.q0 = v.q * rng.range(0.8f, 1.2f);
     v.q1 = v.q * rng.range(0.8f, 1.2f);
-    v.fog = 1.0f / rng.range(0.5f, 4000.0f); // as a q: 1/w
+    v.fog = 1.0f / rng.range(0.5f, 4000.0f);   // as a q: 1/w
     return v;
 }
 
@@ -262,14 +289,16 @@ void drawMesh(Random& rng)
             strip.push_back(grid[(size_t)(r + 1) * (cols + 1) + c]);
         }
         if (rng.chance(50)) {
-            grDrawVertexArrayContiguous(GR_TRIANGLE_STRIP, (FxU32)strip.size(), strip.data(), sizeof(Vertex));
+            grDrawVertexArrayContiguous(GR_TRIANGLE_STRIP, (FxU32)strip.size(), strip.data(),
+                                        sizeof(Vertex));
         } else {
             std::vector<void*> list;
             for (Vertex& v : strip)
                 list.push_back(&v);
             size_t half = list.size() / 2;
             grDrawVertexArray(GR_TRIANGLE_STRIP, (FxU32)half, list.data());
-            grDrawVertexArray(GR_TRIANGLE_STRIP_CONTINUE, (FxU32)(list.size() - half), list.data() + half);
+            grDrawVertexArray(GR_TRIANGLE_STRIP_CONTINUE, (FxU32)(list.size() - half),
+                              list.data() + half);
         }
     }
 }
@@ -278,15 +307,16 @@ void draw(Random& rng)
 {
     int kind = rng.below(100);
     float q = rng.chance(30) ? 1.0f : rng.range(0.01f, 1.0f);
-    if (kind < 40) { // a triangle of any size
+    if (kind < 40) {   // a triangle of any size
         float cx = rng.range(-50.0f, 690.0f), cy = rng.range(-50.0f, 530.0f);
         float spread = rng.chance(50) ? rng.range(1.0f, 40.0f) : rng.range(40.0f, 700.0f);
         Vertex a = vertexAround(rng, cx, cy, spread, q), b = vertexAround(rng, cx, cy, spread, q),
                c = vertexAround(rng, cx, cy, spread, q);
         grDrawTriangle(&a, &b, &c);
-    } else if (kind < 55) { // a fan, as the engine draws polygons
+    } else if (kind < 55) {   // a fan, as the engine draws polygons
         Vertex v[6];
-        float cx = rng.range(0.0f, 640.0f), cy = rng.range(0.0f, 480.0f), spread = rng.range(5.0f, 300.0f);
+        float cx = rng.range(0.0f, 640.0f), cy = rng.range(0.0f, 480.0f),
+              spread = rng.range(5.0f, 300.0f);
         for (Vertex& p : v)
             p = vertexAround(rng, cx, cy, spread, q);
         void* list[6] = {&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]};
@@ -308,56 +338,68 @@ void draw(Random& rng)
         grBufferSwap(0);
     } else if (kind < 90) {
         grBufferClear(rng.next(), (GrAlpha_t)rng.below(256), rng.chance(50) ? 0xFFFF : rng.next());
-    } else if (kind < 93) { // new texels for a texture in use, or a new palette
+    } else if (kind < 93) {   // new texels for a texture in use, or a new palette
         if (rng.chance(70)) {
             int k = rng.below(textureCount);
             std::vector<FxU8>& data = textureBytes[k];
             for (int i = 0; i < 64; i++)
                 data[rng.below((int)data.size())] ^= (FxU8)rng.next();
             int tmu = rng.below(2);
-            grTexDownloadMipMap(tmu, textures[k].address[tmu], textures[k].evenOdd, &textures[k].info);
+            grTexDownloadMipMap(tmu, textures[k].address[tmu], textures[k].evenOdd,
+                                &textures[k].info);
         } else {
             GuTexPalette palette;
             for (FxU32& entry : palette.data)
                 entry = rng.next() & 0x00FFFFFFu;
             grTexDownloadTable(GR_TEXTABLE_PALETTE, &palette);
         }
-    } else { // frame-buffer writes, plain or through the pixel path
+    } else {   // frame-buffer writes, plain or through the pixel path
         int w = 1 + rng.below(90), h = 1 + rng.below(40);
         std::vector<FxU32> pixels((size_t)w * h);
         for (FxU32& p : pixels)
             p = rng.next();
-        static const GrLfbSrcFmt_t formats[] = {GR_LFB_SRC_FMT_565, GR_LFB_SRC_FMT_1555, GR_LFB_SRC_FMT_8888,
-                                                GR_LFB_SRC_FMT_565_DEPTH};
+        static const GrLfbSrcFmt_t formats[] = {GR_LFB_SRC_FMT_565, GR_LFB_SRC_FMT_1555,
+                                                GR_LFB_SRC_FMT_8888, GR_LFB_SRC_FMT_565_DEPTH};
         GrLfbSrcFmt_t format = rng.pick(formats);
         int bytes = format == GR_LFB_SRC_FMT_565 || format == GR_LFB_SRC_FMT_1555 ? 2 : 4;
-        grLfbWriteRegion(rng.chance(80) ? GR_BUFFER_BACKBUFFER : GR_BUFFER_FRONTBUFFER, rng.below(640),
-                         rng.below(480), format, w, h, rng.chance(50), w * bytes, pixels.data());
+        grLfbWriteRegion(rng.chance(80) ? GR_BUFFER_BACKBUFFER : GR_BUFFER_FRONTBUFFER,
+                         rng.below(640), rng.below(480), format, w, h, rng.chance(50), w * bytes,
+                         pixels.data());
     }
 }
 
-} // namespace
+}   // namespace
 
 void randomSceneTextures(void)
 {
     Random rng = {12345};
     textureCount = 0;
     FxU32 at = 0;
-    auto add = [&](GrLOD_t small, GrLOD_t large, GrAspectRatio_t aspect, GrTextureFormat_t format, FxU32 evenOdd) {
+    auto add = [&](GrLOD_t small, GrLOD_t large, GrAspectRatio_t aspect, GrTextureFormat_t format,
+                   FxU32 evenOdd) {
         GrTexInfo info = {small, large, aspect, format, nullptr};
         addTexture(rng, small, large, aspect, format, evenOdd, at);
         at += (grTexTextureMemRequired(evenOdd, &info) + 15) & ~15u;
     };
-    add(GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH);
-    add(GR_LOD_LOG2_1, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_4444, GR_MIPMAPLEVELMASK_BOTH);
-    add(GR_LOD_LOG2_1, GR_LOD_LOG2_128, GR_ASPECT_LOG2_4x1, GR_TEXFMT_ARGB_1555, GR_MIPMAPLEVELMASK_BOTH);
-    add(GR_LOD_LOG2_64, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1, GR_TEXFMT_INTENSITY_8, GR_MIPMAPLEVELMASK_BOTH);
+    add(GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+        GR_MIPMAPLEVELMASK_BOTH);
+    add(GR_LOD_LOG2_1, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_4444,
+        GR_MIPMAPLEVELMASK_BOTH);
+    add(GR_LOD_LOG2_1, GR_LOD_LOG2_128, GR_ASPECT_LOG2_4x1, GR_TEXFMT_ARGB_1555,
+        GR_MIPMAPLEVELMASK_BOTH);
+    add(GR_LOD_LOG2_64, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1, GR_TEXFMT_INTENSITY_8,
+        GR_MIPMAPLEVELMASK_BOTH);
     add(GR_LOD_LOG2_1, GR_LOD_LOG2_32, GR_ASPECT_LOG2_1x1, GR_TEXFMT_P_8, GR_MIPMAPLEVELMASK_BOTH);
-    add(GR_LOD_LOG2_4, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x8, GR_TEXFMT_ALPHA_INTENSITY_88, GR_MIPMAPLEVELMASK_BOTH);
-    add(GR_LOD_LOG2_1, GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_8888, GR_MIPMAPLEVELMASK_BOTH);
-    add(GR_LOD_LOG2_1, GR_LOD_LOG2_32, GR_ASPECT_LOG2_2x1, GR_TEXFMT_YIQ_422, GR_MIPMAPLEVELMASK_BOTH);
-    add(GR_LOD_LOG2_1, GR_LOD_LOG2_128, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_EVEN);
-    add(GR_LOD_LOG2_1, GR_LOD_LOG2_128, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_4444, GR_MIPMAPLEVELMASK_ODD);
+    add(GR_LOD_LOG2_4, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x8, GR_TEXFMT_ALPHA_INTENSITY_88,
+        GR_MIPMAPLEVELMASK_BOTH);
+    add(GR_LOD_LOG2_1, GR_LOD_LOG2_16, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_8888,
+        GR_MIPMAPLEVELMASK_BOTH);
+    add(GR_LOD_LOG2_1, GR_LOD_LOG2_32, GR_ASPECT_LOG2_2x1, GR_TEXFMT_YIQ_422,
+        GR_MIPMAPLEVELMASK_BOTH);
+    add(GR_LOD_LOG2_1, GR_LOD_LOG2_128, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+        GR_MIPMAPLEVELMASK_EVEN);
+    add(GR_LOD_LOG2_1, GR_LOD_LOG2_128, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_4444,
+        GR_MIPMAPLEVELMASK_ODD);
     GuTexPalette palette;
     for (int i = 0; i < 256; i++)
         palette.data[i] = (FxU32)(i * 0x010203u) ^ 0x00402010u;

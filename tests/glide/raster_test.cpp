@@ -132,7 +132,8 @@ TEST_F(RasterTest, ClipWindowAndCulling)
 
     grClipWindow(0, 0, 640, 480);
     grBufferClear(0, 0, 0);
-    Vtx a = vtx(10, 10), b = vtx(50, 10), c = vtx(10, 50); // positive area, as the application sees it
+    Vtx a = vtx(10, 10), b = vtx(50, 10),
+        c = vtx(10, 50);   // positive area, as the application sees it
     grCullMode(GR_CULL_POSITIVE);
     tri(a, b, c);
     EXPECT_EQ(countPixels(WHITE), 0);
@@ -149,7 +150,7 @@ TEST_F(RasterTest, ClipWindowAndCulling)
 TEST_F(RasterTest, LowerLeftOriginCountsRowsFromTheBottom)
 {
     reopen(GR_ORIGIN_LOWER_LEFT);
-    rect(0, 0, 4, 2, vtx(0, 0)); // the two bottom rows
+    rect(0, 0, 4, 2, vtx(0, 0));   // the two bottom rows
     EXPECT_EQ(pixelAt(0, 479), WHITE);
     EXPECT_EQ(pixelAt(3, 478), WHITE);
     EXPECT_EQ(pixelAt(0, 477), 0);
@@ -247,12 +248,13 @@ TEST_F(RasterTest, PointsAndLines)
     // including, its end; a closed outline draws each corner once.
     grBufferClear(0, 0, 0);
     grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO);
-    Vtx a = vtx(10, 20.5f, 50, 50, 50), b = vtx(30, 20.5f, 50, 50, 50), c = vtx(30, 40.5f, 50, 50, 50);
+    Vtx a = vtx(10, 20.5f, 50, 50, 50), b = vtx(30, 20.5f, 50, 50, 50),
+        c = vtx(30, 40.5f, 50, 50, 50);
     void* outline[4] = {&a, &b, &c, &a};
     grDrawVertexArray(GR_LINE_STRIP, 4, outline);
     EXPECT_EQ(pixelAt(10, 20), rgb565(50, 50, 50));
     EXPECT_EQ(pixelAt(29, 20), rgb565(50, 50, 50));
-    EXPECT_EQ(pixelAt(30, 20), rgb565(50, 50, 50)); // start of the second line
+    EXPECT_EQ(pixelAt(30, 20), rgb565(50, 50, 50));   // start of the second line
     EXPECT_EQ(pixelAt(30, 39), rgb565(50, 50, 50));
     EXPECT_EQ(countPixels(rgb565(100, 100, 100)), 0);
     int lit = 640 * 480 - countPixels(0);
@@ -323,11 +325,12 @@ TEST_F(RasterTest, AntiAliasedPrimitivesPutTheirCoverageInAlpha)
 {
     // White over black, blended by the iterated alpha: a pixel shows the
     // share of it the primitive covers.
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
     auto grey = [](int v) { return rgb565(v, v, v); };
     Vtx p = vtx(10.25f, 20.5f);
     grDrawPoint(&p);
-    EXPECT_EQ(pixelAt(10, 20), WHITE); // plain: the pixel that holds it
+    EXPECT_EQ(pixelAt(10, 20), WHITE);   // plain: the pixel that holds it
     EXPECT_EQ(pixelAt(9, 20), 0);
     grBufferClear(0, 0, 0);
 
@@ -358,7 +361,7 @@ TEST_F(RasterTest, AntiAliasedPrimitivesPutTheirCoverageInAlpha)
         EXPECT_EQ(pixelAt(x, 49), 0) << x;
         EXPECT_EQ(pixelAt(x, 51), 0) << x;
     }
-    EXPECT_EQ(pixelAt(20, 30), 0); // the end pixel is left out, as for plain lines
+    EXPECT_EQ(pixelAt(20, 30), 0);   // the end pixel is left out, as for plain lines
     // A steep line spreads across columns the same way.
     Vtx e = vtx(60, 10), f = vtx(60, 20);
     grDrawLine(&e, &f);
@@ -372,8 +375,8 @@ TEST_F(RasterTest, AntiAliasedPrimitivesPutTheirCoverageInAlpha)
     Vtx t0 = vtx(100, 100), t1 = vtx(300, 100), t2 = vtx(100, 140);
     grAADrawTriangle(&t0, &t1, &t2, FXTRUE, FXFALSE, FXTRUE);
     EXPECT_EQ(pixelAt(150, 100), WHITE);
-    EXPECT_EQ(pixelAt(150, 99), grey(128)); // above the top edge, half a pixel out
-    EXPECT_EQ(pixelAt(99, 110), grey(128)); // left of the left edge
+    EXPECT_EQ(pixelAt(150, 99), grey(128));   // above the top edge, half a pixel out
+    EXPECT_EQ(pixelAt(99, 110), grey(128));   // left of the left edge
     EXPECT_EQ(pixelAt(150, 98), 0);
     EXPECT_EQ(pixelAt(98, 110), 0);
     // The slanted edge is not flagged: plain.
@@ -407,7 +410,7 @@ TEST_F(RasterTest, ClipCoordinatesGoThroughTheViewport)
     // In clip coordinates the device divides by w and maps -1..1 onto the viewport.
     struct ClipVertex {
         float x, y, w;
-    } v[3] = {{-2, -2, 2}, {2, -2, 2}, {-2, 2, 2}}; // (-1, -1), (1, -1), (-1, 1) after the divide
+    } v[3] = {{-2, -2, 2}, {2, -2, 2}, {-2, 2, 2}};   // (-1, -1), (1, -1), (-1, 1) after the divide
     grVertexLayout(GR_PARAM_Z, 0, GR_PARAM_DISABLE);
     grVertexLayout(GR_PARAM_Q, 0, GR_PARAM_DISABLE);
     grVertexLayout(GR_PARAM_RGB, 0, GR_PARAM_DISABLE);
@@ -422,7 +425,8 @@ TEST_F(RasterTest, ClipCoordinatesGoThroughTheViewport)
     EXPECT_EQ(pixelAt(101, 101), WHITE);
     EXPECT_EQ(pixelAt(99, 101), 0);
     EXPECT_EQ(pixelAt(101, 99), 0);
-    EXPECT_EQ(countPixels(WHITE), 200 * 100 / 2); // half the viewport, the diagonal through pixel corners
+    EXPECT_EQ(countPixels(WHITE),
+              200 * 100 / 2);   // half the viewport, the diagonal through pixel corners
     // Window coordinates again: w is ignored, x and y are pixels.
     grCoordinateSpace(GR_WINDOW_COORDS);
     grBufferClear(0, 0, 0);
@@ -431,4 +435,4 @@ TEST_F(RasterTest, ClipCoordinatesGoThroughTheViewport)
     EXPECT_EQ(countPixels(WHITE), 6);
 }
 
-} // namespace
+}   // namespace

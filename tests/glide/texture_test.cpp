@@ -13,7 +13,7 @@ protected:
     {
         GlideTest::SetUp();
         decalTexture();
-        grColorMask(FXTRUE, FXTRUE); // the aux buffer shows alpha exactly
+        grColorMask(FXTRUE, FXTRUE);   // the aux buffer shows alpha exactly
     }
 
     // A square of pixels all sampling the texture at (s, t).
@@ -68,7 +68,8 @@ TEST_F(TextureTest, SixteenBitFormats)
     };
     for (const auto& c : cases) {
         loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, c.format, {c.texel, 0, 0, 0});
-        EXPECT_EQ(colourAt(S0, S0), rgb565(c.r, c.g, c.b)) << "format " << c.format << " texel " << c.texel;
+        EXPECT_EQ(colourAt(S0, S0), rgb565(c.r, c.g, c.b))
+            << "format " << c.format << " texel " << c.texel;
         EXPECT_EQ(alphaAt(S0, S0), c.a) << "format " << c.format << " texel " << c.texel;
     }
 }
@@ -103,7 +104,8 @@ TEST_F(TextureTest, FormatsWithTables)
     loadTexture8(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_P_8, {200, 0, 0, 0});
     EXPECT_EQ(colourAt(S0, S0), rgb565(200, 55, 0x40));
     EXPECT_EQ(alphaAt(S0, S0), 255);
-    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_AP_88, {0x3364, 0, 0, 0});
+    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_AP_88,
+                  {0x3364, 0, 0, 0});
     EXPECT_EQ(colourAt(S0, S0), rgb565(100, 155, 0x40));
     EXPECT_EQ(alphaAt(S0, S0), 0x33);
     // A new palette shows on the next draw without a new download.
@@ -129,17 +131,19 @@ TEST_F(TextureTest, FormatsWithTables)
     GuNccTable ncc = {};
     ncc.yRGB[9] = 100;
     ncc.iRGB[2][0] = 50;
-    ncc.iRGB[2][1] = (FxI16)(-20 & 0x1FF); // 9-bit two's complement as gu3dfLoad leaves it
-    ncc.iRGB[2][2] = -30;                   // or sign-extended
+    ncc.iRGB[2][1] = (FxI16)(-20 & 0x1FF);   // 9-bit two's complement as gu3dfLoad leaves it
+    ncc.iRGB[2][2] = -30;                    // or sign-extended
     ncc.qRGB[3][0] = 10;
     ncc.qRGB[3][1] = 5;
     ncc.qRGB[3][2] = -90;
     grTexDownloadTable(GR_TEXTABLE_NCC1, &ncc);
     grTexNCCTable(GR_NCCTABLE_NCC1);
     FxU8 texel = (9 << 4) | (2 << 2) | 3;
-    loadTexture8(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_YIQ_422, {texel, 0, 0, 0});
+    loadTexture8(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_YIQ_422,
+                 {texel, 0, 0, 0});
     EXPECT_EQ(colourAt(S0, S0), rgb565(160, 85, 0));
-    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_AYIQ_8422, {(FxU16)(0x9900 | texel), 0, 0, 0});
+    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_AYIQ_8422,
+                  {(FxU16)(0x9900 | texel), 0, 0, 0});
     EXPECT_EQ(colourAt(S0, S0), rgb565(160, 85, 0));
     EXPECT_EQ(alphaAt(S0, S0), 0x99);
     // The other table is not the one in use.
@@ -151,9 +155,9 @@ TEST_F(TextureTest, OnePaletteServesBothPaletteFormats)
 {
     // 6-6-6-6 entries come as 0xAARRGGBB words, six bits of each channel kept.
     GuTexPalette p6666 = {};
-    p6666.data[1] = 0xFFFF0000; // opaque red
-    p6666.data[2] = 0x8000FF00; // green, alpha 0x80 -> 32 -> 130
-    p6666.data[3] = 0x40123456; // 16 4 13 21 -> 65 16 52 85
+    p6666.data[1] = 0xFFFF0000;   // opaque red
+    p6666.data[2] = 0x8000FF00;   // green, alpha 0x80 -> 32 -> 130
+    p6666.data[3] = 0x40123456;   // 16 4 13 21 -> 65 16 52 85
     grTexDownloadTable(GR_TEXTABLE_PALETTE_6666_EXT, &p6666);
     for (GrTextureFormat_t format : {GR_TEXFMT_P_8_6666, GR_TEXFMT_P_8}) {
         // The board has one palette: an 8-bit palette texture reads what was loaded last.
@@ -182,7 +186,8 @@ TEST_F(TextureTest, OnePaletteServesBothPaletteFormats)
 TEST_F(TextureTest, ThirtyTwoBitTexels)
 {
     FxU32 texels[4] = {0x80102030, 0, 0, 0};
-    GrTexInfo info = {GR_LOD_LOG2_2, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_8888, texels};
+    GrTexInfo info = {GR_LOD_LOG2_2, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_8888,
+                      texels};
     EXPECT_EQ(grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &info), 16u);
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
@@ -193,7 +198,8 @@ TEST_F(TextureTest, ThirtyTwoBitTexels)
 TEST_F(TextureTest, PointAndBilinearFiltering)
 {
     // Texels: black, white / white, black.
-    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, {0x0000, 0xFFFF, 0xFFFF, 0x0000});
+    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                  {0x0000, 0xFFFF, 0xFFFF, 0x0000});
     grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_CLAMP, GR_TEXTURECLAMP_CLAMP);
     grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
     EXPECT_EQ(colourAt(127.9f, S0), 0x0000);
@@ -221,17 +227,21 @@ TEST_F(TextureTest, WrapClampAndMirror)
     // One row of four texels: 0, 1, 2, 3 as red 0, 85, 170, 255 (I8 values).
     std::vector<FxU8> row = {0, 85, 170, 255};
     loadTexture8(GR_TMU0, 0, GR_LOD_LOG2_4, GR_ASPECT_LOG2_4x1, GR_TEXFMT_INTENSITY_8, row);
-    const float texel = 64; // one texel in the 256 space
+    const float texel = 64;   // one texel in the 256 space
     auto shade = [](int v) { return rgb565(v, v, v); };
     struct {
         GrTextureClampMode_t mode;
         float s;
         int value;
     } cases[] = {
-        {GR_TEXTURECLAMP_WRAP, 4.5f * texel, 0},     {GR_TEXTURECLAMP_WRAP, -0.5f * texel, 255},
-        {GR_TEXTURECLAMP_WRAP, 9.5f * texel, 85},     {GR_TEXTURECLAMP_CLAMP, 4.5f * texel, 255},
-        {GR_TEXTURECLAMP_CLAMP, -3.0f * texel, 0},    {GR_TEXTURECLAMP_MIRROR_EXT, 4.5f * texel, 255},
-        {GR_TEXTURECLAMP_MIRROR_EXT, 5.5f * texel, 170}, {GR_TEXTURECLAMP_MIRROR_EXT, -0.5f * texel, 0},
+        {GR_TEXTURECLAMP_WRAP, 4.5f * texel, 0},
+        {GR_TEXTURECLAMP_WRAP, -0.5f * texel, 255},
+        {GR_TEXTURECLAMP_WRAP, 9.5f * texel, 85},
+        {GR_TEXTURECLAMP_CLAMP, 4.5f * texel, 255},
+        {GR_TEXTURECLAMP_CLAMP, -3.0f * texel, 0},
+        {GR_TEXTURECLAMP_MIRROR_EXT, 4.5f * texel, 255},
+        {GR_TEXTURECLAMP_MIRROR_EXT, 5.5f * texel, 170},
+        {GR_TEXTURECLAMP_MIRROR_EXT, -0.5f * texel, 0},
         {GR_TEXTURECLAMP_MIRROR_EXT, -1.5f * texel, 85},
     };
     for (const auto& c : cases) {
@@ -243,7 +253,8 @@ TEST_F(TextureTest, WrapClampAndMirror)
     EXPECT_EQ(colourAt(2.5f * texel, 16 + 64 * 3), shade(170));
     // Absurd coordinates neither crash nor escape the texture.
     for (float s : {1e30f, -1e30f, 3e9f}) {
-        for (auto mode : {GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_CLAMP, GR_TEXTURECLAMP_MIRROR_EXT}) {
+        for (auto mode :
+             {GR_TEXTURECLAMP_WRAP, GR_TEXTURECLAMP_CLAMP, GR_TEXTURECLAMP_MIRROR_EXT}) {
             grTexClampMode(GR_TMU0, mode, mode);
             FxU16 p = colourAt(s, s);
             EXPECT_TRUE(p == shade(0) || p == shade(85) || p == shade(170) || p == shade(255));
@@ -259,8 +270,8 @@ TEST_F(TextureTest, PerspectiveCorrectCoordinates)
         ramp[i] = (FxU8)(i % 256);
     loadTexture8(GR_TMU0, 0, GR_LOD_LOG2_256, GR_ASPECT_LOG2_8x1, GR_TEXFMT_INTENSITY_8, ramp);
     // Left edge at w = 1, right edge at w = 3, s from 0 to 256.
-    Vtx a = texVtx(0, 0, 0, 0, 1.0f), b = texVtx(256, 0, 256, 0, 1.0f / 3), c = texVtx(256, 8, 256, 16, 1.0f / 3),
-        d = texVtx(0, 8, 0, 16, 1.0f);
+    Vtx a = texVtx(0, 0, 0, 0, 1.0f), b = texVtx(256, 0, 256, 0, 1.0f / 3),
+        c = texVtx(256, 8, 256, 16, 1.0f / 3), d = texVtx(0, 8, 0, 16, 1.0f);
     tri(a, b, c);
     tri(a, c, d);
     // Pixel 127 (centre 127.5, a = 0.498): s = (a * 256 / 3) / ((1 - a) + a / 3) = 63.8.
@@ -278,7 +289,8 @@ TEST_F(TextureTest, MipmapLevelsByFootprint)
         int v = 20 + 30 * k;
         texels.insert(texels.end(), (size_t)size * size, rgb565(v, v, v));
     }
-    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels.data()};
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      texels.data()};
     EXPECT_EQ(grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &info), 10928u);
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
@@ -330,10 +342,10 @@ TEST_F(TextureTest, MipmapLevelsByFootprint)
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
     grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_BILINEAR);
     grBufferClear(0, 0, 0);
-    texturedQuad(0, 0, 256, 256); // magnified: bilinear, greys appear
+    texturedQuad(0, 0, 256, 256);   // magnified: bilinear, greys appear
     EXPECT_GT(640 * 480 - countPixels(0) - countPixels(0xFFFF), 1000);
     grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_POINT_SAMPLED);
-    texturedQuad(0, 0, 256, 256); // magnified: point sampled
+    texturedQuad(0, 0, 256, 256);   // magnified: point sampled
     EXPECT_EQ(countPixels(0) + countPixels(0xFFFF), 640 * 480);
 }
 
@@ -341,18 +353,20 @@ TEST_F(TextureTest, MultibaseLevelsLieAtTheirOwnAddresses)
 {
     // 256 x 256 down to 1 x 1, level k one grey (20 + 25 k): 256, 128 and 64
     // each at an address of its own, the rest from a fourth, largest first.
-    const FxU32 base[4] = {0x60000, 0x40000, 0x80000, 0x10000}; // 32 to 1, 64, 128, 256
+    const FxU32 base[4] = {0x60000, 0x40000, 0x80000, 0x10000};   // 32 to 1, 64, 128, 256
     auto level = [](int k) { return rgb565(20 + 25 * k, 20 + 25 * k, 20 + 25 * k); };
     for (int k = 0, lod = GR_LOD_LOG2_256; lod >= GR_LOD_LOG2_1; k++, lod--) {
         std::vector<FxU16> texels((size_t)1 << (2 * lod), level(k));
         int range = lod >= GR_LOD_LOG2_64 ? lod - GR_LOD_LOG2_32 : GR_TEXBASE_32_TO_1;
         GrLOD_t top = lod >= GR_LOD_LOG2_64 ? lod : GR_LOD_LOG2_32;
-        grTexDownloadMipMapLevel(GR_TMU0, base[range], lod, top, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
-                                 GR_MIPMAPLEVELMASK_BOTH, texels.data());
+        grTexDownloadMipMapLevel(GR_TMU0, base[range], lod, top, GR_ASPECT_LOG2_1x1,
+                                 GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, texels.data());
     }
-    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, nullptr};
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_256, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      nullptr};
     grTexMultibase(GR_TMU0, FXTRUE);
-    for (GrTexBaseRange_t range : {GR_TEXBASE_256, GR_TEXBASE_128, GR_TEXBASE_64, GR_TEXBASE_32_TO_1})
+    for (GrTexBaseRange_t range :
+         {GR_TEXBASE_256, GR_TEXBASE_128, GR_TEXBASE_64, GR_TEXBASE_32_TO_1})
         grTexMultibaseAddress(GR_TMU0, range, base[range], GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, base[GR_TEXBASE_256], GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
@@ -366,8 +380,9 @@ TEST_F(TextureTest, MultibaseLevelsLieAtTheirOwnAddresses)
     }
     // A level rewritten at its own address shows at once.
     std::vector<FxU16> white((size_t)64 * 64, 0xFFFF);
-    grTexDownloadMipMapLevel(GR_TMU0, base[GR_TEXBASE_64], GR_LOD_LOG2_64, GR_LOD_LOG2_64, GR_ASPECT_LOG2_1x1,
-                             GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, white.data());
+    grTexDownloadMipMapLevel(GR_TMU0, base[GR_TEXBASE_64], GR_LOD_LOG2_64, GR_LOD_LOG2_64,
+                             GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH,
+                             white.data());
     texturedQuad(0, 0, 64, 64);
     EXPECT_EQ(pixelAt(0, 0), 0xFFFF);
     // One base again: the levels follow the largest, where nothing was put.
@@ -378,7 +393,8 @@ TEST_F(TextureTest, MultibaseLevelsLieAtTheirOwnAddresses)
     glideErrors.clear();
     grTexMultibaseAddress(GR_TMU0, 7, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexMultibaseAddress(GR_TMU0, GR_TEXBASE_64, 8, GR_MIPMAPLEVELMASK_BOTH, &info);
-    grTexMultibaseAddress(GR_TMU0, GR_TEXBASE_256, grTexMaxAddress(GR_TMU0) - 16, GR_MIPMAPLEVELMASK_BOTH, &info);
+    grTexMultibaseAddress(GR_TMU0, GR_TEXBASE_256, grTexMaxAddress(GR_TMU0) - 16,
+                          GR_MIPMAPLEVELMASK_BOTH, &info);
     EXPECT_EQ(glideErrors.size(), 3u);
 }
 
@@ -387,23 +403,25 @@ TEST_F(TextureTest, MemoryIsSharedByAddress)
     // Texture A (8 x 8 red) at 0, then B (4 x 4 green, 32 bytes) over A's rows 4 and 5.
     std::vector<FxU16> red(64, 0xF800), green(16, 0x07E0);
     GrTexInfo a = {GR_LOD_LOG2_8, GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, red.data()};
-    GrTexInfo b = {GR_LOD_LOG2_4, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, green.data()};
+    GrTexInfo b = {GR_LOD_LOG2_4, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                   green.data()};
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &a);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &a);
     texturedQuad(0, 0, 8, 8);
     EXPECT_EQ(pixelAt(2, 4), 0xF800);
     grTexDownloadMipMap(GR_TMU0, 64, GR_MIPMAPLEVELMASK_BOTH, &b);
-    texturedQuad(0, 0, 8, 8); // A's source is unchanged, its memory is not
+    texturedQuad(0, 0, 8, 8);   // A's source is unchanged, its memory is not
     EXPECT_EQ(pixelAt(2, 3), 0xF800);
     EXPECT_EQ(pixelAt(2, 4), 0x07E0);
     EXPECT_EQ(pixelAt(7, 5), 0x07E0);
     EXPECT_EQ(pixelAt(2, 6), 0xF800);
     // The same bytes read as another format.
-    GrTexInfo asI8 = {GR_LOD_LOG2_8, GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, GR_TEXFMT_INTENSITY_8, nullptr};
+    GrTexInfo asI8 = {GR_LOD_LOG2_8, GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, GR_TEXFMT_INTENSITY_8,
+                      nullptr};
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &asI8);
     texturedQuad(0, 0, 8, 8);
-    EXPECT_EQ(pixelAt(0, 0), rgb565(0, 0, 0));       // low byte of 0xF800
-    EXPECT_EQ(pixelAt(1, 0), rgb565(0xF8, 0xF8, 0xF8)); // high byte
+    EXPECT_EQ(pixelAt(0, 0), rgb565(0, 0, 0));            // low byte of 0xF800
+    EXPECT_EQ(pixelAt(1, 0), rgb565(0xF8, 0xF8, 0xF8));   // high byte
     // Units have memories of their own.
     grTexDownloadMipMap(GR_TMU1, 0, GR_MIPMAPLEVELMASK_BOTH, &b);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &a);
@@ -418,31 +436,35 @@ TEST_F(TextureTest, DownloadsPieceByPiece)
     std::vector<FxU16> chain(16 + 4 + 1);
     for (size_t i = 0; i < chain.size(); i++)
         chain[i] = (FxU16)(i * 0x0841);
-    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, chain.data()};
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      chain.data()};
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
     std::vector<FxU16> pictures;
     auto picture = [&]() {
         grBufferClear(0, 0, 0);
-        texturedQuad(0, 0, 4, 4);  // level 4x4
-        texturedQuad(8, 0, 10, 2); // level 2x2
-        texturedQuad(12, 0, 13, 1); // level 1x1
+        texturedQuad(0, 0, 4, 4);     // level 4x4
+        texturedQuad(8, 0, 10, 2);    // level 2x2
+        texturedQuad(12, 0, 13, 1);   // level 1x1
         return grab();
     };
     std::vector<FxU16> whole = picture();
     std::vector<FxU16> zero(64, 0);
-    GrTexInfo blank = {GR_LOD_LOG2_1, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, zero.data()};
+    GrTexInfo blank = {GR_LOD_LOG2_1, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                       zero.data()};
     grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &blank);
     EXPECT_NE(picture(), whole);
-    grTexDownloadMipMapLevel(GR_TMU0, 0, GR_LOD_LOG2_4, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
-                             GR_MIPMAPLEVELMASK_BOTH, chain.data());
+    grTexDownloadMipMapLevel(GR_TMU0, 0, GR_LOD_LOG2_4, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1,
+                             GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, chain.data());
     grTexDownloadMipMapLevelPartial(GR_TMU0, 0, GR_LOD_LOG2_2, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1,
-                                    GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, chain.data() + 16, 0, 0);
+                                    GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, chain.data() + 16,
+                                    0, 0);
     grTexDownloadMipMapLevelPartial(GR_TMU0, 0, GR_LOD_LOG2_2, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1,
-                                    GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, chain.data() + 18, 1, 1);
-    grTexDownloadMipMapLevel(GR_TMU0, 0, GR_LOD_LOG2_1, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
-                             GR_MIPMAPLEVELMASK_BOTH, chain.data() + 20);
+                                    GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, chain.data() + 18,
+                                    1, 1);
+    grTexDownloadMipMapLevel(GR_TMU0, 0, GR_LOD_LOG2_1, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1,
+                             GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH, chain.data() + 20);
     EXPECT_EQ(picture(), whole);
 }
 
@@ -454,7 +476,8 @@ TEST_F(TextureTest, EvenAndOddHalvesOfAMipmap)
     chain.insert(chain.end(), 16, rgb565(40, 40, 40));
     chain.insert(chain.end(), 4, rgb565(80, 80, 80));
     chain.insert(chain.end(), 1, rgb565(120, 120, 120));
-    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, chain.data()};
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      chain.data()};
     EXPECT_EQ(grTexTextureMemRequired(GR_MIPMAPLEVELMASK_ODD, &info), 16u);
     EXPECT_EQ(grTexTextureMemRequired(GR_MIPMAPLEVELMASK_EVEN, &info), 48u);
     grTexDownloadMipMap(GR_TMU0, 256, GR_MIPMAPLEVELMASK_ODD, &info);
@@ -473,7 +496,8 @@ TEST_F(TextureTest, EvenAndOddHalvesOfAMipmap)
     EXPECT_EQ(pixelAt(12, 0), rgb565(120, 120, 120));
     // A single level the half leaves out stores nothing: the unit reads
     // opaque white, as with no texture at all.
-    GrTexInfo single = {GR_LOD_LOG2_4, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, chain.data()};
+    GrTexInfo single = {GR_LOD_LOG2_4, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                        chain.data()};
     grTexDownloadMipMap(GR_TMU0, 512, GR_MIPMAPLEVELMASK_ODD, &single);
     grTexSource(GR_TMU0, 512, GR_MIPMAPLEVELMASK_ODD, &single);
     texturedQuad(20, 0, 24, 4);
@@ -483,11 +507,13 @@ TEST_F(TextureTest, EvenAndOddHalvesOfAMipmap)
 TEST_F(TextureTest, BadDownloadsAndSourcesAreRefused)
 {
     std::vector<FxU16> texels(64, 0xFFFF);
-    GrTexInfo info = {GR_LOD_LOG2_8, GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, texels.data()};
+    GrTexInfo info = {GR_LOD_LOG2_8, GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      texels.data()};
     FxU32 max = grTexMaxAddress(GR_TMU0);
     glideErrors.clear();
-    grTexDownloadMipMap(GR_TMU0, max - 64, GR_MIPMAPLEVELMASK_BOTH, &info); // 128 bytes do not fit
-    grTexDownloadMipMap(GR_TMU0, 8, GR_MIPMAPLEVELMASK_BOTH, &info);        // misaligned
+    grTexDownloadMipMap(GR_TMU0, max - 64, GR_MIPMAPLEVELMASK_BOTH,
+                        &info);                                        // 128 bytes do not fit
+    grTexDownloadMipMap(GR_TMU0, 8, GR_MIPMAPLEVELMASK_BOTH, &info);   // misaligned
     grTexDownloadMipMap(GR_TMU0, 0xFFFFFFF0u, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU0, max - 64, GR_MIPMAPLEVELMASK_BOTH, &info);
     GrTexInfo reversed = info;
@@ -549,7 +575,8 @@ TEST(TextureMemory, RequiredBytesAsTheDriverCounts)
         EXPECT_EQ(grTexCalcMemRequired(c.small, c.large, c.aspect, c.format), c.both);
     }
     // A description with its two ends swapped means the same chain.
-    GrTexInfo swapped = {GR_LOD_LOG2_256, GR_LOD_LOG2_1, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, nullptr};
+    GrTexInfo swapped = {GR_LOD_LOG2_256, GR_LOD_LOG2_1, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                         nullptr};
     EXPECT_EQ(grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &swapped), 174768u);
     // Nonsense asks for nothing.
     GrTexInfo bad = {0, 9, 0, GR_TEXFMT_RGB_565, nullptr};
@@ -572,8 +599,12 @@ TEST_F(TextureTest, FilesWrittenByTexusDrawTheirTexels)
         {"tex64_rgb565.3df", {0xF800, 0x07E0, 0x001F, 0xFFFF}, {255, 255, 255, 255}},
         {"tex64_argb1555.3df", {0xF800, 0x07E0, 0x001F, 0xFFFF}, {255, 255, 0, 255}},
         {"tex64_argb4444.3df", {0xF800, 0x07E0, 0x001F, 0xFFFF}, {255, 136, 0, 255}},
-        {"tex64_ai88.3df", {rgb565(77, 77, 77), rgb565(150, 150, 150), rgb565(28, 28, 28), 0xFFFF}, {255, 128, 0, 255}},
-        {"tex64_i8.3df", {rgb565(77, 77, 77), rgb565(150, 150, 150), rgb565(28, 28, 28), 0xFFFF}, {255, 255, 255, 255}},
+        {"tex64_ai88.3df",
+         {rgb565(77, 77, 77), rgb565(150, 150, 150), rgb565(28, 28, 28), 0xFFFF},
+         {255, 128, 0, 255}},
+        {"tex64_i8.3df",
+         {rgb565(77, 77, 77), rgb565(150, 150, 150), rgb565(28, 28, 28), 0xFFFF},
+         {255, 255, 255, 255}},
     };
     grTexMipMapMode(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
     for (const auto& c : cases) {
@@ -583,12 +614,12 @@ TEST_F(TextureTest, FilesWrittenByTexusDrawTheirTexels)
         std::vector<FxU8> data(info.mem_required);
         info.data = data.data();
         ASSERT_TRUE(gu3dfLoad(path.c_str(), &info)) << path;
-        GrTexInfo tex = {info.header.small_lod, info.header.large_lod, info.header.aspect_ratio, info.header.format,
-                         info.data};
+        GrTexInfo tex = {info.header.small_lod, info.header.large_lod, info.header.aspect_ratio,
+                         info.header.format, info.data};
         grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &tex);
         grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &tex);
         for (int k = 0; k < 4; k++) {
-            float s = (k + 0.5f) * 4; // texel k of the first row of 64
+            float s = (k + 0.5f) * 4;   // texel k of the first row of 64
             EXPECT_EQ(colourAt(s, 2), c.colour[k]) << c.file << " texel " << k;
             EXPECT_EQ(alphaAt(s, 2), c.alpha[k]) << c.file << " texel " << k;
         }
@@ -607,8 +638,8 @@ TEST_F(TextureTest, FilesWrittenByTexusDrawTheirTexels)
             grTexDownloadTable(GR_TEXTABLE_PALETTE, &info.table.palette);
         if (info.header.format == GR_TEXFMT_YIQ_422)
             grTexDownloadTable(GR_TEXTABLE_NCC0, &info.table.nccTable);
-        GrTexInfo tex = {info.header.small_lod, info.header.large_lod, info.header.aspect_ratio, info.header.format,
-                         info.data};
+        GrTexInfo tex = {info.header.small_lod, info.header.large_lod, info.header.aspect_ratio,
+                         info.header.format, info.data};
         grTexDownloadMipMap(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &tex);
         grTexSource(GR_TMU0, 0, GR_MIPMAPLEVELMASK_BOTH, &tex);
         grBufferClear(0, 0, 0);
@@ -632,7 +663,7 @@ TEST_F(TextureTest, FilesWrittenByTexusDrawTheirTexels)
             }
         error /= 64 * 64 * 3;
         EXPECT_LT(error, c.meanError) << c.file;
-        EXPECT_GT(error, 0.0) << c.file; // a lossy format, not the reference itself
+        EXPECT_GT(error, 0.0) << c.file;   // a lossy format, not the reference itself
     }
 }
 
@@ -669,7 +700,8 @@ TEST_F(TextureTest, ClipCoordinatesScaleColoursAndTextureCoordinates)
     // A 4 x 2 texture spread over the 64 x 32 viewport: 16 x 16 pixels a
     // texel (t = 1 is the texture's last row, 128 in its 256 space).
     decalTexture();
-    const std::vector<FxU16> texels = {0xF800, 0x07E0, 0x001F, 0xFFFF, 0xFFE0, 0x07FF, 0xF81F, 0x8410};
+    const std::vector<FxU16> texels = {0xF800, 0x07E0, 0x001F, 0xFFFF,
+                                       0xFFE0, 0x07FF, 0xF81F, 0x8410};
     loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_4, GR_ASPECT_LOG2_2x1, GR_TEXFMT_RGB_565, texels);
     grBufferClear(0, 0, 0);
     quad(1, 1, 1, 1);
@@ -691,8 +723,8 @@ TEST_F(TwoUnitTest, UpstreamUnitFeedsTmuZero)
     // TMU1 holds red (160, 0, 0), TMU0 green (0, 128, 0) with alpha 0x80.
     loadTexture16(GR_TMU1, 0, GR_LOD_LOG2_1, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_4444, {0xFA00});
     loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_1, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_4444, {0x8080});
-    grTexCombine(GR_TMU1, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                 GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU1, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
     struct {
         GrCombineFunction_t function;
         GrCombineFactor_t factor;
@@ -706,20 +738,20 @@ TEST_F(TwoUnitTest, UpstreamUnitFeedsTmuZero)
         {GR_COMBINE_FUNCTION_SCALE_OTHER_MINUS_LOCAL, GR_COMBINE_FACTOR_ONE, 170, 0, 0},
     };
     for (const auto& c : cases) {
-        grTexCombine(GR_TMU0, c.function, c.factor, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE,
-                     FXFALSE);
+        grTexCombine(GR_TMU0, c.function, c.factor, GR_COMBINE_FUNCTION_LOCAL,
+                     GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
         EXPECT_EQ(colourAt(128, 128), rgb565(c.r, c.g, c.b)) << "function " << c.function;
     }
     // The upstream unit's own combine: invert its output.
-    grTexCombine(GR_TMU1, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_LOCAL,
-                 GR_COMBINE_FACTOR_NONE, FXTRUE, FXFALSE);
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_FUNCTION_SCALE_OTHER,
-                 GR_COMBINE_FACTOR_ONE, FXFALSE, FXFALSE);
+    grTexCombine(GR_TMU1, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXTRUE, FXFALSE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
+                 GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, FXFALSE, FXFALSE);
     EXPECT_EQ(colourAt(128, 128), rgb565(85, 255, 255));
     EXPECT_EQ(alphaAt(128, 128), 255);
     // Constant white from a unit: ZERO inverted.
-    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, GR_COMBINE_FUNCTION_ZERO,
-                 GR_COMBINE_FACTOR_NONE, FXTRUE, FXTRUE);
+    grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE,
+                 GR_COMBINE_FUNCTION_ZERO, GR_COMBINE_FACTOR_NONE, FXTRUE, FXTRUE);
     EXPECT_EQ(colourAt(128, 128), 0xFFFF);
     EXPECT_EQ(alphaAt(128, 128), 255);
 }
@@ -742,7 +774,8 @@ TEST(OneUnitBoard, TmuZeroSeesNothingUpstream)
     EXPECT_EQ(pixelAt(1, 1), 0x07E0);
     // A second unit does not exist.
     std::vector<FxU16> t = {0xF800};
-    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_1, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565, t.data()};
+    GrTexInfo info = {GR_LOD_LOG2_1, GR_LOD_LOG2_1, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
+                      t.data()};
     size_t before = glideErrors.size();
     grTexDownloadMipMap(GR_TMU1, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
     grTexSource(GR_TMU1, 0, GR_MIPMAPLEVELMASK_BOTH, &info);
@@ -752,4 +785,4 @@ TEST(OneUnitBoard, TmuZeroSeesNothingUpstream)
     grGlideShutdown();
 }
 
-} // namespace
+}   // namespace

@@ -22,8 +22,8 @@ Drawn drawScenes(const char* threads, const char* simd, int scenes)
     grErrorSetCallback(ignoreError);
     grGlideInit();
     grSstSelect(0);
-    GrContext_t context =
-        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
     EXPECT_NE(context, (GrContext_t)0);
     randomSceneTextures();
     for (int seed = 0; seed < scenes; seed++) {
@@ -60,7 +60,8 @@ TEST(DeviceThreads, RandomScenesDrawTheSameOnAnyNumberOfThreadsAndWithEitherLoop
     } settings[] = {{"0", nullptr}, {"1", nullptr}, {"2", nullptr}, {"3", "sse2"}};
     for (const Setting& s : settings) {
         Drawn d = drawScenes(s.threads, s.simd, scenes);
-        EXPECT_EQ(firstDifference(reference, d), -1) << s.threads << " threads, " << (s.simd ? s.simd : "widest");
+        EXPECT_EQ(firstDifference(reference, d), -1)
+            << s.threads << " threads, " << (s.simd ? s.simd : "widest");
         EXPECT_EQ(d.pixelsWritten, reference.pixelsWritten) << s.threads << " threads";
         EXPECT_EQ(d.trianglesDrawn, reference.trianglesDrawn) << s.threads << " threads";
     }
@@ -71,8 +72,8 @@ TEST(DeviceThreads, WhatWasDrawnIsThereWhenReadBack)
     ScopedEnv t("OBX_GLIDE_THREADS", "2");
     grGlideInit();
     grSstSelect(0);
-    GrContext_t context =
-        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
     ASSERT_NE(context, (GrContext_t)0);
     useFullLayout();
     flatShading();
@@ -104,18 +105,20 @@ std::vector<FxU16> crowdedRowsDraw(const char* threads, unsigned long long* writ
     ScopedEnv t("OBX_GLIDE_THREADS", threads);
     grGlideInit();
     grSstSelect(0);
-    GrContext_t context =
-        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
     EXPECT_NE(context, (GrContext_t)0);
     useFullLayout();
     extension<GrObxStatsResetProc>("grObxStatsReset")();
     grBufferClear(0, 0, 0);
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
     flatShading();
     const int count = 30000;
     for (int k = 0; k < count; k++) {
         float x = (float)((k * 7) % 630), y = 100.0f + (float)(k % 13);
-        tri(vtx(x, y, (float)(k % 256), 90, 200, 140), vtx(x + 9, y + 1, 30, (float)(k % 200), 60, 100),
+        tri(vtx(x, y, (float)(k % 256), 90, 200, 140),
+            vtx(x + 9, y + 1, 30, (float)(k % 200), 60, 100),
             vtx(x + 2, y + 3.5f, 250, 40, (float)(k % 120), 200));
     }
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
@@ -160,11 +163,12 @@ std::vector<FxU16> clearsBetweenPathsDraw(const char* threads)
     ScopedEnv t("OBX_GLIDE_THREADS", threads);
     grGlideInit();
     grSstSelect(0);
-    GrContext_t context =
-        grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
+                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
     EXPECT_NE(context, (GrContext_t)0);
     useFullLayout();
-    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
     grColorCombine(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE, GR_COMBINE_LOCAL_NONE,
                    GR_COMBINE_OTHER_CONSTANT, FXFALSE);
     uint32_t random = 1;
@@ -174,7 +178,8 @@ std::vector<FxU16> clearsBetweenPathsDraw(const char* threads)
             random = random * 1664525u + 1013904223u;
             grConstantColorValue(0xFF000000u | (random >> 8));
             float x = (float)(random % 620), y = (float)((random >> 12) % 460);
-            tri(vtx(x, y, 0, 0, 0, 90), vtx(x + 12, y + 2, 0, 0, 0, 160), vtx(x + 5, y + 9, 0, 0, 0, 220));
+            tri(vtx(x, y, 0, 0, 0, 90), vtx(x + 12, y + 2, 0, 0, 0, 160),
+                vtx(x + 5, y + 9, 0, 0, 0, 220));
         }
         if (frame + 1 < 12)
             grBufferSwap(0);
@@ -203,13 +208,13 @@ TEST(DeviceThreads, AProgramMayEndWithoutClosingTheWindow)
                 setenv("OBX_GLIDE_THREADS", threads, 1);
                 grGlideInit();
                 grSstSelect(0);
-                grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT,
-                             2, 1);
+                grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                             GR_ORIGIN_UPPER_LEFT, 2, 1);
                 useFullLayout();
                 decalTexture();
                 for (FxU32 address : {0u, 4096u, 8192u}) {
-                    loadTexture16(GR_TMU0, address, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1, GR_TEXFMT_RGB_565,
-                                  {0xF800, 0x07E0, 0x001F, (FxU16)address});
+                    loadTexture16(GR_TMU0, address, GR_LOD_LOG2_2, GR_ASPECT_LOG2_1x1,
+                                  GR_TEXFMT_RGB_565, {0xF800, 0x07E0, 0x001F, (FxU16)address});
                     tri(texVtx(0, 0, 0, 0), texVtx(640, 0, 256, 0), texVtx(0, 480, 0, 256));
                 }
                 flatShading();
@@ -221,4 +226,4 @@ TEST(DeviceThreads, AProgramMayEndWithoutClosingTheWindow)
     }
 }
 
-} // namespace
+}   // namespace

@@ -10,36 +10,46 @@
 
 namespace {
 
-std::string runFile(const std::string& name) { return std::string(OBX_RUN_DIR) + "/" + name; }
+std::string runFile(const std::string& name)
+{
+    return std::string(OBX_RUN_DIR) + "/" + name;
+}
 
-Loaded load(const std::string& name) {
+Loaded load(const std::string& name)
+{
     Loaded l = loadWith(ourReader(), runFile(name));
     EXPECT_TRUE(l.loadOk) << name;
     return l;
 }
 
-uint16_t texel565(const Loaded& l, int x, int y) {
+uint16_t texel565(const Loaded& l, int x, int y)
+{
     uint16_t v;
     memcpy(&v, l.texels.data() + 2 * (size_t(y) * l.info.header.width + size_t(x)), 2);
     return v;
 }
 
-void expectShape(const std::string& name, FxU32 w, FxU32 h, int format, bool allLevels) {
+void expectShape(const std::string& name, FxU32 w, FxU32 h, int format, bool allLevels)
+{
     SCOPED_TRACE(name);
     Loaded l = load(name);
     EXPECT_EQ(l.info.header.width, w);
     EXPECT_EQ(l.info.header.height, h);
     EXPECT_EQ(l.info.header.format, format);
-    if (allLevels) EXPECT_EQ(l.info.header.small_lod, 0);
-    else EXPECT_EQ(l.info.header.small_lod, l.info.header.large_lod);
+    if (allLevels)
+        EXPECT_EQ(l.info.header.small_lod, 0);
+    else
+        EXPECT_EQ(l.info.header.small_lod, l.info.header.large_lod);
 }
 
-}  // namespace
+}   // namespace
 
-TEST(DataFiles, TheEngineFilesHaveTheirContent) {
+TEST(DataFiles, TheEngineFilesHaveTheirContent)
+{
     Loaded white = load("white.3df");
     ASSERT_FALSE(white.texels.empty());
-    for (uint8_t b : white.texels) EXPECT_EQ(b, 0xFF);
+    for (uint8_t b : white.texels)
+        EXPECT_EQ(b, 0xFF);
 
     expectShape("Init.3df", 256, 256, GR_TEXFMT_RGB_565, false);
 
@@ -53,12 +63,13 @@ TEST(DataFiles, TheEngineFilesHaveTheirContent) {
     auto litInCell = [&](int code) {
         int lit = 0;
         for (int y = 0; y < 16; y++)
-            for (int x = 0; x < 16; x++) lit += texel565(sheet, (code % 16) * 16 + x, (code / 16) * 16 + y) != 0;
+            for (int x = 0; x < 16; x++)
+                lit += texel565(sheet, (code % 16) * 16 + x, (code / 16) * 16 + y) != 0;
         return lit;
     };
     EXPECT_GT(litInCell('A'), 20);
     EXPECT_GT(litInCell('g'), 20);
-    EXPECT_GT(litInCell(0xE9), 20);  // e acute
+    EXPECT_GT(litInCell(0xE9), 20);   // e acute
     EXPECT_EQ(litInCell(0), 0);
     EXPECT_EQ(litInCell(' '), 0);
     EXPECT_EQ(litInCell(0x85), 0);
@@ -71,18 +82,22 @@ TEST(DataFiles, TheEngineFilesHaveTheirContent) {
     }
 }
 
-TEST(DataFiles, TheCharacterSetHasAFilePerPrintableCharacterButSlash) {
+TEST(DataFiles, TheCharacterSetHasAFilePerPrintableCharacterButSlash)
+{
     for (int c = 32; c < 127; c++) {
         std::string name = std::string("font/ch") + char(c) + ".3df";
-        if (c == '/') continue;
+        if (c == '/')
+            continue;
         expectShape(name, 32, 32, GR_TEXFMT_RGB_565, true);
     }
     EXPECT_FALSE(std::filesystem::exists(runFile("font/ch.3df")));
 }
 
-TEST(DataFiles, LandscapeSkyAndEffectTexturesHaveTheirShapes) {
+TEST(DataFiles, LandscapeSkyAndEffectTexturesHaveTheirShapes)
+{
     // Height maps: square intensity-8 of 256 and 64 texels, using the whole range.
-    for (auto [name, size] : {std::pair<const char*, FxU32>{"terrain256.3df", 256}, {"terrain64.3df", 64}}) {
+    for (auto [name, size] :
+         {std::pair<const char*, FxU32>{"terrain256.3df", 256}, {"terrain64.3df", 64}}) {
         expectShape(name, size, size, GR_TEXFMT_INTENSITY_8, false);
         Loaded l = load(name);
         uint8_t lo = 255, hi = 0;
@@ -105,15 +120,19 @@ TEST(DataFiles, LandscapeSkyAndEffectTexturesHaveTheirShapes) {
     expectShape("TREAD.3df", 256, 32, GR_TEXFMT_RGB_565, true);
 
     // Additive effects are black at their corners, where they must not show.
-    for (const char* name : {"flare1.3df", "flare2.3df", "flare3.3df", "flare4.3df", "flare5.3df", "particle.3df", "smoke.3df"})
+    for (const char* name : {"flare1.3df", "flare2.3df", "flare3.3df", "flare4.3df", "flare5.3df",
+                             "particle.3df", "smoke.3df"})
         EXPECT_EQ(texel565(load(name), 0, 0), 0) << name;
 }
 
-TEST(DataFiles, EveryGeneratedTextureLoadsAsTheRealLibraryLoadsIt) {
-    if (!realReader().getInfo) GTEST_SKIP() << "Debian's libglide3 is not installed";
+TEST(DataFiles, EveryGeneratedTextureLoadsAsTheRealLibraryLoadsIt)
+{
+    if (!realReader().getInfo)
+        GTEST_SKIP() << "Debian's libglide3 is not installed";
     int files = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(OBX_RUN_DIR)) {
-        if (entry.path().extension() != ".3df") continue;
+        if (entry.path().extension() != ".3df")
+            continue;
         std::string path = entry.path().string();
         SCOPED_TRACE(path);
         Loaded ours = loadWith(ourReader(), path), real = loadWith(realReader(), path);

@@ -11,10 +11,12 @@
 
 namespace {
 
-#define REQUIRE_REAL()                                                     \
-    if (!realReader().getInfo) GTEST_SKIP() << "Debian's libglide3 is not installed"
+#define REQUIRE_REAL()                                                                             \
+    if (!realReader().getInfo)                                                                     \
+    GTEST_SKIP() << "Debian's libglide3 is not installed"
 
-void expectSameAsReal(const std::string& path) {
+void expectSameAsReal(const std::string& path)
+{
     SCOPED_TRACE(path);
     Loaded ours = loadWith(ourReader(), path);
     Loaded real = loadWith(realReader(), path);
@@ -28,11 +30,13 @@ void expectSameAsReal(const std::string& path) {
     EXPECT_EQ(ours.info.header.aspect_ratio, real.info.header.aspect_ratio);
     EXPECT_EQ(ours.info.header.format, real.info.header.format);
     EXPECT_EQ(ours.info.mem_required, real.info.mem_required);
-    EXPECT_EQ(0, memcmp(&ours.info.table, &real.info.table, sizeof ours.info.table)) << "table differs";
+    EXPECT_EQ(0, memcmp(&ours.info.table, &real.info.table, sizeof ours.info.table))
+        << "table differs";
     EXPECT_TRUE(ours.texels == real.texels) << "texels differ";
 }
 
-Bytes bigEndianWords(std::initializer_list<int> values) {
+Bytes bigEndianWords(std::initializer_list<int> values)
+{
     Bytes out;
     for (int v : values) {
         out.push_back(uint8_t(v >> 8));
@@ -41,21 +45,29 @@ Bytes bigEndianWords(std::initializer_list<int> values) {
     return out;
 }
 
-}  // namespace
+}   // namespace
 
-TEST(Gu3dfCompat, EveryTexusSampleLoadsAsTheRealLibraryLoadsIt) {
+TEST(Gu3dfCompat, EveryTexusSampleLoadsAsTheRealLibraryLoadsIt)
+{
     REQUIRE_REAL();
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(OBX_3DF_SAMPLES)) {
-        if (entry.path().extension() != ".3df") continue;
+        if (entry.path().extension() != ".3df")
+            continue;
         expectSameAsReal(entry.path().string());
         files++;
     }
     EXPECT_EQ(files, 16);
 }
 
-TEST(Gu3dfCompat, SampleHeadersGiveTheDocumentedSizes) {
-    struct Case { const char* file; FxU32 w, h; int small, large, aspect, format; FxU32 mem; };
+TEST(Gu3dfCompat, SampleHeadersGiveTheDocumentedSizes)
+{
+    struct Case {
+        const char* file;
+        FxU32 w, h;
+        int small, large, aspect, format;
+        FxU32 mem;
+    };
     const Case cases[] = {
         {"tex64_rgb565.3df", 64, 64, 0, 6, 0, GR_TEXFMT_RGB_565, 10922},
         {"tex64_i8.3df", 64, 64, 0, 6, 0, GR_TEXFMT_INTENSITY_8, 5461},
@@ -83,9 +95,11 @@ TEST(Gu3dfCompat, SampleHeadersGiveTheDocumentedSizes) {
     }
 }
 
-TEST(Gu3dfCompat, SixteenAndThirtyTwoBitTexelsComeOutInHostOrder) {
+TEST(Gu3dfCompat, SixteenAndThirtyTwoBitTexelsComeOutInHostOrder)
+{
     Bytes texels = {0xf8, 0x00, 0x07, 0xe0, 0x00, 0x1f};
-    Loaded l = loadWith(ourReader(), writeScratch("order565.3df", make3df("rgb565", 1, 2, 2, 1, texels)));
+    Loaded l =
+        loadWith(ourReader(), writeScratch("order565.3df", make3df("rgb565", 1, 2, 2, 1, texels)));
     ASSERT_TRUE(l.loadOk);
     uint16_t first, second;
     memcpy(&first, l.texels.data(), 2);
@@ -94,48 +108,64 @@ TEST(Gu3dfCompat, SixteenAndThirtyTwoBitTexelsComeOutInHostOrder) {
     EXPECT_EQ(second, 0x07E0);
 
     texels = {0x80, 0x11, 0x22, 0x33, 0, 0, 0, 0, 0, 0, 0, 0};
-    l = loadWith(ourReader(), writeScratch("order8888.3df", make3df("argb8888", 1, 2, 2, 1, texels)));
+    l = loadWith(ourReader(),
+                 writeScratch("order8888.3df", make3df("argb8888", 1, 2, 2, 1, texels)));
     ASSERT_TRUE(l.loadOk);
     uint32_t argb;
     memcpy(&argb, l.texels.data(), 4);
     EXPECT_EQ(argb, 0x80112233u);
 }
 
-TEST(Gu3dfCompat, EveryFormatAndShapeLoadsAsTheRealLibraryLoadsIt) {
+TEST(Gu3dfCompat, EveryFormatAndShapeLoadsAsTheRealLibraryLoadsIt)
+{
     REQUIRE_REAL();
-    struct Format { const char* name; int bytes; int table; };
-    const Format formats[] = {
-        {"rgb332", 1, 0},   {"yiq", 1, 80},    {"a8", 1, 0},       {"i8", 1, 0},       {"ai44", 1, 0},
-        {"p8", 1, 1024},    {"argb8332", 2, 0}, {"ayiq8422", 2, 80}, {"rgb565", 2, 0},   {"argb1555", 2, 0},
-        {"argb4444", 2, 0}, {"ai88", 2, 0},     {"ap88", 2, 1024},  {"argb8888", 4, 0},
+    struct Format {
+        const char* name;
+        int bytes;
+        int table;
     };
-    struct Shape { int small, large, w, h; };
-    const Shape shapes[] = {{1, 1, 1, 1}, {1, 8, 1, 1}, {4, 16, 1, 1}, {1, 32, 8, 1}, {2, 16, 1, 4}, {16, 16, 1, 8}};
+    const Format formats[] = {
+        {"rgb332", 1, 0},  {"yiq", 1, 80},     {"a8", 1, 0},       {"i8", 1, 0},
+        {"ai44", 1, 0},    {"p8", 1, 1024},    {"argb8332", 2, 0}, {"ayiq8422", 2, 80},
+        {"rgb565", 2, 0},  {"argb1555", 2, 0}, {"argb4444", 2, 0}, {"ai88", 2, 0},
+        {"ap88", 2, 1024}, {"argb8888", 4, 0},
+    };
+    struct Shape {
+        int small, large, w, h;
+    };
+    const Shape shapes[] = {{1, 1, 1, 1},  {1, 8, 1, 1},  {4, 16, 1, 1},
+                            {1, 32, 8, 1}, {2, 16, 1, 4}, {16, 16, 1, 8}};
     // NCC values with negative I and Q and a Y above 255; palette words with their top byte set.
-    Bytes ncc = bigEndianWords({0, 17, 34, 51, 68, 85, 102, 119, 136, 153, 170, 187, 204, 221, 238, 0x1ff,
-                                -75, 22, 89, -11, 4, 14, 51, -14, -59, 115, -33, -133,
-                                -63, 66, -176, -28, 30, -80, 5, -4, 15, 40, -40, 111});
+    Bytes ncc =
+        bigEndianWords({0,   17,    34,   51,  68, 85,  102, 119, 136, 153, 170, 187, 204, 221,
+                        238, 0x1ff, -75,  22,  89, -11, 4,   14,  51,  -14, -59, 115, -33, -133,
+                        -63, 66,    -176, -28, 30, -80, 5,   -4,  15,  40,  -40, 111});
     Bytes palette;
     for (int i = 0; i < 256; i++)
-        for (int b = 0; b < 4; b++) palette.push_back(uint8_t(i * 7 + b * 61));
+        for (int b = 0; b < 4; b++)
+            palette.push_back(uint8_t(i * 7 + b * 61));
     for (const Format& f : formats) {
         for (const Shape& s : shapes) {
             Gu3dfInfo probe{};
-            std::string name = std::string(f.name) + "-" + std::to_string(s.large) + "-" + std::to_string(s.w) + "x" +
-                               std::to_string(s.h) + ".3df";
+            std::string name = std::string(f.name) + "-" + std::to_string(s.large) + "-" +
+                               std::to_string(s.w) + "x" + std::to_string(s.h) + ".3df";
             // Size the texels with the real library, then fill them with a pattern.
             Bytes body = f.table == 80 ? ncc : f.table == 1024 ? palette : Bytes();
-            std::string headerOnly = writeScratch(name, make3df(f.name, s.small, s.large, s.w, s.h, body));
+            std::string headerOnly =
+                writeScratch(name, make3df(f.name, s.small, s.large, s.w, s.h, body));
             ASSERT_TRUE(realReader().getInfo(headerOnly.c_str(), &probe)) << name;
-            for (FxU32 i = 0; i < probe.mem_required; i++) body.push_back(uint8_t(i * 13 + 5));
+            for (FxU32 i = 0; i < probe.mem_required; i++)
+                body.push_back(uint8_t(i * 13 + 5));
             expectSameAsReal(writeScratch(name, make3df(f.name, s.small, s.large, s.w, s.h, body)));
         }
     }
 }
 
-TEST(Gu3dfCompat, HeaderSpellingsTheRealLibraryAcceptsReadTheSame) {
+TEST(Gu3dfCompat, HeaderSpellingsTheRealLibraryAcceptsReadTheSame)
+{
     REQUIRE_REAL();
-    const Bytes texels = {0x20, 0x0a, 0x09, 0x0d, 0x0b, 0x0c, 0x41, 0x42};  // white space right after the header
+    const Bytes texels = {0x20, 0x0a, 0x09, 0x0d,
+                          0x0b, 0x0c, 0x41, 0x42};   // white space right after the header
     const char* headers[] = {
         "3df v1.1\nrgb565\nlod range: 1 2\naspect ratio: 2 1\n",
         "3df v1.1\r\nrgb565\r\nlod range: 1 2\r\naspect ratio: 2 1\r\n",
@@ -147,18 +177,24 @@ TEST(Gu3dfCompat, HeaderSpellingsTheRealLibraryAcceptsReadTheSame) {
         "3df v1.1\nrgb565\n lod range: 1 2\n aspect ratio: 2 1\n",
     };
     int i = 0;
-    for (const char* h : headers) expectSameAsReal(writeScratch("spelling" + std::to_string(i++) + ".3df", concat(h, texels)));
+    for (const char* h : headers)
+        expectSameAsReal(
+            writeScratch("spelling" + std::to_string(i++) + ".3df", concat(h, texels)));
 }
 
-TEST(Gu3dfTrace, ReadsAreRecordedWithTheFileName) {
+TEST(Gu3dfTrace, ReadsAreRecordedWithTheFileName)
+{
     // Through a plain function pointer type, which any function pointer may be cast to and from.
-    auto enable = (GrObxTraceEnableProc)(void (*)(void))grGetProcAddress(const_cast<char*>("grObxTraceEnable"));
-    auto text = (GrObxTraceTextProc)(void (*)(void))grGetProcAddress(const_cast<char*>("grObxTraceText"));
+    auto enable = (GrObxTraceEnableProc)(void (*)(void))grGetProcAddress(
+        const_cast<char*>("grObxTraceEnable"));
+    auto text =
+        (GrObxTraceTextProc)(void (*)(void))grGetProcAddress(const_cast<char*>("grObxTraceText"));
     ASSERT_TRUE(enable && text);
     enable(FXTRUE);
     std::string path = std::string(OBX_3DF_SAMPLES) + "/tex64_i8.3df";
     Loaded l = loadWith(ourReader(), path);
     enable(FXFALSE);
     ASSERT_TRUE(l.loadOk);
-    EXPECT_EQ(std::string(text()), "gu3dfGetInfo(\"" + path + "\", ptr)\ngu3dfLoad(\"" + path + "\", ptr)\n");
+    EXPECT_EQ(std::string(text()),
+              "gu3dfGetInfo(\"" + path + "\", ptr)\ngu3dfLoad(\"" + path + "\", ptr)\n");
 }

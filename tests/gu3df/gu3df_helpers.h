@@ -17,8 +17,8 @@ using Bytes = std::vector<uint8_t>;
 Bytes make3df(const std::string& format, int smallSize, int largeSize, int ratioW, int ratioH,
               const Bytes& tableAndTexels);
 // A header and `count` texel bytes counting up from `first`.
-Bytes make3dfCounting(const std::string& format, int smallSize, int largeSize, int ratioW, int ratioH,
-                      size_t count, uint8_t first = 1);
+Bytes make3dfCounting(const std::string& format, int smallSize, int largeSize, int ratioW,
+                      int ratioH, size_t count, uint8_t first = 1);
 Bytes concat(const std::string& text, const Bytes& bytes);
 
 // Writes bytes to a file in the test's scratch folder and returns its path.

@@ -11,19 +11,22 @@ namespace {
 
 const uint8_t guard = 0xA5;
 
-Gu3dfInfo sentinelInfo() {
+Gu3dfInfo sentinelInfo()
+{
     Gu3dfInfo info;
     memset(&info, 0x5A, sizeof info);
     return info;
 }
 
-bool untouched(const Gu3dfInfo& info) {
+bool untouched(const Gu3dfInfo& info)
+{
     Gu3dfInfo s = sentinelInfo();
     return memcmp(&info, &s, sizeof info) == 0;
 }
 
 // gu3dfGetInfo must refuse the file and leave the info as it was.
-void expectRefused(const std::string& name, const Bytes& bytes) {
+void expectRefused(const std::string& name, const Bytes& bytes)
+{
     Gu3dfInfo info = sentinelInfo();
     EXPECT_FALSE(gu3dfGetInfo(writeScratch(name, bytes).c_str(), &info)) << name;
     EXPECT_TRUE(untouched(info)) << name;
@@ -31,32 +34,38 @@ void expectRefused(const std::string& name, const Bytes& bytes) {
 
 // Loads with a buffer of mem_required bytes followed by guard bytes and
 // returns whether the guard survived.
-bool loadGuarded(const std::string& path, Gu3dfInfo info, FxBool* result) {
+bool loadGuarded(const std::string& path, Gu3dfInfo info, FxBool* result)
+{
     Bytes buffer(info.mem_required + 64, guard);
     info.data = buffer.data();
     *result = gu3dfLoad(path.c_str(), &info);
     for (size_t i = info.mem_required; i < buffer.size(); i++)
-        if (buffer[i] != guard) return false;
+        if (buffer[i] != guard)
+            return false;
     return true;
 }
 
-Bytes palette() {
+Bytes palette()
+{
     Bytes p(1024);
-    for (size_t i = 0; i < p.size(); i++) p[i] = uint8_t(i);
+    for (size_t i = 0; i < p.size(); i++)
+        p[i] = uint8_t(i);
     return p;
 }
 
-}  // namespace
+}   // namespace
 
-TEST(Gu3dfMalformed, TruncationAtEveryByteFailsCleanly) {
+TEST(Gu3dfMalformed, TruncationAtEveryByteFailsCleanly)
+{
     const Bytes files[] = {
-        make3dfCounting("rgb565", 1, 4, 2, 1, 22),                   // 4x2, 2x1, 1x1
-        make3df("p8", 1, 2, 1, 2, concat("", palette())),            // palette, then 3 texels
-        make3dfCounting("yiq", 2, 2, 1, 1, 80 + 4),                  // NCC table, then 4 texels
+        make3dfCounting("rgb565", 1, 4, 2, 1, 22),          // 4x2, 2x1, 1x1
+        make3df("p8", 1, 2, 1, 2, concat("", palette())),   // palette, then 3 texels
+        make3dfCounting("yiq", 2, 2, 1, 1, 80 + 4),         // NCC table, then 4 texels
     };
     int fileIndex = 0;
     for (Bytes full : files) {
-        if (fileIndex == 1) full.insert(full.end(), {7, 8, 9});
+        if (fileIndex == 1)
+            full.insert(full.end(), {7, 8, 9});
         std::string fullPath = writeScratch("full" + std::to_string(fileIndex) + ".3df", full);
         Gu3dfInfo good{};
         ASSERT_TRUE(gu3dfGetInfo(fullPath.c_str(), &good));
@@ -79,15 +88,16 @@ TEST(Gu3dfMalformed, TruncationAtEveryByteFailsCleanly) {
     }
 }
 
-TEST(Gu3dfMalformed, BadHeadersAreRefused) {
+TEST(Gu3dfMalformed, BadHeadersAreRefused)
+{
     const Bytes texels(200000, 0);
     const char* headers[] = {
         "",
-        "3DF v1.1\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n",       // magic is lower case
+        "3DF v1.1\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n",   // magic is lower case
         " 3df v1.1\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n",
         "3df 1.1\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n",
         "3df v\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n",
-        "3df v1.1\n\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n",       // an extra line
+        "3df v1.1\n\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n",   // an extra line
         "3df v1.1\n# comment\nrgb565\nlod range: 1 64\naspect ratio: 1 1\n",
         "3df v1.1\nrgb565 x\nlod range: 1 64\naspect ratio: 1 1\n",
         "3df v1.1\nrgb888\nlod range: 1 64\naspect ratio: 1 1\n",
@@ -97,9 +107,9 @@ TEST(Gu3dfMalformed, BadHeadersAreRefused) {
         "3df v1.1\nrgb565\nlod range: 1\naspect ratio: 1 1\n",
         "3df v1.1\nrgb565\nlod range: 1 64 9\naspect ratio: 1 1\n",
         "3df v1.1\nrgb565\nlod range: 1 64x\naspect ratio: 1 1\n",
-        "3df v1.1\nrgb565\nlod range: 64 1\naspect ratio: 1 1\n",        // reversed
+        "3df v1.1\nrgb565\nlod range: 64 1\naspect ratio: 1 1\n",   // reversed
         "3df v1.1\nrgb565\nlod range: 0 64\naspect ratio: 1 1\n",
-        "3df v1.1\nrgb565\nlod range: 3 64\naspect ratio: 1 1\n",        // not a power of two
+        "3df v1.1\nrgb565\nlod range: 3 64\naspect ratio: 1 1\n",   // not a power of two
         "3df v1.1\nrgb565\nlod range: -1 64\naspect ratio: 1 1\n",
         "3df v1.1\nrgb565\nlod range: 1 4096\naspect ratio: 1 1\n",
         "3df v1.1\nrgb565\nlod range: 1 4294967360\naspect ratio: 1 1\n",
@@ -110,38 +120,44 @@ TEST(Gu3dfMalformed, BadHeadersAreRefused) {
         "3df v1.1\nrgb565\nlod range: 1 64\naspect ratio: 1\n",
         "3df v1.1\nrgb565\nlod range: 1 64\nASPECT RATIO: 1 1\n",
         "3df v1.1\nrgb565\naspect ratio: 1 1\nlod range: 1 64\n",
-        "3df v1.1\nrgb565\nlod range: 1 64\naspect ratio: 1 1",           // no fourth newline
+        "3df v1.1\nrgb565\nlod range: 1 64\naspect ratio: 1 1",   // no fourth newline
         "3df v1.1 rgb565 lod range: 1 64 aspect ratio: 1 1\n",
     };
     int i = 0;
-    for (const char* h : headers) expectRefused("bad" + std::to_string(i++) + ".3df", concat(h, texels));
+    for (const char* h : headers)
+        expectRefused("bad" + std::to_string(i++) + ".3df", concat(h, texels));
 
     // A NUL inside the header, and a header longer than 99 bytes.
-    Bytes withNul = concat(std::string("3df v1.1\nrgb565\0\nlod range: 1 1\naspect ratio: 1 1\n", 49), texels);
+    Bytes withNul =
+        concat(std::string("3df v1.1\nrgb565\0\nlod range: 1 1\naspect ratio: 1 1\n", 49), texels);
     expectRefused("nul.3df", withNul);
-    std::string padded = "3df v1.1\nrgb565\nlod range: 1 1" + std::string(51, ' ') + "\naspect ratio: 1 1\n";
+    std::string padded =
+        "3df v1.1\nrgb565\nlod range: 1 1" + std::string(51, ' ') + "\naspect ratio: 1 1\n";
     ASSERT_EQ(padded.size(), 100u);
     expectRefused("long.3df", concat(padded, texels));
-    padded.erase(40, 1);  // 99 bytes are still fine
+    padded.erase(40, 1);   // 99 bytes are still fine
     Gu3dfInfo info{};
     EXPECT_TRUE(gu3dfGetInfo(writeScratch("long99.3df", concat(padded, texels)).c_str(), &info));
 
     EXPECT_FALSE(gu3dfGetInfo((scratchDir() + "no-such-file.3df").c_str(), &info));
-    EXPECT_FALSE(gu3dfGetInfo(scratchDir().c_str(), &info));  // a directory
+    EXPECT_FALSE(gu3dfGetInfo(scratchDir().c_str(), &info));   // a directory
 }
 
-TEST(Gu3dfMalformed, HeadersThatPromiseMoreThanTheFileHoldsAreRefused) {
+TEST(Gu3dfMalformed, HeadersThatPromiseMoreThanTheFileHoldsAreRefused)
+{
     // 256x256 rgb565 with all levels needs 174762 bytes; the file has 10.
     expectRefused("lying.3df", make3dfCounting("rgb565", 1, 256, 1, 1, 10));
     // Texels complete but the palette is missing.
     expectRefused("nopalette.3df", make3dfCounting("p8", 1, 1, 1, 1, 1));
     // Extra bytes after the texels are allowed, as the real library allows them.
     Gu3dfInfo info{};
-    EXPECT_TRUE(gu3dfGetInfo(writeScratch("extra.3df", make3dfCounting("i8", 1, 2, 1, 1, 5 + 100)).c_str(), &info));
+    EXPECT_TRUE(gu3dfGetInfo(
+        writeScratch("extra.3df", make3dfCounting("i8", 1, 2, 1, 1, 5 + 100)).c_str(), &info));
     EXPECT_EQ(info.mem_required, 5u);
 }
 
-TEST(Gu3dfLoad, NeverWritesMoreThanMemRequired) {
+TEST(Gu3dfLoad, NeverWritesMoreThanMemRequired)
+{
     std::string path = writeScratch("load565.3df", make3dfCounting("rgb565", 1, 8, 1, 1, 170));
     Gu3dfInfo info{};
     ASSERT_TRUE(gu3dfGetInfo(path.c_str(), &info));
@@ -192,7 +208,8 @@ TEST(Gu3dfLoad, NeverWritesMoreThanMemRequired) {
     EXPECT_EQ(buffer[85], guard);
 }
 
-TEST(Gu3dfLoad, AFileWhoseHeaderWentBadFailsAndMissingFilesFail) {
+TEST(Gu3dfLoad, AFileWhoseHeaderWentBadFailsAndMissingFilesFail)
+{
     std::string path = writeScratch("changing.3df", make3dfCounting("i8", 1, 2, 1, 1, 5));
     Gu3dfInfo info{};
     ASSERT_TRUE(gu3dfGetInfo(path.c_str(), &info));

@@ -13,49 +13,61 @@
 
 namespace {
 
-int texconv(const std::string& arguments) {
+int texconv(const std::string& arguments)
+{
     std::string command = std::string("\"") + OBX_TEXCONV + "\" " + arguments + " 2>/dev/null";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // A picture in which every pixel differs and alpha varies too.
-std::string patternPng(const std::string& name, int w, int h) {
+std::string patternPng(const std::string& name, int w, int h)
+{
     Image image(w, h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
-            image.at(x, y) = Rgba{uint8_t(x * 255 / (w > 1 ? w - 1 : 1)), uint8_t(y * 255 / (h > 1 ? h - 1 : 1)),
-                                  uint8_t((x * 7 + y * 13) * 5), uint8_t(255 - (x + y) * 3)};
+            image.at(x, y) =
+                Rgba{uint8_t(x * 255 / (w > 1 ? w - 1 : 1)), uint8_t(y * 255 / (h > 1 ? h - 1 : 1)),
+                     uint8_t((x * 7 + y * 13) * 5), uint8_t(255 - (x + y) * 3)};
     std::string path = scratchDir() + "" + name + ".png", error;
     EXPECT_TRUE(pngWrite(path, image, &error)) << error;
     return path;
 }
 
-std::string convert(const std::string& png, const std::string& format, bool mipmaps, const std::string& name) {
+std::string convert(const std::string& png, const std::string& format, bool mipmaps,
+                    const std::string& name)
+{
     std::string out = scratchDir() + "" + name + ".3df";
-    EXPECT_EQ(texconv("-f " + format + (mipmaps ? " " : " --single-level ") + png + " " + out), 0) << name;
+    EXPECT_EQ(texconv("-f " + format + (mipmaps ? " " : " --single-level ") + png + " " + out), 0)
+        << name;
     return out;
 }
 
-uint32_t texelAt(const Loaded& l, size_t index, int bytes) {
+uint32_t texelAt(const Loaded& l, size_t index, int bytes)
+{
     uint32_t v = 0;
     memcpy(&v, l.texels.data() + index * size_t(bytes), size_t(bytes));
     return v;
 }
 
-}  // namespace
+}   // namespace
 
-TEST(Texconv, EveryFormatAndShapeLoadsAsTheRealLibraryLoadsIt) {
-    if (!realReader().getInfo) GTEST_SKIP() << "Debian's libglide3 is not installed";
-    struct Shape { int w, h; };
+TEST(Texconv, EveryFormatAndShapeLoadsAsTheRealLibraryLoadsIt)
+{
+    if (!realReader().getInfo)
+        GTEST_SKIP() << "Debian's libglide3 is not installed";
+    struct Shape {
+        int w, h;
+    };
     const Shape shapes[] = {{64, 64}, {256, 32}, {16, 128}, {8, 16}, {1, 1}, {256, 256}};
     for (const TexFormat& f : texFormats()) {
         for (const Shape& s : shapes) {
             for (bool mipmaps : {true, false}) {
-                std::string name = std::string(f.option) + "-" + std::to_string(s.w) + "x" + std::to_string(s.h) +
-                                   (mipmaps ? "-mip" : "-one");
+                std::string name = std::string(f.option) + "-" + std::to_string(s.w) + "x" +
+                                   std::to_string(s.h) + (mipmaps ? "-mip" : "-one");
                 SCOPED_TRACE(name);
-                std::string png = patternPng(std::to_string(s.w) + "x" + std::to_string(s.h), s.w, s.h);
+                std::string png =
+                    patternPng(std::to_string(s.w) + "x" + std::to_string(s.h), s.w, s.h);
                 std::string path = convert(png, f.option, mipmaps, name);
                 Loaded ours = loadWith(ourReader(), path), real = loadWith(realReader(), path);
                 ASSERT_TRUE(ours.loadOk && real.loadOk);
@@ -71,7 +83,8 @@ TEST(Texconv, EveryFormatAndShapeLoadsAsTheRealLibraryLoadsIt) {
     }
 }
 
-TEST(Texconv, TexelsAndMipmapLevelsHoldTheRightValues) {
+TEST(Texconv, TexelsAndMipmapLevelsHoldTheRightValues)
+{
     // 2x2: transparent black, white, red, blue (alpha 255 but the first).
     Image image(2, 2);
     image.at(0, 0) = Rgba{0, 0, 0, 0};
@@ -86,9 +99,9 @@ TEST(Texconv, TexelsAndMipmapLevelsHoldTheRightValues) {
     ASSERT_EQ(l.info.mem_required, 5u * 4);
     EXPECT_EQ(texelAt(l, 0, 4), 0x00000000u);
     EXPECT_EQ(texelAt(l, 1, 4), 0xFFFFFFFFu);
-    EXPECT_EQ(texelAt(l, 2, 4), 0xFFFF0000u);  // rows top to bottom
+    EXPECT_EQ(texelAt(l, 2, 4), 0xFFFF0000u);   // rows top to bottom
     EXPECT_EQ(texelAt(l, 3, 4), 0xFF0000FFu);
-    EXPECT_EQ(texelAt(l, 4, 4), 0xBF804080u);  // the rounded mean of the four
+    EXPECT_EQ(texelAt(l, 4, 4), 0xBF804080u);   // the rounded mean of the four
 
     l = loadWith(ourReader(), convert(png, "rgb565", false, "values565"));
     ASSERT_TRUE(l.loadOk);
@@ -104,17 +117,18 @@ TEST(Texconv, TexelsAndMipmapLevelsHoldTheRightValues) {
     EXPECT_EQ(texelAt(l, 2, 2), 0xFF00u);
     l = loadWith(ourReader(), convert(png, "intensity8", false, "valuesi8"));
     EXPECT_EQ(texelAt(l, 1, 1), 255u);
-    EXPECT_EQ(texelAt(l, 2, 1), 77u);  // red weighs 0.30
+    EXPECT_EQ(texelAt(l, 2, 1), 77u);   // red weighs 0.30
     l = loadWith(ourReader(), convert(png, "alpha8", false, "valuesa8"));
     EXPECT_EQ(texelAt(l, 0, 1), 0u);
     EXPECT_EQ(texelAt(l, 3, 1), 255u);
     l = loadWith(ourReader(), convert(png, "ai44", false, "valuesai44"));
     EXPECT_EQ(texelAt(l, 0, 1), 0x00u);
     EXPECT_EQ(texelAt(l, 1, 1), 0xFFu);
-    EXPECT_EQ(texelAt(l, 2, 1), 0xF5u);  // alpha high nibble, intensity 77 -> 5 low
+    EXPECT_EQ(texelAt(l, 2, 1), 0xF5u);   // alpha high nibble, intensity 77 -> 5 low
 }
 
-TEST(Texconv, RefusesPicturesItCannotMakeATextureOf) {
+TEST(Texconv, RefusesPicturesItCannotMakeATextureOf)
+{
     const char* sizes[][2] = {{"100", "64"}, {"512", "512"}, {"256", "16"}, {"2", "32"}};
     for (auto& s : sizes) {
         std::string png = patternPng(std::string(s[0]) + "x" + s[1], atoi(s[0]), atoi(s[1]));
@@ -137,15 +151,18 @@ struct ToolRun {
     std::string out, err;
 };
 
-std::string fileText(const std::string& path) {
+std::string fileText(const std::string& path)
+{
     Bytes b = readFile(path);
     return std::string(b.begin(), b.end());
 }
 
-ToolRun texconvRun(const std::string& arguments) {
+ToolRun texconvRun(const std::string& arguments)
+{
     ToolRun r;
     std::string out = scratchDir() + "run-out.txt", err = scratchDir() + "run-err.txt";
-    std::string command = std::string("\"") + OBX_TEXCONV + "\" " + arguments + " >" + out + " 2>" + err;
+    std::string command =
+        std::string("\"") + OBX_TEXCONV + "\" " + arguments + " >" + out + " 2>" + err;
     int status = std::system(command.c_str());
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = fileText(out);
@@ -156,14 +173,17 @@ ToolRun texconvRun(const std::string& arguments) {
 // ImageMagick's convert, an independent writer of the other formats. Its
 // TGA files are written top row first, so they must say so (by default they
 // claim the bottom-left origin and would read upside down).
-void pictureConvert(const std::string& from, const std::string& to) {
-    std::string orient = to.size() > 4 && to.compare(to.size() - 4, 4, ".tga") == 0 ? "-orient TopLeft " : "";
+void pictureConvert(const std::string& from, const std::string& to)
+{
+    std::string orient =
+        to.size() > 4 && to.compare(to.size() - 4, 4, ".tga") == 0 ? "-orient TopLeft " : "";
     std::string command = "convert \"" + from + "\" " + orient + "\"" + to + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
 // An opaque picture of few colours (GIF keeps up to 256).
-std::string opaquePng(const std::string& name, int w, int h) {
+std::string opaquePng(const std::string& name, int w, int h)
+{
     Image image(w, h);
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++)
@@ -174,19 +194,22 @@ std::string opaquePng(const std::string& name, int w, int h) {
 }
 
 // A PNG whose header claims width x height, with no pixel data.
-std::string headerOnlyPng(const std::string& name, uint32_t width, uint32_t height) {
+std::string headerOnlyPng(const std::string& name, uint32_t width, uint32_t height)
+{
     auto be32 = [](Bytes* b, uint32_t v) {
-        for (int s = 24; s >= 0; s -= 8) b->push_back(uint8_t(v >> s));
+        for (int s = 24; s >= 0; s -= 8)
+            b->push_back(uint8_t(v >> s));
     };
     auto chunk = [&](Bytes* file, const char* type, const Bytes& data) {
         be32(file, uint32_t(data.size()));
         Bytes typed(type, type + 4);
         typed.insert(typed.end(), data.begin(), data.end());
         file->insert(file->end(), typed.begin(), typed.end());
-        uint32_t crc = 0xFFFFFFFFu;  // CRC-32 of type and data
+        uint32_t crc = 0xFFFFFFFFu;   // CRC-32 of type and data
         for (uint8_t byte : typed) {
             crc ^= byte;
-            for (int k = 0; k < 8; k++) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+            for (int k = 0; k < 8; k++)
+                crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
         }
         be32(file, crc ^ 0xFFFFFFFFu);
     };
@@ -194,16 +217,18 @@ std::string headerOnlyPng(const std::string& name, uint32_t width, uint32_t heig
     Bytes ihdr;
     be32(&ihdr, width);
     be32(&ihdr, height);
-    for (uint8_t b : {8, 6, 0, 0, 0}) ihdr.push_back(b);
+    for (uint8_t b : {8, 6, 0, 0, 0})
+        ihdr.push_back(b);
     chunk(&file, "IHDR", ihdr);
     chunk(&file, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
     chunk(&file, "IEND", {});
     return writeScratch(name, file);
 }
 
-}  // namespace
+}   // namespace
 
-TEST(Texconv, ReadsPngJpegTgaBmpAndGifAndResizesOnRequest) {
+TEST(Texconv, ReadsPngJpegTgaBmpAndGifAndResizesOnRequest)
+{
     std::string png = opaquePng("pattern8.png", 8, 8);
     Loaded fromPng = loadWith(ourReader(), convert(png, "argb8888", true, "from-png"));
     ASSERT_TRUE(fromPng.loadOk);
@@ -212,7 +237,8 @@ TEST(Texconv, ReadsPngJpegTgaBmpAndGifAndResizesOnRequest) {
         SCOPED_TRACE(ext);
         std::string picture = scratchDir() + "pattern8." + ext;
         pictureConvert(png, picture);
-        Loaded l = loadWith(ourReader(), convert(picture, "argb8888", true, std::string("from-") + ext));
+        Loaded l =
+            loadWith(ourReader(), convert(picture, "argb8888", true, std::string("from-") + ext));
         ASSERT_TRUE(l.loadOk);
         EXPECT_TRUE(l.texels == fromPng.texels);
     }
@@ -223,7 +249,8 @@ TEST(Texconv, ReadsPngJpegTgaBmpAndGifAndResizesOnRequest) {
     ASSERT_TRUE(l.loadOk);
     ASSERT_EQ(l.texels.size(), fromPng.texels.size());
     double error = 0;
-    for (size_t i = 0; i < 64 * 4; i++) error += abs(int(l.texels[i]) - int(fromPng.texels[i]));
+    for (size_t i = 0; i < 64 * 4; i++)
+        error += abs(int(l.texels[i]) - int(fromPng.texels[i]));
     EXPECT_LT(error / (64 * 3), 24.0);
 
     // --resize: each side to its nearest power of two (by ratio), at most
@@ -231,11 +258,12 @@ TEST(Texconv, ReadsPngJpegTgaBmpAndGifAndResizesOnRequest) {
     struct Case {
         int w, h, fitW, fitH;
     };
-    for (Case c : {Case{300, 200, 256, 256}, Case{100, 64, 128, 64}, Case{1000, 20, 256, 32}, Case{5, 3, 4, 4},
-                   Case{64, 64, 64, 64}}) {
+    for (Case c : {Case{300, 200, 256, 256}, Case{100, 64, 128, 64}, Case{1000, 20, 256, 32},
+                   Case{5, 3, 4, 4}, Case{64, 64, 64, 64}}) {
         std::string name = std::to_string(c.w) + "x" + std::to_string(c.h);
         SCOPED_TRACE(name);
-        std::string picture = patternPng("resize-" + name, c.w, c.h), out = scratchDir() + name + ".3df";
+        std::string picture = patternPng("resize-" + name, c.w, c.h),
+                    out = scratchDir() + name + ".3df";
         ASSERT_EQ(texconvRun("-f argb4444 --resize " + picture + " " + out).code, 0);
         Loaded r = loadWith(ourReader(), out), real = loadWith(realReader(), out);
         ASSERT_TRUE(r.loadOk);
@@ -247,7 +275,8 @@ TEST(Texconv, ReadsPngJpegTgaBmpAndGifAndResizesOnRequest) {
     }
 }
 
-TEST(Texconv, RefusesAPictureTooLargeBeforeDecodingItAndWarnsWhenAlphaIsLost) {
+TEST(Texconv, RefusesAPictureTooLargeBeforeDecodingItAndWarnsWhenAlphaIsLost)
+{
     // 65 bytes claiming 100 000 x 100 000 (40 GB of pixels), and one of
     // 10 000 x 10 000 (400 MB, past the 64 M-pixel limit of --resize).
     std::string huge = headerOnlyPng("huge.png", 100000, 100000);
@@ -259,10 +288,12 @@ TEST(Texconv, RefusesAPictureTooLargeBeforeDecodingItAndWarnsWhenAlphaIsLost) {
             EXPECT_NE(r.err.find(png), std::string::npos) << r.err;
         }
     }
-    EXPECT_NE(texconvRun("--resize " + large + " x.3df").err.find("too large (10000x10000)"), std::string::npos);
+    EXPECT_NE(texconvRun("--resize " + large + " x.3df").err.find("too large (10000x10000)"),
+              std::string::npos);
 
     // patternPng has alpha below 255 everywhere but its first pixel.
-    std::string translucent = patternPng("translucent", 8, 8), opaque = opaquePng("opaque.png", 8, 8);
+    std::string translucent = patternPng("translucent", 8, 8),
+                opaque = opaquePng("opaque.png", 8, 8);
     Image cutout(8, 8, Rgba{200, 100, 50, 255});
     cutout.at(3, 3).a = 0;
     std::string keyed = scratchDir() + "keyed.png", error;
@@ -276,22 +307,25 @@ TEST(Texconv, RefusesAPictureTooLargeBeforeDecodingItAndWarnsWhenAlphaIsLost) {
                           Case{keyed, "rgb565", true}, Case{translucent, "argb4444", false},
                           Case{translucent, "argb8888", false}, Case{opaque, "rgb565", false}}) {
         SCOPED_TRACE(c.picture + " " + c.format);
-        ToolRun r = texconvRun("-f " + c.format + " " + c.picture + " " + scratchDir() + "alpha.3df");
+        ToolRun r =
+            texconvRun("-f " + c.format + " " + c.picture + " " + scratchDir() + "alpha.3df");
         EXPECT_EQ(r.code, 0);
-        EXPECT_EQ(r.err.find("warning: " + c.picture + " has transparent pixels that " + c.format + " cannot keep") !=
-                      std::string::npos,
+        EXPECT_EQ(r.err.find("warning: " + c.picture + " has transparent pixels that " + c.format +
+                             " cannot keep") != std::string::npos,
                   c.warns)
             << r.err;
     }
 }
 
-TEST(Texconv, HelpGoesToStandardOutputAndWrongArgumentsToStandardError) {
+TEST(Texconv, HelpGoesToStandardOutputAndWrongArgumentsToStandardError)
+{
     ToolRun help = texconvRun("--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_EQ(help.out.rfind("usage: obx-texconv", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("--for-model"), std::string::npos);
     EXPECT_EQ(help.err, "");
-    for (const char* wrong : {"", "--bogus a.png b.3df", "a.png", "--for-model", "--for-model m.3ds extra.png"}) {
+    for (const char* wrong :
+         {"", "--bogus a.png b.3df", "a.png", "--for-model", "--for-model m.3ds extra.png"}) {
         ToolRun r = texconvRun(wrong);
         EXPECT_EQ(r.code, 2) << wrong;
         EXPECT_EQ(r.out, "") << wrong;
@@ -299,7 +333,8 @@ TEST(Texconv, HelpGoesToStandardOutputAndWrongArgumentsToStandardError) {
     }
 }
 
-TEST(Texconv, ForAModelWritesEveryTextureItsMaterialsNameFromThePicturesNextToIt) {
+TEST(Texconv, ForAModelWritesEveryTextureItsMaterialsNameFromThePicturesNextToIt)
+{
     std::string dir = scratchDir() + "model/";
     ASSERT_EQ(system(("mkdir -p " + dir).c_str()), 0);
     Scene3ds scene;
@@ -321,13 +356,16 @@ TEST(Texconv, ForAModelWritesEveryTextureItsMaterialsNameFromThePicturesNextToIt
     // the map names a GIF), an existing LOGO.3df and nothing for NOWHERE.
     pictureConvert(patternPng("brick", 300, 100), dir + "brick.jpg");
     Image sign(4, 4, Rgba{255, 0, 0, 255});
-    for (int x = 0; x < 4; x++) sign.at(x, 2) = sign.at(x, 3) = Rgba{0, 0, 255, 255};
+    for (int x = 0; x < 4; x++)
+        sign.at(x, 2) = sign.at(x, 3) = Rgba{0, 0, 255, 255};
     ASSERT_TRUE(pngWrite(dir + "Sign.png", sign, &error));
-    writeScratch("model/LOGO.3df", readFile(convert(opaquePng("logo.png", 8, 8), "rgb565", true, "logo")));
+    writeScratch("model/LOGO.3df",
+                 readFile(convert(opaquePng("logo.png", 8, 8), "rgb565", true, "logo")));
 
     ToolRun r = texconvRun("--for-model " + dir + "house.3ds");
-    EXPECT_EQ(r.code, 1);  // NOWHERE.3df has no picture
-    EXPECT_NE(r.out.find(dir + "BRICK.3df  from brick.jpg, 300x100 resized to 256x256\n"), std::string::npos)
+    EXPECT_EQ(r.code, 1);   // NOWHERE.3df has no picture
+    EXPECT_NE(r.out.find(dir + "BRICK.3df  from brick.jpg, 300x100 resized to 256x256\n"),
+              std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find(dir + "SIGN.3df  from Sign.png\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(dir + "LOGO.3df  kept"), std::string::npos) << r.out;
@@ -335,7 +373,7 @@ TEST(Texconv, ForAModelWritesEveryTextureItsMaterialsNameFromThePicturesNextToIt
 
     Loaded brick = loadWith(ourReader(), dir + "BRICK.3df");
     ASSERT_TRUE(brick.loadOk);
-    EXPECT_EQ(brick.info.header.width, 256u);  // square, whatever the picture
+    EXPECT_EQ(brick.info.header.width, 256u);   // square, whatever the picture
     EXPECT_EQ(brick.info.header.height, 256u);
     EXPECT_EQ(brick.info.header.format, GR_TEXFMT_RGB_565);
     // 3D Studio's v counts from the picture's bottom row: the texture's first

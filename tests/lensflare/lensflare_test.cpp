@@ -47,8 +47,8 @@ protected:
             sizes.push_back(e.halfSize);
             positions.push_back(e.axisPosition);
         }
-        LensFlare* flare = obxLensflareCreate((int)elements.size(), textures.data(),
-                                              sizes.data(), positions.data());
+        LensFlare* flare = obxLensflareCreate((int)elements.size(), textures.data(), sizes.data(),
+                                              positions.data());
         EXPECT_NE(flare, nullptr);
         const uint32_t extra[3] = {0, 0, 0};
         return obxLightsourceAdd(1, 1, 1, position.x, position.y, position.z, 0, flare, extra);
@@ -78,7 +78,7 @@ protected:
     TextureRecord* white = nullptr;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(Flare, CreateKeepsElementsInFieldOrder)
 {
@@ -110,8 +110,9 @@ TEST_F(Flare, OnTheViewAxisAtFullBrightness)
                   std::vector<std::string>{"grLfbWriteRegion(1, 320, 240, 0, 1, 1, 0, 2, ptr)"});
         EXPECT_EQ(traceCalls("grLfbReadRegion"),
                   std::vector<std::string>{"grLfbReadRegion(1, 320, 240, 1, 1, 2, ptr)"});
-        EXPECT_EQ(squares(), std::vector<std::string>{
-                                 "grDrawVertexArray(5, 4 {312 248} {312 232} {328 232} {328 248})"});
+        EXPECT_EQ(squares(),
+                  std::vector<std::string>{
+                      "grDrawVertexArray(5, 4 {312 248} {312 232} {328 232} {328 248})"});
         // White texels at alpha 255 added to black: a white 16 x 16 square.
         PixelBox box = pixelBoxOf(frame, C565_WHITE);
         EXPECT_EQ(box.count, 256);
@@ -122,8 +123,10 @@ TEST_F(Flare, OnTheViewAxisAtFullBrightness)
     std::vector<std::string> lines = traceLines();
     const std::vector<std::string> state = {
         call("grDepthBufferMode", {GR_DEPTHBUFFER_DISABLE}),
-        call("grTexFilterMode", {GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED}),
-        call("grTexFilterMode", {GR_TMU1, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED}),
+        call("grTexFilterMode",
+             {GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED}),
+        call("grTexFilterMode",
+             {GR_TMU1, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED}),
         call("grColorCombine", {GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL_ALPHA,
                                 GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, 0}),
         call("grAlphaCombine", {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_ZERO,
@@ -140,8 +143,8 @@ TEST_F(Flare, OnTheViewAxisAtFullBrightness)
         call("grAlphaCombine", {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_ZERO,
                                 GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_CONSTANT, 0}),
         "grConstantColorValue(0xFF000000)",
-        call("grAlphaBlendFunction", {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA,
-                                      GR_BLEND_ZERO, GR_BLEND_ZERO}),
+        call("grAlphaBlendFunction",
+             {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO, GR_BLEND_ZERO}),
         call("grDepthBufferMode", {GR_DEPTHBUFFER_WBUFFER}),
     };
     int read = traceFind("grLfbReadRegion(1, 320, 240, 1, 1, 2, ptr)");
@@ -188,9 +191,9 @@ TEST_F(Flare, BrightnessFallsOffTheAxis)
 TEST_F(Flare, NoneBehindTheCameraOrOffTheDrawingArea)
 {
     flareLight({0, 0, -100}, {{1.0f, 8.0f}});
-    flareLight({0, 0, 2.0f}, {{1.0f, 8.0f}});   // not beyond the near distance
-    flareLight({150, 0, 100}, {{0.0f, 8.0f}});  // off screen, its element would be inside
-    flareLight({0, 0, 100}, {});                // a flare without elements marks only
+    flareLight({0, 0, 2.0f}, {{1.0f, 8.0f}});    // not beyond the near distance
+    flareLight({150, 0, 100}, {{0.0f, 8.0f}});   // off screen, its element would be inside
+    flareLight({0, 0, 100}, {});                 // a flare without elements marks only
     Frame frame = render();
     EXPECT_EQ(traceCalls("grLfbWriteRegion").size(), 1u);
     EXPECT_TRUE(squares().empty());
@@ -289,6 +292,7 @@ TEST_F(Flare, FrameBufferFailuresAreLoggedAndCostTheFlare)
     std::string log = fileRead("Ombrix.log");
     const std::string both =
         "Unable to write to linear frame buffer!Unable to write to linear frame buffer!"
-        "Unable to read data from Linear Frame Buffer!Unable to read data from Linear Frame Buffer!";
+        "Unable to read data from Linear Frame Buffer!Unable to read data from Linear Frame "
+        "Buffer!";
     EXPECT_NE(log.find(both), std::string::npos) << log;
 }

@@ -8,7 +8,10 @@ namespace {
 
 class LightTest : public ::testing::Test {
 protected:
-    void SetUp() override { sceneOffline(); }
+    void SetUp() override
+    {
+        sceneOffline();
+    }
     void TearDown() override
     {
         while (lights.sources)
@@ -29,7 +32,7 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(LightTest, LightSourcesKeepCreationOrder)
 {

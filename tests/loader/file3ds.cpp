@@ -199,10 +199,10 @@ Chunk3ds sceneTwoMeshes(void)
                    {{0, 1, 4, 3}, {0, 4, 3, 3}, {1, 2, 5, 3}},
                    {{0, 0}, {0.5f, 0}, {1, 0}, {0, 1}, {0.5f, 1}, {1, 1}},
                    {{"WOOD", {0, 2}}, {"RED", {1}}}};
-    return file3ds({materialChunk({"RED", {colour24(50, 0, 0)}, {colour24(255, 0, 0)}, true, ""}),
-                    materialChunk({"WOOD", {colour24(0, 0, 0)}, {colour24(200, 150, 100)}, false,
-                                   "WOOD.GIF"}),
-                    meshChunk(left), meshChunk(right)});
+    return file3ds(
+        {materialChunk({"RED", {colour24(50, 0, 0)}, {colour24(255, 0, 0)}, true, ""}),
+         materialChunk({"WOOD", {colour24(0, 0, 0)}, {colour24(200, 150, 100)}, false, "WOOD.GIF"}),
+         meshChunk(left), meshChunk(right)});
 }
 
 Object* loadFromMemory(const Bytes& bytes, float radius, int textured)

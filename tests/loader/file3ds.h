@@ -39,7 +39,7 @@ struct MaterialSpec {
     std::vector<Chunk3ds> ambient;   // colour chunks under 0xA010; none: no 0xA010 chunk
     std::vector<Chunk3ds> diffuse;   // the same under 0xA020
     bool twoSided = false;
-    std::string map;                 // texture map file name; empty: no texture map
+    std::string map;   // texture map file name; empty: no texture map
 };
 Chunk3ds materialChunk(const MaterialSpec& material);
 
@@ -67,8 +67,7 @@ Chunk3ds file3ds(std::vector<Chunk3ds> editorChildren);
 
 // A square of two faces in the z = 0 plane, corners (x0, y0)..(x0 + 1, y0 + 1),
 // mapped 0..1, in material `material` (none when empty).
-MeshSpec squareMesh(const std::string& name, float x0, float y0,
-                    const std::string& material = "");
+MeshSpec squareMesh(const std::string& name, float x0, float y0, const std::string& material = "");
 
 // The two-mesh scene most tests start from: mesh "Left" of 4 vertices and
 // 2 faces, mesh "Right" of 6 vertices and 3 faces, materials "RED" (two-sided)

@@ -25,7 +25,10 @@ namespace {
 
 class MalformedTest : public EngineTest {
 protected:
-    void expectRefused(const Chunk3ds& tree, const char* what) { expectRefused(encode3ds(tree), what); }
+    void expectRefused(const Chunk3ds& tree, const char* what)
+    {
+        expectRefused(encode3ds(tree), what);
+    }
     void expectRefused(const Bytes& bytes, const char* what)
     {
         SCOPED_TRACE(what);
@@ -70,7 +73,7 @@ MeshSpec lineMesh(const std::string& name, int n)
     return mesh;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(MalformedTest, NotA3dsFile)
 {
@@ -232,7 +235,8 @@ TEST(LoaderMemory, NoRoomForThePolygonsSaysSo)
             _exit(3);
         fclose(statm);
         struct rlimit limit;
-        limit.rlim_cur = limit.rlim_max = (rlim_t)pages * (rlim_t)sysconf(_SC_PAGESIZE) + (64u << 20);
+        limit.rlim_cur = limit.rlim_max =
+            (rlim_t)pages * (rlim_t)sysconf(_SC_PAGESIZE) + (64u << 20);
         if (setrlimit(RLIMIT_AS, &limit) != 0)
             _exit(3);
         Object* object = loadFromMemory(file, 0.0f, 0);

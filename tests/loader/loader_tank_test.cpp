@@ -20,7 +20,10 @@ protected:
         files.insert(files.end(), {"tank.3ds", "CAMO.3df", "TREAD.3df"});
         ASSERT_EQ(engineStart(0, files), 1);
     }
-    void TearDown() override { engineStop(); }
+    void TearDown() override
+    {
+        engineStop();
+    }
 };
 
 // The meshes' names in the order the engine's reader meets them.
@@ -43,7 +46,7 @@ std::vector<std::string> engineMeshOrder(const char* path)
     return names;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(TankTest, EngineAndLib3dsAgreeFaceByFace)
 {

@@ -38,7 +38,7 @@ std::vector<int> indicesOf(const Polygon& p)
     return {p.indices[0], p.indices[1], p.indices[2]};
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(LoaderTest, TwoMeshesMergeInFileOrder)
 {
@@ -112,17 +112,17 @@ TEST_F(LoaderTest, BlackOrMissingColoursMeanWhite)
 {
     auto load = [](std::vector<Chunk3ds> ambient, std::vector<Chunk3ds> diffuse,
                    std::vector<Chunk3ds> otherDiffuse) {
-        Object* object = loadFromMemory(encode3ds(
-            file3ds({materialChunk({"PAINT", ambient, diffuse, false, ""}),
-                     materialChunk({"OTHER", {}, otherDiffuse, false, ""}),
-                     meshChunk(squareMesh("Quad", 0, 0, "PAINT"))})));
+        Object* object =
+            loadFromMemory(encode3ds(file3ds({materialChunk({"PAINT", ambient, diffuse, false, ""}),
+                                              materialChunk({"OTHER", {}, otherDiffuse, false, ""}),
+                                              meshChunk(squareMesh("Quad", 0, 0, "PAINT"))})));
         EXPECT_NE(object, nullptr);
         return object;
     };
     // Every colour black, or none at all: the grouped material is white
     // with no emissive colour.
-    for (Object* object : {load({colour24(0, 0, 0)}, {colour24(0, 0, 0)}, {colour24(0, 0, 0)}),
-                           load({}, {}, {})}) {
+    for (Object* object :
+         {load({colour24(0, 0, 0)}, {colour24(0, 0, 0)}, {colour24(0, 0, 0)}), load({}, {}, {})}) {
         ASSERT_NE(object, nullptr);
         expectColour(object->polygons[1].diffuse, 1, 1, 1);
         expectColour(object->polygons[1].emissive, 0, 0, 0);
@@ -151,11 +151,13 @@ TEST_F(LoaderTest, TextureMapsLoadAsTheir3dfFiles)
     write3dfRgb565("a.3df", 8, 8, 0x001F);
     Bytes file = encode3ds(file3ds({
         materialChunk({"WOOD", {}, {colour24(200, 150, 100)}, true, "WOOD.GIF"}),
-        materialChunk({"BRICK", {}, {}, false, "BRICK"}),        // no extension
-        materialChunk({"MULTI", {}, {}, false, "a.b.TGA"}),      // up to the first '.'
-        materialChunk({"STONE", {}, {}, false, "STONE.TGA"}),    // no such file
-        meshChunk(squareMesh("A", 0, 0, "WOOD")), meshChunk(squareMesh("B", 1, 0, "BRICK")),
-        meshChunk(squareMesh("C", 2, 0, "MULTI")), meshChunk(squareMesh("D", 3, 0, "STONE")),
+        materialChunk({"BRICK", {}, {}, false, "BRICK"}),       // no extension
+        materialChunk({"MULTI", {}, {}, false, "a.b.TGA"}),     // up to the first '.'
+        materialChunk({"STONE", {}, {}, false, "STONE.TGA"}),   // no such file
+        meshChunk(squareMesh("A", 0, 0, "WOOD")),
+        meshChunk(squareMesh("B", 1, 0, "BRICK")),
+        meshChunk(squareMesh("C", 2, 0, "MULTI")),
+        meshChunk(squareMesh("D", 3, 0, "STONE")),
     }));
 
     // Anything but textured 1: no texture is asked for and no material applies.
@@ -255,7 +257,7 @@ TEST_F(LoaderTest, FileLoadIsLoggedAndNeedsNoWriteAccess)
     // Refused before reading: nothing is logged.
     EXPECT_EQ(obxObjectLoad("odd%s%n name.3ds", 1, 0.0f, 0), nullptr);
     EXPECT_EQ(obxObjectLoad("missing.3ds", 0, 0.0f, 0), nullptr);
-    EXPECT_EQ(obxObjectLoad(".", 0, 0.0f, 0), nullptr);   // a directory
+    EXPECT_EQ(obxObjectLoad(".", 0, 0.0f, 0), nullptr);          // a directory
     EXPECT_EQ(obxObjectLoadFromExe(101, 0, 0.0f, 0), nullptr);   // no resources here
     EXPECT_EQ(countOf(logText(), "Loading object: "), 1u);
 
@@ -295,7 +297,8 @@ TEST_F(LoaderTest, AMapTheBoardCannotHoldLeavesItsFacesInTheirColours)
     Bytes file = encode3ds(file3ds({
         materialChunk({"HUGE", {}, {colour24(10, 20, 30)}, false, "HUGE.TGA"}),
         materialChunk({"FINE", {}, {}, false, "FINE.TGA"}),
-        meshChunk(squareMesh("A", 0, 0, "HUGE")), meshChunk(squareMesh("B", 1, 0, "FINE")),
+        meshChunk(squareMesh("A", 0, 0, "HUGE")),
+        meshChunk(squareMesh("B", 1, 0, "FINE")),
     }));
     Object* object = loadFromFile(file, 0.0f, 1);
     ASSERT_NE(object, nullptr);

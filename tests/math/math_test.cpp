@@ -38,7 +38,7 @@ Vector transformed(const Matrix& m, float x, float y, float z)
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(MathTest, TableSquareRootIsExactOnTablePointsOfEveryExponent)
 {
@@ -135,7 +135,7 @@ TEST_F(MathTest, RotationAnglesAreTruncatedToWholeDegrees)
 TEST_F(MathTest, AnglesOutsideTheTablesWrapAround)
 {
     EXPECT_EQ(angleIndex(-90.0f), 270);
-    EXPECT_EQ(angleIndex(-0.5f), 0);      // truncation toward zero first
+    EXPECT_EQ(angleIndex(-0.5f), 0);   // truncation toward zero first
     EXPECT_EQ(angleIndex(-1.5f), 359);
     EXPECT_EQ(angleIndex(361.0f), 1);
     EXPECT_EQ(angleIndex(725.9f), 5);
@@ -202,7 +202,7 @@ TEST_F(MathTest, TransformsSumInOrderInSinglePrecision)
     MatXVerToDrawVer(&m, &in, &draw);
     EXPECT_EQ(draw.x, 11.0f);
     EXPECT_EQ(draw.y, 22.0f);
-    EXPECT_EQ(draw.w, 33.0f);   // z goes to w
+    EXPECT_EQ(draw.w, 33.0f);                                                 // z goes to w
     EXPECT_EQ(memcmp(&draw.spare, &before.spare, sizeof(DrawVer) - 12), 0);   // rest untouched
 
     DrawVer from = draw;

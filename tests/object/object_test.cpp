@@ -10,7 +10,10 @@ namespace {
 
 class ObjectTest : public ::testing::Test {
 protected:
-    void SetUp() override { sceneOffline(); }
+    void SetUp() override
+    {
+        sceneOffline();
+    }
 };
 
 // An object of the given vertices, untextured triangles, not precalculated.
@@ -42,14 +45,14 @@ Vector rotated(float ax, float ay, float az, Vector v)
     return out;
 }
 
-#define EXPECT_VEC(v, ex, ey, ez, tol)  \
-    do {                                \
-        EXPECT_NEAR((v).x, ex, tol);    \
-        EXPECT_NEAR((v).y, ey, tol);    \
-        EXPECT_NEAR((v).z, ez, tol);    \
+#define EXPECT_VEC(v, ex, ey, ez, tol)                                                             \
+    do {                                                                                           \
+        EXPECT_NEAR((v).x, ex, tol);                                                               \
+        EXPECT_NEAR((v).y, ey, tol);                                                               \
+        EXPECT_NEAR((v).z, ez, tol);                                                               \
     } while (0)
 
-}  // namespace
+}   // namespace
 
 TEST_F(ObjectTest, BuilderKeepsCallOrderAndPolygonUse)
 {

@@ -54,8 +54,8 @@ TEST_F(BitmapDrawing, OpacityZeroIsInvisibleAnd255Opaque)
 TEST_F(BitmapDrawing, TwoKeyedBitmapsSwitchTheKeyOnOnce)
 {
     mkdir("b", 0777);
-    TextureRecord* texture =
-        textureOf("b/keyed.3df", 8, 8, [](int x, int) { return x < 4 ? C565_MAGENTA : C565_WHITE; });
+    TextureRecord* texture = textureOf(
+        "b/keyed.3df", 8, 8, [](int x, int) { return x < 4 ? C565_MAGENTA : C565_WHITE; });
     const float magenta[3] = {1.0f, 0.0f, 1.0f};
     Bitmap* first = obxBitmapCreate(texture, 0, 0, 1, magenta);
     Bitmap* second = obxBitmapCreate(texture, 0, 0, 1, magenta);
@@ -69,9 +69,9 @@ TEST_F(BitmapDrawing, TwoKeyedBitmapsSwitchTheKeyOnOnce)
     obxBitmapDrawXY(second, 100, 0, 80, 80);
     traceStop();
     EXPECT_EQ(traceCalls("grChromakeyMode"), std::vector<std::string>{"grChromakeyMode(1)"});
-    EXPECT_EQ(traceCalls("grChromakeyValue"),
-              (std::vector<std::string>{"grChromakeyValue(0x00FF00FF)",
-                                        "grChromakeyValue(0x00FF00FF)"}));
+    EXPECT_EQ(
+        traceCalls("grChromakeyValue"),
+        (std::vector<std::string>{"grChromakeyValue(0x00FF00FF)", "grChromakeyValue(0x00FF00FF)"}));
     Frame frame = frameGrab();
     EXPECT_EQ(pixelFromTop(frame, 5, 40), C565_GREEN);
     EXPECT_EQ(pixelFromTop(frame, 75, 40), C565_WHITE);

@@ -17,7 +17,7 @@ uint16_t sheetTexel(int s, int t)
 // the top) shows the sheet's texels 1:1 over its 15 x 15 pixels, black keyed
 // out to `background`.
 ::testing::AssertionResult cellShowsGlyph(const Frame& frame, int x, int row, unsigned code,
-                                         uint16_t background)
+                                          uint16_t background)
 {
     int s0 = (int)(code % 16) * 16, t0 = (int)(code / 16) * 16;
     for (int dy = 0; dy < 15; dy++) {
@@ -44,7 +44,7 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(Grid, DefaultCellsAreSixteenPixelsAndShowTheSheet)
 {
@@ -118,9 +118,9 @@ TEST_F(Grid, ColourOpacityAndTheStateAroundTheText)
     const std::vector<std::string> before = {
         "grChromakeyMode(1)", "grChromakeyValue(0x00000000)", "grDepthBufferMode(0)",
         "grColorCombine(3, 1, 1, 1, 0)", "grConstantColorValue(0x80FF0080)"};
-    const std::vector<std::string> after = {
-        "grChromakeyMode(0)", "grChromakeyValue(0x00000000)", "grDepthBufferMode(2)",
-        "grColorCombine(3, 1, 0, 1, 0)", "grConstantColorValue(0xFF000000)"};
+    const std::vector<std::string> after = {"grChromakeyMode(0)", "grChromakeyValue(0x00000000)",
+                                            "grDepthBufferMode(2)", "grColorCombine(3, 1, 0, 1, 0)",
+                                            "grConstantColorValue(0xFF000000)"};
     ASSERT_GT(lines.size(), before.size() + after.size());
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5), before);
     EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()), after);

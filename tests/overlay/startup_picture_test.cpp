@@ -27,7 +27,7 @@ int startWithPicture(int resolution, bool picture)
     return started;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(StartupPicture, FillsTheFrontBufferAtEveryResolution)
 {

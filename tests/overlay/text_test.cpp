@@ -24,7 +24,7 @@ struct Expected {
     int top, bottom;      // their rows from the top
 };
 
-}  // namespace
+}   // namespace
 
 TEST(Text, PlacedAndAdvancedInTheVirtualScreenAtEveryResolution)
 {
@@ -143,7 +143,7 @@ TEST_F(TextDrawing, ChromaKeyLeavesOutTexelsOfTheKeyColour)
     backgroundFill(1, 0, 0);
     obxStringDrawXY("A", 0, 0);
     Frame frame = frameGrab();
-    EXPECT_EQ(pixelFromTop(frame, 2, 20), C565_RED);     // keyed out: the background shows
+    EXPECT_EQ(pixelFromTop(frame, 2, 20), C565_RED);   // keyed out: the background shows
     EXPECT_EQ(pixelFromTop(frame, 37, 20), C565_WHITE);
 
     // Without the key the black texels are drawn.
@@ -171,9 +171,9 @@ TEST_F(TextDrawing, ChromaKeyModeChangesOnlyWhenNeeded)
     traceStop();
     EXPECT_EQ(traceCalls("grChromakeyMode"),
               (std::vector<std::string>{"grChromakeyMode(1)", "grChromakeyMode(0)"}));
-    EXPECT_EQ(traceCalls("grChromakeyValue"),
-              (std::vector<std::string>{"grChromakeyValue(0x00FF007F)",
-                                        "grChromakeyValue(0x00FF007F)"}));
+    EXPECT_EQ(
+        traceCalls("grChromakeyValue"),
+        (std::vector<std::string>{"grChromakeyValue(0x00FF007F)", "grChromakeyValue(0x00FF007F)"}));
     // Every world render turns keying off, so the next keyed text turns it on.
     obxSetDefaultCharacterset(keyed);
     obxStringDrawXY("A", 0, 0);
@@ -244,7 +244,7 @@ TEST(Text, OurOwnCharacterSetDrawsItsGlyphs)
     int present = 0;
     for (int code = 0; code < 256; code++)
         present += set->glyphs[code].present;
-    // Every printable ASCII character but '/', which no file name can hold.
+        // Every printable ASCII character but '/', which no file name can hold.
 #if defined(_WIN32)
     // Nor can a Windows file name hold \ : * ? " < > |: those may be missing.
     for (int code = 32; code < 127; code++) {

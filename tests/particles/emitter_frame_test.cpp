@@ -19,7 +19,10 @@ protected:
         const float night[3] = {5 / 255.0f, 5 / 255.0f, 16 / 255.0f};
         obxBackgroundSetColor(night);
     }
-    void TearDown() override { engineStop(); }
+    void TearDown() override
+    {
+        engineStop();
+    }
 
     // A fountain on the left (about screen x 220..290) and a smoke column on
     // the right (about x 350..410), both rising from y 216, run for 60 frames.
@@ -68,7 +71,7 @@ Rgb rgbAt(const Frame& frame, int x, int y)
     return {(int)(c >> 16), (int)((c >> 8) & 0xFF), (int)(c & 0xFF)};
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(EmitterFrameTest, FountainGlowsAndSmokeIsGreyAndTranslucent)
 {

@@ -7,9 +7,9 @@
 ParticleEmitter* emitterMake(const EmitterSetup& setup)
 {
     const float velocity[3] = {setup.velocity.x, setup.velocity.y, setup.velocity.z};
-    ParticleEmitter* emitter = obxEmitterCreate(
-        setup.at.x, setup.at.y, setup.at.z, setup.capacity, setup.startColour, setup.endColour,
-        setup.texture, velocity, setup.damping, setup.size, setup.spread);
+    ParticleEmitter* emitter = obxEmitterCreate(setup.at.x, setup.at.y, setup.at.z, setup.capacity,
+                                                setup.startColour, setup.endColour, setup.texture,
+                                                velocity, setup.damping, setup.size, setup.spread);
     if (emitter && setup.inWorld)
         obxEmitterAddToWorld(emitter);
     return emitter;
@@ -20,8 +20,7 @@ SmokeEmitter* smokeMake(const SmokeSetup& setup)
     const float velocity[3] = {setup.velocity.x, setup.velocity.y, setup.velocity.z};
     SmokeEmitter* emitter = obxSmokeEmitterCreate(
         setup.at.x, setup.at.y, setup.at.z, setup.capacity, setup.texture, setup.spawnRadius,
-        velocity, setup.damping, setup.size, setup.riseSpeed, setup.puffLife,
-        setup.puffsPerFrame);
+        velocity, setup.damping, setup.size, setup.riseSpeed, setup.puffLife, setup.puffsPerFrame);
     if (emitter && setup.inWorld)
         obxSmokeEmitterAddToWorld(emitter);
     return emitter;

@@ -56,7 +56,7 @@ float fanCentreX(const std::vector<float>& fan)
     return (fan[0] + fan[4]) / 2.0f;
 }
 
-}  // namespace
+}   // namespace
 
 // Runs first in its process: nothing has drawn from the generator yet.
 TEST_F(ParticleTest, RandomSequenceStartsFromOne)
@@ -244,7 +244,7 @@ TEST_F(ParticleTest, ParticlesOutsideTheDepthRangeAgeUndrawn)
     ParticleEmitter* tooNear = emitterMake(setup);
     setup.at = {0, 0, 3500};   // beyond the far distance 3000
     ParticleEmitter* tooFar = emitterMake(setup);
-    setup.at = {30, 0, 10};    // beside the view
+    setup.at = {30, 0, 10};   // beside the view
     ParticleEmitter* beside = emitterMake(setup);
     obxEmitterAddParticle(tooNear);
     obxEmitterAddParticle(tooFar);
@@ -329,10 +329,9 @@ TEST_F(ParticleTest, SquareAtTheScreenEdgeShowsItsTextureCutNotSqueezed)
 
     // Whole, at the centre: 288..352 x 216..264.
     frameDrawn();
-    expectQuadrants(frameGrab(), {{296, 258, 0xFF0000},
-                                  {344, 258, 0x00FF00},
-                                  {296, 222, 0x0000FF},
-                                  {344, 222, 0xFFFFFF}});
+    expectQuadrants(
+        frameGrab(),
+        {{296, 258, 0xFF0000}, {344, 258, 0x00FF00}, {296, 222, 0x0000FF}, {344, 222, 0xFFFFFF}});
 
     // Cut by the left edge: -16..48 on screen, the texture's middle at x 16.
     emitter->liveHead->position = {-9.5f, 0, 10};
@@ -346,10 +345,9 @@ TEST_F(ParticleTest, SquareAtTheScreenEdgeShowsItsTextureCutNotSqueezed)
     // Cut by the top edge: 444..492 on screen, the texture's middle at y 468.
     emitter->liveHead->position = {0, 9.5f, 10};
     frameDrawn();
-    expectQuadrants(frameGrab(), {{296, 476, 0xFF0000},
-                                  {344, 476, 0x00FF00},
-                                  {296, 450, 0x0000FF},
-                                  {344, 450, 0xFFFFFF}});
+    expectQuadrants(
+        frameGrab(),
+        {{296, 476, 0xFF0000}, {344, 476, 0x00FF00}, {296, 450, 0x0000FF}, {344, 450, 0xFFFFFF}});
 }
 
 TEST_F(ParticleTest, GlideStateIsSetForTheParticlesAndRestored)

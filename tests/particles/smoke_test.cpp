@@ -27,7 +27,7 @@ std::vector<std::string> frameConstantColours(void)
     return traceCalls("grConstantColorValue");
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(SmokeTest, LiveCountGrowsAndLevelsOffAtRateTimesLife)
 {
@@ -265,8 +265,8 @@ TEST_F(SmokeTest, GlideStateIsSetForThePuffsAndRestored)
         call("grDepthBufferFunction", {GR_CMP_ALWAYS}),
         call("grAlphaCombine", {GR_COMBINE_FUNCTION_LOCAL_ALPHA, GR_COMBINE_FACTOR_ONE,
                                 GR_COMBINE_LOCAL_CONSTANT, GR_COMBINE_OTHER_TEXTURE, 0}),
-        call("grAlphaBlendFunction", {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO,
-                                      GR_BLEND_ZERO}),
+        call("grAlphaBlendFunction",
+             {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ZERO}),
         puff,
         "grDrawVertexArray(5, 4",
         puff,

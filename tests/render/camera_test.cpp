@@ -57,7 +57,7 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(CameraTest, AimingAtAPointGivesHeadingAndPitch)
 {
@@ -74,14 +74,14 @@ TEST_F(CameraTest, AimingAtAPointGivesHeadingAndPitch)
     c = aimed({0, 0, 0}, {0, -10, 10});   // below and ahead: looks down
     EXPECT_FLOAT_EQ(c.rotation[0], 45.0f);
     EXPECT_EQ(c.rotation[1], 0.0f);
-    c = aimed({0, 0, 0}, {0, 10, 10});    // above: pitch wraps below 360
+    c = aimed({0, 0, 0}, {0, 10, 10});   // above: pitch wraps below 360
     EXPECT_FLOAT_EQ(c.rotation[0], 315.0f);
 
-    c = aimed({0, 10, 0}, {0, 0, 0});     // straight above the point
+    c = aimed({0, 10, 0}, {0, 0, 0});   // straight above the point
     EXPECT_FLOAT_EQ(c.rotation[1], 90.0f);
     EXPECT_FLOAT_EQ(c.rotation[0], 90.0f);
 
-    c = aimed({3, 4, 5}, {3, 4, 5});      // at the point itself: no division by zero
+    c = aimed({3, 4, 5}, {3, 4, 5});   // at the point itself: no division by zero
     EXPECT_FALSE(std::isnan(c.rotation[0]));
     EXPECT_FALSE(std::isnan(c.rotation[1]));
 

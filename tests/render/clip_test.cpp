@@ -17,7 +17,10 @@ PolygonVertex clipScratch[CLIP_MAX_VERTICES];
 
 class ClipTest : public ::testing::Test {
 protected:
-    void SetUp() override { sceneOffline(); }
+    void SetUp() override
+    {
+        sceneOffline();
+    }
 
     // Puts a polygon of corners (x, y, w) with a colour channel r and a
     // texture coordinate s per corner into clipVertices.
@@ -53,7 +56,7 @@ ClipVertex clipVertex(float x, float y, float z, float a)
     return v;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(ClipTest, NearClipCutsOneCornerIntoAQuadrilateral)
 {
@@ -109,7 +112,7 @@ TEST_F(ClipTest, ScreenClippersInterpolateAfterProjection)
     // that the three original corners' values span over (x, y).
     auto plane = [](float x, float y, const float value[3]) {
         // Corners (-100, 240), (320, 600), (320, 100).
-        double a = (value[1] - value[2]) / 500.0;                 // per unit of y
+        double a = (value[1] - value[2]) / 500.0;                     // per unit of y
         double b = (value[2] - value[0] - a * (100 - 240)) / 420.0;   // per unit of x
         return value[0] + b * (x + 100) + a * (y - 240);
     };

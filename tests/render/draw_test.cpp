@@ -41,8 +41,7 @@ void weights(const Screen s[3], int px, int py, float w[3])
 // times the distance (table lengths, plus 0.001), never below 0.
 float lightAt(const LightSource* light, Vector p, const float* n, int ch)
 {
-    const float v[3] = {light->position.x - p.x, light->position.y - p.y,
-                        light->position.z - p.z};
+    const float v[3] = {light->position.x - p.x, light->position.y - p.y, light->position.z - p.z};
     float d = (float)VectorLenght(v) + 0.001f;
     float c = ((float)dotProduct(v, n) / d + 1.0f) * 0.5f;
     float value = light->colour[ch] * c - light->attenuation * d;
@@ -86,10 +85,13 @@ protected:
     }
 
     // Whether the pixel shows the background (black).
-    static bool background(const Frame& f, int x, int y) { return f.at(x, y) == 0; }
+    static bool background(const Frame& f, int x, int y)
+    {
+        return f.at(x, y) == 0;
+    }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(DrawTest, FlatCubeShowsTheLightingRule)
 {
@@ -101,8 +103,8 @@ TEST_F(DrawTest, FlatCubeShowsTheLightingRule)
     // with the sides.
     for (int y : {185, 240, 295})
         for (int x : {245, 320, 395})
-            EXPECT_TRUE(pixelShows(f.at(x, y), c[0], c[1], c[2])) << x << "," << y << " "
-                                                                  << std::hex << f.at(x, y);
+            EXPECT_TRUE(pixelShows(f.at(x, y), c[0], c[1], c[2]))
+                << x << "," << y << " " << std::hex << f.at(x, y);
     EXPECT_TRUE(background(f, 235, 240));
     EXPECT_TRUE(background(f, 320, 305));
     // The side faces turn away: only the two front triangles are drawn.
@@ -299,8 +301,8 @@ TEST_F(DrawTest, FarPlaneCutsAStraddlingObject)
     obxObjectDelete(cube);
     // The top corner lies beyond the far distance 3000; the object's sphere
     // straddles the plane, so it is drawn, cut where w = 3000.
-    Object* tri = triangleCreate({-100, -100, 2900}, {0, 100, 3100}, {100, -100, 2900},
-                                 whiteTexture());
+    Object* tri =
+        triangleCreate({-100, -100, 2900}, {0, 100, 3100}, {100, -100, 2900}, whiteTexture());
     traceStart();
     Frame f = frameRender();
     traceStop();
@@ -353,8 +355,8 @@ TEST_F(DrawTest, ClippedTextureStaysPerspectiveCorrect)
     // clipped by the left and the top edge.
     const Vector p[3] = {{-12, -2, 6}, {2, 14, 8}, {4, -3, 30}};
     const float st[6] = {0, 0, 1, 0, 0, 1};
-    Object* tri = meshCreate({p[0], p[1], p[2]}, {{0, 1, 2}}, blocks, true,
-                             std::vector<float>(st, st + 6));
+    Object* tri =
+        meshCreate({p[0], p[1], p[2]}, {{0, 1, 2}}, blocks, true, std::vector<float>(st, st + 6));
     obxObjectSetShadingType(tri, 3);
     traceStart();
     Frame f = frameRender();

@@ -12,7 +12,10 @@ namespace {
 
 class PrepareTest : public ::testing::Test {
 protected:
-    void SetUp() override { sceneOffline(); }
+    void SetUp() override
+    {
+        sceneOffline();
+    }
     void TearDown() override
     {
         while (lights.sources)
@@ -63,7 +66,7 @@ float wrapLight(float colour, float length, float cosine, float attenuation)
     return value < 0.0f ? 0.0f : value;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(PrepareTest, CullingBySphereRule)
 {

@@ -16,9 +16,10 @@ namespace {
 std::vector<std::string> sceneFiles(void)
 {
     std::vector<std::string> files = engineDataFiles();
-    for (const char* f : {"tank.3ds", "CAMO.3df", "TREAD.3df", "terrain64.3df", "grass.3df", "particle.3df",
-                          "smoke.3df", "flare1.3df", "flare2.3df", "flare3.3df", "sky_front.3df", "sky_left.3df",
-                          "sky_back.3df", "sky_right.3df", "sky_top.3df", "sky_bottom.3df"})
+    for (const char* f :
+         {"tank.3ds", "CAMO.3df", "TREAD.3df", "terrain64.3df", "grass.3df", "particle.3df",
+          "smoke.3df", "flare1.3df", "flare2.3df", "flare3.3df", "sky_front.3df", "sky_left.3df",
+          "sky_back.3df", "sky_right.3df", "sky_top.3df", "sky_bottom.3df"})
         files.push_back(f);
     return files;
 }
@@ -26,15 +27,15 @@ std::vector<std::string> sceneFiles(void)
 bool sceneBuild(void)
 {
     const char* sky[6] = {"sky_front.3df", "sky_left.3df", "sky_back.3df",
-                          "sky_right.3df", "sky_top.3df", "sky_bottom.3df"};
+                          "sky_right.3df", "sky_top.3df",  "sky_bottom.3df"};
     TextureRecord* faces[6];
     for (int i = 0; i < 6; i++)
         faces[i] = obxTextureLoad(sky[i], 0);
     obxSkyboxAdd(2000.0f, faces[0], faces[1], faces[2], faces[3], faces[4], faces[5]);
 
     const float sun[3] = {0.5f, 1.0f, 0.3f};
-    Landscape* land = obxLandscapeLoadFromFile("terrain64.3df", 0, obxTextureLoad("grass.3df", 0), 400.0f, 400.0f,
-                                               40.0f, sun, 0.8f);
+    Landscape* land = obxLandscapeLoadFromFile("terrain64.3df", 0, obxTextureLoad("grass.3df", 0),
+                                               400.0f, 400.0f, 40.0f, sun, 0.8f);
     Object* tank = obxObjectLoad("tank.3ds", 0, 6.0f, 1);
     if (!land || !tank)
         return false;
@@ -46,19 +47,22 @@ bool sceneBuild(void)
                                 obxTextureLoad("flare3.3df", 0)};
     const float sizes[3] = {40.0f, 20.0f, 10.0f}, positions[3] = {1.0f, 0.5f, -0.3f};
     const uint32_t extra[3] = {0, 0, 0};
-    obxLightsourceAdd(1.0f, 0.9f, 0.8f, 60.0f, 80.0f, 200.0f, 0.0f, obxLensflareCreate(3, flares, sizes, positions),
-                      extra);
+    obxLightsourceAdd(1.0f, 0.9f, 0.8f, 60.0f, 80.0f, 200.0f, 0.0f,
+                      obxLensflareCreate(3, flares, sizes, positions), extra);
     obxAmbientlightLight(0.2f, 0.2f, 0.25f);
     obxDynLightsourceAdd(40.0f, 0.0f, 30.0f, -40.0f, 1.0f, 0.4f, 0.1f);
 
-    const float start[3] = {1.0f, 0.8f, 0.3f}, end[3] = {0.6f, 0.1f, 0.0f}, up[3] = {0.0f, 0.3f, 0.0f};
-    ParticleEmitter* sparks = obxEmitterCreate(-15.0f, 30.0f, -50.0f, 300, start, end,
-                                               obxTextureLoad("particle.3df", 0), up, 0.97f, 0.4f, 0.06f);
+    const float start[3] = {1.0f, 0.8f, 0.3f}, end[3] = {0.6f, 0.1f, 0.0f},
+                up[3] = {0.0f, 0.3f, 0.0f};
+    ParticleEmitter* sparks =
+        obxEmitterCreate(-15.0f, 30.0f, -50.0f, 300, start, end, obxTextureLoad("particle.3df", 0),
+                         up, 0.97f, 0.4f, 0.06f);
     obxEmitterAddToWorld(sparks);
     obxEmitterAddParticles(sparks, 300);
     const float still[3] = {0, 0, 0};
-    obxSmokeEmitterAddToWorld(obxSmokeEmitterCreate(15.0f, 30.0f, -50.0f, 60, obxTextureLoad("smoke.3df", 0), 1.0f,
-                                                    still, 0.8f, 1.5f, 0.1f, 30, 2));
+    obxSmokeEmitterAddToWorld(obxSmokeEmitterCreate(15.0f, 30.0f, -50.0f, 60,
+                                                    obxTextureLoad("smoke.3df", 0), 1.0f, still,
+                                                    0.8f, 1.5f, 0.1f, 30, 2));
     obxCameraSetActive(obxCameraCreate(0.0f, 60.0f, -150.0f, 12.0f, 0.0f, 0.0f));
     return true;
 }
@@ -171,7 +175,8 @@ void expectSameOnThreads(const Scene& scene)
         std::vector<Frame> other = framesDrawn(scene, threads);
         ASSERT_EQ(other.size(), own.size());
         for (size_t f = 0; f < own.size(); f++)
-            EXPECT_TRUE(other[f].colour == own[f].colour) << "frame " << f << " on " << threads << " threads";
+            EXPECT_TRUE(other[f].colour == own[f].colour)
+                << "frame " << f << " on " << threads << " threads";
     }
 }
 
@@ -185,4 +190,4 @@ TEST(ThreadedFrames, TheDemoSceneLooksTheSameDrawnOnOneOrTwoRasterizerThreads)
     expectSameOnThreads({demoDataFiles(), demoBuild, demoDraw});
 }
 
-} // namespace
+}   // namespace

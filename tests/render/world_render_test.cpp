@@ -26,7 +26,7 @@ bool startsWith(const std::string& line, const std::string& prefix)
     return line.compare(0, prefix.size(), prefix) == 0;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(WorldRenderTest, FrameCallsComeInTheOrderOfTheSteps)
 {
@@ -99,9 +99,9 @@ TEST_F(WorldRenderTest, BackgroundClearFillsColourOnly)
     traceStart();
     obxBackgroundClear();
     traceStop();
-    EXPECT_EQ(traceLines(), (std::vector<std::string>{"grDepthMask(0)",
-                                                      "grBufferClear(0x00FF7F3F, 0, 65535)",
-                                                      "grDepthMask(1)"}));
+    EXPECT_EQ(traceLines(),
+              (std::vector<std::string>{"grDepthMask(0)", "grBufferClear(0x00FF7F3F, 0, 65535)",
+                                        "grDepthMask(1)"}));
     Frame f = frameGrab();
     EXPECT_EQ(rgb565ToRgb(f.at(0, 0)), rgb565ToRgb(rgb565(0xFF7F3F)));
     EXPECT_EQ(f.at(639, 479), f.at(0, 0));

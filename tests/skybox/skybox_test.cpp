@@ -12,8 +12,8 @@ namespace {
 
 // Face colours in the order obxSkyboxAdd takes the textures:
 // z = +s, x = -s, z = -s, x = +s, y = +s, y = -s.
-const uint16_t faceColours[6] = {C565_RED,  C565_GREEN, C565_BLUE,
-                                 C565_YELLOW, C565_CYAN, C565_MAGENTA};
+const uint16_t faceColours[6] = {C565_RED,    C565_GREEN, C565_BLUE,
+                                 C565_YELLOW, C565_CYAN,  C565_MAGENTA};
 
 class Sky : public EngineTest {
 protected:
@@ -51,7 +51,7 @@ protected:
     TextureRecord* faces[6] = {};
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(Sky, CubeOfTwelveFullyBrightTriangles)
 {
@@ -81,7 +81,7 @@ TEST_F(Sky, CubeOfTwelveFullyBrightTriangles)
 TEST_F(Sky, EachFaceShowsItsTexture)
 {
     add(100.0f);
-    const float turns[][3] = {{0, 0, 0},  {0, 90, 0}, {0, 180, 0},
+    const float turns[][3] = {{0, 0, 0},   {0, 90, 0}, {0, 180, 0},
                               {0, 270, 0}, {90, 0, 0}, {270, 0, 0}};
     bool seen[6] = {};
     for (const auto& turn : turns) {

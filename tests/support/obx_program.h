@@ -20,8 +20,8 @@ using Env = std::vector<std::pair<std::string, std::string>>;
 // added, its output in "stdout.txt" and "stderr.txt" there. Without
 // `display` the program sees neither X nor Wayland. Under the leak checker
 // the engine's records, alive to the end by design, are not leaks.
-pid_t programStart(const std::string& path, const std::vector<std::string>& args,
-                   const Env& env, bool display);
+pid_t programStart(const std::string& path, const std::vector<std::string>& args, const Env& env,
+                   bool display);
 // Its exit code (128 + signal when killed by one), or -1 (after killing it)
 // when it has not ended within `seconds`.
 int programWait(pid_t pid, int seconds);
@@ -47,7 +47,10 @@ bool keysPress(const std::string& window, const std::string& keys);
 struct Image {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;
-    const uint8_t* at(int x, int y) const { return &rgb[((size_t)y * width + x) * 3]; }
+    const uint8_t* at(int x, int y) const
+    {
+        return &rgb[((size_t)y * width + x) * 3];
+    }
 };
 // An empty image when the file cannot be read.
 Image pngRead(const std::string& path);

@@ -28,8 +28,7 @@ std::string runFile(const std::string& name);
 // ---- Engine --------------------------------------------------------------
 // Sets the device headless, enters a fresh directory holding `files` and
 // starts the engine; returns what obxInitialize returned.
-int engineStart(int resolutionIndex = 0,
-                const std::vector<std::string>& files = engineDataFiles());
+int engineStart(int resolutionIndex = 0, const std::vector<std::string>& files = engineDataFiles());
 // obxShutdown, then leaves and removes the directory.
 void engineStop(void);
 
@@ -44,7 +43,7 @@ protected:
 
 // ---- Device hooks (null on a Glide without them) ----------------------------
 bool deviceHasHooks(void);
-void traceStart(void);                 // clears the trace and records from now on
+void traceStart(void);   // clears the trace and records from now on
 void traceStop(void);
 std::string traceText(void);
 std::vector<std::string> traceLines(void);
@@ -57,7 +56,10 @@ int traceFind(const std::string& line, int from = 0);
 struct Frame {
     uint32_t width = 0, height = 0;
     std::vector<uint16_t> colour;
-    uint16_t at(int x, int y) const { return colour[(size_t)y * width + (size_t)x]; }
+    uint16_t at(int x, int y) const
+    {
+        return colour[(size_t)y * width + (size_t)x];
+    }
 };
 Frame frameGrab(GrBuffer_t buffer = GR_BUFFER_BACKBUFFER);
 // A 24-bit colour 0xRRGGBB from RGB565, the low bits filled by replication.

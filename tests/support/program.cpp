@@ -14,8 +14,8 @@
 
 static std::vector<pid_t> started;
 
-pid_t programStart(const std::string& path, const std::vector<std::string>& args,
-                   const Env& env, bool display)
+pid_t programStart(const std::string& path, const std::vector<std::string>& args, const Env& env,
+                   bool display)
 {
     std::ofstream("lsan.supp") << "leak:countedAlloc\n";
     char cwd[4096];

@@ -68,8 +68,7 @@ Object* meshCreate(const std::vector<Vector>& vertices, const std::vector<Tri>& 
     faceNormals(object);
     faceNormalsNormalise(object);
     vertexNormals(object);
-    obxObjectMove(object, (lo[0] + hi[0]) / 2.0f, (lo[1] + hi[1]) / 2.0f,
-                  (lo[2] + hi[2]) / 2.0f);
+    obxObjectMove(object, (lo[0] + hi[0]) / 2.0f, (lo[1] + hi[1]) / 2.0f, (lo[2] + hi[2]) / 2.0f);
     return obxObjectAdd(object);
 }
 
@@ -142,8 +141,8 @@ void write3dfTexels(const std::string& path, int width, int height,
     int ratioW = width >= height ? width / height : 1;
     int ratioH = height > width ? height / width : 1;
     std::ofstream out(path, std::ios::binary);
-    out << "3df v1.1\nrgb565\nlod range: " << longer << " " << longer << "\naspect ratio: "
-        << ratioW << " " << ratioH << "\n";
+    out << "3df v1.1\nrgb565\nlod range: " << longer << " " << longer
+        << "\naspect ratio: " << ratioW << " " << ratioH << "\n";
     for (int y = 0; y < height; y++) {
         for (int x = 0; x < width; x++) {
             uint16_t v = texel(x, y);

@@ -5,7 +5,7 @@
 #define OBX_TEST_WIN32_COMPAT_H
 #ifdef __cplusplus
 
-#define _USE_MATH_DEFINES // M_PI
+#define _USE_MATH_DEFINES   // M_PI
 #include <direct.h>
 #include <io.h>
 #include <process.h>

@@ -6,8 +6,14 @@ namespace {
 
 class CollisionTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(landscapeEngineStart(), 1); }
-    void TearDown() override { engineStop(); }
+    void SetUp() override
+    {
+        ASSERT_EQ(landscapeEngineStart(), 1);
+    }
+    void TearDown() override
+    {
+        engineStop();
+    }
 
     // An object of the given radius (a cube scaled to it) at (x, y, z).
     Object* ball(float radius, float x, float y, float z)
@@ -20,7 +26,7 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(CollisionTest, SpheresTouchingOrOverlappingCollide)
 {

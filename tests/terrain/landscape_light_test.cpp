@@ -31,7 +31,10 @@ protected:
         engineStop();
     }
 
-    void lookDown() { cameraPut(0, 60, 0, 90); }
+    void lookDown()
+    {
+        cameraPut(0, 60, 0, 90);
+    }
 
     // Renders a frame; returns how often the leaf's light map was sent.
     int frame(LandscapePatch* which = nullptr)
@@ -57,7 +60,7 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(LandscapeLightTest, WithoutDynamicLightsEveryLeafShowsItsStaticMapSentOnce)
 {

@@ -15,7 +15,10 @@ protected:
     {
         ASSERT_EQ(landscapeEngineStart(units, memory), 1) << fileRead("Ombrix.log");
     }
-    void TearDown() override { engineStop(); }
+    void TearDown() override
+    {
+        engineStop();
+    }
 
     Landscape* load(const char* file, float sizeX, float sizeZ, float heightScale = 255.0f,
                     Vector light = {0, 1, 0}, float intensity = 1.0f)
@@ -39,7 +42,7 @@ void expectCorner(const Vector& c, float x, float y, float z)
     EXPECT_EQ(c.z, z);
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(LandscapeLoadTest, SixtyFourTexelMapMakesFourLevelsOfPatches)
 {
@@ -90,8 +93,8 @@ TEST_F(LandscapeLoadTest, SixtyFourTexelMapMakesFourLevelsOfPatches)
     expectCorner(leaf->corners[2], -110, h[11 * 65 + 21], 105);
     expectCorner(leaf->corners[3], -110, h[10 * 65 + 21], 110);
     // Bounding sphere about the mean corner; triangle normals face up.
-    float cy = (leaf->corners[0].y + leaf->corners[1].y + leaf->corners[2].y + leaf->corners[3].y) /
-               4.0f;
+    float cy =
+        (leaf->corners[0].y + leaf->corners[1].y + leaf->corners[2].y + leaf->corners[3].y) / 4.0f;
     EXPECT_EQ(leaf->center[0], -115.0f);
     EXPECT_EQ(leaf->center[1], cy);
     EXPECT_EQ(leaf->center[2], 107.5f);
@@ -226,11 +229,10 @@ TEST_F(LandscapeLoadTest, StaticLightMapsFollowTheLightOnTheNormals)
         float intensity;
         int expected;
     } cases[] = {
-        {{0, 1, 0}, 1.0f, 255},   // along the normal: full
-        {{0, -1, 0}, 1.0f, 0},    // against it: none
-        {{1, 0, 0}, 1.0f, 127},   // at right angles: half
-        {{0, 1, 0}, 0.5f, 127},
-        {{0, 3, 0}, 1.0f, 255},   // not normalised: limited to full
+        {{0, 1, 0}, 1.0f, 255},                           // along the normal: full
+        {{0, -1, 0}, 1.0f, 0},                            // against it: none
+        {{1, 0, 0}, 1.0f, 127},                           // at right angles: half
+        {{0, 1, 0}, 0.5f, 127}, {{0, 3, 0}, 1.0f, 255},   // not normalised: limited to full
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.light.x + 10 * c.light.y);
@@ -249,10 +251,10 @@ TEST_F(LandscapeLoadTest, StaticLightMapsFollowTheLightOnTheNormals)
     // texel heights run across the cell from corner to corner.
     heightMapWrite("ramp.3df", 64, 64, [](int col, int) { return col * 2; });
     const float fromLeft[3] = {-1, 0, 0}, fromRight[3] = {1, 0, 0};
-    Landscape* left = obxLandscapeLoadFromFile("ramp.3df", 0, whiteTexture(), 640, 640, 255.0f,
-                                               fromLeft, 1.0f);
-    Landscape* right = obxLandscapeLoadFromFile("ramp.3df", 0, whiteTexture(), 640, 640, 255.0f,
-                                                fromRight, 1.0f);
+    Landscape* left =
+        obxLandscapeLoadFromFile("ramp.3df", 0, whiteTexture(), 640, 640, 255.0f, fromLeft, 1.0f);
+    Landscape* right =
+        obxLandscapeLoadFromFile("ramp.3df", 0, whiteTexture(), 640, 640, 255.0f, fromRight, 1.0f);
     ASSERT_TRUE(left && right);
     LandscapePatch* a = leafAt(left, 20, 20);
     LandscapePatch* b = leafAt(right, 20, 20);

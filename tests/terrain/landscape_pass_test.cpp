@@ -59,7 +59,7 @@ std::string texLine(const std::string& name, int unit, const TextureRecord* t)
            std::to_string(GR_MIPMAPLEVELMASK_BOTH) + ", ptr)";
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(LandscapePassTest, CullTestDropsWhatLiesWhollyOutside)
 {
@@ -195,7 +195,7 @@ TEST_F(LandscapePassTest, InnerPatchesAboveTheViewAreTraversedAndLeavesSeenFromB
     std::vector<std::string> frame = frameTrace();
     LandscapePatch* nearQuarter = land->root->children[13];   // x from -112, z from -112
     EXPECT_EQ(nearQuarter->culled, 0);
-    EXPECT_EQ(nearQuarter->children[3]->culled, 0);           // x from -28
+    EXPECT_EQ(nearQuarter->children[3]->culled, 0);   // x from -28
     LandscapePatch* leaf = leafAt(land, 48, 31);
     EXPECT_EQ(leaf->culled, 1);   // its own cull test ran this frame
     EXPECT_NEAR(leaf->viewCorners[0].x, -7.0f, 1e-3);
@@ -309,9 +309,9 @@ TEST_F(LandscapePassTest, OneUnitDrawsEachLeafTwiceMultiplyingByTheLightMap)
     EXPECT_EQ(leafCalls[3], texLine("grTexSource", 0, light));
     EXPECT_EQ(leafCalls[4], texLine("grTexDownloadMipMap", 0, light));
     EXPECT_EQ(leafCalls[5], leafCalls[1]);
-    EXPECT_EQ(leafCalls[6], call("grAlphaBlendFunction", {GR_BLEND_SRC_ALPHA,
-                                                          GR_BLEND_ONE_MINUS_SRC_ALPHA,
-                                                          GR_BLEND_ZERO, GR_BLEND_ZERO}));
+    EXPECT_EQ(leafCalls[6],
+              call("grAlphaBlendFunction", {GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA,
+                                            GR_BLEND_ZERO, GR_BLEND_ZERO}));
     EXPECT_EQ(pass[15], call("grVertexLayout", {GR_PARAM_XY, 0, GR_PARAM_ENABLE}));
     EXPECT_TRUE(linesStarting(pass, "grTexCombine").empty());
 
@@ -376,8 +376,8 @@ void pictureCheck(void)
     TextureRecord* grass = obxTextureLoad("grass.3df", 0);
     ASSERT_NE(grass, nullptr);
     const float sun[3] = {0.5f, 1.0f, 0.3f};
-    Landscape* land = obxLandscapeLoadFromFile("terrain64.3df", 0, grass, 2000, 2000, 150, sun,
-                                               0.6f);
+    Landscape* land =
+        obxLandscapeLoadFromFile("terrain64.3df", 0, grass, 2000, 2000, 150, sun, 0.6f);
     ASSERT_NE(land, nullptr);
     obxLandscapeAddToWorld(land);
     obxAmbientlightLight(0.1f, 0.1f, 0.1f);
@@ -417,7 +417,7 @@ void pictureCheck(void)
     EXPECT_EQ(brightness(after, 320, 20, 6), brightness(before, 320, 20, 6));
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(LandscapePassTest, HeadlessFrameShowsLitGroundOnTwoUnits)
 {
@@ -443,8 +443,8 @@ TEST_F(LandscapePassTest, ASurfaceThatCanHaveNoSlotIsDrawnWhiteUnderItsLightMaps
             TextureRecord* surface = run == 0 ? obxTextureLoad("grass.3df", 0) : whiteTexture();
             ASSERT_NE(surface, nullptr);
             const float sun[3] = {0.5f, 1.0f, 0.3f};
-            Landscape* land = obxLandscapeLoadFromFile("terrain64.3df", 0, surface, 2000, 2000, 150,
-                                                       sun, 0.6f);
+            Landscape* land =
+                obxLandscapeLoadFromFile("terrain64.3df", 0, surface, 2000, 2000, 150, sun, 0.6f);
             ASSERT_NE(land, nullptr);
             obxLandscapeAddToWorld(land);
             obxAmbientlightLight(0.1f, 0.1f, 0.1f);

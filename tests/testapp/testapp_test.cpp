@@ -69,9 +69,9 @@ void expectTankFrame(const Image& image)
             EXPECT_EQ(coverage(image, x + 8, y + 8, 8).share, 0.0) << "corner " << x << "," << y;
     }
     Coverage centre = coverage(image, 320, 240, 80);
-    SCOPED_TRACE(::testing::Message() << "centre: " << centre.share << " covered, mean rgb "
-                                      << centre.mean[0] << " " << centre.mean[1] << " "
-                                      << centre.mean[2]);
+    SCOPED_TRACE(::testing::Message()
+                 << "centre: " << centre.share << " covered, mean rgb " << centre.mean[0] << " "
+                 << centre.mean[1] << " " << centre.mean[2]);
     EXPECT_GT(centre.share, 0.4);
     EXPECT_GT(centre.mean[1], 12.0);
     EXPECT_GT(centre.mean[1], centre.mean[2] * 1.2);
@@ -101,7 +101,7 @@ using Window = TestProgram;
 
 const Env noBoard = {{"OBX_GLIDE_NO_BOARD", "1"}};
 
-}  // namespace
+}   // namespace
 
 TEST_F(Headless, RendersTheTankFrameAndEnds)
 {
@@ -180,7 +180,8 @@ TEST_F(Window, ShowsTheTankAgainWhenHiddenShownAndResized)
     // Resized to a quarter of the screen: the whole frame, scaled into it.
     ASSERT_EQ(system(("xdotool windowsize --sync " + window + " 320 240").c_str()), 0);
     auto showsTheTankSmall = [](const Image& shot) {
-        return coverage(shot, 160, 120, 40).share > 0.4 && coverage(shot, 480, 360, 100).share == 0.0;
+        return coverage(shot, 160, 120, 40).share > 0.4 &&
+               coverage(shot, 480, 360, 100).share == 0.0;
     };
     Image small = screenWait("small.png", showsTheTankSmall, 10);
     EXPECT_TRUE(showsTheTankSmall(small));

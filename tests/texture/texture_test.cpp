@@ -50,7 +50,7 @@ protected:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(TextureTest, ReserveSlotsComeFirstOnEachUnit)
 {
@@ -126,7 +126,8 @@ TEST_F(TextureTest, LoadedRecordDescribesTheFile)
     EXPECT_EQ(((uint16_t*)t->info.data)[0], 0x07E0);
     EXPECT_EQ(t->address % textures.memoryAlign, 0u);
     // Texels, the record and the name are counted.
-    EXPECT_EQ(obxNumBytesAllocated() - before, 10922u + sizeof(TextureRecord) + strlen("t64.3df") + 1);
+    EXPECT_EQ(obxNumBytesAllocated() - before,
+              10922u + sizeof(TextureRecord) + strlen("t64.3df") + 1);
 }
 
 TEST_F(TextureTest, BlocksStartAlignedAndNeverOverlap)
@@ -378,8 +379,8 @@ TextureRecord* victimByWalk(const TextureRecord* texture)
     int unit = textureUnit(texture);
     for (int pass = 0; pass < 2; pass++) {
         for (TextureRecord* t = textures.list; t; t = t->next) {
-            if (t != texture && t->resident && t->slotSize >= texture->size && textureUnit(t) == unit &&
-                (pass == 1 || !t->usedRecently))
+            if (t != texture && t->resident && t->slotSize >= texture->size &&
+                textureUnit(t) == unit && (pass == 1 || !t->usedRecently))
                 return t;
         }
     }
@@ -409,7 +410,7 @@ std::vector<TextureRecord*> lightMapsPush(std::deque<TextureRecord>& store, int 
     return pushed;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(TextureTest, TakeoversChooseTheVictimsOfAWalkOfTheList)
 {
@@ -526,7 +527,7 @@ Object* squareCreate(float x0, float y0, float x1, float y1, float z, TextureRec
                       texture, false, {0, 1, 0, 0, 1, 0, 0, 1, 1, 0, 1, 1});
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(TextureTest, ATextureThatCanHaveNoSlotIsDrawnAsNone)
 {

@@ -53,7 +53,7 @@ std::string realPath(const std::string& path)
     return realpath(path.c_str(), out) ? out : "";
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(OmbrixUtil, DataFilesAreUsedHereOrFoundBesideTheLibraries)
 {
@@ -103,11 +103,11 @@ TEST_F(OmbrixUtil, TheSavedFrameIsTheScreenPixelForPixel)
     int differing = 0, orange = 0;
     for (int y = 0; y < 600; y++) {
         for (int x = 0; x < 800; x++) {
-            FxU16 p = screen[(size_t)y * 800 + x];  // row 0 at the top, as in the PNG
+            FxU16 p = screen[(size_t)y * 800 + x];   // row 0 at the top, as in the PNG
             int r = p >> 11, g = (p >> 5) & 63, b = p & 31;
             const uint8_t* q = png.at(x, y);
-            differing += q[0] != (r << 3 | r >> 2) || q[1] != (g << 2 | g >> 4) ||
-                         q[2] != (b << 3 | b >> 2);
+            differing +=
+                q[0] != (r << 3 | r >> 2) || q[1] != (g << 2 | g >> 4) || q[2] != (b << 3 | b >> 2);
             orange += q[0] > 200 && q[2] < 60;
         }
     }

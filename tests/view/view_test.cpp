@@ -120,12 +120,14 @@ double partShare(const Image& image, const Shape& s, double fx0, double fx1, dou
 }
 
 // A 24-bit BMP file of w x h pixels, colour(x, y) with y down the picture.
-void bmpWrite(const std::string& path, int w, int h, const std::function<uint32_t(int, int)>& colour)
+void bmpWrite(const std::string& path, int w, int h,
+              const std::function<uint32_t(int, int)>& colour)
 {
     int row = (w * 3 + 3) & ~3;
     std::string file(54 + (size_t)row * h, '\0');
     auto put32 = [&](size_t at, uint32_t v) {
-        for (int k = 0; k < 4; k++) file[at + k] = char(v >> (8 * k));
+        for (int k = 0; k < 4; k++)
+            file[at + k] = char(v >> (8 * k));
     };
     file[0] = 'B';
     file[1] = 'M';
@@ -138,8 +140,8 @@ void bmpWrite(const std::string& path, int w, int h, const std::function<uint32_
     file[28] = 24;
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
-            uint32_t c = colour(x, y);  // 0xRRGGBB
-            size_t at = 54 + (size_t)(h - 1 - y) * row + (size_t)x * 3;  // bottom row first, BGR
+            uint32_t c = colour(x, y);                                    // 0xRRGGBB
+            size_t at = 54 + (size_t)(h - 1 - y) * row + (size_t)x * 3;   // bottom row first, BGR
             file[at] = char(c);
             file[at + 1] = char(c >> 8);
             file[at + 2] = char(c >> 16);
@@ -150,7 +152,7 @@ void bmpWrite(const std::string& path, int w, int h, const std::function<uint32_
 // One mesh of single-sided squares in 3D Studio's front plane (x right, z up,
 // facing -y, the way the front view looks), each a material's.
 void frontSquaresWrite(const std::string& path, const std::vector<Material3ds>& materials,
-                       const std::vector<std::array<float, 4>>& squares)  // x0, z0, x1, z1
+                       const std::vector<std::array<float, 4>>& squares)   // x0, z0, x1, z1
 {
     Scene3ds scene;
     scene.materials = materials;
@@ -159,7 +161,8 @@ void frontSquaresWrite(const std::string& path, const std::vector<Material3ds>& 
     for (size_t i = 0; i < squares.size(); i++) {
         const std::array<float, 4>& q = squares[i];
         uint16_t at = (uint16_t)mesh.points.size();
-        mesh.points.insert(mesh.points.end(), {{q[0], 0, q[1]}, {q[2], 0, q[1]}, {q[2], 0, q[3]}, {q[0], 0, q[3]}});
+        mesh.points.insert(mesh.points.end(),
+                           {{q[0], 0, q[1]}, {q[2], 0, q[1]}, {q[2], 0, q[3]}, {q[0], 0, q[3]}});
         mesh.uvs.insert(mesh.uvs.end(), {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
         // Counter-clockwise seen from the front, as 3D Studio keeps a front face.
         mesh.faces.push_back({at, (uint16_t)(at + 1), (uint16_t)(at + 2), 6});
@@ -183,8 +186,8 @@ protected:
     // log here, not into the run directory beside it.
     void SetUp() override
     {
-        sessionDirEnter({"tank.3ds", "CAMO.3df", "TREAD.3df", "white.3df", "Init.3df",
-                         "DefaultCS.3df"});
+        sessionDirEnter(
+            {"tank.3ds", "CAMO.3df", "TREAD.3df", "white.3df", "Init.3df", "DefaultCS.3df"});
     }
     void TearDown() override
     {
@@ -196,7 +199,7 @@ protected:
 using Headless = ViewProgram;
 using Window = ViewProgram;
 
-}  // namespace
+}   // namespace
 
 TEST_F(Headless, ReportsWhatItLoadedOfTheTankAndShowsIt)
 {
@@ -272,7 +275,7 @@ TEST_F(Headless, RefusesDamagedAndForeignFilesWithoutCrashing)
     EXPECT_NE(fileRead("stderr.txt").find("the engine cannot load half.3ds: it is damaged"),
               std::string::npos)
         << fileRead("stderr.txt");
-    EXPECT_EQ(fileRead("stdout.txt"), "");  // the refusal alone, no table of zeros
+    EXPECT_EQ(fileRead("stdout.txt"), "");   // the refusal alone, no table of zeros
     EXPECT_EQ(viewRun({"picture.3ds"}), 1);
     EXPECT_NE(fileRead("stderr.txt").find("picture.3ds: not a 3D Studio file"), std::string::npos);
     EXPECT_EQ(viewRun({"empty.3ds"}), 1);
@@ -303,9 +306,9 @@ TEST_F(Headless, ShowsTextTheRightWayRoundFromTheFrontAndFitsIt)
     Image letter = pngRead("letter.png");
     Shape s = shapeOf(letter);
     ASSERT_GT(s.x1, s.x0) << "nothing drawn";
-    EXPECT_GT(partShare(letter, s, 0.05, 0.28, 0.05, 0.95, reddish), 0.9);  // the bar
-    EXPECT_GT(partShare(letter, s, 0.55, 0.95, 0.8, 0.95, reddish), 0.9);   // the foot
-    EXPECT_LT(partShare(letter, s, 0.55, 0.95, 0.05, 0.7, reddish), 0.05);  // nothing above it
+    EXPECT_GT(partShare(letter, s, 0.05, 0.28, 0.05, 0.95, reddish), 0.9);   // the bar
+    EXPECT_GT(partShare(letter, s, 0.55, 0.95, 0.8, 0.95, reddish), 0.9);    // the foot
+    EXPECT_LT(partShare(letter, s, 0.55, 0.95, 0.05, 0.7, reddish), 0.05);   // nothing above it
     // Fitted: centred, and filling most of the height between the text lines.
     EXPECT_NEAR((s.x0 + s.x1) / 2.0, 320, 8);
     EXPECT_NEAR((s.y0 + s.y1) / 2.0, 240, 8);
@@ -334,7 +337,9 @@ TEST_F(Headless, ShowsTextTheRightWayRoundFromTheFrontAndFitsIt)
     Shape q = shapeOf(sign);
     auto green = [](const uint8_t* p) { return p[1] > p[0] + 60 && p[1] > p[2] + 60; };
     auto blue = [](const uint8_t* p) { return p[2] > p[0] + 60 && p[2] > p[1] + 60; };
-    auto white = [](const uint8_t* p) { return p[0] > 120 && abs(p[0] - p[1]) < 30 && abs(p[0] - p[2]) < 30; };
+    auto white = [](const uint8_t* p) {
+        return p[0] > 120 && abs(p[0] - p[1]) < 30 && abs(p[0] - p[2]) < 30;
+    };
     EXPECT_GT(partShare(sign, q, 0.1, 0.4, 0.1, 0.4, reddish), 0.9);
     EXPECT_GT(partShare(sign, q, 0.6, 0.9, 0.1, 0.4, green), 0.9);
     EXPECT_GT(partShare(sign, q, 0.1, 0.4, 0.6, 0.9, blue), 0.9);
@@ -362,7 +367,8 @@ TEST_F(Headless, AWhiteModelIsLitBelowSaturation)
         }
     for (int r = 0; r < rings; r++)
         for (int k = 0; k < segments; k++) {
-            uint16_t p = (uint16_t)(r * segments + k), q = (uint16_t)(r * segments + (k + 1) % segments);
+            uint16_t p = (uint16_t)(r * segments + k),
+                     q = (uint16_t)(r * segments + (k + 1) % segments);
             ball.faces.push_back({p, (uint16_t)(q + segments), q, 0});
             ball.faces.push_back({p, (uint16_t)(p + segments), (uint16_t)(q + segments), 0});
             ball.faceMaterial.insert(ball.faceMaterial.end(), {0, 0});
@@ -399,7 +405,8 @@ TEST_F(Headless, FindsTexturesInAnyLetterCaseAndConvertsPictures)
     ASSERT_EQ(mkdir("house", 0755), 0);
     sceneWithAMissingTexture("house/house.3ds");
     std::ofstream("house/camo.3df", std::ios::binary) << fileRead("CAMO.3df");
-    bmpWrite("house/brick.bmp", 300, 100, [](int x, int) -> uint32_t { return x < 150 ? 0xC06040u : 0x804020u; });
+    bmpWrite("house/brick.bmp", 300, 100,
+             [](int x, int) -> uint32_t { return x < 150 ? 0xC06040u : 0x804020u; });
     ASSERT_EQ(viewRun({"house/house.3ds"}), 0) << fileRead("stderr.txt");
     std::string report = fileRead("stdout.txt");
     EXPECT_EQ(reportLine(report, "textures found"), "1  CAMO.3df") << report;
@@ -445,8 +452,10 @@ TEST_F(Window, KeysTurnShadeReshapeRetextureAndEscapeEndsIt)
     // started from, and never writes over a file that is there.
     std::ofstream("obx-view-tank-1.png") << "keep";
     ASSERT_TRUE(keysPress(window, "F12 F12"));
-    ASSERT_TRUE(outputWait("stdout.txt", "obx-view: screenshot " + sessionDir() + "/obx-view-tank-3.png\n"));
-    EXPECT_NE(fileRead("stdout.txt").find("obx-view: screenshot " + sessionDir() + "/obx-view-tank-2.png\n"),
+    ASSERT_TRUE(outputWait("stdout.txt",
+                           "obx-view: screenshot " + sessionDir() + "/obx-view-tank-3.png\n"));
+    EXPECT_NE(fileRead("stdout.txt")
+                  .find("obx-view: screenshot " + sessionDir() + "/obx-view-tank-2.png\n"),
               std::string::npos);
     EXPECT_EQ(fileRead("obx-view-tank-1.png"), "keep");
     EXPECT_GT(sharedPixels(first, pngRead("obx-view-tank-2.png")), 0.99);

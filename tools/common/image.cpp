@@ -6,7 +6,8 @@
 #include <cstring>
 #include <utility>
 
-bool pngRead(const std::string& path, Image* image, std::string* error) {
+bool pngRead(const std::string& path, Image* image, std::string* error)
+{
     png_image png;
     memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
@@ -25,7 +26,8 @@ bool pngRead(const std::string& path, Image* image, std::string* error) {
     return true;
 }
 
-bool pngWrite(const std::string& path, const Image& image, std::string* error) {
+bool pngWrite(const std::string& path, const Image& image, std::string* error)
+{
     png_image png;
     memset(&png, 0, sizeof png);
     png.version = PNG_IMAGE_VERSION;
@@ -39,7 +41,8 @@ bool pngWrite(const std::string& path, const Image& image, std::string* error) {
     return true;
 }
 
-Image imageHalve(const Image& image) {
+Image imageHalve(const Image& image)
+{
     int w = image.width > 1 ? image.width / 2 : 1;
     int h = image.height > 1 ? image.height / 2 : 1;
     int sx = image.width > 1 ? 2 : 1, sy = image.height > 1 ? 2 : 1;
@@ -64,7 +67,8 @@ Image imageHalve(const Image& image) {
     return out;
 }
 
-void blendOver(Rgba* into, Rgba c, int coverage) {
+void blendOver(Rgba* into, Rgba c, int coverage)
+{
     into->r = uint8_t((into->r * (255 - coverage) + c.r * coverage + 127) / 255);
     into->g = uint8_t((into->g * (255 - coverage) + c.g * coverage + 127) / 255);
     into->b = uint8_t((into->b * (255 - coverage) + c.b * coverage + 127) / 255);
@@ -87,7 +91,8 @@ void blendOver(Rgba* into, Rgba c, int coverage) {
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
 #include <stb/stb_image_resize.h>
 
-bool imageSize(const std::string& path, int* width, int* height, std::string* error) {
+bool imageSize(const std::string& path, int* width, int* height, std::string* error)
+{
     FILE* file = stbi__fopen(path.c_str(), "rb");
     if (!file) {
         *error = "cannot open it";
@@ -102,14 +107,17 @@ bool imageSize(const std::string& path, int* width, int* height, std::string* er
                 memcmp(head, "GIF8", 4) == 0 || memcmp(head, "BM", 2) == 0;
     fclose(file);
     // stb_image refuses a header that claims more than 2^30 bytes.
-    if (!ok) *error = known ? "its header is damaged or claims a picture too large to read"
-                            : "not a PNG, JPEG, TGA, BMP or GIF picture";
+    if (!ok)
+        *error = known ? "its header is damaged or claims a picture too large to read"
+                       : "not a PNG, JPEG, TGA, BMP or GIF picture";
     return ok;
 }
 
-bool imageRead(const std::string& path, long long maxPixels, Image* image, std::string* error) {
+bool imageRead(const std::string& path, long long maxPixels, Image* image, std::string* error)
+{
     int w = 0, h = 0;
-    if (!imageSize(path, &w, &h, error)) return false;
+    if (!imageSize(path, &w, &h, error))
+        return false;
     if (w <= 0 || h <= 0 || (long long)w * h > maxPixels) {
         *error = "the picture is too large (" + std::to_string(w) + "x" + std::to_string(h) + ")";
         return false;
@@ -127,27 +135,35 @@ bool imageRead(const std::string& path, long long maxPixels, Image* image, std::
     return true;
 }
 
-bool imageHasTransparency(const Image& image) {
+bool imageHasTransparency(const Image& image)
+{
     for (const Rgba& p : image.pixels)
-        if (p.a != 255) return true;
+        if (p.a != 255)
+            return true;
     return false;
 }
 
-bool imageHasPartialAlpha(const Image& image) {
+bool imageHasPartialAlpha(const Image& image)
+{
     for (const Rgba& p : image.pixels)
-        if (p.a != 255 && p.a != 0) return true;
+        if (p.a != 255 && p.a != 0)
+            return true;
     return false;
 }
 
-Image imageResize(const Image& image, int width, int height) {
-    if (width == image.width && height == image.height) return image;
+Image imageResize(const Image& image, int width, int height)
+{
+    if (width == image.width && height == image.height)
+        return image;
     Image out(width, height);
-    stbir_resize_uint8_srgb(&image.pixels[0].r, image.width, image.height, 0, &out.pixels[0].r, width, height, 0,
-                            4, 3, 0);
+    stbir_resize_uint8_srgb(&image.pixels[0].r, image.width, image.height, 0, &out.pixels[0].r,
+                            width, height, 0, 4, 3, 0);
     return out;
 }
 
-void imageFlipRows(Image* image) {
+void imageFlipRows(Image* image)
+{
     for (int top = 0, bottom = image->height - 1; top < bottom; top++, bottom--)
-        for (int x = 0; x < image->width; x++) std::swap(image->at(x, top), image->at(x, bottom));
+        for (int x = 0; x < image->width; x++)
+            std::swap(image->at(x, top), image->at(x, bottom));
 }

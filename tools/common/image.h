@@ -18,9 +18,17 @@ struct Image {
     std::vector<Rgba> pixels;
 
     Image() = default;
-    Image(int w, int h, Rgba fill = {0, 0, 0, 255}) : width(w), height(h), pixels(size_t(w) * size_t(h), fill) {}
-    Rgba& at(int x, int y) { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
-    const Rgba& at(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+    Image(int w, int h, Rgba fill = {0, 0, 0, 255})
+        : width(w), height(h), pixels(size_t(w) * size_t(h), fill)
+    {}
+    Rgba& at(int x, int y)
+    {
+        return pixels[size_t(y) * size_t(width) + size_t(x)];
+    }
+    const Rgba& at(int x, int y) const
+    {
+        return pixels[size_t(y) * size_t(width) + size_t(x)];
+    }
 };
 
 bool pngRead(const std::string& path, Image* image, std::string* error);

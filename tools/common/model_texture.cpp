@@ -11,52 +11,66 @@
 
 namespace {
 
-bool sameIgnoringCase(const char* a, const char* b) {
+bool sameIgnoringCase(const char* a, const char* b)
+{
     for (; *a && *b; a++, b++) {
         char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
         char y = *b >= 'A' && *b <= 'Z' ? char(*b - 'A' + 'a') : *b;
-        if (x != y) return false;
+        if (x != y)
+            return false;
     }
     return *a == *b;
 }
 
-bool pathPut(const std::string& directory, const std::string& name, char* path, size_t size) {
+bool pathPut(const std::string& directory, const std::string& name, char* path, size_t size)
+{
     std::string full = directory.empty() ? name : directory + "/" + name;
-    if (full.size() + 1 > size) return false;
+    if (full.size() + 1 > size)
+        return false;
     memcpy(path, full.c_str(), full.size() + 1);
     return true;
 }
 
-bool fileExists(const std::string& path) {
+bool fileExists(const std::string& path)
+{
     FILE* f = fopen(path.c_str(), "rb");
-    if (f) fclose(f);
+    if (f)
+        fclose(f);
     return f != nullptr;
 }
 
-void errorSet(ModelTexture* result, const std::string& text) {
+void errorSet(ModelTexture* result, const std::string& text)
+{
     snprintf(result->error, sizeof result->error, "%s", text.c_str());
 }
 
-}  // namespace
+}   // namespace
 
-extern "C" int fileFindIgnoringCase(const char* directory, const char* name, char* path, size_t size) {
+extern "C" int fileFindIgnoringCase(const char* directory, const char* name, char* path,
+                                    size_t size)
+{
     std::string dir = directory;
-    if (fileExists(dir.empty() ? name : dir + "/" + name)) return pathPut(dir, name, path, size);
+    if (fileExists(dir.empty() ? name : dir + "/" + name))
+        return pathPut(dir, name, path, size);
     DIR* d = opendir(dir.empty() ? "." : dir.c_str());
-    if (!d) return 0;
+    if (!d)
+        return 0;
     std::string found;
     for (struct dirent* e = readdir(d); e; e = readdir(d)) {
         // The first in name order, so the choice does not depend on the directory's order.
-        if (sameIgnoringCase(e->d_name, name) && (found.empty() || found > e->d_name)) found = e->d_name;
+        if (sameIgnoringCase(e->d_name, name) && (found.empty() || found > e->d_name))
+            found = e->d_name;
     }
     closedir(d);
     return !found.empty() && pathPut(dir, found, path, size);
 }
 
-extern "C" int modelImageFind(const char* directory, const char* mapName, char* path, size_t size) {
+extern "C" int modelImageFind(const char* directory, const char* mapName, char* path, size_t size)
+{
     static const char* const extensions[] = {".png", ".jpg", ".jpeg", ".tga", ".bmp", ".gif"};
     std::string map = mapName;
-    if (map.empty()) return 0;
+    if (map.empty())
+        return 0;
     std::string stem = map.substr(0, map.find('.'));
     // The map's own name only when it is a picture of a kind we read.
     for (const char* ext : extensions) {
@@ -66,12 +80,14 @@ extern "C" int modelImageFind(const char* directory, const char* mapName, char* 
             return 1;
     }
     for (const char* ext : extensions)
-        if (!stem.empty() && fileFindIgnoringCase(directory, (stem + ext).c_str(), path, size)) return 1;
+        if (!stem.empty() && fileFindIgnoringCase(directory, (stem + ext).c_str(), path, size))
+            return 1;
     return 0;
 }
 
-extern "C" int modelTextureWrite(const char* imagePath, const char* outPath, const char* formatName, int mipmaps,
-                                 ModelTexture* result) {
+extern "C" int modelTextureWrite(const char* imagePath, const char* outPath, const char* formatName,
+                                 int mipmaps, ModelTexture* result)
+{
     memset(result, 0, sizeof *result);
     const TexFormat* format = texFormatByOption(formatName);
     if (!format) {

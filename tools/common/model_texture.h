@@ -23,10 +23,10 @@ int fileFindIgnoringCase(const char* directory, const char* name, char* path, si
 int modelImageFind(const char* directory, const char* mapName, char* path, size_t size);
 
 typedef struct ModelTexture {
-    int width, height;        /* the picture's size */
-    int fitWidth, fitHeight;  /* the texture's (square, a power of two, at most 256) */
-    int alphaDropped;         /* the picture has transparency the format cannot keep */
-    char error[256];          /* why it failed */
+    int width, height;       /* the picture's size */
+    int fitWidth, fitHeight; /* the texture's (square, a power of two, at most 256) */
+    int alphaDropped;        /* the picture has transparency the format cannot keep */
+    char error[256];         /* why it failed */
 } ModelTexture;
 
 /* Pictures of more pixels are refused before they are decoded (64 M pixels

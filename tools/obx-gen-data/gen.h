@@ -29,6 +29,6 @@ int genEnvMap(const std::vector<std::string>& args);
 int genCamo(const std::vector<std::string>& args);
 int genTread(const std::vector<std::string>& args);
 
-Rgba rgb(double r, double g, double b);  // components 0..1, clamped
+Rgba rgb(double r, double g, double b);   // components 0..1, clamped
 
 #endif

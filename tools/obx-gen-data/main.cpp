@@ -6,21 +6,26 @@
 #include <cstdio>
 #include <cstring>
 
-bool save3df(const std::string& path, const Image& image, const char* format, bool mipmaps) {
+bool save3df(const std::string& path, const Image& image, const char* format, bool mipmaps)
+{
     std::string error;
     const TexFormat* f = texFormatByOption(format);
     if (!f || !tex3dfWrite(path, image, *f, mipmaps, &error)) {
-        fprintf(stderr, "obx-gen-data: %s: %s\n", path.c_str(), f ? error.c_str() : "unknown format");
+        fprintf(stderr, "obx-gen-data: %s: %s\n", path.c_str(),
+                f ? error.c_str() : "unknown format");
         return false;
     }
     return true;
 }
 
-Rgba rgb(double r, double g, double b) {
-    return Rgba{uint8_t(clamp01(r) * 255 + 0.5), uint8_t(clamp01(g) * 255 + 0.5), uint8_t(clamp01(b) * 255 + 0.5), 255};
+Rgba rgb(double r, double g, double b)
+{
+    return Rgba{uint8_t(clamp01(r) * 255 + 0.5), uint8_t(clamp01(g) * 255 + 0.5),
+                uint8_t(clamp01(b) * 255 + 0.5), 255};
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     struct Command {
         const char* name;
         const char* arguments;
@@ -48,10 +53,12 @@ int main(int argc, char** argv) {
     if (argc >= 2 && !help) {
         std::vector<std::string> args(argv + 2, argv + argc);
         for (const Command& c : commands)
-            if (strcmp(argv[1], c.name) == 0 && args.size() == c.argumentCount) return c.run(args);
+            if (strcmp(argv[1], c.name) == 0 && args.size() == c.argumentCount)
+                return c.run(args);
     }
     FILE* out = help ? stdout : stderr;
     fprintf(out, "usage: obx-gen-data WHAT ARGS...\nWrites one family of the data files:\n");
-    for (const Command& c : commands) fprintf(out, "  obx-gen-data %s %s\n", c.name, c.arguments);
+    for (const Command& c : commands)
+        fprintf(out, "  obx-gen-data %s %s\n", c.name, c.arguments);
     return help ? 0 : 2;
 }

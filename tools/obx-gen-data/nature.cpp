@@ -9,9 +9,10 @@ namespace {
 
 const double pi = 3.14159265358979323846;
 
-}  // namespace
+}   // namespace
 
-int genTerrain(const std::vector<std::string>& args) {
+int genTerrain(const std::vector<std::string>& args)
+{
     // Rolling hills with a ridge line and a valley: fractal gradient noise,
     // slightly warped, whose sharp creases are softened by squaring.
     const int n = 256;
@@ -36,10 +37,14 @@ int genTerrain(const std::vector<std::string>& args) {
     }
     // The small map is the same land at a quarter of the detail.
     Image small = imageHalve(imageHalve(big));
-    return save3df(args[0], big, "intensity8", false) && save3df(args[1], small, "intensity8", false) ? 0 : 1;
+    return save3df(args[0], big, "intensity8", false) &&
+                   save3df(args[1], small, "intensity8", false)
+               ? 0
+               : 1;
 }
 
-int genGrass(const std::vector<std::string>& args) {
+int genGrass(const std::vector<std::string>& args)
+{
     // Tiling grass: two greens mixed by noise, dry patches, fine blades.
     const int n = 256;
     Image image(n, n);
@@ -50,7 +55,8 @@ int genGrass(const std::vector<std::string>& args) {
             double dry = smoothstep(0.25, 0.55, fbm2(u * 0.5 + 3, v * 0.5 + 7, 3, 0.5, 2, 43));
             double blades = fbm2(u * 16, v * 4, 2, 0.5, 64, 47);
             double light = 0.85 + 0.25 * patches + 0.15 * blades;
-            double r = mix(0.20, 0.48, dry) * light, g = mix(0.42, 0.45, dry) * light, b = mix(0.12, 0.20, dry) * light;
+            double r = mix(0.20, 0.48, dry) * light, g = mix(0.42, 0.45, dry) * light,
+                   b = mix(0.12, 0.20, dry) * light;
             image.at(x, y) = rgb(r, g, b);
         }
     }
@@ -65,7 +71,8 @@ struct Dir {
 
 // The sky seen in one direction: blue above, pale at the horizon, a soft
 // sun, a layer of clouds, and hazy green land below.
-Rgba skyColour(Dir d) {
+Rgba skyColour(Dir d)
+{
     double len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
     d = {d.x / len, d.y / len, d.z / len};
     const Dir sun = {-0.48, 0.36, 0.80};
@@ -93,13 +100,15 @@ Rgba skyColour(Dir d) {
         g = mix(0.66, 0.34, t);
         b = mix(0.68, 0.22, t);
     }
-    double glow = std::pow(std::max(0.0, sunCos), 64) * 0.9 + std::pow(std::max(0.0, sunCos), 8) * 0.15;
+    double glow =
+        std::pow(std::max(0.0, sunCos), 64) * 0.9 + std::pow(std::max(0.0, sunCos), 8) * 0.15;
     return rgb(r + glow, g + glow * 0.95, b + glow * 0.8);
 }
 
-}  // namespace
+}   // namespace
 
-int genSky(const std::vector<std::string>& args) {
+int genSky(const std::vector<std::string>& args)
+{
     // The faces in the order the sky box takes them. Texel (s, t) of a face,
     // with a = 2s - 1 and b = 2t - 1 across it, looks along these directions
     // (camera space: x right, y up, z ahead; t = 0 is the top row).
@@ -111,22 +120,24 @@ int genSky(const std::vector<std::string>& args) {
                 double a = (x + 0.5) / n * 2 - 1, b = (y + 0.5) / n * 2 - 1;
                 Dir d;
                 switch (face) {
-                case 0: d = {a, -b, 1}; break;    // front, z = +1
-                case 1: d = {-1, -b, a}; break;   // left, x = -1
-                case 2: d = {-a, -b, -1}; break;  // back, z = -1
-                case 3: d = {1, -b, -a}; break;   // right, x = +1
-                case 4: d = {a, 1, b}; break;     // top, y = +1
-                default: d = {a, -1, -b}; break;  // bottom, y = -1
+                case 0: d = {a, -b, 1}; break;     // front, z = +1
+                case 1: d = {-1, -b, a}; break;    // left, x = -1
+                case 2: d = {-a, -b, -1}; break;   // back, z = -1
+                case 3: d = {1, -b, -a}; break;    // right, x = +1
+                case 4: d = {a, 1, b}; break;      // top, y = +1
+                default: d = {a, -1, -b}; break;   // bottom, y = -1
                 }
                 image.at(x, y) = skyColour(d);
             }
         }
-        if (!save3df(args[size_t(face)], image, "rgb565", true)) return 1;
+        if (!save3df(args[size_t(face)], image, "rgb565", true))
+            return 1;
     }
     return 0;
 }
 
-int genEnvMap(const std::vector<std::string>& args) {
+int genEnvMap(const std::vector<std::string>& args)
+{
     // A sphere map of the same sky: the engine takes (n.x, n.y) * 0.5 + 0.5 of
     // the world normal as texture coordinates, so texel (s, t) shows what a
     // normal (2s - 1, 2t - 1, -nz) facing the viewer reflects (t grows with

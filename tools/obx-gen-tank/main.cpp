@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc == 2 && strcmp(argv[1], "--help") == 0) {
-        printf("usage: obx-gen-tank OUT.3ds\nWrites the test program's tank as a 3D Studio file.\n");
+        printf(
+            "usage: obx-gen-tank OUT.3ds\nWrites the test program's tank as a 3D Studio file.\n");
         return 0;
     }
     if (argc != 2 || argv[1][0] == '-') {

@@ -18,20 +18,20 @@ struct Material3ds {
     uint8_t ambient[3];
     uint8_t diffuse[3];
     bool twoSided = false;
-    std::string mapName;  // empty: no texture map
+    std::string mapName;   // empty: no texture map
 };
 
 struct Face3ds {
     uint16_t a, b, c;
-    uint16_t flags;  // edge visibility: 4 = AB, 2 = BC, 1 = CA
+    uint16_t flags;   // edge visibility: 4 = AB, 2 = BC, 1 = CA
 };
 
 struct Mesh3ds {
     std::string name;
     std::vector<Vec3> points;
-    std::vector<Vec2> uvs;  // one per point
+    std::vector<Vec2> uvs;   // one per point
     std::vector<Face3ds> faces;
-    std::vector<int> faceMaterial;  // index into the scene's materials, one per face
+    std::vector<int> faceMaterial;   // index into the scene's materials, one per face
 };
 
 struct Scene3ds {

@@ -24,32 +24,33 @@
 
 namespace {
 
-void usagePrint(FILE* to) {
-    fprintf(to,
-            "usage: obx-texconv [-f FORMAT] [--single-level] [--resize] INPUT OUTPUT.3df\n"
-            "       obx-texconv [-f FORMAT] [--single-level] --for-model FILE.3ds\n"
-            "\n"
-            "Converts a PNG, JPEG, TGA, BMP or GIF picture to a 3DF texture file. A\n"
-            "texture's sides are powers of two up to 256, at most 8:1.\n"
-            "\n"
-            "  -f, --format FORMAT  texel format:");
-    for (const TexFormat& f : texFormats()) fprintf(to, " %s", f.option);
-    fprintf(to,
-            "\n"
-            "                       (default rgb565)\n"
-            "  --single-level       no mipmap levels below the picture itself\n"
-            "  --resize             resample a picture of another size to the nearest\n"
-            "                       texture size (otherwise it is refused)\n"
-            "  --for-model FILE.3ds write every texture file the model's materials name\n"
-            "                       (NAME.3df for a map NAME.EXT) next to it, from the\n"
-            "                       pictures there (NAME.png, .jpg, .jpeg, .tga, .bmp or\n"
-            "                       .gif, letter case ignored): square, as a model's\n"
-            "                       mapping wants, resized as needed and turned upside\n"
-            "                       down (3D Studio counts v up from the bottom row)\n"
-            "  -h, --help           this text\n");
+void usagePrint(FILE* to)
+{
+    fprintf(to, "usage: obx-texconv [-f FORMAT] [--single-level] [--resize] INPUT OUTPUT.3df\n"
+                "       obx-texconv [-f FORMAT] [--single-level] --for-model FILE.3ds\n"
+                "\n"
+                "Converts a PNG, JPEG, TGA, BMP or GIF picture to a 3DF texture file. A\n"
+                "texture's sides are powers of two up to 256, at most 8:1.\n"
+                "\n"
+                "  -f, --format FORMAT  texel format:");
+    for (const TexFormat& f : texFormats())
+        fprintf(to, " %s", f.option);
+    fprintf(to, "\n"
+                "                       (default rgb565)\n"
+                "  --single-level       no mipmap levels below the picture itself\n"
+                "  --resize             resample a picture of another size to the nearest\n"
+                "                       texture size (otherwise it is refused)\n"
+                "  --for-model FILE.3ds write every texture file the model's materials name\n"
+                "                       (NAME.3df for a map NAME.EXT) next to it, from the\n"
+                "                       pictures there (NAME.png, .jpg, .jpeg, .tga, .bmp or\n"
+                "                       .gif, letter case ignored): square, as a model's\n"
+                "                       mapping wants, resized as needed and turned upside\n"
+                "                       down (3D Studio counts v up from the bottom row)\n"
+                "  -h, --help           this text\n");
 }
 
-int usageError() {
+int usageError()
+{
     usagePrint(stderr);
     return 2;
 }
@@ -62,7 +63,8 @@ struct Options {
     std::vector<const char*> paths;
 };
 
-void alphaWarn(const char* path, const TexFormat& format) {
+void alphaWarn(const char* path, const TexFormat& format)
+{
     fprintf(stderr,
             "obx-texconv: warning: %s has transparent pixels that %s cannot keep "
             "(argb4444 and argb8888 keep them)\n",
@@ -70,7 +72,8 @@ void alphaWarn(const char* path, const TexFormat& format) {
 }
 
 // One picture to one texture file.
-int pictureConvert(const Options& o) {
+int pictureConvert(const Options& o)
+{
     const char* in = o.paths[0];
     std::string error;
     int w = 0, h = 0;
@@ -88,7 +91,8 @@ int pictureConvert(const Options& o) {
         fprintf(stderr, "obx-texconv: %s: %s\n", in, error.c_str());
         return 1;
     }
-    if (texFormatDropsAlpha(*o.format, image)) alphaWarn(in, *o.format);
+    if (texFormatDropsAlpha(*o.format, image))
+        alphaWarn(in, *o.format);
     if (o.resize) {
         int fw = 0, fh = 0;
         texSizeFit(image.width, image.height, &fw, &fh);
@@ -101,19 +105,23 @@ int pictureConvert(const Options& o) {
     return 0;
 }
 
-std::string directoryOf(const std::string& path) {
+std::string directoryOf(const std::string& path)
+{
     size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-bool fileRead(const char* path, std::vector<uint8_t>* bytes) {
+bool fileRead(const char* path, std::vector<uint8_t>* bytes)
+{
     FILE* f = fopen(path, "rb");
-    if (!f) return false;
+    if (!f)
+        return false;
     uint8_t buffer[65536];
     for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) {
         bytes->insert(bytes->end(), buffer, buffer + n);
         // Far beyond any model the engine can load.
-        if (bytes->size() > (size_t(256) << 20)) break;
+        if (bytes->size() > (size_t(256) << 20))
+            break;
     }
     bool ok = !ferror(f) && bytes->size() <= (size_t(256) << 20);
     fclose(f);
@@ -121,7 +129,8 @@ bool fileRead(const char* path, std::vector<uint8_t>* bytes) {
 }
 
 // Every texture file of a model, from the pictures next to it.
-int modelConvert(const Options& o) {
+int modelConvert(const Options& o)
+{
     std::vector<uint8_t> bytes;
     if (!fileRead(o.model, &bytes)) {
         fprintf(stderr, "obx-texconv: cannot read %s\n", o.model);
@@ -146,15 +155,18 @@ int modelConvert(const Options& o) {
         char picture[4096];
         ModelTexture t;
         int found = modelImageFind(directory.c_str(), name, picture, sizeof picture);
-        int made = found && modelTextureWrite(picture, out.c_str(), o.format->option, o.mipmaps, &t);
-        if (progress) fprintf(stderr, "\r%50s\r", "");
+        int made =
+            found && modelTextureWrite(picture, out.c_str(), o.format->option, o.mipmaps, &t);
+        if (progress)
+            fprintf(stderr, "\r%50s\r", "");
         if (made) {
             const char* base = strrchr(picture, '/');
             printf("%s  from %s", out.c_str(), base ? base + 1 : picture);
             if (t.width != t.fitWidth || t.height != t.fitHeight)
                 printf(", %dx%d resized to %dx%d", t.width, t.height, t.fitWidth, t.fitHeight);
             printf("\n");
-            if (t.alphaDropped) alphaWarn(picture, *o.format);
+            if (t.alphaDropped)
+                alphaWarn(picture, *o.format);
         } else if (found) {
             fprintf(stderr, "obx-texconv: %s: %s\n", picture, t.error);
             failed = 1;
@@ -163,19 +175,22 @@ int modelConvert(const Options& o) {
             if (fileFindIgnoringCase(directory.c_str(), name, existing, sizeof existing)) {
                 printf("%s  kept: no picture next to the model\n", existing);
             } else {
-                fprintf(stderr, "obx-texconv: %s: no picture for it next to the model\n", out.c_str());
+                fprintf(stderr, "obx-texconv: %s: no picture for it next to the model\n",
+                        out.c_str());
                 failed = 1;
             }
         }
         fflush(stdout);
     }
-    if (scan.mapCount == 0) printf("%s names no texture maps\n", o.model);
+    if (scan.mapCount == 0)
+        printf("%s names no texture maps\n", o.model);
     return failed;
 }
 
-}  // namespace
+}   // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     Options o;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
@@ -200,6 +215,7 @@ int main(int argc, char** argv) {
             o.paths.push_back(a);
         }
     }
-    if (o.model) return o.paths.empty() ? modelConvert(o) : usageError();
+    if (o.model)
+        return o.paths.empty() ? modelConvert(o) : usageError();
     return o.paths.size() == 2 ? pictureConvert(o) : usageError();
 }

@@ -61,7 +61,7 @@ typedef struct Options {
     int yaw, pitch;
     int pitchGiven;
     int smooth;
-    int shape;         /* 0 solid, 1 outline, 2 points */
+    int shape; /* 0 solid, 1 outline, 2 points */
     int textured;
     int resolution;
 } Options;
@@ -234,8 +234,8 @@ static int countOf(const int* how, int count, int want)
 }
 
 /* What was loaded, on standard output; how[i] says how texture i was found. */
-static void reportPrint(const char* path, const Scan3ds* scan, const Object* object,
-                        const int* how, const Textures* t)
+static void reportPrint(const char* path, const Scan3ds* scan, const Object* object, const int* how,
+                        const Textures* t)
 {
     int n = scan->mapCount;
     printf("%s\n", path);
@@ -327,7 +327,7 @@ static int objectSmooth(Object* o)
 {
     int n = o->vertexCount;
     int* order = (int*)malloc(sizeof(int) * (size_t)(n + 1));
-    float (*sums)[3] = (float(*)[3])calloc((size_t)n + 1, sizeof(float[3]));
+    float(*sums)[3] = (float(*)[3])calloc((size_t)n + 1, sizeof(float[3]));
     if (!order || !sums) {
         free(order);
         free(sums);
@@ -361,8 +361,8 @@ static int objectSmooth(Object* o)
         }
     }
     for (int v = 0; v < n; v++) {
-        float length = sqrtf(sums[v][0] * sums[v][0] + sums[v][1] * sums[v][1] +
-                             sums[v][2] * sums[v][2]);
+        float length =
+            sqrtf(sums[v][0] * sums[v][0] + sums[v][1] * sums[v][1] + sums[v][2] * sums[v][2]);
         if (length > 0.0f)
             for (int axis = 0; axis < 3; axis++)
                 o->vertexNormals[v][axis] = sums[v][axis] / length;
@@ -443,7 +443,8 @@ static void viewFit(View* v)
         float low[2] = {1.0f, 1.0f}, high[2] = {-1.0f, -1.0f};
         for (int i = 0; i < o->vertexCount; i++) {
             const Vector* p = &o->vertices[i];
-            const float screen[2] = {(p->x + x) / (distance + p->z), (p->y + y) / (distance + p->z)};
+            const float screen[2] = {(p->x + x) / (distance + p->z),
+                                     (p->y + y) / (distance + p->z)};
             for (int k = 0; k < 2; k++) {
                 low[k] = screen[k] < low[k] ? screen[k] : low[k];
                 high[k] = screen[k] > high[k] ? screen[k] : high[k];
@@ -562,26 +563,25 @@ static void viewDraw(const View* v)
 
 static void usage(FILE* to)
 {
-    fprintf(to,
-            "usage: obx-view FILE.3ds [--headless] [--shot PNG] [--yaw DEG] [--pitch DEG]\n"
-            "                [--shading flat|smooth] [--shape solid|outline|points]\n"
-            "                [--untextured] [--resolution 0..4]\n"
-            "\n"
-            "Shows a 3D Studio model through the engine, from the front three-quarters.\n"
-            "Its textures are NAME.3df next to it for a map NAME.EXT, or pictures there\n"
-            "(NAME.png, .jpg, .jpeg, .tga, .bmp or .gif) converted on the fly;\n"
-            "obx-texconv --for-model FILE.3ds writes them next to it for good.\n"
-            "\n"
-            "  --headless          draw one frame without a window, then end\n"
-            "  --shot PNG          write that frame to PNG\n"
-            "  --yaw, --pitch DEG  turn the model (default 325 and 20; 50 for a flat one)\n"
-            "  --shading, --shape  how it is drawn (flat, solid by default)\n"
-            "  --untextured        without its textures\n"
-            "  --resolution 0..4   640x480, 800x600, 1024x768, 1280x1024, 1600x1200\n"
-            "  -h, --help          this text\n"
-            "\n"
-            "Keys: arrows turn, S shading, O shape, T textures, + and - zoom, R reset,\n"
-            "F12 screenshot (into the directory it was started from), Escape quits.\n");
+    fprintf(to, "usage: obx-view FILE.3ds [--headless] [--shot PNG] [--yaw DEG] [--pitch DEG]\n"
+                "                [--shading flat|smooth] [--shape solid|outline|points]\n"
+                "                [--untextured] [--resolution 0..4]\n"
+                "\n"
+                "Shows a 3D Studio model through the engine, from the front three-quarters.\n"
+                "Its textures are NAME.3df next to it for a map NAME.EXT, or pictures there\n"
+                "(NAME.png, .jpg, .jpeg, .tga, .bmp or .gif) converted on the fly;\n"
+                "obx-texconv --for-model FILE.3ds writes them next to it for good.\n"
+                "\n"
+                "  --headless          draw one frame without a window, then end\n"
+                "  --shot PNG          write that frame to PNG\n"
+                "  --yaw, --pitch DEG  turn the model (default 325 and 20; 50 for a flat one)\n"
+                "  --shading, --shape  how it is drawn (flat, solid by default)\n"
+                "  --untextured        without its textures\n"
+                "  --resolution 0..4   640x480, 800x600, 1024x768, 1280x1024, 1600x1200\n"
+                "  -h, --help          this text\n"
+                "\n"
+                "Keys: arrows turn, S shading, O shape, T textures, + and - zoom, R reset,\n"
+                "F12 screenshot (into the directory it was started from), Escape quits.\n");
 }
 
 /* 1 when the options are right; 0 when not; -1 when the usage was asked for. */
@@ -676,24 +676,15 @@ static int windowRun(AppWindow* window, View* v)
         if (event.type == APP_QUIT)
             return 0;
         if (event.type != APP_KEY) {
-            viewDraw(v);   /* shown again after being covered or resized */
+            viewDraw(v); /* shown again after being covered or resized */
             continue;
         }
         switch (event.key) {
-        case APP_KEY_ESCAPE:
-            return 0;
-        case APP_KEY_LEFT:
-            v->yaw += 3;
-            break;
-        case APP_KEY_RIGHT:
-            v->yaw -= 3;
-            break;
-        case APP_KEY_UP:
-            v->pitch += 3;
-            break;
-        case APP_KEY_DOWN:
-            v->pitch -= 3;
-            break;
+        case APP_KEY_ESCAPE: return 0;
+        case APP_KEY_LEFT: v->yaw += 3; break;
+        case APP_KEY_RIGHT: v->yaw -= 3; break;
+        case APP_KEY_UP: v->pitch += 3; break;
+        case APP_KEY_DOWN: v->pitch -= 3; break;
         case 's':
             v->smooth = !v->smooth;
             printf("obx-view: %s shading\n", v->smooth ? "smooth" : "flat");
@@ -719,9 +710,7 @@ static int windowRun(AppWindow* window, View* v)
             if (v->distance * 1.1f < 2800.0f - v->object->radius)
                 v->distance *= 1.1f;
             break;
-        case 'r':
-            viewReset(v);
-            break;
+        case 'r': viewReset(v); break;
         case APP_KEY_F12: {
             char path[PATH_MAX + 64];
             if (shotPathNext(v, path, sizeof path))
@@ -730,8 +719,7 @@ static int windowRun(AppWindow* window, View* v)
                 fprintf(stderr, "obx-view: no free screenshot name in %s\n", v->startDirectory);
             continue;
         }
-        default:
-            continue;
+        default: continue;
         }
         fflush(stdout);
         viewPose(v);
@@ -769,8 +757,9 @@ int main(int argc, char** argv)
         strcpy(view.startDirectory, ".");
     char shot[PATH_MAX] = "";
     if (o.shot) {
-        int n = o.shot[0] == '/' ? snprintf(shot, sizeof shot, "%s", o.shot)
-                                 : snprintf(shot, sizeof shot, "%s/%s", view.startDirectory, o.shot);
+        int n = o.shot[0] == '/'
+                    ? snprintf(shot, sizeof shot, "%s", o.shot)
+                    : snprintf(shot, sizeof shot, "%s/%s", view.startDirectory, o.shot);
         if (n < 0 || (size_t)n >= sizeof shot) {
             fprintf(stderr, "obx-view: the path %s is too long\n", o.shot);
             return 1;
@@ -800,8 +789,8 @@ int main(int argc, char** argv)
     const uint32_t extra[3] = {0, 0, 0};
     view.key = obxLightsourceAdd(keyLight[0], keyLight[1], keyLight[2], 0.0f, 0.0f, 0.0f, 0.0f,
                                  NULL, extra);
-    view.fill = obxLightsourceAdd(fillLight[0], fillLight[1], fillLight[2], 0.0f, 0.0f, 0.0f,
-                                  0.0f, NULL, extra);
+    view.fill = obxLightsourceAdd(fillLight[0], fillLight[1], fillLight[2], 0.0f, 0.0f, 0.0f, 0.0f,
+                                  NULL, extra);
     obxAmbientlightLight(ambientLight[0], ambientLight[1], ambientLight[2]);
     const float backdrop[3] = {30.0f / 255.0f, 34.0f / 255.0f, 44.0f / 255.0f};
     obxBackgroundSetColor(backdrop);
@@ -814,7 +803,7 @@ int main(int argc, char** argv)
     if (!viewLoad(&view)) {
         /* The refusal alone: nothing of what was not loaded. */
         fprintf(stderr, "obx-view: the engine cannot load %s%s\n", o.file,
-                !scan.isMain ? ": not a 3D Studio file"
+                !scan.isMain   ? ": not a 3D Studio file"
                 : scan.damaged ? ": it is damaged"
                                : "");
         obxShutdown();

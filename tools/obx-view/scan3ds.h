@@ -18,15 +18,15 @@ extern "C" {
 enum { SCAN_NAMES = 32, SCAN_MAPS = 256, SCAN_NAME_BYTES = 81 };
 
 typedef struct Scan3ds {
-    int isMain;          /* the file starts with a main chunk */
-    int damaged;         /* a chunk runs past its parent or is shorter than its header */
-    int meshes;          /* triangle meshes */
-    long vertices;       /* as their vertex lists count them */
-    long faces;          /* as their face lists count them */
+    int isMain;    /* the file starts with a main chunk */
+    int damaged;   /* a chunk runs past its parent or is shorter than its header */
+    int meshes;    /* triangle meshes */
+    long vertices; /* as their vertex lists count them */
+    long faces;    /* as their face lists count them */
     int materials;
-    int meshNameCount;   /* names kept, at most SCAN_NAMES */
+    int meshNameCount; /* names kept, at most SCAN_NAMES */
     char meshNames[SCAN_NAMES][SCAN_NAME_BYTES];
-    int mapCount;        /* texture files named by materials, each once, at most SCAN_MAPS */
+    int mapCount; /* texture files named by materials, each once, at most SCAN_MAPS */
     char maps[SCAN_MAPS][SCAN_NAME_BYTES];
 } Scan3ds;
 

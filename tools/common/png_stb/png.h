@@ -32,15 +32,15 @@
 typedef unsigned char png_byte;
 typedef uint32_t png_uint_32;
 
-#define PNG_IMAGE_VERSION 1
-#define PNG_FORMAT_RGB 1
-#define PNG_FORMAT_RGBA 3
+#define PNG_IMAGE_VERSION                1
+#define PNG_FORMAT_RGB                   1
+#define PNG_FORMAT_RGBA                  3
 #define PNG_IMAGE_PIXEL_CHANNELS(format) ((format) == PNG_FORMAT_RGBA ? 4 : 3)
-#define PNG_IMAGE_SIZE(image) \
+#define PNG_IMAGE_SIZE(image)                                                                      \
     ((size_t)(image).width * (image).height * PNG_IMAGE_PIXEL_CHANNELS((image).format))
 
 typedef struct {
-    void* opaque; // the decoded pixels
+    void* opaque;   // the decoded pixels
     png_uint_32 version;
     png_uint_32 width;
     png_uint_32 height;
@@ -76,7 +76,8 @@ static inline int png_image_finish_read(png_image* image, const void* background
     (void)background;
     (void)colormap;
     int channels = PNG_IMAGE_PIXEL_CHANNELS(image->format);
-    int ok = image->opaque && (image->format == PNG_FORMAT_RGB || image->format == PNG_FORMAT_RGBA) &&
+    int ok = image->opaque &&
+             (image->format == PNG_FORMAT_RGB || image->format == PNG_FORMAT_RGBA) &&
              (row_stride == 0 || row_stride == (int32_t)image->width * channels);
     if (ok) {
         const unsigned char* from = (const unsigned char*)image->opaque;
@@ -89,7 +90,8 @@ static inline int png_image_finish_read(png_image* image, const void* background
 }
 
 static inline int png_image_write_to_file(png_image* image, const char* path, int convert_to_8bit,
-                                          const void* buffer, int32_t row_stride, const void* colormap)
+                                          const void* buffer, int32_t row_stride,
+                                          const void* colormap)
 {
     (void)convert_to_8bit;
     (void)colormap;
