@@ -9,6 +9,22 @@ namespace {
 
 void ignoreError(const char*, FxBool) {}
 
+// A 640 x 480 double-buffered window with a depth buffer on a device just
+// started (the thread setting is read then).
+GrContext_t windowOpen()
+{
+    grGlideInit();
+    grSstSelect(0);
+    return grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                        GR_ORIGIN_UPPER_LEFT, 2, 1);
+}
+
+void windowClose(GrContext_t context)
+{
+    grSstWinClose(context);
+    grGlideShutdown();
+}
+
 struct Drawn {
     std::vector<SceneBuffers> scenes;
     unsigned long long pixelsWritten = 0, trianglesDrawn = 0;
@@ -20,10 +36,7 @@ Drawn drawScenes(const char* threads, const char* simd, int scenes)
     ScopedEnv t("OBX_GLIDE_THREADS", threads), s("OBX_GLIDE_SIMD", simd);
     Drawn d;
     grErrorSetCallback(ignoreError);
-    grGlideInit();
-    grSstSelect(0);
-    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
-                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = windowOpen();
     EXPECT_NE(context, (GrContext_t)0);
     randomSceneTextures();
     for (int seed = 0; seed < scenes; seed++) {
@@ -34,8 +47,7 @@ Drawn drawScenes(const char* threads, const char* simd, int scenes)
     extension<GrObxStatsProc>("grObxStats")(&stats);
     d.pixelsWritten = stats.pixelsWritten;
     d.trianglesDrawn = stats.trianglesDrawn;
-    grSstWinClose(context);
-    grGlideShutdown();
+    windowClose(context);
     grErrorSetCallback(nullptr);
     return d;
 }
@@ -70,10 +82,7 @@ TEST(DeviceThreads, RandomScenesDrawTheSameOnAnyNumberOfThreadsAndWithEitherLoop
 TEST(DeviceThreads, WhatWasDrawnIsThereWhenReadBack)
 {
     ScopedEnv t("OBX_GLIDE_THREADS", "2");
-    grGlideInit();
-    grSstSelect(0);
-    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
-                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = windowOpen();
     ASSERT_NE(context, (GrContext_t)0);
     useFullLayout();
     flatShading();
@@ -91,8 +100,7 @@ TEST(DeviceThreads, WhatWasDrawnIsThereWhenReadBack)
     grBufferClear(0xFF0000FF, 0, 0);
     grBufferSwap(0);
     EXPECT_EQ(pixelAt(5, 5, GR_BUFFER_FRONTBUFFER), 0x001F);
-    grSstWinClose(context);
-    grGlideShutdown();
+    windowClose(context);
 }
 
 // Far more queued work than the queue holds, all in a few rows, blended so
@@ -103,10 +111,7 @@ TEST(DeviceThreads, WhatWasDrawnIsThereWhenReadBack)
 std::vector<FxU16> crowdedRowsDraw(const char* threads, unsigned long long* written)
 {
     ScopedEnv t("OBX_GLIDE_THREADS", threads);
-    grGlideInit();
-    grSstSelect(0);
-    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
-                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = windowOpen();
     EXPECT_NE(context, (GrContext_t)0);
     useFullLayout();
     extension<GrObxStatsResetProc>("grObxStatsReset")();
@@ -134,8 +139,7 @@ std::vector<FxU16> crowdedRowsDraw(const char* threads, unsigned long long* writ
     GrObxStats stats;
     extension<GrObxStatsProc>("grObxStats")(&stats);
     *written = stats.pixelsWritten;
-    grSstWinClose(context);
-    grGlideShutdown();
+    windowClose(context);
     return pixels;
 }
 
@@ -161,10 +165,7 @@ TEST(DeviceThreads, MoreWorkInAFewRowsThanTheQueueHoldsDrawsAsWithoutThreads)
 std::vector<FxU16> clearsBetweenPathsDraw(const char* threads)
 {
     ScopedEnv t("OBX_GLIDE_THREADS", threads);
-    grGlideInit();
-    grSstSelect(0);
-    GrContext_t context = grSstWinOpen(0, GR_RESOLUTION_640x480, GR_REFRESH_60Hz,
-                                       GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1);
+    GrContext_t context = windowOpen();
     EXPECT_NE(context, (GrContext_t)0);
     useFullLayout();
     grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
@@ -185,8 +186,7 @@ std::vector<FxU16> clearsBetweenPathsDraw(const char* threads)
             grBufferSwap(0);
     }
     std::vector<FxU16> pixels = grab();
-    grSstWinClose(context);
-    grGlideShutdown();
+    windowClose(context);
     return pixels;
 }
 
