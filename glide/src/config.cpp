@@ -86,6 +86,7 @@ void configRead(Config* config)
     config->dumpPattern[0] = '\0';
     config->avx2 = __builtin_cpu_supports("avx2");
     config->threads = 0;
+    config->rowSpans = true;
 
     if (const char* tmu = getenv("FX_GLIDE_NUM_TMU")) {
         if (strcmp(tmu, "1") == 0)
@@ -113,6 +114,11 @@ void configRead(Config* config)
     if (const char* simd = getenv("OBX_GLIDE_SIMD"))
         if (strcasecmp(simd, "sse2") == 0)
             config->avx2 = false;
+    // "single" runs every row of a triangle through the stages on its own
+    // (for comparison; the pictures are the same).
+    if (const char* rows = getenv("OBX_GLIDE_ROWS"))
+        if (strcasecmp(rows, "single") == 0)
+            config->rowSpans = false;
     if (const char* dump = getenv("OBX_GLIDE_DUMP"))
         dumpPatternRead(config, dump);
 }

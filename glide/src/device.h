@@ -55,8 +55,9 @@ struct Config {
     bool noBoard;            // OBX_GLIDE_NO_BOARD=1
     DisplayMode display;     // OBX_GLIDE_DISPLAY
     char dumpPattern[256];   // OBX_GLIDE_DUMP, empty when unset
-    bool avx2;     // 256-bit pixel loops: the processor has AVX2 and OBX_GLIDE_SIMD allows it
-    int threads;   // OBX_GLIDE_THREADS: rasterizer threads, 0 = the application's own
+    bool avx2;       // 256-bit pixel loops: the processor has AVX2 and OBX_GLIDE_SIMD allows it
+    int threads;     // OBX_GLIDE_THREADS: rasterizer threads, 0 = the application's own
+    bool rowSpans;   // short rows of a triangle share spans (unless OBX_GLIDE_ROWS=single)
 };
 
 void configRead(Config* config);

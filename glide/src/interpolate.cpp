@@ -10,29 +10,36 @@ void stageIterColor(Span* s)
 {
     const Pipeline& P = *s->path;
     const Setup* setup = s->setup;
-    float start[4] = {255.0f, 255.0f, 255.0f, 255.0f}, step[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    Ramp r, g, b, a;
     if (P.needIterColor) {
-        start[0] = planeStart(setup->r, s);
-        start[1] = planeStart(setup->g, s);
-        start[2] = planeStart(setup->b, s);
-        step[0] = (float)setup->r.dx;
-        step[1] = (float)setup->g.dx;
-        step[2] = (float)setup->b.dx;
+        rampInit(&r, setup->r, s);
+        rampInit(&g, setup->g, s);
+        rampInit(&b, setup->b, s);
+    } else {
+        rampConstant(&r, 255.0f);
+        rampConstant(&g, 255.0f);
+        rampConstant(&b, 255.0f);
     }
-    if (P.needIterAlpha) {
-        start[3] = planeStart(setup->a, s);
-        step[3] = (float)setup->a.dx;
-    }
-    F r0 = splat(start[0]), g0 = splat(start[1]), b0 = splat(start[2]), a0 = splat(start[3]);
-    F dr = splat(step[0]), dg = splat(step[1]), db = splat(step[2]), da = splat(step[3]);
+    if (P.needIterAlpha)
+        rampInit(&a, setup->a, s);
+    else
+        rampConstant(&a, 255.0f);
     F lo = splat(0.0f), hi = splat(255.0f), half = splat(0.5f);
-    bool flat = step[0] == 0.0f && step[1] == 0.0f && step[2] == 0.0f && step[3] == 0.0f;
+    // Every pixel as the first when nothing steps along the row (nor, in a
+    // span of several rows, from row to row).
+    bool flat = (float)setup->r.dx == 0.0f || !P.needIterColor;
+    flat = flat && ((float)setup->g.dx == 0.0f || !P.needIterColor);
+    flat = flat && ((float)setup->b.dx == 0.0f || !P.needIterColor);
+    flat = flat && ((float)setup->a.dx == 0.0f || !P.needIterAlpha);
+    for (int k = 1; flat && k < s->rows; k++)
+        flat = r.rowStart[k] == r.rowStart[0] && g.rowStart[k] == g.rowStart[0] &&
+               b.rowStart[k] == b.rowStart[0] && a.rowStart[k] == a.rowStart[0];
     F index = iota(), width = splat((float)W);
     for (int i = 0; i < s->n; i += W, index = addF(index, width)) {
-        I ir = truncI(addF(clampF(addF(r0, mulF(index, dr)), lo, hi), half));
-        I ig = truncI(addF(clampF(addF(g0, mulF(index, dg)), lo, hi), half));
-        I ib = truncI(addF(clampF(addF(b0, mulF(index, db)), lo, hi), half));
-        I ia = truncI(addF(clampF(addF(a0, mulF(index, da)), lo, hi), half));
+        I ir = truncI(addF(clampF(rampAt(r, s, i, index), lo, hi), half));
+        I ig = truncI(addF(clampF(rampAt(g, s, i, index), lo, hi), half));
+        I ib = truncI(addF(clampF(rampAt(b, s, i, index), lo, hi), half));
+        I ia = truncI(addF(clampF(rampAt(a, s, i, index), lo, hi), half));
         I argb = orI(orI(shl32(ia, 24), shl32(ir, 16)), orI(shl32(ig, 8), ib));
         if (flat) {   // every pixel as the first: no step
             argb = spreadFirst(argb);
@@ -48,12 +55,13 @@ void stageIterColor(Span* s)
 // the W buffer and table fog use.
 void stageIterQ(Span* s)
 {
-    F q0 = splat(planeStart(s->setup->q, s)), dq = splat((float)s->setup->q.dx);
+    Ramp q;
+    rampInit(&q, s->setup->q, s);
     I one = splatI(0x3F7FFFFF), fifteen = splatI(15), zero = zeroI();
     I far = splatI(0xFFFF), mask12 = splatI(0xFFF), ones = splatI(-1);
     F index = iota(), width = splat((float)W);
     for (int i = 0; i < s->n; i += W, index = addF(index, width)) {
-        I bits = bitsI(addF(q0, mulF(index, dq)));
+        I bits = bitsI(rampAt(q, s, i, index));
         I zeros = sub32(splatI(126), sar32(bits, 23));
         I mantissa = andI(shr32(bits, 11), mask12);
         I d = orI(shl32(zeros, 12), xorI(mantissa, mask12));

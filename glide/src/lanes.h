@@ -220,6 +220,12 @@ SIMD_INLINE I lookup16(const int32_t* table, I index)
     return _mm256_blendv_epi8(lo, hi, _mm256_cmpgt_epi32(index, _mm256_set1_epi32(7)));
 }
 
+// table[index] for indexes 0..7, the table 32-byte aligned
+SIMD_INLINE F lookup8F(const float* table, I index)
+{
+    return _mm256_permutevar8x32_ps(_mm256_load_ps(table), index);
+}
+
 // --- narrow values in memory ---
 SIMD_INLINE I loadU8(const uint8_t* p)
 {
@@ -530,6 +536,13 @@ SIMD_INLINE I lookup16(const int32_t* table, I index)
     return _mm_setr_epi32(table[k[0]], table[k[1]], table[k[2]], table[k[3]]);
 }
 
+SIMD_INLINE F lookup8F(const float* table, I index)
+{
+    alignas(16) int32_t k[4];
+    _mm_store_si128((__m128i*)k, index);
+    return _mm_setr_ps(table[k[0]], table[k[1]], table[k[2]], table[k[3]]);
+}
+
 // --- narrow values in memory ---
 SIMD_INLINE I loadU8(const uint8_t* p)
 {
@@ -671,22 +684,65 @@ SIMD_INLINE I floorI(F v)
     return add32(i, bitsI(lessF(v, toF(i))));
 }
 
+// A plane's value at the centre of pixel (x, y).
+SIMD_INLINE float planeAt(const Plane& p, const Setup* st, int x, int y)
+{
+    return (float)(p.at + p.dx * ((double)x + 0.5 - st->refX) +
+                   p.dy * ((double)y + 0.5 - st->refY));
+}
+
 // The start of a plane at the span's first pixel.
 SIMD_INLINE float planeStart(const Plane& p, const Span* s)
 {
-    const Setup* st = s->setup;
-    return (float)(p.at + p.dx * ((double)s->x + 0.5 - st->refX) +
-                   p.dy * ((double)s->y + 0.5 - st->refY));
+    return planeAt(p, s->setup, s->x, s->y);
+}
+
+// A plane along the span: the value at its row's start plus the column
+// times the step, for a span of one row or of several.
+struct Ramp {
+    F start, step;
+    alignas(32) float rowStart[SPAN_ROWS_MAX];
+};
+
+SIMD_INLINE void rampInit(Ramp* r, const Plane& p, const Span* s)
+{
+    r->step = splat((float)p.dx);
+    if (!s->rows) {
+        r->start = splat(planeStart(p, s));
+        return;
+    }
+    r->start = splat(0.0f);
+    for (int k = 0; k < SPAN_ROWS_MAX; k++)
+        r->rowStart[k] = k < s->rows ? planeAt(p, s->setup, s->rowX[k], s->rowY[k]) : 0.0f;
+}
+
+// The same value everywhere.
+SIMD_INLINE void rampConstant(Ramp* r, float v)
+{
+    r->step = splat(0.0f);
+    r->start = splat(v);
+    for (int k = 0; k < SPAN_ROWS_MAX; k++)
+        r->rowStart[k] = v;
+}
+
+// The values of pixels i .. i + W - 1, index holding i .. i + W - 1.
+SIMD_INLINE F rampAt(const Ramp& r, const Span* s, int i, F index)
+{
+    if (!s->rows)
+        return addF(r.start, mulF(index, r.step));
+    return addF(lookup8F(r.rowStart, loadI(s->laneRow + i)),
+                mulF(loadF(s->laneColumn + i), r.step));
 }
 
 // out[i] = the plane's value at pixel i of the span, for the span's pixels
 // (rounded up to whole registers).
 SIMD_INLINE void planeRamp(float* out, const Plane& p, const Span* s)
 {
-    F start = splat(planeStart(p, s)), step = splat((float)p.dx);
+    Ramp r;
+    rampInit(&r, p, s);
     F index = iota(), width = splat((float)W);
     for (int i = 0; i < s->n; i += W, index = addF(index, width))
-        storeF(out + i, addF(start, mulF(index, step)));
+        storeF(out + i, rampAt(r, s, i, index));
 }
 
 // round(x / 255) on 16-bit lanes holding products of two 8-bit values.

@@ -23,8 +23,9 @@
 #include "device.h"
 
 // SPAN_MAX is a multiple of every lane width (lanes.h): a stage may compute
-// up to LANES_MAX - 1 values past the span's end and ignore them.
-enum { SPAN_MAX = 64, LANES_MAX = 8 };
+// up to LANES_MAX - 1 values past the span's end and ignore them. A span
+// holds the short rows of at most SPAN_ROWS_MAX rows of one primitive.
+enum { SPAN_MAX = 64, LANES_MAX = 8, SPAN_ROWS_MAX = 8 };
 
 // An attribute as a linear function of the pixel position:
 // value(px, py) = at + dx * (px - refX) + dy * (py - refY), px, py pixel centres.
@@ -55,6 +56,18 @@ struct Span {
     int x, y, n;       // first pixel (buffer coordinates, row 0 = top) and count
     uint16_t* color;   // first pixel of the span in the render target
     uint16_t* aux;     // same in the aux buffer, or null
+
+    // A span of several rows (rows > 0): the pixels of row k start at
+    // (rowX[k], rowY[k]), rowN[k] of them, one row after the other; each
+    // pixel knows its row, its column in it and its position. The stages
+    // read and write copies of the rows' pixels (rowColor, rowAux), which
+    // color and aux then point at, and x and y are 0.
+    int rows = 0;
+    int rowX[SPAN_ROWS_MAX], rowY[SPAN_ROWS_MAX], rowN[SPAN_ROWS_MAX];
+    alignas(32) int32_t laneRow[SPAN_MAX + LANES_MAX];
+    alignas(32) float laneColumn[SPAN_MAX + LANES_MAX];
+    alignas(32) int32_t laneX[SPAN_MAX + LANES_MAX], laneY[SPAN_MAX + LANES_MAX];
+    alignas(32) uint16_t rowColor[SPAN_MAX + 2 * LANES_MAX], rowAux[SPAN_MAX + 2 * LANES_MAX];
 
     // Texture coordinates and 1/q of the TMU being sampled (spare entries:
     // runs of pixels are processed a register at a time from any start).
@@ -195,6 +208,10 @@ extern Pipeline pixelPath;
 // Runs the span's pixel path over pixels [x0, x1) of row y (buffer
 // coordinates, already clipped), in runs of at most SPAN_MAX.
 void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1);
+
+// Runs the span's pixel path once over the rows s->rowX, rowY, rowN[0..rows)
+// (distinct rows, at most SPAN_MAX pixels in all).
+void spanDrawRows(Span* s, const Setup* setup, int rows);
 
 // A triangle ready for scan conversion: its planes, and its three edges as
 // integer functions stepped row by row (values at pixel column 0 of row

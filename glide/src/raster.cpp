@@ -204,6 +204,18 @@ void setupTriangle(const Vertex* a, const Vertex* b, const Vertex* c)
     submitTriangle(&t);
 }
 
+// Rows up to this long go through the pixel path together with their
+// neighbours, longer ones on their own.
+enum { SHORT_ROW = SPAN_MAX / 2 };
+
+static void rowsFlush(Span* s, const Setup* setup, int rows)
+{
+    if (rows == 1)
+        spanDraw(s, setup, s->rowY[0], s->rowX[0], s->rowX[0] + s->rowN[0]);
+    else if (rows > 1)
+        spanDrawRows(s, setup, rows);
+}
+
 // Scan conversion: each row's span between the edges, through the pixel path.
 void triangleRows(Span* s, const Triangle* t, int rowBegin, int rowEnd)
 {
@@ -212,6 +224,8 @@ void triangleRows(Span* s, const Triangle* t, int rowBegin, int rowEnd)
     int64_t edgeC[3];
     for (int k = 0; k < 3; k++)
         edgeC[k] = t->edgeC[k] + (int64_t)(first - t->rowFirst) * t->edgeStep[k];
+    bool together = dev.config.rowSpans;
+    int rows = 0, pixels = 0;   // short rows waiting in the span record
     for (int row = first; row <= last; row++) {
         int64_t left = t->clipX0, right = t->clipX1 - 1;
         for (int k = 0; k < 3; k++) {
@@ -229,9 +243,24 @@ void triangleRows(Span* s, const Triangle* t, int rowBegin, int rowEnd)
             }
             edgeC[k] += t->edgeStep[k];
         }
-        if (left <= right)
+        if (left > right)
+            continue;
+        int n = (int)(right - left) + 1;
+        if (!together || n > SHORT_ROW) {
             spanDraw(s, &t->setup, row, (int)left, (int)right + 1);
+            continue;
+        }
+        if (rows == SPAN_ROWS_MAX || pixels + n > SPAN_MAX) {
+            rowsFlush(s, &t->setup, rows);
+            rows = pixels = 0;
+        }
+        s->rowX[rows] = (int)left;
+        s->rowY[rows] = row;
+        s->rowN[rows] = n;
+        rows++;
+        pixels += n;
     }
+    rowsFlush(s, &t->setup, rows);
 }
 
 static void drawPointCovered(const Vertex* v, float fx, float fy);

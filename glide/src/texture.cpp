@@ -69,6 +69,9 @@ alignas(64) static const int32_t lodDither[4][12] = {
     {200, 72, 232, 104, 200, 72, 232, 104, 200, 72, 232, 104},
     {56, 184, 24, 152, 56, 184, 24, 152, 56, 184, 24, 152},
     {248, 120, 216, 88, 248, 120, 216, 88, 248, 120, 216, 88}};
+// The same, row y & 3 at 4 * (y & 3).
+alignas(64) static const int32_t lodDitherFlat[16] = {8,  136, 40, 168, 200, 72,  232, 104,
+                                                      56, 184, 24, 152, 248, 120, 216, 88};
 
 // --- the lanes path ---
 
@@ -132,9 +135,10 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
     const TmuState& u = P.st.tmu[t];
     const LevelTable& lt = *P.levelTable[t];
     const int n = s->n;
-    const F sq0 = splat(planeStart(st->sq[t], s)), dsq = splat((float)st->sq[t].dx);
-    const F tq0 = splat(planeStart(st->tq[t], s)), dtq = splat((float)st->tq[t].dx);
-    const F q0 = splat(planeStart(st->qt[t], s)), dq = splat((float)st->qt[t].dx);
+    Ramp sq, tq, q;
+    rampInit(&sq, st->sq[t], s);
+    rampInit(&tq, st->tq[t], s);
+    rampInit(&q, st->qt[t], s);
     const F one = splat(1.0f);
 
     const bool lodOn = P.tmuLod[t];
@@ -143,8 +147,9 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
         g = gradients(st, t, P.tmuLodOffset[t]);
     const bool mipmap = P.tmuMipmap[t];
     const int lastLevel = P.texture[t]->levelCount - 1;
+    const bool dither = P.tmuDither[t];
     I round = splatI(128);
-    if (P.tmuDither[t])
+    if (dither && !s->rows)
         round = loadI(&lodDither[s->y & 3][s->x & 3]);
     const bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR;
     const bool magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
@@ -157,14 +162,17 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
 
     // With q the same over the whole primitive, 1/q and the level of detail
     // are too (the terms in d(1/w) vanish for any finite s and t, which the
-    // range check below guarantees): both once for the span.
+    // range check below guarantees): both once for the span. Every row of
+    // the span starts with the same q then, but for the sign of a zero q,
+    // whose coordinates fail the range check whatever its sign.
     const bool affine = st->qt[t].dx == 0.0 && st->qt[t].dy == 0.0;
-    const F rConst = divF(one, addF(q0, mulF(splat(0.0f), dq)));
+    const F q0 = s->rows ? splat(q.rowStart[0]) : q.start;
+    const F rConst = divF(one, addF(q0, mulF(splat(0.0f), q.step)));
     I lodConst = splatI(-(1 << 20));
     if (affine && lodOn)
         lodConst = levelOfDetail(g, rConst, splat(0.0f), splat(0.0f));
     // One level for every pixel of the span: its numbers once.
-    c->oneLevel = !mipmap || !lodOn || (affine && !P.tmuDither[t]);
+    c->oneLevel = !mipmap || !lodOn || (affine && !dither);
     c->level0 = 0;
     if (mipmap && lodOn && affine) {
         int32_t lod0 = firstI(lodConst);
@@ -178,9 +186,8 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
     const F count = splat((float)n), width = splat((float)W);
     F index = iota();
     for (int i = 0; i < n; i += W, index = addF(index, width)) {
-        F sq = addF(sq0, mulF(index, dsq)), tq = addF(tq0, mulF(index, dtq));
-        F r = affine ? rConst : divF(one, addF(q0, mulF(index, dq)));
-        F ss = mulF(sq, r), tt = mulF(tq, r);
+        F r = affine ? rConst : divF(one, rampAt(q, s, i, index));
+        F ss = mulF(rampAt(sq, s, i, index), r), tt = mulF(rampAt(tq, s, i, index), r);
 
         I lod = lodConst;
         if (lodOn) {
@@ -190,8 +197,14 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
         }
         I minified = greater32(lod, zero);
         I lv = zero;
-        if (mipmap)
+        if (mipmap) {
+            if (dither && s->rows) {
+                I place = orI(shl32(andI(loadI(s->laneY + i), splatI(3)), 2),
+                              andI(loadI(s->laneX + i), splatI(3)));
+                round = lookup16(lodDitherFlat, place);
+            }
             lv = andI(min32(sar32(add32(lod, round), 8), splatI(lastLevel)), minified);
+        }
         I half = select(minified, minHalf, magHalf);
 
         F su = mulF(ss, scaleS), tv = mulF(tt, scaleT);
@@ -499,7 +512,10 @@ static void generalTexels(Span* s, int t, const DecodedTexture* tex, uint32_t* o
         int32_t lod = s->lod[i];
         int level = 0;
         if (mipmap && lod > 0) {
-            int32_t round = dither ? lodDither[s->y & 3][(s->x + i) & 3] : 128;
+            int32_t round = 128;
+            if (dither)
+                round = s->rows ? lodDither[s->laneY[i] & 3][s->laneX[i] & 3]
+                                : lodDither[s->y & 3][(s->x + i) & 3];
             level = (lod + round) >> 8;
             level = level > last ? last : level;
         }

@@ -51,9 +51,12 @@ void stageWrite(Span* s)
         if (!s->live[i])
             continue;
         written++;
-        if (rgb)
-            color[i] =
-                dither ? ditherPack(s->color32[i], s->x + i, s->y, dither) : pack565(s->color32[i]);
+        if (rgb && dither) {
+            int x = s->rows ? s->laneX[i] : s->x + i, y = s->rows ? s->laneY[i] : s->y;
+            color[i] = ditherPack(s->color32[i], x, y, dither);
+        } else if (rgb) {
+            color[i] = pack565(s->color32[i]);
+        }
         if (depth)
             aux[i] = s->depth[i];
         else if (alpha)

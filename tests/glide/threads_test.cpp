@@ -1,5 +1,6 @@
-// Rasterizer threads and the 256-bit pixel loops draw exactly what one thread
-// with the 128-bit loops draws.
+// Rasterizer threads, the 256-bit pixel loops and the short rows of small
+// triangles drawn together draw exactly what one thread with the 128-bit
+// loops draws row by row.
 #include "glide_test_util.h"
 #include "random_scene.h"
 
@@ -31,9 +32,9 @@ struct Drawn {
 };
 
 // Random scenes drawn by a device started with these settings.
-Drawn drawScenes(const char* threads, const char* simd, int scenes)
+Drawn drawScenes(const char* threads, const char* simd, int scenes, const char* rows = nullptr)
 {
-    ScopedEnv t("OBX_GLIDE_THREADS", threads), s("OBX_GLIDE_SIMD", simd);
+    ScopedEnv t("OBX_GLIDE_THREADS", threads), s("OBX_GLIDE_SIMD", simd), r("OBX_GLIDE_ROWS", rows);
     Drawn d;
     grErrorSetCallback(ignoreError);
     GrContext_t context = windowOpen();
@@ -60,10 +61,10 @@ int firstDifference(const Drawn& a, const Drawn& b)
     return a.scenes.size() == b.scenes.size() ? -1 : (int)a.scenes.size();
 }
 
-TEST(DeviceThreads, RandomScenesDrawTheSameOnAnyNumberOfThreadsAndWithEitherLoops)
+TEST(DeviceThreads, RandomScenesDrawTheSameOnAnyNumberOfThreadsWithEitherLoopsAndRowsTogether)
 {
     const int scenes = 40;
-    Drawn reference = drawScenes("0", "sse2", scenes);
+    Drawn reference = drawScenes("0", "sse2", scenes, "single");
     ASSERT_EQ(reference.scenes.size(), (size_t)scenes);
     EXPECT_GT(reference.pixelsWritten, 0u);
     struct Setting {
