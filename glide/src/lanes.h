@@ -684,17 +684,12 @@ SIMD_INLINE I floorI(F v)
     return add32(i, bitsI(lessF(v, toF(i))));
 }
 
-// A plane's value at the centre of pixel (x, y).
-SIMD_INLINE float planeAt(const Plane& p, const Setup* st, int x, int y)
-{
-    return (float)(p.at + p.dx * ((double)x + 0.5 - st->refX) +
-                   p.dy * ((double)y + 0.5 - st->refY));
-}
-
 // The start of a plane at the span's first pixel.
 SIMD_INLINE float planeStart(const Plane& p, const Span* s)
 {
-    return planeAt(p, s->setup, s->x, s->y);
+    const Setup* st = s->setup;
+    return (float)(p.at + p.dx * ((double)s->x + 0.5 - st->refX) +
+                   p.dy * ((double)s->y + 0.5 - st->refY));
 }
 
 // A plane along the span: the value at its row's start plus the column
@@ -713,7 +708,7 @@ SIMD_INLINE void rampInit(Ramp* r, const Plane& p, const Span* s)
     }
     r->start = splat(0.0f);
     for (int k = 0; k < SPAN_ROWS_MAX; k++)
-        r->rowStart[k] = k < s->rows ? planeAt(p, s->setup, s->rowX[k], s->rowY[k]) : 0.0f;
+        r->rowStart[k] = (float)(p.at + p.dx * s->rowDX[k] + p.dy * s->rowDY[k]);
 }
 
 // The same value everywhere.

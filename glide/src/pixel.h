@@ -64,6 +64,9 @@ struct Span {
     // color and aux then point at, and x and y are 0.
     int rows = 0;
     int rowX[SPAN_ROWS_MAX], rowY[SPAN_ROWS_MAX], rowN[SPAN_ROWS_MAX];
+    // Each row's first pixel centre relative to the primitive's reference
+    // point, as the planes are evaluated (0 for rows the span lacks).
+    alignas(32) double rowDX[SPAN_ROWS_MAX], rowDY[SPAN_ROWS_MAX];
     alignas(32) int32_t laneRow[SPAN_MAX + LANES_MAX];
     alignas(32) float laneColumn[SPAN_MAX + LANES_MAX];
     alignas(32) int32_t laneX[SPAN_MAX + LANES_MAX], laneY[SPAN_MAX + LANES_MAX];

@@ -24,11 +24,33 @@ void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1)
     }
 }
 
-// The stages cost about the same for a register of pixels whether it is
-// full or not, and a small triangle's rows hold a few pixels each: its rows
-// go through together, every lane computing what it would in a span of its
-// own row (each value from its row's start and its column), on copies of
-// the rows' pixels that are put back afterwards.
+// n pixels of a row copied, four at a time while they last.
+static inline void copyPixels(uint16_t* to, const uint16_t* from, int n)
+{
+    int k = 0;
+    for (; k + 4 <= n; k += 4)
+        memcpy(to + k, from + k, 4 * sizeof(uint16_t));
+    for (; k < n; k++)
+        to[k] = from[k];
+}
+
+// Each lane's row, column and place for the LANES_MAX pixels from column k
+// of row r, which starts at x, y, the first of them at lane `at`.
+static inline void lanesPlace(Span* s, int at, int r, int k, int x, int y)
+{
+    for (int j = 0; j < LANES_MAX; j++) {
+        s->laneRow[at + j] = r;
+        s->laneColumn[at + j] = (float)(k + j);
+        s->laneX[at + j] = x + k + j;
+        s->laneY[at + j] = y;
+    }
+}
+
+// The stages cost about as much for a register of pixels whether it is full
+// or not, and a small triangle's rows hold a few pixels each: its rows go
+// through together, every lane computing what it would in a span of its own
+// row (each value from its row's start and its column), on copies of the
+// rows' pixels that are put back afterwards.
 void spanDrawRows(Span* s, const Setup* setup, int rows)
 {
     const Pipeline& P = *s->path;
@@ -36,22 +58,21 @@ void spanDrawRows(Span* s, const Setup* setup, int rows)
     for (int r = 0; r < rows; r++) {
         int x = s->rowX[r], y = s->rowY[r], m = s->rowN[r];
         size_t at = (size_t)y * P.width + (size_t)x;
-        // Whole groups of LANES_MAX from the row's first pixel: the next
-        // row's overwrite what lies past this one's end, and the last row's
-        // fill the lanes past the span's end with harmless values.
-        for (int k = 0; k < m + LANES_MAX; k++) {
-            s->laneRow[n + k] = r;
-            s->laneColumn[n + k] = (float)k;
-            s->laneX[n + k] = x + k;
-            s->laneY[n + k] = y;
-            if (k + 1 >= m && r + 1 < rows)
-                break;
-        }
-        memcpy(s->rowColor + n, P.color + at, (size_t)m * sizeof(uint16_t));
+        // The next row's lanes overwrite those past this one's end.
+        for (int k = 0; k < m; k += LANES_MAX)
+            lanesPlace(s, n + k, r, k, x, y);
+        copyPixels(s->rowColor + n, P.color + at, m);
         if (P.aux)
-            memcpy(s->rowAux + n, P.aux + at, (size_t)m * sizeof(uint16_t));
+            copyPixels(s->rowAux + n, P.aux + at, m);
+        s->rowDX[r] = (double)x + 0.5 - setup->refX;
+        s->rowDY[r] = (double)y + 0.5 - setup->refY;
         n += m;
     }
+    // Lanes past the end compute harmless values of the last row.
+    int last = rows - 1;
+    lanesPlace(s, n, last, s->rowN[last], s->rowX[last], s->rowY[last]);
+    for (int r = rows; r < SPAN_ROWS_MAX; r++)
+        s->rowDX[r] = s->rowDY[r] = 0.0;
     s->setup = setup;
     s->rows = rows;
     s->x = 0;
@@ -66,11 +87,10 @@ void spanDrawRows(Span* s, const Setup* setup, int rows)
     bool auxWritten = P.aux && (P.writeDepth || P.writeAlpha);
     for (int r = 0, from = 0; r < rows; from += s->rowN[r], r++) {
         size_t at = (size_t)s->rowY[r] * P.width + (size_t)s->rowX[r];
-        size_t bytes = (size_t)s->rowN[r] * sizeof(uint16_t);
         if (P.writeRgb)
-            memcpy(P.color + at, s->rowColor + from, bytes);
+            copyPixels(P.color + at, s->rowColor + from, s->rowN[r]);
         if (auxWritten)
-            memcpy(P.aux + at, s->rowAux + from, bytes);
+            copyPixels(P.aux + at, s->rowAux + from, s->rowN[r]);
     }
     s->rows = 0;
 }
