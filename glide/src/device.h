@@ -6,7 +6,9 @@
  * bytes). `dev` is the rest: configuration, the open window and its buffers,
  * texture memory, the vertex layout and the pixel path chosen for the current
  * state. Every state setter marks the pixel path stale (`dev.stale`); the next
- * draw call chooses a new one (validate.cpp) before any pixel is touched.
+ * draw call chooses a new one (validate.cpp) before any pixel is touched. A
+ * new texture source marks only its unit, and the draw looks up just its
+ * decoded texture.
  */
 #ifndef OBX_GLIDE_DEVICE_H
 #define OBX_GLIDE_DEVICE_H
@@ -282,7 +284,12 @@ struct Device {
     Vertex fanHub, fanLast;
     int fanCount;
 
-    bool stale;   // state changed since the pixel path was chosen
+    // The pixel path must be looked at again before the next pixel: some
+    // state changed (stateChanged), or only the texture sources of the units
+    // in sourcesChanged (bit per unit), which a program sets per polygon.
+    bool stale;
+    bool stateChanged;
+    uint8_t sourcesChanged;
     GrObxStats stats;
     uint64_t pointsDrawn, linesDrawn, trianglesIn;   // the board's other primitive counters
 };
@@ -319,6 +326,15 @@ bool requireWindow(const char* call);
 static inline void markStale(void)
 {
     dev.stale = true;
+    dev.stateChanged = true;
+}
+
+// grTexSource gave unit `tmu` a new source: only its decoded texture need
+// be looked up again.
+static inline void markSourceChanged(int tmu)
+{
+    dev.stale = true;
+    dev.sourcesChanged |= (uint8_t)(1u << tmu);
 }
 
 // Colours given as GrColor_t in the context's colour format, turned into

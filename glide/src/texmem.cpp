@@ -291,40 +291,83 @@ FxBool grTexDownloadMipMapLevelPartial(GrChipID_t tmu, FxU32 startAddress, GrLOD
     return FXTRUE;
 }
 
+// Each unit's last source that passed the checks below, and the memory size
+// and split-address mode they were made under: a program sets its sources
+// per polygon, mostly ones it set before.
+struct CheckedSource {
+    bool valid;
+    bool multibase;
+    uint32_t memSize;
+    FxU32 address, evenOdd;
+    GrLOD_t smallLod, largeLod;
+    GrAspectRatio_t aspect;
+    GrTextureFormat_t format;
+};
+static CheckedSource checkedSource[MAX_TMU];
+
+static bool sourceChecked(const CheckedSource& c, FxU32 address, FxU32 evenOdd,
+                          const GrTexInfo* info, bool multibase)
+{
+    return c.valid && c.address == address && c.evenOdd == evenOdd &&
+           c.smallLod == info->smallLodLog2 && c.largeLod == info->largeLodLog2 &&
+           c.aspect == info->aspectRatioLog2 && c.format == info->format &&
+           c.multibase == multibase && c.memSize == dev.texMemSize;
+}
+
 void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info)
 {
     TRACE("grTexSource(%d, %u, %u, ptr)", tmu, startAddress, evenOdd);
     if (!tmuUsable("grTexSource", tmu))
         return;
-    if (!info ||
-        !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2,
-                      info->format) ||
-        (evenOdd & GR_MIPMAPLEVELMASK_BOTH) == 0) {
-        reportError("grTexSource: invalid texture description");
-        return;
-    }
     TmuState& u = gs.tmu[tmu];
-    // With split addresses only level 256 lies at the start address (the
-    // board's first base address serves both).
-    uint32_t stored = u.multibase
-                          ? (info->largeLodLog2 == GR_LOD_LOG2_256
-                                 ? texLevelOffset(GR_LOD_LOG2_128, GR_LOD_LOG2_256,
-                                                  info->aspectRatioLog2, info->format, evenOdd)
-                                 : 0)
-                          : texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2,
-                                           info->aspectRatioLog2, info->format, evenOdd);
-    if (!rangeFits("grTexSource", startAddress, stored))
+    CheckedSource& checked = checkedSource[tmu];
+    if (!info || !sourceChecked(checked, startAddress, evenOdd, info, u.multibase != FXFALSE)) {
+        if (!info ||
+            !texInfoValid(info->smallLodLog2, info->largeLodLog2, info->aspectRatioLog2,
+                          info->format) ||
+            (evenOdd & GR_MIPMAPLEVELMASK_BOTH) == 0) {
+            reportError("grTexSource: invalid texture description");
+            return;
+        }
+        // With split addresses only level 256 lies at the start address (the
+        // board's first base address serves both).
+        uint32_t stored =
+            u.multibase ? (info->largeLodLog2 == GR_LOD_LOG2_256
+                               ? texLevelOffset(GR_LOD_LOG2_128, GR_LOD_LOG2_256,
+                                                info->aspectRatioLog2, info->format, evenOdd)
+                               : 0)
+                        : texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2,
+                                         info->aspectRatioLog2, info->format, evenOdd);
+        if (!rangeFits("grTexSource", startAddress, stored))
+            return;
+        checked = {true,
+                   u.multibase != FXFALSE,
+                   dev.texMemSize,
+                   startAddress,
+                   evenOdd,
+                   info->smallLodLog2,
+                   info->largeLodLog2,
+                   info->aspectRatioLog2,
+                   info->format};
+    }
+    FxU32 storedEvenOdd = evenOdd & GR_MIPMAPLEVELMASK_BOTH;
+    bool top = info->largeLodLog2 == GR_LOD_LOG2_256;
+    // The same source again changes nothing.
+    if (u.sourceValid == FXTRUE && u.sourceAddress == startAddress && u.sourceEvenOdd == storedEvenOdd &&
+        u.smallLod == info->smallLodLog2 && u.largeLod == info->largeLodLog2 &&
+        u.aspect == info->aspectRatioLog2 && u.format == info->format &&
+        (!top || u.multibaseAddress[GR_TEXBASE_256] == startAddress))
         return;
     u.sourceValid = FXTRUE;
     u.sourceAddress = startAddress;
-    u.sourceEvenOdd = evenOdd & GR_MIPMAPLEVELMASK_BOTH;
+    u.sourceEvenOdd = storedEvenOdd;
     u.smallLod = info->smallLodLog2;
     u.largeLod = info->largeLodLog2;
     u.aspect = info->aspectRatioLog2;
     u.format = info->format;
-    if (u.largeLod == GR_LOD_LOG2_256)
+    if (top)
         u.multibaseAddress[GR_TEXBASE_256] = startAddress;
-    markStale();
+    markSourceChanged(tmu);
 }
 
 static void downloadTable(const char* call, GrTexTable_t type, const void* data, int start, int end)

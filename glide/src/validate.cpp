@@ -209,24 +209,50 @@ void unitTexture(Pipeline& p, int t)
     p.tmuLodOffset[t] = ((tex ? tex->largeLod : 8) - 8) * 256 + bias;
 }
 
+// The fields grTexSource, grTexMultibase and grTexMultibaseAddress set.
+void sourceCopy(TmuState& to, const TmuState& from)
+{
+    to.sourceValid = from.sourceValid;
+    to.sourceAddress = from.sourceAddress;
+    to.sourceEvenOdd = from.sourceEvenOdd;
+    to.smallLod = from.smallLod;
+    to.largeLod = from.largeLod;
+    to.aspect = from.aspect;
+    to.format = from.format;
+    to.multibase = from.multibase;
+    memcpy(to.multibaseAddress, from.multibaseAddress, sizeof to.multibaseAddress);
+}
+
 // Whether two states differ in nothing but the texture sources.
 bool onlySourcesDiffer(const GlideState& a, const GlideState& b)
 {
     GlideState c;
     memcpy((void*)&c, (const void*)&b, sizeof c);
-    for (int t = 0; t < MAX_TMU; t++) {
-        c.tmu[t].sourceValid = a.tmu[t].sourceValid;
-        c.tmu[t].sourceAddress = a.tmu[t].sourceAddress;
-        c.tmu[t].sourceEvenOdd = a.tmu[t].sourceEvenOdd;
-        c.tmu[t].smallLod = a.tmu[t].smallLod;
-        c.tmu[t].largeLod = a.tmu[t].largeLod;
-        c.tmu[t].aspect = a.tmu[t].aspect;
-        c.tmu[t].format = a.tmu[t].format;
-        c.tmu[t].multibase = a.tmu[t].multibase;
-        memcpy(c.tmu[t].multibaseAddress, a.tmu[t].multibaseAddress,
-               sizeof c.tmu[t].multibaseAddress);
-    }
+    for (int t = 0; t < MAX_TMU; t++)
+        sourceCopy(c.tmu[t], a.tmu[t]);
     return memcmp((const void*)&a, (const void*)&c, sizeof c) == 0;
+}
+
+// Nothing but grTexSource was called since the path was chosen (a landscape
+// gives every piece of ground its own light map): the units named look up
+// their decoded textures again and the rest of the path stands, without
+// comparing the whole state. True when that was all.
+bool sourcesOnly(Pipeline& p)
+{
+    if (dev.stateChanged || !p.valid || p.cacheGeneration != texCacheGeneration ||
+        p.color != renderTarget() || p.aux != dev.auxBuffer)
+        return false;
+    for (int t = 0; t < MAX_TMU; t++) {
+        if (!(dev.sourcesChanged & (1u << t)))
+            continue;
+        sourceCopy(p.st.tmu[t], gs.tmu[t]);
+        if (p.tmuSampled[t])
+            unitTexture(p, t);
+    }
+    // A new decoded copy may have dropped others, never one the path samples.
+    p.cacheGeneration = texCacheGeneration;
+    queuePathChanged();
+    return true;
 }
 
 // What the state asks of the path, read by every planning step below.
@@ -422,8 +448,9 @@ void planStages(Pipeline& p, const Needs& needs)
 void validatePipeline(void)
 {
     Pipeline& p = pixelPath;
-    if (pathKept(p)) {
-        dev.stale = false;
+    if (sourcesOnly(p) || pathKept(p)) {
+        dev.stale = dev.stateChanged = false;
+        dev.sourcesChanged = 0;
         return;
     }
     Needs needs = {};
@@ -444,6 +471,7 @@ void validatePipeline(void)
     p.st = gs;
     p.valid = true;
     p.cacheGeneration = texCacheGeneration;
-    dev.stale = false;
+    dev.stale = dev.stateChanged = false;
+    dev.sourcesChanged = 0;
     queuePathChanged();
 }

@@ -756,6 +756,99 @@ TEST_F(TwoUnitTest, UpstreamUnitFeedsTmuZero)
     EXPECT_EQ(alphaAt(128, 128), 255);
 }
 
+TEST_F(TwoUnitTest, SourcesSwitchedBetweenDrawsShowWhatMemoryHolds)
+{
+    // TMU1 holds four uniform 8 x 8 light maps back to back, TMU0 two uniform
+    // palette textures; TMU0 multiplies its texel by TMU1's. Sources change
+    // between draws, back and forth, while the maps, the textures and the
+    // palette are sent again (sometimes one download over two maps), on no
+    // rasterizer thread and on two: every square shows what memory holds then.
+    for (const char* threads : {"0", "2"}) {
+        grSstWinClose(context);
+        context = 0;
+        grGlideShutdown();
+        ScopedEnv env("OBX_GLIDE_THREADS", threads);
+        grGlideInit();
+        grSstSelect(0);
+        reopen(GR_ORIGIN_UPPER_LEFT);
+        decalTexture();
+        grTexCombine(GR_TMU1, GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE,
+                     GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, FXFALSE, FXFALSE);
+        grTexCombine(GR_TMU0, GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL,
+                     GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_LOCAL, FXFALSE, FXFALSE);
+        int light[4], index[2], source1 = 0, source0 = 0;
+        GuTexPalette palette = {};
+        auto sendMaps = [&](int first, int count, int value) {
+            std::vector<FxU8> texels((size_t)64 * count, (FxU8)value);
+            GrTexInfo info = {GR_LOD_LOG2_8, GR_LOD_LOG2_8,
+                              count == 1 ? GR_ASPECT_LOG2_1x1 : GR_ASPECT_LOG2_1x2,
+                              GR_TEXFMT_INTENSITY_8, texels.data()};
+            if (count == 2)
+                info.smallLodLog2 = info.largeLodLog2 = GR_LOD_LOG2_16;
+            grTexDownloadMipMap(GR_TMU1, (FxU32)(64 * first), GR_MIPMAPLEVELMASK_BOTH, &info);
+            for (int k = first; k < first + count; k++)
+                light[k] = value;
+        };
+        auto sendTexture = [&](int which, int value) {
+            std::vector<FxU8> texels(64, (FxU8)value);
+            GrTexInfo info = {GR_LOD_LOG2_8, GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1, GR_TEXFMT_P_8,
+                              texels.data()};
+            grTexDownloadMipMap(GR_TMU0, (FxU32)(64 * which), GR_MIPMAPLEVELMASK_BOTH, &info);
+            index[which] = value;
+        };
+        auto setSource = [](GrChipID_t tmu, int which) {
+            GrTexInfo info = {GR_LOD_LOG2_8, GR_LOD_LOG2_8, GR_ASPECT_LOG2_1x1,
+                              tmu == GR_TMU1 ? GR_TEXFMT_INTENSITY_8 : GR_TEXFMT_P_8, nullptr};
+            grTexSource(tmu, (FxU32)(64 * which), GR_MIPMAPLEVELMASK_BOTH, &info);
+        };
+        for (int k = 0; k < 4; k++)
+            sendMaps(k, 1, 40 + 50 * k);
+        for (int e = 0; e < 4; e++)
+            palette.data[e] = 0xFF000000u | (FxU32)(0x3F1FFF + 0x2A4C11 * e);
+        grTexDownloadTable(GR_TEXTABLE_PALETTE, &palette);
+        sendTexture(0, 1);
+        sendTexture(1, 2);
+        setSource(GR_TMU1, source1);
+        setSource(GR_TMU0, source0);
+        uint32_t seed = 12345;
+        auto next = [&seed](int n) {
+            seed = seed * 1103515245u + 12345u;
+            return (int)((seed >> 16) % (uint32_t)n);
+        };
+        int mismatches = 0;
+        for (int step = 0; step < 600; step++) {
+            switch (next(8)) {
+            case 0:
+            case 1: setSource(GR_TMU1, source1 = next(4)); break;
+            case 2: setSource(GR_TMU0, source0 = next(2)); break;
+            case 3: sendMaps(next(4), 1, next(256)); break;
+            case 4: sendMaps(next(3), 2, next(256)); break;
+            case 5: sendTexture(next(2), next(4)); break;
+            case 6: {
+                int e = next(4);
+                palette.data[e] = 0xFF000000u | (FxU32)next(1 << 16) << 8 | (FxU32)next(256);
+                grTexDownloadTablePartial(GR_TEXTABLE_PALETTE, &palette, e, e);
+                break;
+            }
+            default: break;
+            }
+            // A square of its own for every step.
+            float x = (float)(step % 40 * 16), y = (float)(step / 40 * 16);
+            Vtx a = texVtx(x, y, 0, 0), b = texVtx(x + 8, y, 256, 0), c = texVtx(x, y + 8, 0, 256);
+            a.s1 = a.s0, a.t1 = a.t0, b.s1 = b.s0, b.t1 = b.t0, c.s1 = c.s0, c.t1 = c.t0;
+            tri(a, b, c);
+            FxU32 colour = palette.data[index[source0]];
+            int channel[3];
+            for (int i = 0; i < 3; i++)
+                channel[i] = (light[source1] * (int)(colour >> (16 - 8 * i) & 0xFF) + 127) / 255;
+            FxU16 expected = rgb565(channel[0], channel[1], channel[2]);
+            if (pixelAt((int)x + 1, (int)y + 1) != expected && mismatches++ < 5)
+                ADD_FAILURE() << "threads " << threads << ", step " << step;
+        }
+        EXPECT_EQ(mismatches, 0) << "threads " << threads;
+    }
+}
+
 TEST(OneUnitBoard, TmuZeroSeesNothingUpstream)
 {
     ScopedEnv one("FX_GLIDE_NUM_TMU", "1");
