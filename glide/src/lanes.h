@@ -225,6 +225,10 @@ SIMD_INLINE F lookup8F(const float* table, I index)
 {
     return _mm256_permutevar8x32_ps(_mm256_load_ps(table), index);
 }
+SIMD_INLINE I lookup8(const int32_t* table, I index)
+{
+    return _mm256_permutevar8x32_epi32(_mm256_load_si256((const __m256i*)table), index);
+}
 
 // --- narrow values in memory ---
 SIMD_INLINE I loadU8(const uint8_t* p)
@@ -542,6 +546,12 @@ SIMD_INLINE F lookup8F(const float* table, I index)
     _mm_store_si128((__m128i*)k, index);
     return _mm_setr_ps(table[k[0]], table[k[1]], table[k[2]], table[k[3]]);
 }
+SIMD_INLINE I lookup8(const int32_t* table, I index)
+{
+    alignas(16) int32_t k[4];
+    _mm_store_si128((__m128i*)k, index);
+    return _mm_setr_epi32(table[k[0]], table[k[1]], table[k[2]], table[k[3]]);
+}
 
 // --- narrow values in memory ---
 SIMD_INLINE I loadU8(const uint8_t* p)
@@ -727,6 +737,17 @@ SIMD_INLINE F rampAt(const Ramp& r, const Span* s, int i, F index)
         return addF(r.start, mulF(index, r.step));
     return addF(lookup8F(r.rowStart, loadI(s->laneRow + i)),
                 mulF(loadF(s->laneColumn + i), r.step));
+}
+
+// The buffer columns and rows of pixels i .. i + W - 1 of a span of
+// several rows.
+SIMD_INLINE I laneColumns(const Span* s, int i)
+{
+    return add32(lookup8(s->rowX, loadI(s->laneRow + i)), truncI(loadF(s->laneColumn + i)));
+}
+SIMD_INLINE I laneRows(const Span* s, int i)
+{
+    return lookup8(s->rowY, loadI(s->laneRow + i));
 }
 
 // out[i] = the plane's value at pixel i of the span, for the span's pixels

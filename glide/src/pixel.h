@@ -59,17 +59,17 @@ struct Span {
 
     // A span of several rows (rows > 0): the pixels of row k start at
     // (rowX[k], rowY[k]), rowN[k] of them, one row after the other; each
-    // pixel knows its row, its column in it and its position. The stages
+    // pixel knows its row and its column in it. The stages
     // read and write copies of the rows' pixels (rowColor, rowAux), which
     // color and aux then point at, and x and y are 0.
     int rows = 0;
-    int rowX[SPAN_ROWS_MAX], rowY[SPAN_ROWS_MAX], rowN[SPAN_ROWS_MAX];
+    alignas(32) int32_t rowX[SPAN_ROWS_MAX], rowY[SPAN_ROWS_MAX];
+    int rowN[SPAN_ROWS_MAX];
     // Each row's first pixel centre relative to the primitive's reference
     // point, as the planes are evaluated (0 for rows the span lacks).
     alignas(32) double rowDX[SPAN_ROWS_MAX], rowDY[SPAN_ROWS_MAX];
     alignas(32) int32_t laneRow[SPAN_MAX + LANES_MAX];
     alignas(32) float laneColumn[SPAN_MAX + LANES_MAX];
-    alignas(32) int32_t laneX[SPAN_MAX + LANES_MAX], laneY[SPAN_MAX + LANES_MAX];
     alignas(32) uint16_t rowColor[SPAN_MAX + 2 * LANES_MAX], rowAux[SPAN_MAX + 2 * LANES_MAX];
 
     // Texture coordinates and 1/q of the TMU being sampled (spare entries:
@@ -211,6 +211,16 @@ extern Pipeline pixelPath;
 // Runs the span's pixel path over pixels [x0, x1) of row y (buffer
 // coordinates, already clipped), in runs of at most SPAN_MAX.
 void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1);
+
+// The place in the buffer of pixel i of a span.
+static inline int spanColumn(const Span* s, int i)
+{
+    return s->rows ? s->rowX[s->laneRow[i]] + (int)s->laneColumn[i] : s->x + i;
+}
+static inline int spanRow(const Span* s, int i)
+{
+    return s->rows ? s->rowY[s->laneRow[i]] : s->y;
+}
 
 // Runs the span's pixel path once over the rows s->rowX, rowY, rowN[0..rows)
 // (distinct rows, at most SPAN_MAX pixels in all).

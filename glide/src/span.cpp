@@ -18,31 +18,34 @@ void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1)
         s->n = n;
         s->color = colorRow + x;
         s->aux = auxRow ? auxRow + x : nullptr;
-        memset(s->live, 1, (size_t)n);
+        memset(s->live, 1, sizeof s->live);   // those past n are never read
         for (int k = 0; k < P.stageCount; k++)
             P.stages[k](s);
     }
 }
 
-// n pixels of a row copied, four at a time while they last.
+// n pixels of a row copied, four at a time, the last four from n - 4 on.
 static inline void copyPixels(uint16_t* to, const uint16_t* from, int n)
 {
-    int k = 0;
-    for (; k + 4 <= n; k += 4)
-        memcpy(to + k, from + k, 4 * sizeof(uint16_t));
-    for (; k < n; k++)
-        to[k] = from[k];
+    if (n >= 4) {
+        for (int k = 0; k < n - 4; k += 4)
+            memcpy(to + k, from + k, 4 * sizeof(uint16_t));
+        memcpy(to + n - 4, from + n - 4, 4 * sizeof(uint16_t));
+        return;
+    }
+    if (n & 2)
+        memcpy(to, from, 2 * sizeof(uint16_t));
+    if (n & 1)
+        to[n - 1] = from[n - 1];
 }
 
-// Each lane's row, column and place for the LANES_MAX pixels from column k
-// of row r, which starts at x, y, the first of them at lane `at`.
-static inline void lanesPlace(Span* s, int at, int r, int k, int x, int y)
+// Each lane's row and column for the LANES_MAX pixels from column k of row
+// r, the first of them at lane `at`.
+static inline void lanesPlace(Span* s, int at, int r, int k)
 {
     for (int j = 0; j < LANES_MAX; j++) {
         s->laneRow[at + j] = r;
         s->laneColumn[at + j] = (float)(k + j);
-        s->laneX[at + j] = x + k + j;
-        s->laneY[at + j] = y;
     }
 }
 
@@ -54,13 +57,15 @@ static inline void lanesPlace(Span* s, int at, int r, int k, int x, int y)
 void spanDrawRows(Span* s, const Setup* setup, int rows)
 {
     const Pipeline& P = *s->path;
+    for (int r = 0; r < SPAN_ROWS_MAX; r++)
+        s->rowDX[r] = s->rowDY[r] = 0.0;
     int n = 0;
     for (int r = 0; r < rows; r++) {
         int x = s->rowX[r], y = s->rowY[r], m = s->rowN[r];
         size_t at = (size_t)y * P.width + (size_t)x;
         // The next row's lanes overwrite those past this one's end.
         for (int k = 0; k < m; k += LANES_MAX)
-            lanesPlace(s, n + k, r, k, x, y);
+            lanesPlace(s, n + k, r, k);
         copyPixels(s->rowColor + n, P.color + at, m);
         if (P.aux)
             copyPixels(s->rowAux + n, P.aux + at, m);
@@ -70,9 +75,7 @@ void spanDrawRows(Span* s, const Setup* setup, int rows)
     }
     // Lanes past the end compute harmless values of the last row.
     int last = rows - 1;
-    lanesPlace(s, n, last, s->rowN[last], s->rowX[last], s->rowY[last]);
-    for (int r = rows; r < SPAN_ROWS_MAX; r++)
-        s->rowDX[r] = s->rowDY[r] = 0.0;
+    lanesPlace(s, n, last, s->rowN[last]);
     s->setup = setup;
     s->rows = rows;
     s->x = 0;
@@ -81,7 +84,7 @@ void spanDrawRows(Span* s, const Setup* setup, int rows)
     s->color = s->rowColor;
     s->aux = P.aux ? s->rowAux : nullptr;
     s->counts.in += (uint64_t)n;
-    memset(s->live, 1, (size_t)n);
+    memset(s->live, 1, sizeof s->live);
     for (int k = 0; k < P.stageCount; k++)
         P.stages[k](s);
     bool auxWritten = P.aux && (P.writeDepth || P.writeAlpha);

@@ -199,8 +199,8 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
         I lv = zero;
         if (mipmap) {
             if (dither && s->rows) {
-                I place = orI(shl32(andI(loadI(s->laneY + i), splatI(3)), 2),
-                              andI(loadI(s->laneX + i), splatI(3)));
+                I place = orI(shl32(andI(laneRows(s, i), splatI(3)), 2),
+                              andI(laneColumns(s, i), splatI(3)));
                 round = lookup16(lodDitherFlat, place);
             }
             lv = andI(min32(sar32(add32(lod, round), 8), splatI(lastLevel)), minified);
@@ -514,8 +514,7 @@ static void generalTexels(Span* s, int t, const DecodedTexture* tex, uint32_t* o
         if (mipmap && lod > 0) {
             int32_t round = 128;
             if (dither)
-                round = s->rows ? lodDither[s->laneY[i] & 3][s->laneX[i] & 3]
-                                : lodDither[s->y & 3][(s->x + i) & 3];
+                round = lodDither[spanRow(s, i) & 3][spanColumn(s, i) & 3];
             level = (lod + round) >> 8;
             level = level > last ? last : level;
         }

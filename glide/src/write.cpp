@@ -52,8 +52,7 @@ void stageWrite(Span* s)
             continue;
         written++;
         if (rgb && dither) {
-            int x = s->rows ? s->laneX[i] : s->x + i, y = s->rows ? s->laneY[i] : s->y;
-            color[i] = ditherPack(s->color32[i], x, y, dither);
+            color[i] = ditherPack(s->color32[i], spanColumn(s, i), spanRow(s, i), dither);
         } else if (rgb) {
             color[i] = pack565(s->color32[i]);
         }
