@@ -8,7 +8,10 @@
 // Projects the polygon's corners and sends them as one fan: in one pass with
 // the light map on unit 1, or in two on a single unit, the second
 // multiplying the frame buffer by the light map.
-static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, int count)
+// `kept` is the surface texture left as unit 0's source by the fan before,
+// when only unit 1 changed source since; null when unknown.
+static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, int count,
+                        TextureRecord** kept)
 {
     LandscapeVertex screen[LEAF_CLIP_MAX];
     void* pointers[LEAF_CLIP_MAX];
@@ -31,10 +34,18 @@ static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, in
     // a surface without one is white, lit by its light map; a leaf whose
     // light map has none is left out, or on one unit stays unlit.
     TextureRecord* light = leaf->lightMap.lightTexture;
-    if (!textureSelect(leaf->texture)) {
+    TextureRecord* surface = leaf->texture;
+    int shown = surface == *kept ? textureReselect(surface) : textureSelect(surface);
+    *kept = NULL;
+    if (!shown) {
         TextureRecord* white = textureFind("white.3df");
         if (!white || !textureSelect(white))
             return;
+    } else if (leaf->lightMap.lightTmu != 0 && textureUnit(surface) != textureUnit(light)) {
+        // Light maps go to the other unit: the surface stays this unit's
+        // source for the next fan, and sending it again would only make the
+        // device check its pixel path anew.
+        *kept = surface;
     }
     if (leaf->lightMap.lightTmu != 0) {
         if (!textureSelect(light))
@@ -52,16 +63,17 @@ static void leafFanDraw(LandscapePatch* leaf, const LandscapeVertex* polygon, in
 
 void landscapeDraw(Landscape* landscape)
 {
+    TextureRecord* kept = NULL;
     for (int32_t i = 0; i < landscape->visibleCount; i++) {
         LandscapePatch* leaf = landscape->visibleLeaves[i];
         leaf->drawnOnce = 1;
         if (leaf->clipped) {
             if (leaf->clipCountB > 2)
-                leafFanDraw(leaf, leaf->clipB, leaf->clipCountB);
+                leafFanDraw(leaf, leaf->clipB, leaf->clipCountB, &kept);
             if (leaf->clipCountA > 2)
-                leafFanDraw(leaf, leaf->clipA, leaf->clipCountA);
+                leafFanDraw(leaf, leaf->clipA, leaf->clipCountA, &kept);
         } else {
-            leafFanDraw(leaf, leaf->viewCorners, 4);
+            leafFanDraw(leaf, leaf->viewCorners, 4, &kept);
         }
     }
 }

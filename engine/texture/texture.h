@@ -49,6 +49,10 @@ int textureUnit(const TextureRecord* texture);
 // slot and none can be taken over: the unit's source is then another
 // texture's, so the caller draws as if it had no texture.
 int textureSelect(TextureRecord* texture);
+// For a texture that is still its unit's source since the caller last
+// selected it (no other texture went to that unit since): counts the use
+// like textureSelect but sends nothing when its texels are current.
+int textureReselect(TextureRecord* texture);
 
 // Takeover candidates (texture_evict.cpp). The victim is the first record of
 // the list (newest first) of the texture's unit that owns a slot of at least

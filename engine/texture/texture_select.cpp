@@ -62,13 +62,26 @@ void textureAccountingReset(void)
     knownHead = NULL;
 }
 
-int textureSelect(TextureRecord* texture)
+static void textureUseCount(TextureRecord* texture)
 {
     if (texture->useCount++ == 0)
         recordListPush(&countedSinceBegin, texture);
     if (!texture->usedRecently)
         recordListPush(&markedRecent, texture);
     texture->usedRecently = 1;
+}
+
+int textureReselect(TextureRecord* texture)
+{
+    if (!texture->resident || texture->needsDownload)
+        return textureSelect(texture);
+    textureUseCount(texture);
+    return 1;
+}
+
+int textureSelect(TextureRecord* texture)
+{
+    textureUseCount(texture);
     int unit = textureUnit(texture);
     GrChipID_t chip = textureChip(unit);
     GrTexInfo* info = (GrTexInfo*)&texture->info;

@@ -286,6 +286,36 @@ TEST_F(LandscapePassTest, TwoUnitsDrawEachLeafInOnePass)
     EXPECT_EQ((int)linesStarting(frame, "grDrawVertexArray(").size(), fans);
     EXPECT_EQ((int)obxPerformanceGet()->polygonsDrawn, fans);
     EXPECT_EQ(linesStarting(frame, "grTexSource(1, ").size(), (size_t)fans);
+    // One surface stays unit 0's source from fan to fan, yet every use counts.
+    EXPECT_EQ(linesStarting(frame, "grTexSource(0, ").size(), 1u);
+    EXPECT_EQ(whiteTexture()->useCount, fans);
+
+    // Surfaces that change from leaf to leaf: each fan is drawn with its own.
+    TextureRecord* grass = obxTextureLoad("grass.3df", 0);
+    ASSERT_NE(grass, nullptr);
+    std::vector<LandscapePatch*> leaves = patchLevels(land).back();
+    for (size_t i = 0; i < leaves.size(); i++)
+        leaves[i]->texture = (i / 3) % 2 ? grass : whiteTexture();
+    frame = frameTrace();
+    std::vector<uint32_t> expectedSources;
+    for (int i = 0; i < land->visibleCount; i++) {
+        const LandscapePatch* leaf = land->visibleLeaves[i];
+        int leafFans = leaf->clipped ? (leaf->clipCountA > 2) + (leaf->clipCountB > 2) : 1;
+        expectedSources.insert(expectedSources.end(), (size_t)leafFans, leaf->texture->address);
+    }
+    std::vector<uint32_t> sources;
+    long long source = -1;
+    for (const std::string& line : frame) {
+        unsigned unit, address;
+        if (sscanf(line.c_str(), "grTexSource(%u, %u,", &unit, &address) == 2 && unit == 0)
+            source = address;
+        else if (line.rfind("grDrawVertexArray(", 0) == 0)
+            sources.push_back((uint32_t)source);
+    }
+    EXPECT_EQ(sources, expectedSources);
+    EXPECT_GT(grass->useCount, 0);
+    EXPECT_GT(whiteTexture()->useCount, 0);
+    EXPECT_EQ(grass->useCount + whiteTexture()->useCount, (int32_t)sources.size());
 }
 
 TEST_F(LandscapePassTest, OneUnitDrawsEachLeafTwiceMultiplyingByTheLightMap)
