@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <vector>
 
 namespace {
@@ -56,42 +55,26 @@ struct CacheEntry {
 const size_t CACHE_BUDGET = 4u * 1024 * 1024;
 const size_t CACHE_ENTRIES = 8192;
 
-// Entries by index, found by the address they start at and, per unit and
-// size class (entries reading at most 2^c bytes), by the first byte they
-// read; kept in order of use for eviction.
-enum { SIZE_CLASSES = 30 };
-// Never destroyed: a program may end without closing Glide, while its
-// rasterizer threads still sample the copies, and what the copies hold must
-// stay reachable to the end rather than be dropped with the containers.
-struct StartIndexes {
-    std::multimap<uint32_t, int> of[MAX_TMU][SIZE_CLASSES];
-};
+// Entries by index, kept in order of use for eviction. Never destroyed: a
+// program may end without closing Glide, while its rasterizer threads still
+// sample the copies, and what the copies hold must stay reachable to the end
+// rather than be dropped with the containers.
 std::vector<CacheEntry>& cache = *new std::vector<CacheEntry>;
 std::vector<int>& freeEntries = *new std::vector<int>;
-auto& byStart = (new StartIndexes) -> of;
 size_t entriesUsed;
 
-// Per unit, the entry (plus one; 0 for none) decoded from each 16-byte
-// aligned address of texture memory. A decode drops every copy whose bytes
-// it overlaps, so no two copies start at the same address; a plain array
-// finds a texture with one read where a hash table walked its chains.
-int32_t* entryAt[MAX_TMU];
-uint32_t entryAtCount;   // addresses covered per unit
+// Per unit, the entry (plus one; 0 for none) that reads each 16-byte
+// granule of texture memory. A decode drops every copy whose bytes it
+// overlaps, and every stretch a copy reads starts on the 16-byte grid, so
+// no two copies read one granule: a texture is found by the granule it
+// starts in with one read, and a download finds the copies it overwrites
+// by walking its own granules. Pages of 256 granules count those of theirs
+// that are read, so a download skips the empty ones.
+enum { PAGE_GRANULES = 256 };
+int32_t* owner[MAX_TMU];
+uint16_t* pageUse[MAX_TMU];
+uint32_t granuleCount;   // granules per unit
 
-int32_t* entryAtSlot(const Key& k)
-{
-    if (k.start % 16 != 0 || k.start / 16 >= entryAtCount)
-        return nullptr;
-    return &entryAt[k.tmu][k.start / 16];
-}
-
-int sizeClass(uint32_t bytes)
-{
-    int c = 0;
-    while (c < SIZE_CLASSES - 1 && (1u << c) < bytes)
-        c++;
-    return c;
-}
 int newest = -1, oldest = -1;
 size_t cacheTexels;
 uint32_t tableVersion = 1;   // bumped by every table download
@@ -128,6 +111,26 @@ void useListPushNewest(int i)
         oldest = i;
 }
 
+// Marks (or clears) the granules entry `i` reads as its own.
+void granulesClaim(int i, bool claim)
+{
+    const CacheEntry& e = cache[(size_t)i];
+    int32_t* own = owner[e.key.tmu];
+    uint16_t* use = pageUse[e.key.tmu];
+    for (int r = 0; r < e.read.count; r++) {
+        uint32_t last = (e.read.end[r] - 1) / 16;
+        for (uint32_t g = e.read.start[r] / 16; g <= last && g < granuleCount; g++) {
+            if (claim && own[g] == 0) {
+                own[g] = i + 1;
+                use[g / PAGE_GRANULES]++;
+            } else if (!claim && own[g] == i + 1) {
+                own[g] = 0;
+                use[g / PAGE_GRANULES]--;
+            }
+        }
+    }
+}
+
 void entryFree(int i)
 {
     CacheEntry& e = cache[(size_t)i];
@@ -139,20 +142,8 @@ void entryFree(int i)
     queueRetire(e.data);
     cacheTexels -= e.texelCount;
     useListRemove(i);
-    int32_t* slot = entryAtSlot(e.key);
-    if (slot && *slot == i + 1)
-        *slot = 0;
+    granulesClaim(i, false);
     entriesUsed--;
-    for (int r = 0; r < e.read.count; r++) {
-        std::multimap<uint32_t, int>& starts =
-            byStart[e.key.tmu][sizeClass(e.read.end[r] - e.read.start[r])];
-        auto range = starts.equal_range(e.read.start[r]);
-        for (auto it = range.first; it != range.second; ++it)
-            if (it->second == i) {
-                starts.erase(it);
-                break;
-            }
-    }
     e = CacheEntry{};
     freeEntries.push_back(i);
 }
@@ -267,24 +258,27 @@ uint32_t texCacheGeneration;
 
 void texCacheInvalidateRange(int tmu, uint32_t start, uint32_t end)
 {
-    std::vector<int> hit;
-    for (int c = 0; c < SIZE_CLASSES; c++) {
-        std::multimap<uint32_t, int>& starts = byStart[tmu][c];
-        if (starts.empty())
+    if (start >= end || start / 16 >= granuleCount)
+        return;
+    const int32_t* own = owner[tmu];
+    const uint16_t* use = pageUse[tmu];
+    uint32_t last = (end - 1) / 16 < granuleCount ? (end - 1) / 16 : granuleCount - 1;
+    for (uint32_t g = start / 16; g <= last; g++) {
+        if (use[g / PAGE_GRANULES] == 0) {
+            g |= PAGE_GRANULES - 1;   // on to the next page
             continue;
-        uint32_t reach = 1u << c;   // no entry of this class reads further
-        auto it = starts.lower_bound(start > reach ? start - reach : 0);
-        for (; it != starts.end() && it->first < end; ++it) {
-            const Ranges& read = cache[(size_t)it->second].read;
-            for (int r = 0; r < read.count; r++)
-                if (start < read.end[r] && read.start[r] < end) {
-                    hit.push_back(it->second);
-                    break;
-                }
         }
+        if (own[g] == 0)
+            continue;
+        // The granule may hold bytes on either side of the copy's.
+        int i = own[g] - 1;
+        const Ranges& read = cache[(size_t)i].read;
+        for (int r = 0; r < read.count; r++)
+            if (start < read.end[r] && read.start[r] < end) {
+                entryFree(i);
+                break;
+            }
     }
-    for (int i : hit)
-        entryFree(i);
 }
 
 void texCacheInvalidateTables(void)
@@ -302,22 +296,24 @@ void texCacheClear(void)
         pixelPath.texture[t] = nullptr;
 }
 
-// The address index as large as texture memory (which changes only while
+// The granule index as large as texture memory (which changes only while
 // Glide is shut down, the cache empty).
-static void entryAtFit(void)
+static void granulesFit(void)
 {
-    uint32_t count = dev.texMemSize / 16 + 1;
-    if (count == entryAtCount)
+    uint32_t count = (dev.texMemSize + 15) / 16;
+    if (count == granuleCount && owner[0])
         return;
     for (size_t i = 0; i < cache.size(); i++)
         entryFree((int)i);
     for (int t = 0; t < MAX_TMU; t++) {
-        free(entryAt[t]);
-        entryAt[t] = (int32_t*)calloc(count, sizeof(int32_t));
-        if (!entryAt[t])
+        free(owner[t]);
+        free(pageUse[t]);
+        owner[t] = (int32_t*)calloc(count + 1, sizeof(int32_t));
+        pageUse[t] = (uint16_t*)calloc(count / PAGE_GRANULES + 1, sizeof(uint16_t));
+        if (!owner[t] || !pageUse[t])
             count = 0;
     }
-    entryAtCount = count;
+    granuleCount = count;
 }
 
 // The decoded levels as the lanes sampler reads them (pixel.h).
@@ -406,41 +402,34 @@ static bool keyRanges(const Key& key, Ranges* read)
     return true;
 }
 
-// Each unit's last answer, asked for first: the same texture is asked for
-// again and again.
-static Key lastKey[MAX_TMU];
-static int lastIndex[MAX_TMU] = {-1, -1};
-static uint32_t lastGeneration[MAX_TMU];
-
-// The entry decoded from exactly this source with the current tables, made
-// the newest in the use order; -1 when there is none.
-static int cacheFind(const Key& key)
+// The entry whose bytes start at `start` in unit `tmu`'s memory, or -1.
+static inline int entryStartingAt(int tmu, uint32_t start)
 {
-    int tmu = key.tmu, i = -1;
-    if (lastIndex[tmu] >= 0 && lastGeneration[tmu] == texCacheGeneration && lastKey[tmu] == key) {
-        i = lastIndex[tmu];
-    } else {
-        int32_t* slot = entryAtSlot(key);
-        if (slot && *slot > 0 && cache[(size_t)(*slot - 1)].key == key)
-            i = *slot - 1;
-    }
-    if (i < 0)
+    if (start % 16 != 0 || start / 16 >= granuleCount)
         return -1;
-    if (formatUsesTable(key.format) && cache[(size_t)i].tableVersion != tableVersion) {
+    int i = owner[tmu][start / 16] - 1;
+    return i >= 0 && cache[(size_t)i].key.start == start ? i : -1;
+}
+
+// Entry `i` as the copy found: decoded with the current tables (else it
+// goes), made the newest in the use order. False when it went.
+static bool entryUse(int i)
+{
+    CacheEntry& e = cache[(size_t)i];
+    if (e.tableVersion != tableVersion && formatUsesTable(e.key.format)) {
         entryFree(i);   // decoded with an older table
-        return -1;
+        return false;
     }
-    useListRemove(i);
-    useListPushNewest(i);
-    lastKey[tmu] = key;
-    lastIndex[tmu] = i;
-    lastGeneration[tmu] = texCacheGeneration;
-    return i;
+    if (i != newest) {
+        useListRemove(i);
+        useListPushNewest(i);
+    }
+    return true;
 }
 
 // The entry `index` as the decoded copy of `key`, reading the stretches
-// `read` of texture memory: found by its start address and by the bytes it
-// reads, the newest in the use order.
+// `read` of texture memory: found by the granules it reads, the newest in
+// the use order.
 static void cacheIndex(int index, const Key& key, const Ranges& read, TextureData* data,
                        size_t texels)
 {
@@ -453,10 +442,8 @@ static void cacheIndex(int index, const Key& key, const Ranges& read, TextureDat
     e->texelCount = texels;
     cacheTexels += texels;
     useListPushNewest(index);
-    *entryAtSlot(key) = index + 1;
     entriesUsed++;
-    for (int r = 0; r < read.count; r++)
-        byStart[key.tmu][sizeClass(read.end[r] - read.start[r])].insert({read.start[r], index});
+    granulesClaim(index, true);
 }
 
 // Decodes the texture of `key` from texture memory into `data`, its texels
@@ -506,12 +493,29 @@ static void textureDecode(const Key& key, TextureData* data, uint32_t* out)
 
 const TextureData* texCacheLookup(int tmu)
 {
-    entryAtFit();
+    // A plain source (a program sets one per polygon) is compared with the
+    // copy starting at its address field by field: a copy exists only for a
+    // valid description, so one that matches needs no other check.
+    const TmuState& u = gs.tmu[tmu];
+    if (u.sourceValid && !u.multibase) {
+        int i = entryStartingAt(tmu, u.sourceAddress);
+        if (i >= 0) {
+            const Key& k = cache[(size_t)i].key;
+            int table = (u.format == GR_TEXFMT_YIQ_422 || u.format == GR_TEXFMT_AYIQ_8422) &&
+                        gs.nccTable == 1;
+            if (!k.multibase && k.evenOdd == u.sourceEvenOdd && k.largeLod == u.largeLod &&
+                k.smallLod == u.smallLod && k.aspect == u.aspect && k.format == u.format &&
+                k.table == table && entryUse(i))
+                return cache[(size_t)i].data;
+        }
+    }
+
+    granulesFit();
     Key key;
     if (!sourceKey(tmu, &key))
         return nullptr;
-    int found = cacheFind(key);
-    if (found >= 0)
+    int found = entryStartingAt(tmu, key.start);
+    if (found >= 0 && cache[(size_t)found].key == key && entryUse(found))
         return cache[(size_t)found].data;
 
     // The bytes the texture reads must lie in texture memory.
@@ -531,13 +535,10 @@ const TextureData* texCacheLookup(int tmu)
         return nullptr;
     // One decoded copy per byte of texture memory: another reading of the
     // same bytes (a texture that took over an older one's place) goes.
+    if (granuleCount == 0)
+        return nullptr;   // no memory for the granule index
     for (int r = 0; r < read.count; r++)
         texCacheInvalidateRange(tmu, read.start[r], read.end[r]);
-    int32_t* at = entryAtSlot(key);
-    if (!at)
-        return nullptr;   // no memory for the address index
-    if (*at > 0)
-        entryFree(*at - 1);
     int index = entryClaim(texels);
     size_t head = (sizeof(TextureData) + 63) & ~(size_t)63;
     TextureData* data = (TextureData*)alignedAlloc(64, (head + texels * 4 + 63) & ~(size_t)63);
