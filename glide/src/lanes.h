@@ -230,6 +230,19 @@ SIMD_INLINE I lookup8(const int32_t* table, I index)
     return _mm256_permutevar8x32_epi32(_mm256_load_si256((const __m256i*)table), index);
 }
 
+// out[k] = (float)(at + dx * x[k] + dy * y[k]) for k < 8, in double, the
+// arrays 32-byte aligned.
+SIMD_INLINE void planeRows(float* out, double at, double dx, double dy, const double* x,
+                           const double* y)
+{
+    __m256d a = _mm256_set1_pd(at), sx = _mm256_set1_pd(dx), sy = _mm256_set1_pd(dy);
+    for (int k = 0; k < 8; k += 4) {
+        __m256d v = _mm256_add_pd(_mm256_add_pd(a, _mm256_mul_pd(sx, _mm256_load_pd(x + k))),
+                                  _mm256_mul_pd(sy, _mm256_load_pd(y + k)));
+        _mm_store_ps(out + k, _mm256_cvtpd_ps(v));
+    }
+}
+
 // --- narrow values in memory ---
 SIMD_INLINE I loadU8(const uint8_t* p)
 {
@@ -553,6 +566,19 @@ SIMD_INLINE I lookup8(const int32_t* table, I index)
     return _mm_setr_epi32(table[k[0]], table[k[1]], table[k[2]], table[k[3]]);
 }
 
+SIMD_INLINE void planeRows(float* out, double at, double dx, double dy, const double* x,
+                           const double* y)
+{
+    __m128d a = _mm_set1_pd(at), sx = _mm_set1_pd(dx), sy = _mm_set1_pd(dy);
+    for (int k = 0; k < 8; k += 4) {
+        __m128d v0 = _mm_add_pd(_mm_add_pd(a, _mm_mul_pd(sx, _mm_load_pd(x + k))),
+                                _mm_mul_pd(sy, _mm_load_pd(y + k)));
+        __m128d v1 = _mm_add_pd(_mm_add_pd(a, _mm_mul_pd(sx, _mm_load_pd(x + k + 2))),
+                                _mm_mul_pd(sy, _mm_load_pd(y + k + 2)));
+        _mm_store_ps(out + k, _mm_movelh_ps(_mm_cvtpd_ps(v0), _mm_cvtpd_ps(v1)));
+    }
+}
+
 // --- narrow values in memory ---
 SIMD_INLINE I loadU8(const uint8_t* p)
 {
@@ -717,8 +743,7 @@ SIMD_INLINE void rampInit(Ramp* r, const Plane& p, const Span* s)
         return;
     }
     r->start = splat(0.0f);
-    for (int k = 0; k < SPAN_ROWS_MAX; k++)
-        r->rowStart[k] = (float)(p.at + p.dx * s->rowDX[k] + p.dy * s->rowDY[k]);
+    planeRows(r->rowStart, p.at, p.dx, p.dy, s->rowDX, s->rowDY);
 }
 
 // The same value everywhere.

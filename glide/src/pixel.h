@@ -86,7 +86,7 @@ struct Span {
     int32_t wvalue[SPAN_MAX];          // 16-bit W value of q (wDepth)
     uint16_t depth[SPAN_MAX];          // the pixel's own depth value
     uint8_t fog[SPAN_MAX];             // fog factor
-    uint8_t live[SPAN_MAX];            // still to be written
+    uint8_t live[SPAN_MAX];            // still to be written (none past the end of a span of rows)
     uint64_t pixelsWritten;            // by this span record, for the statistics
     PixelCounts counts;                // the board's other pixel counters, likewise
 };

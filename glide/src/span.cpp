@@ -4,6 +4,23 @@
 
 #include <cstring>
 
+// SPAN_MAX ones, then SPAN_MAX zeros.
+struct LiveWindow {
+    uint8_t flags[2 * SPAN_MAX];
+    constexpr LiveWindow() : flags()
+    {
+        for (int i = 0; i < SPAN_MAX; i++)
+            flags[i] = 1;
+    }
+};
+static constexpr LiveWindow liveWindow;
+
+// The live flags of a span of n pixels: set for the first n, clear past them.
+static inline void liveSet(Span* s, int n)
+{
+    memcpy(s->live, liveWindow.flags + SPAN_MAX - n, SPAN_MAX);
+}
+
 void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1)
 {
     const Pipeline& P = *s->path;
@@ -18,7 +35,7 @@ void spanDraw(Span* s, const Setup* setup, int y, int x0, int x1)
         s->n = n;
         s->color = colorRow + x;
         s->aux = auxRow ? auxRow + x : nullptr;
-        memset(s->live, 1, sizeof s->live);   // those past n are never read
+        liveSet(s, n);
         for (int k = 0; k < P.stageCount; k++)
             P.stages[k](s);
     }
@@ -84,7 +101,7 @@ void spanDrawRows(Span* s, const Setup* setup, int rows)
     s->color = s->rowColor;
     s->aux = P.aux ? s->rowAux : nullptr;
     s->counts.in += (uint64_t)n;
-    memset(s->live, 1, sizeof s->live);
+    liveSet(s, n);
     for (int k = 0; k < P.stageCount; k++)
         P.stages[k](s);
     bool auxWritten = P.aux && (P.writeDepth || P.writeAlpha);

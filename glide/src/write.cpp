@@ -34,8 +34,11 @@ void stageWrite(Span* s)
     unsigned written = 0;
     if (!dither && !alpha) {
         // 2W pixels at a time (two registers of colour, one of 16-bit
-        // values) while they lie inside the span.
-        for (; i + 2 * W <= n; i += 2 * W) {
+        // values) while they lie inside the span, or to its end when it
+        // writes to copies of its rows, which leave room past it (no pixel
+        // past the end is live).
+        int end = s->rows ? n : n - 2 * W + 1;
+        for (; i < end; i += 2 * W) {
             I live = liveMask16(s->live + i);
             written += sumBytes(s->live + i);
             if (rgb) {
