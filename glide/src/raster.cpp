@@ -216,34 +216,79 @@ static void rowsFlush(Span* s, const Setup* setup, int rows)
         spanDrawRows(s, setup, rows);
 }
 
+// An edge's bound on a row's columns, stepped from row to row without
+// dividing. For an edge on the left (A > 0) the first column inside is
+// ceil(need / d) with need = threshold - E at column 0 and d = 16 * A; for
+// one on the right the last is floor(-need / d), d = -16 * A. The bound q
+// is kept with the remainder r (0 <= r < d) of that division, and E's step
+// per row split the same way, so each row adds the two and carries.
+struct EdgeWalk {
+    int side;   // +1 left, -1 right, 0 horizontal (q is then `need` itself)
+    int64_t q, r, d, stepQ, stepR;
+};
+
+static void edgeWalkStart(EdgeWalk* w, const Triangle* t, int k, int64_t c)
+{
+    int64_t A = t->edgeA[k], need = t->edgeThreshold[k] - c, step = t->edgeStep[k];
+    if (A == 0) {
+        w->side = 0;
+        w->q = need;
+        w->stepQ = step;
+        return;
+    }
+    w->side = A > 0 ? 1 : -1;
+    w->d = A > 0 ? 16 * A : -16 * A;
+    if (A > 0) {
+        w->q = ceilDiv(need, w->d);
+        w->r = w->q * w->d - need;
+    } else {
+        w->q = floorDiv(-need, w->d);
+        w->r = -need - w->q * w->d;
+    }
+    w->stepQ = floorDiv(step, w->d);
+    w->stepR = step - w->stepQ * w->d;
+}
+
 // Scan conversion: each row's span between the edges, through the pixel path.
 void triangleRows(Span* s, const Triangle* t, int rowBegin, int rowEnd)
 {
     int first = t->rowFirst > rowBegin ? t->rowFirst : rowBegin;
     int last = t->rowLast < rowEnd - 1 ? t->rowLast : rowEnd - 1;
-    int64_t edgeC[3];
+    if (first > last)
+        return;
+    EdgeWalk edges[3];
     for (int k = 0; k < 3; k++)
-        edgeC[k] = t->edgeC[k] + (int64_t)(first - t->rowFirst) * t->edgeStep[k];
+        edgeWalkStart(&edges[k], t, k,
+                      t->edgeC[k] + (int64_t)(first - t->rowFirst) * t->edgeStep[k]);
     bool together = dev.config.rowSpans;
     int rows = 0, pixels = 0;   // short rows waiting in the span record
     for (int row = first; row <= last; row++) {
         int64_t left = t->clipX0, right = t->clipX1 - 1;
+        bool outside = false;
         for (int k = 0; k < 3; k++) {
-            int64_t A = t->edgeA[k], need = t->edgeThreshold[k] - edgeC[k];
-            if (A > 0) {
-                int64_t inside = ceilDiv(need, 16 * A);
-                if (inside > left)
-                    left = inside;
-            } else if (A < 0) {
-                int64_t last = floorDiv(-need, -16 * A);
-                if (last < right)
-                    right = last;
-            } else if (need > 0) {
-                right = left - 1;   // a horizontal edge this row lies outside of
+            EdgeWalk& e = edges[k];
+            if (e.side > 0) {   // need falls by the step
+                left = e.q > left ? e.q : left;
+                e.q -= e.stepQ;
+                e.r += e.stepR;
+                if (e.r >= e.d) {
+                    e.q--;
+                    e.r -= e.d;
+                }
+            } else if (e.side < 0) {   // -need grows by the step
+                right = e.q < right ? e.q : right;
+                e.q += e.stepQ;
+                e.r += e.stepR;
+                if (e.r >= e.d) {
+                    e.q++;
+                    e.r -= e.d;
+                }
+            } else {
+                outside = outside || e.q > 0;   // a horizontal edge this row lies outside of
+                e.q -= e.stepQ;
             }
-            edgeC[k] += t->edgeStep[k];
         }
-        if (left > right)
+        if (outside || left > right)
             continue;
         int n = (int)(right - left) + 1;
         if (!together || n > SHORT_ROW) {

@@ -53,6 +53,41 @@ TEST_F(RasterTest, TriangleCoversExactlyThePixelCentresInside)
     }
 }
 
+TEST_F(RasterTest, SmallTrianglesCoverExactlyThePixelCentresInside)
+{
+    // Triangles a few pixels across, whose short rows go through the pixel
+    // path together: any shape (a flat top or bottom every fourth, a sliver
+    // every fourth), anywhere, half over the screen's sides too.
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f), spread(-1.0f, 1.0f);
+    int covered = 0;
+    for (int round = 0; round < 300; round++) {
+        grBufferClear(0, 0, 0);
+        float cx = unit(rng) * 660.0f - 10.0f, cy = unit(rng) * 500.0f - 10.0f;
+        float size = 0.3f + 24.0f * unit(rng) * unit(rng);
+        Vtx a = vtx(cx + size * spread(rng), cy + size * spread(rng));
+        Vtx b = vtx(cx + size * spread(rng), cy + size * spread(rng));
+        Vtx c = vtx(cx + size * spread(rng), cy + size * spread(rng));
+        if (round % 4 == 1)
+            b.y = a.y;
+        if (round % 4 == 2) {
+            c.x = a.x + 0.2f * spread(rng);
+            c.y = a.y + 0.2f * spread(rng);
+        }
+        tri(a, b, c);
+        std::vector<FxU16> pixels = grab();
+        int wrong = 0;
+        for (int py = 0; py < 480; py++)
+            for (int px = 0; px < 640; px++) {
+                bool inside = covers(a, b, c, px, py);
+                covered += inside;
+                wrong += (pixels[py * 640 + px] == WHITE) != inside;
+            }
+        EXPECT_EQ(wrong, 0) << "triangle " << round << " of size " << size;
+    }
+    EXPECT_GT(covered, 2000);
+}
+
 TEST_F(RasterTest, TrianglesSharingEdgesDrawEveryPixelOnce)
 {
     // A fan of sixteen thin slices around a centre off the pixel grid, added
