@@ -159,6 +159,8 @@ PathCopy& directCopy = *new PathCopy;
 
 uint8_t* ring;
 uint64_t writeAt;   // ring position of the next command (bytes since the start)
+// At most the oldest ring position a command not yet drawn reads.
+uint64_t ringNeededFrom;
 Band* bands;
 int bandCount;
 std::vector<Worker*> workers;
@@ -387,10 +389,17 @@ void* reserve(size_t bytes)
     // command that needs a path sends a fresh whole one.
     if (wholeSent && writeAt + bytes - pathAt > RING_BYTES / 2)
         pathSent = wholeSent = false;
+    // While the oldest position needed as last seen (lowered by every
+    // command queued since) leaves room, there is room, and the bands need
+    // not be asked.
+    uint64_t needed = wholeSent && pathAt < ringNeededFrom ? pathAt : ringNeededFrom;
+    if (writeAt + bytes - needed <= RING_BYTES)
+        return ring + pos;
     producerWait([&] {
         uint64_t oldest = oldestNeeded();
         if (wholeSent && pathAt < oldest)
             oldest = pathAt;
+        ringNeededFrom = oldest;
         return writeAt + bytes - oldest <= RING_BYTES;
     });
     return ring + pos;
@@ -462,6 +471,8 @@ void commandEnd(CommandHeader* h, int rowFirst, int rowLast)
     // has waiting names the oldest path it still needs (a triangle queued
     // after a clear may be drawn with a path sent before it).
     h->pathAt = pathAt;
+    if (pathAt < ringNeededFrom)
+        ringNeededFrom = pathAt;
     if (h->kind != CMD_CLEAR) {
         h->path = pathInRing;
         h->deltaAt = deltaAt;
@@ -562,6 +573,7 @@ void queueStart(int threads)
         }
     }
     writeAt = 0;
+    ringNeededFrom = 0;
     pathAt = 0;
     deltaAt = NO_DELTA;
     wokenAt = 0;
