@@ -263,16 +263,30 @@ static void laneTexels(const Span* s, int t, const LaneCoords& c, uint32_t* out)
         };
         I u0 = sar32(x, 8), v0 = sar32(y, 8);
         I col0 = wrapLanes(u0, sides, modeS);
-        storeI(top, add32(rowStart(wrapLanes(v0, lines, modeT)), col0));
+        I row0 = rowStart(wrapLanes(v0, lines, modeT));
+        storeI(top, add32(row0, col0));
         if (!anyBilinear) {
             for (int k = 0; k < W; k++)
                 out[i + k] = base[top[k]];
             continue;
         }
         I col1 = wrapLanes(add32(u0, oneI), sides, modeS);
-        storeI(bottom, add32(rowStart(wrapLanes(add32(v0, oneI), lines, modeT)), col0));
+        I row1 = rowStart(wrapLanes(add32(v0, oneI), lines, modeT));
         I w = loadI(c.weights + i);
         I fu = andI(andI(x, low8), w), fv = andI(andI(y, low8), w);
+        // Clamped past a side, both columns are the side's, and the mix
+        // across gives its texel whatever the weight: so does the pair that
+        // ends at the right side with all the weight on it (256: the
+        // 16-bit mix has room), or starts at the left side with none.
+        if (modeS == GR_TEXTURECLAMP_CLAMP && allSet(greater32(sides, oneI))) {
+            I last = sub32(sides, oneI);
+            I pastRight = greater32(add32(u0, oneI), last), pastLeft = greater32(zeroI(), u0);
+            col0 = select(pastRight, sub32(last, oneI), col0);
+            col1 = add32(col0, oneI);
+            fu = select(pastRight, splatI(256), andnotI(pastLeft, fu));
+            storeI(top, add32(row0, col0));
+        }
+        storeI(bottom, add32(row1, col0));
         I a, b, cc, d;
         if (allSet(equal32(col1, add32(col0, oneI)))) {
             for (int k = 0; k < W; k++) {

@@ -222,6 +222,36 @@ TEST_F(TextureTest, PointAndBilinearFiltering)
     EXPECT_EQ(colourAt(0, S0), rgb565(127, 127, 127));
 }
 
+TEST_F(TextureTest, BilinearClampedPastASideTakesTheSideTexels)
+{
+    // 4 x 4 texels, alpha 17 * (4 * row + column); each row's texel centres
+    // lie on t = 64 * row + 32, where nothing mixes in from the next row.
+    std::vector<FxU16> texels(16);
+    for (int k = 0; k < 16; k++)
+        texels[(size_t)k] = (FxU16)((k << 12) | 0x0FFF);
+    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x1, GR_TEXFMT_ARGB_4444, texels);
+    grTexClampMode(GR_TMU0, GR_TEXTURECLAMP_CLAMP, GR_TEXTURECLAMP_CLAMP);
+    grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_BILINEAR, GR_TEXTUREFILTER_BILINEAR);
+    for (int row = 0; row < 4; row++) {
+        float t = 64.0f * row + 32.0f;
+        for (float s : {255.0f, 250.0f, 300.0f, 1e6f})
+            EXPECT_EQ(alphaAt(s, t), 17 * (4 * row + 3)) << "s " << s << " row " << row;
+        for (float s : {1.0f, 20.0f, -50.0f, -1e6f})
+            EXPECT_EQ(alphaAt(s, t), 17 * (4 * row)) << "s " << s << " row " << row;
+        // Between the last two texels: the mix, rounded down.
+        EXPECT_EQ(alphaAt(192.0f, t), (17 * (4 * row + 2) * 128 + 17 * (4 * row + 3) * 128) >> 8);
+    }
+    EXPECT_EQ(alphaAt(300.0f, 300.0f), 255);
+    EXPECT_EQ(alphaAt(-9.0f, -9.0f), 0);
+    EXPECT_EQ(alphaAt(300.0f, -9.0f), 51);
+    EXPECT_EQ(alphaAt(-9.0f, 300.0f), 204);
+    // One texel wide (4 high): every s is that column.
+    loadTexture16(GR_TMU0, 0, GR_LOD_LOG2_4, GR_ASPECT_LOG2_1x4, GR_TEXFMT_ARGB_4444,
+                  {0x1FFF, 0x5FFF, 0x9FFF, 0xDFFF});
+    for (float s : {255.0f, 300.0f, 0.0f, -50.0f})
+        EXPECT_EQ(alphaAt(s, 64.0f * 2 + 32.0f), 17 * 9) << "s " << s;
+}
+
 TEST_F(TextureTest, WrapClampAndMirror)
 {
     // One row of four texels: 0, 1, 2, 3 as red 0, 85, 170, 255 (I8 values).
