@@ -66,8 +66,9 @@ struct Span {
     alignas(32) int32_t rowX[SPAN_ROWS_MAX], rowY[SPAN_ROWS_MAX];
     int rowN[SPAN_ROWS_MAX];
     // Each row's first pixel centre relative to the primitive's reference
-    // point, as the planes are evaluated (0 for rows the span lacks).
-    alignas(32) double rowDX[SPAN_ROWS_MAX], rowDY[SPAN_ROWS_MAX];
+    // point, as the planes are evaluated (for rows the span lacks, some
+    // earlier span's, or 0).
+    alignas(32) double rowDX[SPAN_ROWS_MAX] = {}, rowDY[SPAN_ROWS_MAX] = {};
     alignas(32) int32_t laneRow[SPAN_MAX + LANES_MAX];
     alignas(32) float laneColumn[SPAN_MAX + LANES_MAX];
     alignas(32) uint16_t rowColor[SPAN_MAX + 2 * LANES_MAX], rowAux[SPAN_MAX + 2 * LANES_MAX];

@@ -60,9 +60,11 @@ static inline void copyPixels(uint16_t* to, const uint16_t* from, int n)
 // r, the first of them at lane `at`.
 static inline void lanesPlace(Span* s, int at, int r, int k)
 {
+    static const float columns[LANES_MAX] = {0, 1, 2, 3, 4, 5, 6, 7};
+    float first = (float)k;
     for (int j = 0; j < LANES_MAX; j++) {
         s->laneRow[at + j] = r;
-        s->laneColumn[at + j] = (float)(k + j);
+        s->laneColumn[at + j] = columns[j] + first;
     }
 }
 
@@ -74,8 +76,6 @@ static inline void lanesPlace(Span* s, int at, int r, int k)
 void spanDrawRows(Span* s, const Setup* setup, int rows)
 {
     const Pipeline& P = *s->path;
-    for (int r = 0; r < SPAN_ROWS_MAX; r++)
-        s->rowDX[r] = s->rowDY[r] = 0.0;
     int n = 0;
     for (int r = 0; r < rows; r++) {
         int x = s->rowX[r], y = s->rowY[r], m = s->rowN[r];
