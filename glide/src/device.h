@@ -311,6 +311,10 @@ void queueStart(int threads);
 void queueStop(void);
 void queueDrain(void);            // returns when every queued command is drawn
 void queuePathChanged(void);      // a new pixel path was chosen
+// Only some of the pixel path changed: the blocks it is sent to the threads
+// in that hold `bytes` bytes at `at` of it, and those blocks changed.
+uint32_t queuePathBlocks(const void* at, size_t bytes);
+void queuePathChangedBlocks(uint32_t blocks);
 void queueLfbLock(bool locked);   // the application holds (or lets go of) the frame buffer
 void queueRetire(void* memory);   // frees memory the queue may still read, once it no longer can
 

@@ -129,17 +129,18 @@ void pathCopyUse(PathCopy& copy, const CommandHeader* c)
         return;
     uint8_t* to = (uint8_t*)&copy.path;
     const uint8_t* whole = (const uint8_t*)c->path;
-    for (int k = 0; k < (int)PATH_BLOCKS; k++)
-        if (copy.blocks & (1u << k))
-            memcpy(to + 64 * k, whole + 64 * k, blockBytes(k));
+    for (uint32_t m = copy.blocks; m; m &= m - 1) {
+        int k = __builtin_ctz(m);
+        memcpy(to + 64 * k, whole + 64 * k, blockBytes(k));
+    }
     copy.blocks = 0;
     if (c->delta) {
         const uint8_t* from = (const uint8_t*)c->delta + 64;
-        for (int k = 0; k < (int)PATH_BLOCKS; k++)
-            if (c->delta->blocks & (1u << k)) {
-                memcpy(to + 64 * k, from, blockBytes(k));
-                from += 64;
-            }
+        for (uint32_t m = c->delta->blocks; m; m &= m - 1) {
+            int k = __builtin_ctz(m);
+            memcpy(to + 64 * k, from, blockBytes(k));
+            from += 64;
+        }
         copy.blocks = c->delta->blocks;
     }
     copy.deltaAt = c->deltaAt;
@@ -170,6 +171,9 @@ uint64_t pathAt, deltaAt;
 const Pipeline* pathInRing;
 const PathDelta* deltaInRing;
 bool wholeSent;   // the ring holds a whole path at pathAt that deltas may refer to
+// Blocks of the pixel path that may differ from the whole one in the ring:
+// a new texture source changes a few, and only those are compared.
+uint32_t blocksChanged;
 int lfbLocks;     // while the application holds the frame buffer, no queue
 
 // Sleeping and waking. A sleeper counts itself, checks once more what it
@@ -428,11 +432,14 @@ void sendPathIfNew(void)
         const uint8_t* whole = (const uint8_t*)pathInRing;
         uint32_t blocks = 0;
         int count = 0;
-        for (int k = 0; k < (int)PATH_BLOCKS; k++)
+        for (uint32_t m = blocksChanged & ((1u << PATH_BLOCKS) - 1); m; m &= m - 1) {
+            int k = __builtin_ctz(m);
             if (memcmp(now + 64 * k, whole + 64 * k, blockBytes(k)) != 0) {
                 blocks |= 1u << k;
                 count++;
             }
+        }
+        blocksChanged = blocks;
         // reserve() may find the whole path too far back, and forget it.
         PathDelta* d = count <= DELTA_BLOCKS_MAX
                            ? commandBegin<PathDelta>(CMD_PATH_DELTA, 64 + 64 * (size_t)count)
@@ -440,11 +447,11 @@ void sendPathIfNew(void)
         if (d && wholeSent) {
             d->blocks = blocks;
             uint8_t* to = (uint8_t*)d + 64;
-            for (int k = 0; k < (int)PATH_BLOCKS; k++)
-                if (blocks & (1u << k)) {
-                    memcpy(to, now + 64 * k, blockBytes(k));
-                    to += 64;
-                }
+            for (uint32_t m = blocks; m; m &= m - 1) {
+                int k = __builtin_ctz(m);
+                memcpy(to, now + 64 * k, blockBytes(k));
+                to += 64;
+            }
             deltaAt = writeAt;
             deltaInRing = d;
             writeAt += d->header.size;
@@ -460,6 +467,7 @@ void sendPathIfNew(void)
     deltaInRing = nullptr;
     writeAt += c->header.size;
     pathSent = wholeSent = true;
+    blocksChanged = 0;
 }
 
 // Notes the command just written in the bands of rows [rowFirst, rowLast]
@@ -629,6 +637,22 @@ void queueDrain(void)
 
 void queuePathChanged(void)
 {
+    pathSent = false;
+    blocksChanged = ~0u;
+}
+
+uint32_t queuePathBlocks(const void* at, size_t bytes)
+{
+    size_t offset = (size_t)((const uint8_t*)at - (const uint8_t*)&pixelPath);
+    uint32_t blocks = 0;
+    for (size_t k = offset / 64; k <= (offset + bytes - 1) / 64; k++)
+        blocks |= 1u << k;
+    return blocks;
+}
+
+void queuePathChangedBlocks(uint32_t blocks)
+{
+    blocksChanged |= blocks;
     pathSent = false;
 }
 

@@ -4,6 +4,7 @@
 #include "pixel.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 Pipeline pixelPath;
@@ -209,7 +210,12 @@ void unitTexture(Pipeline& p, int t)
     p.tmuLodOffset[t] = ((tex ? tex->largeLod : 8) - 8) * 256 + bias;
 }
 
-// The fields grTexSource, grTexMultibase and grTexMultibaseAddress set.
+// The fields grTexSource, grTexMultibase and grTexMultibaseAddress set: the
+// first of a unit's, up to its filters.
+static_assert(offsetof(TmuState, sourceValid) == 0 &&
+                  offsetof(TmuState, multibaseAddress) + sizeof(TmuState::multibaseAddress) <=
+                      offsetof(TmuState, minFilter),
+              "a unit's source comes first");
 void sourceCopy(TmuState& to, const TmuState& from)
 {
     to.sourceValid = from.sourceValid;
@@ -233,6 +239,20 @@ bool onlySourcesDiffer(const GlideState& a, const GlideState& b)
     return memcmp((const void*)&a, (const void*)&c, sizeof c) == 0;
 }
 
+// The blocks of the path (as the threads are sent it) that hold unit t's
+// source, or what unitTexture() sets.
+uint32_t unitBlocks(const Pipeline& p, int t, bool texture)
+{
+    if (!texture)
+        return queuePathBlocks(&p.st.tmu[t], offsetof(TmuState, minFilter));
+    return queuePathBlocks(&p.texture[t], sizeof p.texture[t]) |
+           queuePathBlocks(&p.levelTable[t], sizeof p.levelTable[t]) |
+           queuePathBlocks(&p.tmuMipmap[t], sizeof p.tmuMipmap[t]) |
+           queuePathBlocks(&p.tmuDither[t], sizeof p.tmuDither[t]) |
+           queuePathBlocks(&p.tmuLod[t], sizeof p.tmuLod[t]) |
+           queuePathBlocks(&p.tmuLodOffset[t], sizeof p.tmuLodOffset[t]);
+}
+
 // Nothing but grTexSource was called since the path was chosen (a landscape
 // gives every piece of ground its own light map): the units named look up
 // their decoded textures again and the rest of the path stands, without
@@ -242,16 +262,27 @@ bool sourcesOnly(Pipeline& p)
     if (dev.stateChanged || !p.valid || p.cacheGeneration != texCacheGeneration ||
         p.color != renderTarget() || p.aux != dev.auxBuffer)
         return false;
+    // The rasterizer threads are sent just the fields that change here.
+    static const uint32_t generationBlocks =
+        queuePathBlocks(&p.cacheGeneration, sizeof p.cacheGeneration);
+    static const uint32_t sourceBlocks[MAX_TMU] = {unitBlocks(p, 0, false),
+                                                   unitBlocks(p, 1, false)};
+    static const uint32_t textureBlocks[MAX_TMU] = {unitBlocks(p, 0, true),
+                                                    unitBlocks(p, 1, true)};
+    uint32_t blocks = generationBlocks;
     for (int t = 0; t < MAX_TMU; t++) {
         if (!(dev.sourcesChanged & (1u << t)))
             continue;
         sourceCopy(p.st.tmu[t], gs.tmu[t]);
-        if (p.tmuSampled[t])
+        blocks |= sourceBlocks[t];
+        if (p.tmuSampled[t]) {
             unitTexture(p, t);
+            blocks |= textureBlocks[t];
+        }
     }
     // A new decoded copy may have dropped others, never one the path samples.
     p.cacheGeneration = texCacheGeneration;
-    queuePathChanged();
+    queuePathChangedBlocks(blocks);
     return true;
 }
 
