@@ -10,18 +10,30 @@ void stageIterColor(Span* s)
 {
     const Pipeline& P = *s->path;
     const Setup* setup = s->setup;
+    // A span of several rows of a primitive whose colour does not change at
+    // all: each row starts as the first.
+    auto still = [](const Plane& p) { return p.dx == 0.0 && p.dy == 0.0; };
+    bool rowsStill =
+        s->rows && (!P.needIterColor || (still(setup->r) && still(setup->g) && still(setup->b))) &&
+        (!P.needIterAlpha || still(setup->a));
+    auto init = [&](Ramp* ramp, const Plane& p) {
+        if (rowsStill)
+            rampConstant(ramp, (float)(p.at + p.dx * s->rowDX[0] + p.dy * s->rowDY[0]));
+        else
+            rampInit(ramp, p, s);
+    };
     Ramp r, g, b, a;
     if (P.needIterColor) {
-        rampInit(&r, setup->r, s);
-        rampInit(&g, setup->g, s);
-        rampInit(&b, setup->b, s);
+        init(&r, setup->r);
+        init(&g, setup->g);
+        init(&b, setup->b);
     } else {
         rampConstant(&r, 255.0f);
         rampConstant(&g, 255.0f);
         rampConstant(&b, 255.0f);
     }
     if (P.needIterAlpha)
-        rampInit(&a, setup->a, s);
+        init(&a, setup->a);
     else
         rampConstant(&a, 255.0f);
     F lo = splat(0.0f), hi = splat(255.0f), half = splat(0.5f);
@@ -31,7 +43,7 @@ void stageIterColor(Span* s)
     flat = flat && ((float)setup->g.dx == 0.0f || !P.needIterColor);
     flat = flat && ((float)setup->b.dx == 0.0f || !P.needIterColor);
     flat = flat && ((float)setup->a.dx == 0.0f || !P.needIterAlpha);
-    for (int k = 1; flat && k < s->rows; k++)
+    for (int k = 1; flat && !rowsStill && k < s->rows; k++)
         flat = r.rowStart[k] == r.rowStart[0] && g.rowStart[k] == g.rowStart[0] &&
                b.rowStart[k] == b.rowStart[0] && a.rowStart[k] == a.rowStart[0];
     F index = iota(), width = splat((float)W);
