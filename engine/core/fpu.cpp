@@ -1,4 +1,5 @@
-// Floating-point set-up and the snapping of screen coordinates to 1/16 pixel.
+// Floating-point set-up, and the constant that snaps screen coordinates to
+// 1/16 pixel (snapToSubpixel, core.h).
 #include "core/core.h"
 
 void fpuSetup(void)
@@ -16,12 +17,4 @@ void fpuSetup(void)
     control &= (uint16_t)~0x0300u;
     __asm__ volatile("fldcw %0" : : "m"(control));
 #endif
-}
-
-void snapToSubpixel(float* value)
-{
-    // Each step rounds to a float (SSE arithmetic, no fused or fast maths),
-    // leaving the value on the nearest multiple of 1/16.
-    float sum = *value + core.snapConstant;
-    *value = sum - core.snapConstant;
 }
