@@ -6,41 +6,52 @@
 #include "terrain/terrain.h"
 #include "view/view.h"
 
+// The planes a corner in camera space lies on or beyond, bit p for
+// view.planes[p].
+static inline unsigned cornerOutcode(float x, float y, float z, float nearZ, float farZ)
+{
+    return (unsigned)(z <= nearZ) << VIEW_PLANE_NEAR | (unsigned)(z >= farZ) << VIEW_PLANE_FAR |
+           (unsigned)(x <= -z) << VIEW_PLANE_LEFT | (unsigned)(x >= z) << VIEW_PLANE_RIGHT |
+           (unsigned)(y <= -z) << VIEW_PLANE_BOTTOM | (unsigned)(y >= z) << VIEW_PLANE_TOP;
+}
+
 int patchCull(LandscapePatch* patch)
 {
+    // The corners are moved into locals first: stores into the patch could,
+    // for all the compiler knows, change the view matrix between corners.
+    float x[4], y[4], z[4];
+    for (int k = 0; k < 4; k++) {
+        const Vector* c = &patch->corners[k];
+        transformPoint(&view.matrix, c->x, c->y, c->z, &x[k], &y[k], &z[k]);
+    }
+    const float nearZ = view.nearDistance, farZ = view.farDistance;
     patch->culled = 0;
     patch->clipped = 0;
     patch->clipCountA = 0;
     patch->clipCountB = 0;
-    // Corners on or beyond each plane, counted per plane.
-    int count[VIEW_PLANE_COUNT] = {0, 0, 0, 0, 0, 0};
+    // Planes that all four corners lie on or beyond, and planes that any does.
+    unsigned all = ~0u, crossed = 0;
     for (int k = 0; k < 4; k++) {
-        const Vector* c = &patch->corners[k];
         LandscapeVertex* v = &patch->viewCorners[k];
-        transformPoint(&view.matrix, c->x, c->y, c->z, &v->x, &v->y, &v->z);
-        count[VIEW_PLANE_NEAR] += v->z <= view.nearDistance;
-        count[VIEW_PLANE_FAR] += v->z >= view.farDistance;
-        count[VIEW_PLANE_LEFT] += v->x <= -v->z;
-        count[VIEW_PLANE_RIGHT] += v->x >= v->z;
-        count[VIEW_PLANE_BOTTOM] += v->y <= -v->z;
-        count[VIEW_PLANE_TOP] += v->y >= v->z;
+        v->x = x[k];
+        v->y = y[k];
+        v->z = z[k];
+        unsigned code = cornerOutcode(x[k], y[k], z[k], nearZ, farZ);
+        all &= code;
+        crossed |= code;
     }
     // Inner patches are tested against near, far and the sides only: their
     // bounding corners say little about what lies above or below them.
-    int outside = count[VIEW_PLANE_NEAR] == 4 || count[VIEW_PLANE_FAR] == 4 ||
-                  count[VIEW_PLANE_LEFT] == 4 || count[VIEW_PLANE_RIGHT] == 4;
+    const unsigned sides = 1u << VIEW_PLANE_NEAR | 1u << VIEW_PLANE_FAR |
+                           1u << VIEW_PLANE_LEFT | 1u << VIEW_PLANE_RIGHT;
     if (patch->childCount > 0) {
+        int outside = (all & sides) != 0;
         patch->culled = (uint8_t)outside;
         return outside;
     }
-    if (outside || count[VIEW_PLANE_BOTTOM] == 4 || count[VIEW_PLANE_TOP] == 4) {
+    if (all != 0) {
         patch->culled = 1;
         return 1;
-    }
-    unsigned crossed = 0;
-    for (int p = 0; p < VIEW_PLANE_COUNT; p++) {
-        if (count[p] > 0)
-            crossed |= 1u << p;
     }
     if (crossed == 0)
         return 0;
