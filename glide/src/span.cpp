@@ -56,6 +56,15 @@ static inline void copyPixels(uint16_t* to, const uint16_t* from, int n)
         to[n - 1] = from[n - 1];
 }
 
+// n pixels of a row read whole groups of eight at a time: the copy runs on
+// past n by up to seven, which the row's pixels hold (the caller makes
+// sure) and the copy has room for.
+static inline void copyPixelsOver(uint16_t* to, const uint16_t* from, int n)
+{
+    for (int k = 0; k < n; k += 8)
+        memcpy(to + k, from + k, 8 * sizeof(uint16_t));
+}
+
 // Each lane's row and column for the LANES_MAX pixels from column k of row
 // r, the first of them at lane `at`.
 static inline void lanesPlace(Span* s, int at, int r, int k)
@@ -76,16 +85,24 @@ static inline void lanesPlace(Span* s, int at, int r, int k)
 void spanDrawRows(Span* s, const Setup* setup, int rows)
 {
     const Pipeline& P = *s->path;
+    size_t rowAt[SPAN_ROWS_MAX];
     int n = 0;
     for (int r = 0; r < rows; r++) {
         int x = s->rowX[r], y = s->rowY[r], m = s->rowN[r];
-        size_t at = (size_t)y * P.width + (size_t)x;
-        // The next row's lanes overwrite those past this one's end.
+        size_t at = rowAt[r] = (size_t)y * P.width + (size_t)x;
+        // The next row's lanes and pixels overwrite those past this one's
+        // end.
         for (int k = 0; k < m; k += LANES_MAX)
             lanesPlace(s, n + k, r, k);
-        copyPixels(s->rowColor + n, P.color + at, m);
-        if (P.aux)
-            copyPixels(s->rowAux + n, P.aux + at, m);
+        if (x + ((m + 7) & ~7) <= P.width) {
+            copyPixelsOver(s->rowColor + n, P.color + at, m);
+            if (P.aux)
+                copyPixelsOver(s->rowAux + n, P.aux + at, m);
+        } else {
+            copyPixels(s->rowColor + n, P.color + at, m);
+            if (P.aux)
+                copyPixels(s->rowAux + n, P.aux + at, m);
+        }
         s->rowDX[r] = (double)x + 0.5 - setup->refX;
         s->rowDY[r] = (double)y + 0.5 - setup->refY;
         n += m;
@@ -106,11 +123,10 @@ void spanDrawRows(Span* s, const Setup* setup, int rows)
         P.stages[k](s);
     bool auxWritten = P.aux && (P.writeDepth || P.writeAlpha);
     for (int r = 0, from = 0; r < rows; from += s->rowN[r], r++) {
-        size_t at = (size_t)s->rowY[r] * P.width + (size_t)s->rowX[r];
         if (P.writeRgb)
-            copyPixels(P.color + at, s->rowColor + from, s->rowN[r]);
+            copyPixels(P.color + rowAt[r], s->rowColor + from, s->rowN[r]);
         if (auxWritten)
-            copyPixels(P.aux + at, s->rowAux + from, s->rowN[r]);
+            copyPixels(P.aux + rowAt[r], s->rowAux + from, s->rowN[r]);
     }
     s->rows = 0;
 }
