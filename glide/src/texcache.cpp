@@ -181,7 +181,7 @@ inline uint32_t yiq(const GuNccTable* t, uint32_t texel)
 }
 
 // One texel of any format to 0xAARRGGBB.
-uint32_t decodeTexel(const uint8_t* p, GrTextureFormat_t format, int nccIndex)
+inline uint32_t decodeTexel(const uint8_t* p, GrTextureFormat_t format, int nccIndex)
 {
     uint32_t t;
     switch (format) {
@@ -197,7 +197,7 @@ uint32_t decodeTexel(const uint8_t* p, GrTextureFormat_t format, int nccIndex)
     case GR_TEXFMT_P_8_6666: return dev.palette[p[0]];
     default: break;
     }
-    if (texFormatBytes(format) == 4) {
+    if (format == GR_TEXFMT_ARGB_8888) {   // the one format of four bytes
         memcpy(&t, p, 4);
         return t;
     }
@@ -220,6 +220,49 @@ uint32_t decodeTexel(const uint8_t* p, GrTextureFormat_t format, int nccIndex)
     }
     case GR_TEXFMT_AP_88: return ((t >> 8) << 24) | (dev.palette[t & 0xFF] & 0x00FFFFFFu);
     default: return 0xFFFFFFFFu;
+    }
+}
+
+// `count` texels of format F, `bytes` each, to 0xAARRGGBB: the format is
+// looked at once, not per texel (light maps are decoded by the thousand).
+template <GrTextureFormat_t F, int bytes>
+void decodeRun(const uint8_t* src, int count, int nccIndex, uint32_t* out)
+{
+    for (int k = 0; k < count; k++)
+        out[k] = decodeTexel(src + (size_t)k * bytes, F, nccIndex);
+}
+
+void decodeTexels(const uint8_t* src, int count, GrTextureFormat_t format, int nccIndex,
+                  uint32_t* out)
+{
+    switch (format) {
+    case GR_TEXFMT_RGB_332: decodeRun<GR_TEXFMT_RGB_332, 1>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_YIQ_422: decodeRun<GR_TEXFMT_YIQ_422, 1>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_ALPHA_8: decodeRun<GR_TEXFMT_ALPHA_8, 1>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_INTENSITY_8:
+        decodeRun<GR_TEXFMT_INTENSITY_8, 1>(src, count, nccIndex, out);
+        break;
+    case GR_TEXFMT_ALPHA_INTENSITY_44:
+        decodeRun<GR_TEXFMT_ALPHA_INTENSITY_44, 1>(src, count, nccIndex, out);
+        break;
+    case GR_TEXFMT_P_8:
+    case GR_TEXFMT_P_8_6666: decodeRun<GR_TEXFMT_P_8, 1>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_ARGB_8332: decodeRun<GR_TEXFMT_ARGB_8332, 2>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_AYIQ_8422: decodeRun<GR_TEXFMT_AYIQ_8422, 2>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_RGB_565: decodeRun<GR_TEXFMT_RGB_565, 2>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_ARGB_1555: decodeRun<GR_TEXFMT_ARGB_1555, 2>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_ARGB_4444: decodeRun<GR_TEXFMT_ARGB_4444, 2>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_ALPHA_INTENSITY_88:
+        decodeRun<GR_TEXFMT_ALPHA_INTENSITY_88, 2>(src, count, nccIndex, out);
+        break;
+    case GR_TEXFMT_AP_88: decodeRun<GR_TEXFMT_AP_88, 2>(src, count, nccIndex, out); break;
+    case GR_TEXFMT_ARGB_8888: memcpy(out, src, (size_t)count * 4); break;
+    default: {
+        int bytes = texFormatBytes(format);
+        for (int k = 0; k < count; k++)
+            out[k] = decodeTexel(src + (size_t)k * bytes, format, nccIndex);
+        break;
+    }
     }
 }
 
@@ -454,7 +497,6 @@ static void textureDecode(const Key& key, TextureData* data, uint32_t* out)
     DecodedTexture& d = data->decoded;
     d.largeLod = key.largeLod;
     d.levelCount = key.largeLod - key.smallLod + 1;
-    int bpt = texFormatBytes(key.format);
     float sRange = key.aspect >= 0 ? 256.0f : (float)(256 >> -key.aspect);
     float tRange = key.aspect <= 0 ? 256.0f : (float)(256 >> key.aspect);
     const uint8_t* mem = dev.texMem[key.tmu];
@@ -473,8 +515,7 @@ static void textureDecode(const Key& key, TextureData* data, uint32_t* out)
         }
         const uint8_t* src = mem + levelStart(key, l);
         int count = level.width * level.height;
-        for (int k = 0; k < count; k++)
-            out[k] = decodeTexel(src + (size_t)k * bpt, key.format, key.table);
+        decodeTexels(src, count, key.format, key.table, out);
         level.texels = out;
         out += count;
     }
