@@ -330,14 +330,24 @@ void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* i
             return;
         }
         // With split addresses only level 256 lies at the start address (the
-        // board's first base address serves both).
-        uint32_t stored =
-            u.multibase ? (info->largeLodLog2 == GR_LOD_LOG2_256
-                               ? texLevelOffset(GR_LOD_LOG2_128, GR_LOD_LOG2_256,
-                                                info->aspectRatioLog2, info->format, evenOdd)
-                               : 0)
-                        : texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2,
-                                         info->aspectRatioLog2, info->format, evenOdd);
+        // board's first base address serves both). A single level (a light
+        // map, set thousands of times a frame) is sized on the spot.
+        uint32_t stored;
+        if (u.multibase) {
+            stored = info->largeLodLog2 == GR_LOD_LOG2_256
+                         ? texLevelOffset(GR_LOD_LOG2_128, GR_LOD_LOG2_256, info->aspectRatioLog2,
+                                          info->format, evenOdd)
+                         : 0;
+        } else if (info->smallLodLog2 == info->largeLodLog2) {
+            GrLOD_t l = info->largeLodLog2;
+            int shift = info->aspectRatioLog2 < 0 ? -info->aspectRatioLog2 : info->aspectRatioLog2;
+            uint32_t longer = 1u << l, shorter = longer >> shift;
+            stored = ((evenOdd & GR_MIPMAPLEVELMASK_BOTH) >> (l & 1) & 1) * longer *
+                     (shorter > 0 ? shorter : 1) * (uint32_t)texFormatBytes(info->format);
+        } else {
+            stored = texLevelOffset(info->smallLodLog2 - 1, info->largeLodLog2,
+                                    info->aspectRatioLog2, info->format, evenOdd);
+        }
         if (!rangeFits("grTexSource", startAddress, stored))
             return;
         checked = {true,
