@@ -4,6 +4,29 @@
 
 namespace LANES {
 
+// The iterated colour of the span's pixels (ROWS: it has several rows).
+template <bool ROWS>
+static void iterColorRun(Span* s, const Ramp& r, const Ramp& g, const Ramp& b, const Ramp& a,
+                         bool flat)
+{
+    F lo = splat(0.0f), hi = splat(255.0f), half = splat(0.5f);
+    F index = iota(), width = splat((float)W);
+    for (int i = 0; i < s->n; i += W, index = addF(index, width)) {
+        I ir = truncI(addF(clampF(rampAt<ROWS>(r, s, i, index), lo, hi), half));
+        I ig = truncI(addF(clampF(rampAt<ROWS>(g, s, i, index), lo, hi), half));
+        I ib = truncI(addF(clampF(rampAt<ROWS>(b, s, i, index), lo, hi), half));
+        I ia = truncI(addF(clampF(rampAt<ROWS>(a, s, i, index), lo, hi), half));
+        I argb = orI(orI(shl32(ia, 24), shl32(ir, 16)), orI(shl32(ig, 8), ib));
+        if (flat) {   // every pixel as the first: no step
+            argb = spreadFirst(argb);
+            for (int k = 0; k < s->n; k += W)
+                storeI(s->iter + k, argb);
+            return;
+        }
+        storeI(s->iter + i, argb);
+    }
+}
+
 // Iterated colour, rounded to the nearest integer and clamped to 0..255:
 // (int)(clampf(start + i * step, 0, 255) + 0.5f) for each channel.
 void stageIterColor(Span* s)
@@ -36,7 +59,6 @@ void stageIterColor(Span* s)
         init(&a, setup->a);
     else
         rampConstant(&a, 255.0f);
-    F lo = splat(0.0f), hi = splat(255.0f), half = splat(0.5f);
     // Every pixel as the first when nothing steps along the row (nor, in a
     // span of several rows, from row to row).
     bool flat = (float)setup->r.dx == 0.0f || !P.needIterColor;
@@ -46,34 +68,21 @@ void stageIterColor(Span* s)
     for (int k = 1; flat && !rowsStill && k < s->rows; k++)
         flat = r.rowStart[k] == r.rowStart[0] && g.rowStart[k] == g.rowStart[0] &&
                b.rowStart[k] == b.rowStart[0] && a.rowStart[k] == a.rowStart[0];
-    F index = iota(), width = splat((float)W);
-    for (int i = 0; i < s->n; i += W, index = addF(index, width)) {
-        I ir = truncI(addF(clampF(rampAt(r, s, i, index), lo, hi), half));
-        I ig = truncI(addF(clampF(rampAt(g, s, i, index), lo, hi), half));
-        I ib = truncI(addF(clampF(rampAt(b, s, i, index), lo, hi), half));
-        I ia = truncI(addF(clampF(rampAt(a, s, i, index), lo, hi), half));
-        I argb = orI(orI(shl32(ia, 24), shl32(ir, 16)), orI(shl32(ig, 8), ib));
-        if (flat) {   // every pixel as the first: no step
-            argb = spreadFirst(argb);
-            for (int k = 0; k < s->n; k += W)
-                storeI(s->iter + k, argb);
-            return;
-        }
-        storeI(s->iter + i, argb);
-    }
+    if (s->rows)
+        iterColorRun<true>(s, r, g, b, a, flat);
+    else
+        iterColorRun<false>(s, r, g, b, a, flat);
 }
 
-// The 16-bit W value of each pixel (wDepth of the interpolated q) that both
-// the W buffer and table fog use.
-void stageIterQ(Span* s)
+// The W values of the span's pixels (ROWS: it has several rows).
+template <bool ROWS>
+static void iterQRun(Span* s, const Ramp& q)
 {
-    Ramp q;
-    rampInit(&q, s->setup->q, s);
     I one = splatI(0x3F7FFFFF), fifteen = splatI(15), zero = zeroI();
     I far = splatI(0xFFFF), mask12 = splatI(0xFFF), ones = splatI(-1);
     F index = iota(), width = splat((float)W);
     for (int i = 0; i < s->n; i += W, index = addF(index, width)) {
-        I bits = bitsI(rampAt(q, s, i, index));
+        I bits = bitsI(rampAt<ROWS>(q, s, i, index));
         I zeros = sub32(splatI(126), sar32(bits, 23));
         I mantissa = andI(shr32(bits, 11), mask12);
         I d = orI(shl32(zeros, 12), xorI(mantissa, mask12));
@@ -83,6 +92,18 @@ void stageIterQ(Span* s)
         d = andnotI(greater32(bits, one), d);   // q >= 1: nearest
         storeI(s->wvalue + i, d);
     }
+}
+
+// The 16-bit W value of each pixel (wDepth of the interpolated q) that both
+// the W buffer and table fog use.
+void stageIterQ(Span* s)
+{
+    Ramp q;
+    rampInit(&q, s->setup->q, s);
+    if (s->rows)
+        iterQRun<true>(s, q);
+    else
+        iterQRun<false>(s, q);
 }
 
 // The alpha combine's "depth" local input: the high byte of the iterated z.

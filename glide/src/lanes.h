@@ -755,10 +755,12 @@ SIMD_INLINE void rampConstant(Ramp* r, float v)
         r->rowStart[k] = v;
 }
 
-// The values of pixels i .. i + W - 1, index holding i .. i + W - 1.
+// The values of pixels i .. i + W - 1, index holding i .. i + W - 1. ROWS:
+// the span has several rows (the loops are compiled for each case).
+template <bool ROWS>
 SIMD_INLINE F rampAt(const Ramp& r, const Span* s, int i, F index)
 {
-    if (!s->rows)
+    if (!ROWS)
         return addF(r.start, mulF(index, r.step));
     return addF(lookup8F(r.rowStart, loadI(s->laneRow + i)),
                 mulF(loadF(s->laneColumn + i), r.step));
@@ -777,13 +779,21 @@ SIMD_INLINE I laneRows(const Span* s, int i)
 
 // out[i] = the plane's value at pixel i of the span, for the span's pixels
 // (rounded up to whole registers).
+template <bool ROWS>
+SIMD_INLINE void planeRampRun(float* out, const Ramp& r, const Span* s)
+{
+    F index = iota(), width = splat((float)W);
+    for (int i = 0; i < s->n; i += W, index = addF(index, width))
+        storeF(out + i, rampAt<ROWS>(r, s, i, index));
+}
 SIMD_INLINE void planeRamp(float* out, const Plane& p, const Span* s)
 {
     Ramp r;
     rampInit(&r, p, s);
-    F index = iota(), width = splat((float)W);
-    for (int i = 0; i < s->n; i += W, index = addF(index, width))
-        storeF(out + i, rampAt(r, s, i, index));
+    if (s->rows)
+        planeRampRun<true>(out, r, s);
+    else
+        planeRampRun<false>(out, r, s);
 }
 
 // round(x / 255) on 16-bit lanes holding products of two 8-bit values.

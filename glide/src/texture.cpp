@@ -127,8 +127,10 @@ struct LaneCoords {
 
 // Coordinates, levels and filters of every pixel of the span for unit t, and
 // its level of detail when the unit needs it; false when a coordinate is too
-// far out for the fixed point (before any texel is fetched).
-static bool laneCoordinates(Span* s, int t, LaneCoords* c)
+// far out for the fixed point (before any texel is fetched). ROWS: the span
+// has several rows.
+template <bool ROWS>
+static bool laneCoordinatesRun(Span* s, int t, LaneCoords* c)
 {
     const Pipeline& P = *s->path;
     const Setup* st = s->setup;
@@ -149,7 +151,7 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
     const int lastLevel = P.texture[t]->levelCount - 1;
     const bool dither = P.tmuDither[t];
     I round = splatI(128);
-    if (dither && !s->rows)
+    if (dither && !ROWS)
         round = loadI(&lodDither[s->y & 3][s->x & 3]);
     const bool minBilinear = u.minFilter == GR_TEXTUREFILTER_BILINEAR;
     const bool magBilinear = u.magFilter == GR_TEXTUREFILTER_BILINEAR;
@@ -166,7 +168,7 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
     // the span starts with the same q then, but for the sign of a zero q,
     // whose coordinates fail the range check whatever its sign.
     const bool affine = st->qt[t].dx == 0.0 && st->qt[t].dy == 0.0;
-    const F q0 = s->rows ? splat(q.rowStart[0]) : q.start;
+    const F q0 = ROWS ? splat(q.rowStart[0]) : q.start;
     const F rConst = divF(one, addF(q0, mulF(splat(0.0f), q.step)));
     I lodConst = splatI(-(1 << 20));
     if (affine && lodOn)
@@ -186,8 +188,8 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
     const F count = splat((float)n), width = splat((float)W);
     F index = iota();
     for (int i = 0; i < n; i += W, index = addF(index, width)) {
-        F r = affine ? rConst : divF(one, rampAt(q, s, i, index));
-        F ss = mulF(rampAt(sq, s, i, index), r), tt = mulF(rampAt(tq, s, i, index), r);
+        F r = affine ? rConst : divF(one, rampAt<ROWS>(q, s, i, index));
+        F ss = mulF(rampAt<ROWS>(sq, s, i, index), r), tt = mulF(rampAt<ROWS>(tq, s, i, index), r);
 
         I lod = lodConst;
         if (lodOn) {
@@ -198,7 +200,7 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
         I minified = greater32(lod, zero);
         I lv = zero;
         if (mipmap) {
-            if (dither && s->rows) {
+            if (dither && ROWS) {
                 I place = orI(shl32(andI(laneRows(s, i), splatI(3)), 2),
                               andI(laneColumns(s, i), splatI(3)));
                 round = lookup16(lodDitherFlat, place);
@@ -226,6 +228,11 @@ static bool laneCoordinates(Span* s, int t, LaneCoords* c)
         storeI(c->weights + i, select(minified, minWeights, magWeights));
     }
     return true;
+}
+
+static bool laneCoordinates(Span* s, int t, LaneCoords* c)
+{
+    return s->rows ? laneCoordinatesRun<true>(s, t, c) : laneCoordinatesRun<false>(s, t, c);
 }
 
 // The filtered texels of unit t at the coordinates worked out for the span.
