@@ -25,6 +25,7 @@
 
 #include <atomic>
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -254,19 +255,28 @@ bool allDrawn(void)
     return true;
 }
 
+// Buffers are retired in the order of their positions, so those that can
+// go are the oldest few: freeing them costs no walk over the rest (a scene
+// that drops textures by the thousand while the threads draw kept a long
+// list, walked at every drop).
+size_t retiredFirst;   // retired[0, retiredFirst) are freed already
+
 void reclaim(void)
 {
-    if (retired.empty())
+    if (retiredFirst == retired.size())
         return;
     uint64_t needed = workers.empty() ? UINT64_MAX : oldestNeeded();
-    size_t kept = 0;
-    for (Retired& r : retired) {
-        if (r.at <= needed)
-            alignedFree(r.memory);
-        else
-            retired[kept++] = r;
+    size_t i = retiredFirst;
+    for (; i < retired.size() && retired[i].at <= needed; i++)
+        alignedFree(retired[i].memory);
+    retiredFirst = i;
+    if (retiredFirst == retired.size()) {
+        retired.clear();
+        retiredFirst = 0;
+    } else if (retiredFirst >= 256 && 2 * retiredFirst >= retired.size()) {
+        retired.erase(retired.begin(), retired.begin() + (ptrdiff_t)retiredFirst);
+        retiredFirst = 0;
     }
-    retired.resize(kept);
 }
 
 // Draws one command's rows within a band.
@@ -673,7 +683,10 @@ void queueRetire(void* memory)
         return;
     }
     retired.push_back({memory, writeAt});
-    reclaim();
+    // Asking the bands how far they are costs more than freeing: every few
+    // buffers (a texture drawn from a full memory drops another each time).
+    if ((retired.size() - retiredFirst) % 16 == 0)
+        reclaim();
 }
 
 void submitTriangle(const Triangle* t)
