@@ -26,7 +26,15 @@ int angleIndex(float degrees);
 
 float fastSqrt(float x);
 double radToDeg(float radians);
-double dotProduct(const float* a, const float* b);
+// Summed in float in the order x, y, z. Inline: the landscape's back-face
+// test takes two for every leaf in view.
+static inline double dotProduct(const float* a, const float* b)
+{
+    float sum = a[0] * b[0];
+    sum += a[1] * b[1];
+    sum += a[2] * b[2];
+    return sum;
+}
 
 void matrixIdentity(Matrix* m);
 void matrixTranslation(Matrix* m, float tx, float ty, float tz);

@@ -25,14 +25,6 @@ void CrossProduct3d(float* out, const float* a, const float* b)
     out[2] = z;
 }
 
-double dotProduct(const float* a, const float* b)
-{
-    float sum = a[0] * b[0];
-    sum += a[1] * b[1];
-    sum += a[2] * b[2];
-    return sum;
-}
-
 double VectorLenght(const float* v)
 {
     if (!v)
