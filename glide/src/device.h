@@ -229,6 +229,9 @@ bool texLevelSelected(GrLOD_t lod, FxU32 evenOdd);
 void texCacheInvalidateRange(int tmu, uint32_t start, uint32_t end);
 void texCacheInvalidateTables(void);
 void texCacheClear(void);
+// Memory for a decoded copy (64-byte aligned), and giving it back.
+void* texBlockGet(size_t bytes);
+void texBlockPut(void* block);
 // Counts every change of the decoded textures: a pixel path chosen under an
 // older count may point at texels no longer there.
 extern uint32_t texCacheGeneration;
@@ -316,7 +319,7 @@ void queuePathChanged(void);      // a new pixel path was chosen
 uint32_t queuePathBlocks(const void* at, size_t bytes);
 void queuePathChangedBlocks(uint32_t blocks);
 void queueLfbLock(bool locked);   // the application holds (or lets go of) the frame buffer
-void queueRetire(void* memory);   // frees memory the queue may still read, once it no longer can
+void queueRetire(void* memory);   // gives a decoded copy's block back once the queue cannot read it
 
 // Reports a misuse through the application's error callback (or stderr).
 void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));

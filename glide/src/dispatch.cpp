@@ -268,7 +268,7 @@ void reclaim(void)
     uint64_t needed = workers.empty() ? UINT64_MAX : oldestNeeded();
     size_t i = retiredFirst;
     for (; i < retired.size() && retired[i].at <= needed; i++)
-        alignedFree(retired[i].memory);
+        texBlockPut(retired[i].memory);
     retiredFirst = i;
     if (retiredFirst == retired.size()) {
         retired.clear();
@@ -679,7 +679,7 @@ void queueLfbLock(bool locked)
 void queueRetire(void* memory)
 {
     if (workers.empty()) {
-        alignedFree(memory);
+        texBlockPut(memory);
         return;
     }
     retired.push_back({memory, writeAt});

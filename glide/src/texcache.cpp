@@ -139,7 +139,7 @@ void entryFree(int i)
     texCacheGeneration++;
     // The pixel path may point at this copy: make the next draw look again.
     markStale();
-    queueRetire(e.data);
+    queueRetire(e.data);   // back to the blocks kept once the queue is past it
     cacheTexels -= e.texelCount;
     useListRemove(i);
     granulesClaim(i, false);
@@ -296,6 +296,58 @@ int entryClaim(size_t texels)
 }
 
 }   // namespace
+
+// Blocks of dropped copies, kept by size for the copies to come: a scene
+// whose textures keep taking over each other's memory decodes thousands a
+// frame, and aligned blocks are slow to get from the allocator. A block's
+// size is one of 64 * 2^k and 96 * 2^k bytes, noted in the 64 bytes before
+// what it hands out; at most POOL_BYTES are kept. Never destroyed, like the
+// cache.
+namespace {
+const size_t POOL_BYTES = 8u << 20;
+enum { BLOCK_CLASSES = 48 };
+std::vector<void*>* blockPool = new std::vector<void*>[BLOCK_CLASSES];
+size_t pooledBytes;
+
+size_t blockClassBytes(int c)
+{
+    return (c & 1 ? 96 : 64) << (c / 2);
+}
+}   // namespace
+
+void* texBlockGet(size_t bytes)
+{
+    int c = 0;
+    while (c + 1 < BLOCK_CLASSES && blockClassBytes(c) < bytes)
+        c++;
+    if (blockClassBytes(c) < bytes)
+        return nullptr;
+    uint8_t* base;
+    if (!blockPool[c].empty()) {
+        base = (uint8_t*)blockPool[c].back();
+        blockPool[c].pop_back();
+        pooledBytes -= blockClassBytes(c);
+    } else {
+        base = (uint8_t*)alignedAlloc(64, 64 + blockClassBytes(c));
+        if (!base)
+            return nullptr;
+        memcpy(base, &c, sizeof c);
+    }
+    return base + 64;
+}
+
+void texBlockPut(void* block)
+{
+    uint8_t* base = (uint8_t*)block - 64;
+    int c;
+    memcpy(&c, base, sizeof c);
+    if (pooledBytes + blockClassBytes(c) > POOL_BYTES) {
+        alignedFree(base);
+        return;
+    }
+    blockPool[c].push_back(base);
+    pooledBytes += blockClassBytes(c);
+}
 
 uint32_t texCacheGeneration;
 
@@ -582,7 +634,7 @@ const TextureData* texCacheLookup(int tmu)
         texCacheInvalidateRange(tmu, read.start[r], read.end[r]);
     int index = entryClaim(texels);
     size_t head = (sizeof(TextureData) + 63) & ~(size_t)63;
-    TextureData* data = (TextureData*)alignedAlloc(64, (head + texels * 4 + 63) & ~(size_t)63);
+    TextureData* data = (TextureData*)texBlockGet(head + texels * 4);
     if (!data) {
         freeEntries.push_back(index);
         return nullptr;
