@@ -317,10 +317,14 @@ size_t blockClassBytes(int c)
 
 void* texBlockGet(size_t bytes)
 {
+    // The smallest class that holds `bytes`: with 64 * 2^k < bytes <=
+    // 128 * 2^k, 96 * 2^k when that is enough, else 128 * 2^k.
     int c = 0;
-    while (c + 1 < BLOCK_CLASSES && blockClassBytes(c) < bytes)
-        c++;
-    if (blockClassBytes(c) < bytes)
+    if (bytes > 64) {
+        int k = 63 - __builtin_clzll((unsigned long long)((bytes - 1) / 64));
+        c = bytes <= (size_t)96 << k ? 2 * k + 1 : 2 * k + 2;
+    }
+    if (c >= BLOCK_CLASSES)
         return nullptr;
     uint8_t* base;
     if (!blockPool[c].empty()) {
