@@ -19,10 +19,30 @@ int patchCull(LandscapePatch* patch)
 {
     // The corners are moved into locals first: stores into the patch could,
     // for all the compiler knows, change the view matrix between corners.
+    // Corner by corner for each coordinate, so that the compiler can move
+    // all four at once.
+    float cx[4], cy[4], cz[4];
+    for (int k = 0; k < 4; k++) {
+        cx[k] = patch->corners[k].x;
+        cy[k] = patch->corners[k].y;
+        cz[k] = patch->corners[k].z;
+    }
+    const Matrix* m = &view.matrix;
     float x[4], y[4], z[4];
     for (int k = 0; k < 4; k++) {
-        const Vector* c = &patch->corners[k];
-        transformPoint(&view.matrix, c->x, c->y, c->z, &x[k], &y[k], &z[k]);
+        // As transformPoint sums: x, y, z, then the translation.
+        float rx = cx[k] * m->m[0][0];
+        rx += cy[k] * m->m[1][0];
+        rx += cz[k] * m->m[2][0];
+        x[k] = rx + m->m[3][0];
+        float ry = cx[k] * m->m[0][1];
+        ry += cy[k] * m->m[1][1];
+        ry += cz[k] * m->m[2][1];
+        y[k] = ry + m->m[3][1];
+        float rz = cx[k] * m->m[0][2];
+        rz += cy[k] * m->m[1][2];
+        rz += cz[k] * m->m[2][2];
+        z[k] = rz + m->m[3][2];
     }
     const float nearZ = view.nearDistance, farZ = view.farDistance;
     patch->culled = 0;
