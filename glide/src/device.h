@@ -313,6 +313,10 @@ void pixelCountsReset(void);
 void queueStart(int threads);
 void queueStop(void);
 void queueDrain(void);            // returns when every queued command is drawn
+// Returns when every queued command is drawn in buffer rows [rowBegin,
+// rowEnd): the threads draw the rest meanwhile, and no command touches
+// rows outside the bands it was noted in.
+void queueDrainRows(int rowBegin, int rowEnd);
 void queuePathChanged(void);      // a new pixel path was chosen
 // Only some of the pixel path changed: the blocks it is sent to the threads
 // in that hold `bytes` bytes at `at` of it, and those blocks changed.

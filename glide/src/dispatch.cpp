@@ -645,6 +645,20 @@ void queueDrain(void)
     reclaim();
 }
 
+void queueDrainRows(int rowBegin, int rowEnd)
+{
+    if (workers.empty() || rowBegin >= rowEnd)
+        return;
+    int first = rowBegin / BAND_ROWS > 0 ? rowBegin / BAND_ROWS : 0;
+    int last = (rowEnd - 1) / BAND_ROWS < bandCount ? (rowEnd - 1) / BAND_ROWS : bandCount - 1;
+    producerWait([&] {
+        for (int i = first; i <= last; i++)
+            if (bands[i].done.load(std::memory_order_acquire) != bands[i].written)
+                return false;
+        return true;
+    });
+}
+
 void queuePathChanged(void)
 {
     pathSent = false;

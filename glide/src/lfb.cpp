@@ -180,7 +180,9 @@ bool lfbWrite(const char* call, GrBuffer_t buffer, FxU32 dstX, FxU32 dstY, GrLfb
     int x0, y0, w, h;
     if (!clipRegion(dstX, dstY, width, height, &x0, &y0, &w, &h))
         return false;
-    queueDrain();
+    // Only the region's rows need their commands drawn first (a program may
+    // write a few pixels mid-frame while the threads draw the rest).
+    queueDrainRows(y0, y0 + h);
 
     if (toAux) {
         for (int row = 0; row < h; row++) {
@@ -280,7 +282,7 @@ FxBool grLfbReadRegion(GrBuffer_t src_buffer, FxU32 src_x, FxU32 src_y, FxU32 sr
     int x0, y0, w, h;
     if (!clipRegion(src_x, src_y, src_width, src_height, &x0, &y0, &w, &h))
         return FXFALSE;
-    queueDrain();
+    queueDrainRows(y0, y0 + h);
     for (int row = 0; row < h; row++)
         memcpy((uint8_t*)dst_data + (size_t)row * dst_stride,
                source + (size_t)(y0 + row) * dev.width + x0, (size_t)w * 2);

@@ -104,6 +104,55 @@ TEST(DeviceThreads, WhatWasDrawnIsThereWhenReadBack)
     windowClose(context);
 }
 
+// Blended triangles over the whole screen with frame-buffer writes and reads
+// of a few rows between them: each write lands after what was queued before
+// it in its rows and before what comes after, and each read sees exactly the
+// commands before it, while the threads may still draw other rows.
+std::vector<FxU16> regionsMidFrameDraw(const char* threads, std::vector<FxU16>* reads)
+{
+    ScopedEnv t("OBX_GLIDE_THREADS", threads);
+    GrContext_t context = windowOpen();
+    EXPECT_NE(context, (GrContext_t)0);
+    useFullLayout();
+    flatShading();
+    grBufferClear(0, 0, 0);
+    grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ZERO,
+                         GR_BLEND_ZERO);
+    uint32_t random = 7;
+    std::vector<FxU16> patch(6 * 3);
+    for (int k = 0; k < 4000; k++) {
+        random = random * 1664525u + 1013904223u;
+        float x = (float)(random % 600), y = (float)((random >> 12) % 440);
+        tri(vtx(x, y, (float)(random >> 24), 90, 200, 140), vtx(x + 30, y + 4, 30, 200, 60, 100),
+            vtx(x + 7, y + 25, 250, 40, (float)(k % 120), 200));
+        if (k % 50 == 0) {
+            FxU32 px = random % 630, py = (random >> 9) % 470;
+            for (size_t i = 0; i < patch.size(); i++)
+                patch[i] = (FxU16)(random >> (i % 16));
+            grLfbWriteRegion(GR_BUFFER_BACKBUFFER, px, py, GR_LFB_SRC_FMT_565, 6, 3, FXFALSE, 12,
+                             patch.data());
+            FxU16 read[4 * 2];
+            grLfbReadRegion(GR_BUFFER_BACKBUFFER, (px + 200) % 636, (py + 150) % 478, 4, 2, 8,
+                            read);
+            reads->insert(reads->end(), read, read + 8);
+        }
+    }
+    std::vector<FxU16> pixels = grab();
+    windowClose(context);
+    return pixels;
+}
+
+TEST(DeviceThreads, RegionsWrittenAndReadMidFrameKeepTheirPlaceInTheOrder)
+{
+    std::vector<FxU16> expectedReads;
+    std::vector<FxU16> expected = regionsMidFrameDraw("0", &expectedReads);
+    for (const char* threads : {"1", "2"}) {
+        std::vector<FxU16> reads;
+        EXPECT_TRUE(regionsMidFrameDraw(threads, &reads) == expected) << threads << " threads";
+        EXPECT_TRUE(reads == expectedReads) << threads << " threads";
+    }
+}
+
 // Far more queued work than the queue holds, all in a few rows, blended so
 // that order shows: first tens of thousands of small triangles under one
 // state, then as many that each change the constant colour and now and then
